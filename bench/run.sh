@@ -1,0 +1,11 @@
+#!/bin/sh
+# Runs every benchmark program of the build tree (not part of the tests).
+set -eu
+build=${1:-build}
+status=0
+for b in "$build"/bench/*_bench; do
+    [ -x "$b" ] || continue
+    echo "== $(basename "$b")"
+    "$b" || status=1
+done
+exit $status

@@ -1,0 +1,80 @@
+// File-system services: enumeration, tests, times, sizes, contents and the
+// move that never replaces an existing file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kq {
+
+struct CFolderEntry {
+    std::u16string m_strName;
+    bool m_bDirectory = false;
+};
+
+// Calls visit(name, isDirectory) for every entry of the folder in the order
+// the file system returns them, "." and ".." included where the file system
+// reports them. Returns false (and visits nothing) when the folder cannot be
+// opened. Returning false from visit stops the walk.
+bool ForEachFolderEntry(std::u16string_view folder,
+                        const std::function<bool(std::u16string_view name, bool isDirectory)>& visit);
+bool EnumerateFolder(std::u16string_view folder, std::vector<CFolderEntry>& entries);
+
+bool PathExists(std::u16string_view path);   // anything, a dangling link included
+bool IsFolder(std::u16string_view path);     // follows links
+bool IsRegularFile(std::u16string_view path);  // follows links
+
+// Seconds since 1970-01-01 UTC. Creation is the birth time where the file
+// system records one, else the status-change time.
+struct CFileTimes {
+    int64_t m_nCreation = 0;
+    int64_t m_nModification = 0;
+    int64_t m_nAccess = 0;
+};
+bool GetFileTimes(std::u16string_view path, CFileTimes& times);
+bool GetFileSize(std::u16string_view path, uint64_t& size);
+
+// Whole file contents; false when it cannot be opened or read.
+bool ReadFileBytes(std::u16string_view path, std::string& bytes);
+// Creates or truncates the file and writes the bytes; with flush the data
+// reach the disk (fsync) before it returns.
+bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush);
+bool RemoveFile(std::u16string_view path);
+bool CreateFolder(std::u16string_view path);  // parents too; true when it exists
+
+// Moves (renames) a file or folder. Never replaces an existing target: fails
+// with errno EEXIST instead. On failure errno tells why.
+bool MoveFileNoReplace(std::u16string_view from, std::u16string_view to);
+
+// An open folder, so that many moves inside it skip resolving its path each
+// time. Moves through it follow the same rules as MoveFileNoReplace.
+class CFolderHandle {
+public:
+    CFolderHandle() = default;
+    ~CFolderHandle();
+    CFolderHandle(const CFolderHandle&) = delete;
+    CFolderHandle& operator=(const CFolderHandle&) = delete;
+
+    bool Open(std::u16string_view folder);
+    bool IsOpen() const;
+    bool MoveNoReplace(std::u16string_view fromName, std::u16string_view toName) const;
+    // True when an entry of that name exists in the folder (links not followed).
+    bool Contains(std::u16string_view name) const;
+
+private:
+    std::u16string m_strFolder;
+    intptr_t m_hFolder = -1;
+};
+
+// Test hook: when set, every MoveFileNoReplace first asks it. A hook that
+// returns a non-zero errno makes that move fail with it, untouched.
+using MoveFailureHook = std::function<int(std::u16string_view from, std::u16string_view to)>;
+void SetMoveFailureHook(MoveFailureHook hook);
+
+// Native (UTF-8 on POSIX) form of a path for the system calls.
+std::string NativePath(std::u16string_view path);
+
+}  // namespace kq

@@ -1,0 +1,29 @@
+// UTF-16 system text and conversions at the edges.
+//
+// System text is std::u16string: lengths and positions count UTF-16 code
+// units. Case and character classes are ASCII only.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kq {
+
+// UTF-8 <-> UTF-16. Malformed input becomes U+FFFD; nothing throws.
+std::u16string FromUtf8(std::string_view text);
+std::string ToUtf8(std::u16string_view text);
+
+// ASCII-only literal to system text ("abc" -> u"abc"); for formats and numbers.
+std::u16string FromAscii(std::string_view text);
+
+inline constexpr char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
+inline constexpr char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+inline constexpr bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+inline constexpr bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+// The white space the runtime's number readers skip: space, tab, LF, VT, FF, CR.
+inline constexpr bool IsAsciiSpace(char16_t c) { return c == u' ' || (c >= 9 && c <= 13); }
+
+std::u16string ToAsciiUpper(std::u16string_view text);
+std::u16string ToAsciiLower(std::u16string_view text);
+
+}  // namespace kq

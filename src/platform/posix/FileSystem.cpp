@@ -1,0 +1,261 @@
+#include "platform/FileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <atomic>
+#include <mutex>
+
+#include "platform/Path.h"
+#include "platform/Text.h"
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace kq {
+
+namespace {
+
+std::mutex g_hookMutex;
+MoveFailureHook g_moveHook;
+std::atomic<bool> g_hookSet{false};
+
+int HookFailure(std::u16string_view from, std::u16string_view to)
+{
+    if (!g_hookSet) return 0;
+    std::lock_guard lock(g_hookMutex);
+    return g_moveHook ? g_moveHook(from, to) : 0;
+}
+
+// Tries renameat2(RENAME_NOREPLACE); where the file system refuses the flag,
+// link+unlink (never replaces either); for folders, which cannot be linked,
+// a check then a plain rename.
+int MoveAt(int fromDir, const char* from, int toDir, const char* to)
+{
+    static bool s_noRenameat2 = false;
+    if (!s_noRenameat2) {
+        if (renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE) == 0) return 0;
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return -1;
+        s_noRenameat2 = true;
+    }
+    if (linkat(fromDir, from, toDir, to, 0) == 0) {
+        if (unlinkat(fromDir, from, 0) == 0) return 0;
+        int saved = errno;
+        unlinkat(toDir, to, 0);
+        errno = saved;
+        return -1;
+    }
+    if (errno != EPERM && errno != EXDEV && errno != ENOTSUP) return -1;
+    struct stat st;
+    if (fstatat(toDir, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return renameat(fromDir, from, toDir, to);
+}
+
+}  // namespace
+
+std::string NativePath(std::u16string_view path) { return ToUtf8(path); }
+
+bool ForEachFolderEntry(std::u16string_view folder,
+                        const std::function<bool(std::u16string_view, bool)>& visit)
+{
+    std::string native = NativePath(folder);
+    if (native.empty()) native = "/";
+    DIR* dir = opendir(native.c_str());
+    if (!dir) return false;
+    int fd = dirfd(dir);
+    std::u16string name;
+    while (dirent* entry = readdir(dir)) {
+        bool isDirectory = false;
+        if (entry->d_type == DT_DIR) {
+            isDirectory = true;
+        } else if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat st;
+            isDirectory = fstatat(fd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        name = FromUtf8(entry->d_name);
+        if (!visit(name, isDirectory)) break;
+    }
+    closedir(dir);
+    return true;
+}
+
+bool EnumerateFolder(std::u16string_view folder, std::vector<CFolderEntry>& entries)
+{
+    return ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {
+        entries.push_back({std::u16string(name), isDirectory});
+        return true;
+    });
+}
+
+bool PathExists(std::u16string_view path)
+{
+    struct stat st;
+    return lstat(NativePath(path).c_str(), &st) == 0;
+}
+
+bool IsFolder(std::u16string_view path)
+{
+    struct stat st;
+    std::string native = NativePath(path);
+    if (native.empty()) native = "/";
+    return stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsRegularFile(std::u16string_view path)
+{
+    struct stat st;
+    return stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool GetFileTimes(std::u16string_view path, CFileTimes& times)
+{
+    std::string native = NativePath(path);
+    struct statx stx;
+    if (statx(AT_FDCWD, native.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &stx) == 0) {
+        times.m_nModification = stx.stx_mtime.tv_sec;
+        times.m_nAccess = stx.stx_atime.tv_sec;
+        times.m_nCreation = (stx.stx_mask & STATX_BTIME) ? stx.stx_btime.tv_sec : stx.stx_ctime.tv_sec;
+        return true;
+    }
+    struct stat st;
+    if (stat(native.c_str(), &st) != 0) return false;
+    times.m_nModification = st.st_mtime;
+    times.m_nAccess = st.st_atime;
+    times.m_nCreation = st.st_ctime;
+    return true;
+}
+
+bool GetFileSize(std::u16string_view path, uint64_t& size)
+{
+    struct stat st;
+    if (stat(NativePath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    size = static_cast<uint64_t>(st.st_size);
+    return true;
+}
+
+bool ReadFileBytes(std::u16string_view path, std::string& bytes)
+{
+    int fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        data.append(buffer, size_t(n));
+    }
+    close(fd);
+    bytes.swap(data);
+    return true;
+}
+
+bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush)
+{
+    int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            close(fd);
+            return false;
+        }
+        p += n;
+        left -= size_t(n);
+    }
+    bool ok = !flush || fsync(fd) == 0;
+    return close(fd) == 0 && ok;
+}
+
+bool RemoveFile(std::u16string_view path) { return unlink(NativePath(path).c_str()) == 0; }
+
+bool CreateFolder(std::u16string_view path)
+{
+    std::string native = NativePath(path);
+    for (size_t pos = 1; pos <= native.size(); ++pos) {
+        if (pos == native.size() || native[pos] == '/') {
+            std::string part = native.substr(0, pos);
+            if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+        }
+    }
+    struct stat st;
+    return stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MoveFileNoReplace(std::u16string_view from, std::u16string_view to)
+{
+    if (int err = HookFailure(from, to)) {
+        errno = err;
+        return false;
+    }
+    return MoveAt(AT_FDCWD, NativePath(from).c_str(), AT_FDCWD, NativePath(to).c_str()) == 0;
+}
+
+void SetMoveFailureHook(MoveFailureHook hook)
+{
+    std::lock_guard lock(g_hookMutex);
+    g_moveHook = std::move(hook);
+    g_hookSet = static_cast<bool>(g_moveHook);
+}
+
+CFolderHandle::~CFolderHandle()
+{
+    if (m_hFolder >= 0) close(static_cast<int>(m_hFolder));
+}
+
+bool CFolderHandle::Open(std::u16string_view folder)
+{
+    if (m_hFolder >= 0) close(static_cast<int>(m_hFolder));
+    m_strFolder.assign(folder);
+    std::string native = NativePath(folder);
+    if (native.empty()) native = "/";
+    m_hFolder = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return m_hFolder >= 0;
+}
+
+bool CFolderHandle::IsOpen() const { return m_hFolder >= 0; }
+
+bool CFolderHandle::MoveNoReplace(std::u16string_view fromName, std::u16string_view toName) const
+{
+    if (g_hookSet) {
+        if (int err = HookFailure(JoinPath(m_strFolder, fromName), JoinPath(m_strFolder, toName))) {
+            errno = err;
+            return false;
+        }
+    }
+    if (m_hFolder < 0) {
+        errno = EBADF;
+        return false;
+    }
+    int fd = static_cast<int>(m_hFolder);
+    return MoveAt(fd, ToUtf8(fromName).c_str(), fd, ToUtf8(toName).c_str()) == 0;
+}
+
+bool CFolderHandle::Contains(std::u16string_view name) const
+{
+    if (m_hFolder < 0) return false;
+    struct stat st;
+    return fstatat(static_cast<int>(m_hFolder), ToUtf8(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+}  // namespace kq
