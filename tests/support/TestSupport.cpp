@@ -1,7 +1,10 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -115,6 +118,36 @@ CScopedEnv::~CScopedEnv()
 {
     if (m_bHadOld) setenv(m_strName.c_str(), m_strOld.c_str(), 1);
     else unsetenv(m_strName.c_str());
+}
+
+CRunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& stdinText,
+                      const std::vector<std::string>& extraEnv)
+{
+    CTempDir io;
+    const std::string in = io.NativePath() + "/in", out = io.NativePath() + "/out", err = io.NativePath() + "/err";
+    io.MakeFile(u"in", stdinText);
+    CRunResult result;
+    pid_t pid = fork();
+    if (pid < 0) return result;
+    if (pid == 0) {
+        int fdIn = open(in.c_str(), O_RDONLY), fdOut = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+            fdErr = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(fdIn, 0);
+        dup2(fdOut, 1);
+        dup2(fdErr, 2);
+        for (const auto& e : extraEnv) putenv(const_cast<char*>(e.c_str()));
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.m_nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.m_strOut = io.ReadFile(u"out");
+    result.m_strErr = io.ReadFile(u"err");
+    return result;
 }
 
 }  // namespace kq::test

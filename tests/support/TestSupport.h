@@ -82,4 +82,14 @@ private:
     bool m_bHadOld = false;
 };
 
+// Runs a program with arguments (no shell), feeding stdin_text, and collects
+// its exit status and output.
+struct CRunResult {
+    int m_nExitCode = -1;
+    std::string m_strOut;
+    std::string m_strErr;
+};
+CRunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& stdinText = {},
+                      const std::vector<std::string>& extraEnv = {});
+
 }  // namespace kq::test

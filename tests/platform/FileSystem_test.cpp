@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Path.h"
+#include "support/TestSupport.h"
+
+namespace kq {
+namespace {
+
+using test::CTempDir;
+
+TEST(MoveFileNoReplace, RefusesAnExistingTargetAndKeepsBothFiles)
+{
+    CTempDir dir;
+    dir.MakeFile(u"a.txt", "A");
+    dir.MakeFile(u"b.txt", "B");
+    errno = 0;
+    EXPECT_FALSE(MoveFileNoReplace(dir.Child(u"a.txt"), dir.Child(u"b.txt")));
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(dir.ReadFile(u"a.txt"), "A");
+    EXPECT_EQ(dir.ReadFile(u"b.txt"), "B");
+
+    EXPECT_TRUE(MoveFileNoReplace(dir.Child(u"a.txt"), dir.Child(u"c.txt")));
+    EXPECT_EQ(dir.List(), (std::vector<std::u16string>{u"b.txt", u"c.txt"}));
+    EXPECT_EQ(dir.ReadFile(u"c.txt"), "A");
+}
+
+TEST(MoveFileNoReplace, MovesFoldersAndReportsMissingSources)
+{
+    CTempDir dir;
+    dir.MakeFolder(u"sub");
+    dir.MakeFile(u"sub/x", "x");
+    EXPECT_TRUE(MoveFileNoReplace(dir.Child(u"sub"), dir.Child(u"moved")));
+    EXPECT_EQ(dir.ReadFile(u"moved/x"), "x");
+    errno = 0;
+    EXPECT_FALSE(MoveFileNoReplace(dir.Child(u"missing"), dir.Child(u"other")));
+    EXPECT_EQ(errno, ENOENT);
+}
+
+TEST(FolderHandle, MovesInsideTheFolderWithoutReplacing)
+{
+    CTempDir dir;
+    dir.MakeFile(u"文件1.txt", "1");
+    dir.MakeFile(u"文件2.txt", "2");
+    CFolderHandle folder;
+    ASSERT_TRUE(folder.Open(dir.Path()));
+    EXPECT_TRUE(folder.Contains(u"文件1.txt"));
+    EXPECT_FALSE(folder.MoveNoReplace(u"文件1.txt", u"文件2.txt"));
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_TRUE(folder.MoveNoReplace(u"文件1.txt", u"新.txt"));
+    EXPECT_FALSE(folder.Contains(u"文件1.txt"));
+    EXPECT_EQ(dir.ReadFile(u"新.txt"), "1");
+}
+
+TEST(MoveFailureHook, FailsTheChosenMoveWithItsErrno)
+{
+    CTempDir dir;
+    dir.MakeFile(u"a", "a");
+    dir.MakeFile(u"b", "b");
+    int calls = 0;
+    SetMoveFailureHook([&](std::u16string_view, std::u16string_view) { return ++calls == 2 ? EACCES : 0; });
+    EXPECT_TRUE(MoveFileNoReplace(dir.Child(u"a"), dir.Child(u"a2")));
+    CFolderHandle folder;
+    ASSERT_TRUE(folder.Open(dir.Path()));
+    errno = 0;
+    EXPECT_FALSE(folder.MoveNoReplace(u"b", u"b2"));
+    EXPECT_EQ(errno, EACCES);
+    SetMoveFailureHook(nullptr);
+    EXPECT_TRUE(folder.MoveNoReplace(u"b", u"b2"));
+    EXPECT_EQ(dir.List(), (std::vector<std::u16string>{u"a2", u"b2"}));
+}
+
+TEST(Enumeration, ReportsEveryEntryWithItsKindAndDotEntries)
+{
+    CTempDir dir;
+    dir.MakeFile(u"one.txt");
+    dir.MakeFile(u"中文.doc");
+    dir.MakeFolder(u"sub");
+    ASSERT_EQ(symlink("sub", (dir.NativePath() + "/link").c_str()), 0);
+    std::vector<CFolderEntry> entries;
+    ASSERT_TRUE(EnumerateFolder(dir.Path(), entries));
+    std::vector<std::u16string> files, folders;
+    for (const auto& e : entries) (e.m_bDirectory ? folders : files).push_back(e.m_strName);
+    std::sort(files.begin(), files.end());
+    std::sort(folders.begin(), folders.end());
+    EXPECT_EQ(files, (std::vector<std::u16string>{u"one.txt", u"中文.doc"}));
+    EXPECT_EQ(folders, (std::vector<std::u16string>{u".", u"..", u"link", u"sub"}));
+
+    entries.clear();
+    EXPECT_FALSE(EnumerateFolder(dir.Child(u"one.txt"), entries));
+    EXPECT_FALSE(EnumerateFolder(dir.Child(u"missing"), entries));
+    EXPECT_TRUE(entries.empty());
+}
+
+TEST(FileFacts, TimesSizeAndContents)
+{
+    CTempDir dir;
+    dir.MakeFile(u"f.bin", std::string(1234, 'x'));
+    uint64_t size = 0;
+    ASSERT_TRUE(GetFileSize(dir.Child(u"f.bin"), size));
+    EXPECT_EQ(size, 1234u);
+    EXPECT_FALSE(GetFileSize(dir.Path(), size));  // a folder has no size here
+    EXPECT_FALSE(GetFileSize(dir.Child(u"missing"), size));
+
+    struct stat st;
+    ASSERT_EQ(stat((dir.NativePath() + "/f.bin").c_str(), &st), 0);
+    CFileTimes times;
+    ASSERT_TRUE(GetFileTimes(dir.Child(u"f.bin"), times));
+    EXPECT_EQ(times.m_nModification, st.st_mtime);
+    EXPECT_EQ(times.m_nAccess, st.st_atime);
+    EXPECT_GT(times.m_nCreation, 0);
+    EXPECT_LE(times.m_nCreation, CurrentTime());
+    EXPECT_FALSE(GetFileTimes(dir.Child(u"missing"), times));
+
+    EXPECT_TRUE(WriteFileBytes(dir.Child(u"w.txt"), "line1\nline2", true));
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(dir.Child(u"w.txt"), bytes));
+    EXPECT_EQ(bytes, "line1\nline2");
+    EXPECT_FALSE(ReadFileBytes(dir.Path(), bytes));
+    EXPECT_TRUE(IsRegularFile(dir.Child(u"w.txt")));
+    EXPECT_TRUE(IsFolder(dir.Path()));
+    EXPECT_TRUE(RemoveFile(dir.Child(u"w.txt")));
+    EXPECT_FALSE(PathExists(dir.Child(u"w.txt")));
+    EXPECT_TRUE(CreateFolder(dir.Child(u"x/y/z")));
+    EXPECT_TRUE(IsFolder(dir.Child(u"x/y/z")));
+}
+
+}  // namespace
+}  // namespace kq

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/Registry.h"
+#include "platform/Text.h"
+#include "support/TestSupport.h"
+
+namespace kq {
+namespace {
+
+using test::CScopedEnv;
+using test::CTempDir;
+
+const std::u16string kProductKey = u"SOFTWARE\\远舟工作室\\远舟文件改名系统";
+
+std::string DataFile(const char* name)
+{
+    const char* root = std::getenv("KQ_TEST_DATA");
+    return std::string(root ? root : "tests/data") + "/" + name;
+}
+
+TEST(Registry, ReadsUtf16LittleEndianFileWithAnyCase)
+{
+    CScopedEnv env("KQ_REGISTRY_FILE", DataFile("registry-utf16.reg"));
+    std::u16string text;
+    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(kProductKey, u"Location", 2, text), 1);
+    EXPECT_EQ(text, u"/opt/kqtools/share/help");
+    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(u"software\\远舟工作室\\远舟文件改名系统", u"LOCATION", 2, text), 1);
+
+    double version = 0;
+    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(kProductKey, u"Version", 1, version), 1);
+    EXPECT_DOUBLE_EQ(version, 2.15);
+
+    int build = 0;
+    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(kProductKey, u"Build", 4, build), 1);
+    EXPECT_EQ(build, 26);
+    build = 0;
+    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(kProductKey, u"Build", 0, build), 1);
+    EXPECT_EQ(build, 26);
+
+    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", u"CommonFilesDir", 2, text), 1);
+    EXPECT_EQ(text, u"C:\\Program Files\\Common Files");
+    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", u"Quoted", 2, text), 1);
+    EXPECT_EQ(text, u"say \"hi\"");
+}
+
+TEST(Registry, FailuresLeaveTheDestinationUntouched)
+{
+    CTempDir dir;
+    std::string longValue(600, 'x');  // 601 UTF-16 units with the terminator: over 1000 bytes
+    dir.MakeFile(u"r.reg",
+                 "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n"
+                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\n"
+                 "\"Long\"=\"" + longValue + "\"\n"
+                 "\"Fits\"=\"" + std::string(499, 'y') + "\"\n"
+                 "\"Open\"=\"no closing quote\n"
+                 "\"Trunc\n"
+                 "\"Num\"=dword:zz\n"
+                 "\"Big\"=dword:123456789\n"
+                 "\"Text\"=\"t\"\n"
+                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\n"
+                 "\"After\"=\"ok\"\n");
+    CScopedEnv env("KQ_REGISTRY_FILE", dir.NativePath() + "/r.reg");
+
+    struct StringRow {
+        const char16_t* key;
+        const char16_t* name;
+        int kind;
+        int result;
+    } rows[] = {
+        {u"SOFTWARE\\T", u"Long", 2, 0},
+        {u"SOFTWARE\\T", u"Fits", 2, 1},
+        {u"SOFTWARE\\T", u"Open", 2, 0},
+        {u"SOFTWARE\\T", u"Trunc", 2, 0},
+        {u"SOFTWARE\\T", u"Num", 2, 0},
+        {u"SOFTWARE\\T", u"Missing", 2, 0},
+        {u"SOFTWARE\\Missing", u"Text", 2, 0},
+        {u"SOFTWARE\\T", u"Text", 0, 0},  // a string is no number
+        {u"SOFTWARE\\T", u"Text", 2, 1},
+        {u"SOFTWARE\\T", u"After", 2, 0},  // values under a malformed header belong to no key
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(ToUtf8(row.name));
+        std::u16string value = u"unchanged";
+        EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(row.key, row.name, row.kind, value), row.result);
+        if (row.result == 0) {
+            EXPECT_EQ(value, u"unchanged");
+        }
+    }
+    int number = 7;
+    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(u"SOFTWARE\\T", u"Big", 4, number), 0);
+    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(u"SOFTWARE\\T", u"Text", 4, number), 0);
+    EXPECT_EQ(number, 7);
+
+    CScopedEnv missing("KQ_REGISTRY_FILE", dir.NativePath() + "/none.reg");
+    std::u16string value = u"unchanged";
+    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(u"SOFTWARE\\T", u"Text", 2, value), 0);
+    EXPECT_EQ(value, u"unchanged");
+}
+
+}  // namespace
+}  // namespace kq
