@@ -8,7 +8,10 @@ ARGS       ?=
 
 # Debian packages the build, the tests and the GUI need.
 PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
-            qt6-base-dev libgl-dev xvfb xauth fonts-noto-cjk clang libclang-rt-14-dev
+            qt6-base-dev libgl-dev xvfb xauth fonts-noto-cjk
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 120
 
 .PHONY: all deps configure build run test test-asan bench fuzz clean
 
@@ -40,5 +43,15 @@ test-asan: deps
 bench: build
 	@./bench/run.sh $(BUILD)
 
+# Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS.
+fuzz:
+	@./tools/install-deps.sh $(PACKAGES) $(FUZZ_PACKAGES)
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ_FUZZ=ON -DKQ_BUILD_GUI=OFF -DKQ_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@for f in $(FUZZ_BUILD)/fuzz/*_fuzz; do \
+	    [ -x "$$f" ] || continue; mkdir -p fuzz-out/$$(basename $$f); \
+	    echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=fuzz-out/ fuzz-out/$$(basename $$f) || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
