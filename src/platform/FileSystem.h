@@ -23,6 +23,21 @@ bool ForEachFolderEntry(std::u16string_view folder,
                         const std::function<bool(std::u16string_view name, bool isDirectory)>& visit);
 bool EnumerateFolder(std::u16string_view folder, std::vector<CFolderEntry>& entries);
 
+// Like ForEachFolderEntry, also giving each entry's node number (the inode
+// on POSIX; 0 where the file system does not tell).
+bool ForEachFolderEntryId(std::u16string_view folder,
+                          const std::function<bool(std::u16string_view name, bool isDirectory, uint64_t node)>& visit);
+
+// Identity of a file: two paths name the same file exactly when their ids
+// are equal (device and inode on POSIX).
+struct CFileId {
+    uint64_t m_nDevice = 0;
+    uint64_t m_nNode = 0;
+    bool operator==(const CFileId&) const = default;
+};
+// With followLinks a link is resolved; without it the link itself is meant.
+bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id);
+
 bool PathExists(std::u16string_view path);   // anything, a dangling link included
 bool IsFolder(std::u16string_view path);     // follows links
 bool IsRegularFile(std::u16string_view path);  // follows links

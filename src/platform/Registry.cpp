@@ -141,6 +141,9 @@ const CRegistryFile::CValue* CRegistryFile::Find(std::u16string_view key, std::u
     return v == k->second.end() ? nullptr : &v->second;
 }
 
+#ifndef _WIN32
+// Windows reads its real registry (windows/Services.cpp); here the file stands in.
+
 std::u16string RegistryFilePath()
 {
     if (const char* env = std::getenv("KQ_REGISTRY_FILE"); env && *env) return FromUtf8(env);
@@ -185,5 +188,7 @@ int CTERNRegeditBase::ReadKeyVal(std::u16string_view strKey, std::u16string_view
     nValue = static_cast<int>(value->m_nDword);
     return 1;
 }
+
+#endif  // !_WIN32
 
 }  // namespace kq

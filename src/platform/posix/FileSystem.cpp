@@ -87,6 +87,41 @@ bool ForEachFolderEntry(std::u16string_view folder,
     return true;
 }
 
+bool ForEachFolderEntryId(std::u16string_view folder,
+                          const std::function<bool(std::u16string_view, bool, uint64_t)>& visit)
+{
+    std::string native = NativePath(folder);
+    if (native.empty()) native = "/";
+    DIR* dir = opendir(native.c_str());
+    if (!dir) return false;
+    int fd = dirfd(dir);
+    std::u16string name;
+    while (dirent* entry = readdir(dir)) {
+        bool isDirectory = false;
+        if (entry->d_type == DT_DIR) {
+            isDirectory = true;
+        } else if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat st;
+            isDirectory = fstatat(fd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        name = FromUtf8(entry->d_name);
+        if (!visit(name, isDirectory, static_cast<uint64_t>(entry->d_ino))) break;
+    }
+    closedir(dir);
+    return true;
+}
+
+bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
+{
+    std::string native = NativePath(path);
+    if (native.empty()) native = "/";
+    struct stat st;
+    if ((followLinks ? stat(native.c_str(), &st) : lstat(native.c_str(), &st)) != 0) return false;
+    id.m_nDevice = static_cast<uint64_t>(st.st_dev);
+    id.m_nNode = static_cast<uint64_t>(st.st_ino);
+    return true;
+}
+
 bool EnumerateFolder(std::u16string_view folder, std::vector<CFolderEntry>& entries)
 {
     return ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {

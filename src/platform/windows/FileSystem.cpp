@@ -1,0 +1,223 @@
+// Windows side of the file-system services (wide-character Win32 calls).
+#ifdef _WIN32
+
+#include "platform/FileSystem.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+
+#include "platform/Path.h"
+
+namespace kq {
+
+namespace {
+
+std::mutex g_hookMutex;
+MoveFailureHook g_moveHook;
+std::atomic<bool> g_hookSet{false};
+
+std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+int64_t ToUnixSeconds(const FILETIME& ft)
+{
+    ULARGE_INTEGER v;
+    v.LowPart = ft.dwLowDateTime;
+    v.HighPart = ft.dwHighDateTime;
+    return static_cast<int64_t>(v.QuadPart / 10000000ULL) - 11644473600LL;
+}
+
+int ErrnoFromWin32(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION: return EACCES;
+    default: return EIO;
+    }
+}
+
+bool Move(const std::wstring& from, const std::wstring& to)
+{
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the target exists.
+    if (MoveFileExW(from.c_str(), to.c_str(), 0)) return true;
+    errno = ErrnoFromWin32(GetLastError());
+    return false;
+}
+
+int HookFailure(std::u16string_view from, std::u16string_view to)
+{
+    if (!g_hookSet) return 0;
+    std::lock_guard lock(g_hookMutex);
+    return g_moveHook ? g_moveHook(from, to) : 0;
+}
+
+}  // namespace
+
+std::string NativePath(std::u16string_view path)
+{
+    std::string out;
+    int n = WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(path.data()), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
+    out.resize(static_cast<size_t>(n));
+    WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(path.data()), static_cast<int>(path.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+bool ForEachFolderEntryId(std::u16string_view folder,
+                          const std::function<bool(std::u16string_view, bool, uint64_t)>& visit)
+{
+    std::wstring pattern = Wide(folder) + L"\\*.*";
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    do {
+        std::u16string name(reinterpret_cast<const char16_t*>(data.cFileName));
+        if (!visit(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, 0)) break;
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return true;
+}
+
+bool ForEachFolderEntry(std::u16string_view folder, const std::function<bool(std::u16string_view, bool)>& visit)
+{
+    return ForEachFolderEntryId(folder, [&](std::u16string_view name, bool isDirectory, uint64_t) { return visit(name, isDirectory); });
+}
+
+bool EnumerateFolder(std::u16string_view folder, std::vector<CFolderEntry>& entries)
+{
+    return ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {
+        entries.push_back({std::u16string(name), isDirectory});
+        return true;
+    });
+}
+
+bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
+{
+    DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    HANDLE h = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (!ok) return false;
+    id.m_nDevice = info.dwVolumeSerialNumber;
+    id.m_nNode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+bool PathExists(std::u16string_view path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsFolder(std::u16string_view path)
+{
+    DWORD a = GetFileAttributesW(Wide(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsRegularFile(std::u16string_view path)
+{
+    DWORD a = GetFileAttributesW(Wide(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool GetFileTimes(std::u16string_view path, CFileTimes& times)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
+    times.m_nCreation = ToUnixSeconds(data.ftCreationTime);
+    times.m_nModification = ToUnixSeconds(data.ftLastWriteTime);
+    times.m_nAccess = ToUnixSeconds(data.ftLastAccessTime);
+    return true;
+}
+
+bool GetFileSize(std::u16string_view path, uint64_t& size)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+bool ReadFileBytes(std::u16string_view path, std::string& bytes)
+{
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    std::string data;
+    char buffer[65536];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) data.append(buffer, got);
+    CloseHandle(h);
+    if (!ok) return false;
+    bytes.swap(data);
+    return true;
+}
+
+bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush)
+{
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+    if (ok && flush) ok = FlushFileBuffers(h) != 0;
+    return CloseHandle(h) && ok;
+}
+
+bool RemoveFile(std::u16string_view path) { return DeleteFileW(Wide(path).c_str()) != 0; }
+
+bool CreateFolder(std::u16string_view path)
+{
+    std::wstring wide = Wide(path);
+    for (size_t pos = 1; pos <= wide.size(); ++pos) {
+        if (pos == wide.size() || wide[pos] == L'\\') {
+            std::wstring part = wide.substr(0, pos);
+            if (part.size() == 2 && part[1] == L':') continue;  // drive
+            if (!CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+        }
+    }
+    return IsFolder(path);
+}
+
+bool MoveFileNoReplace(std::u16string_view from, std::u16string_view to)
+{
+    if (int err = HookFailure(from, to)) {
+        errno = err;
+        return false;
+    }
+    return Move(Wide(from), Wide(to));
+}
+
+void SetMoveFailureHook(MoveFailureHook hook)
+{
+    std::lock_guard lock(g_hookMutex);
+    g_moveHook = std::move(hook);
+    g_hookSet = static_cast<bool>(g_moveHook);
+}
+
+// Windows has no folder-relative moves; the handle keeps the folder path.
+CFolderHandle::~CFolderHandle() = default;
+
+bool CFolderHandle::Open(std::u16string_view folder)
+{
+    m_strFolder.assign(folder);
+    m_hFolder = IsFolder(folder) ? 0 : -1;
+    return m_hFolder >= 0;
+}
+
+bool CFolderHandle::IsOpen() const { return m_hFolder >= 0; }
+
+bool CFolderHandle::MoveNoReplace(std::u16string_view fromName, std::u16string_view toName) const
+{
+    return MoveFileNoReplace(JoinPath(m_strFolder, fromName), JoinPath(m_strFolder, toName));
+}
+
+bool CFolderHandle::Contains(std::u16string_view name) const { return PathExists(JoinPath(m_strFolder, name)); }
+
+}  // namespace kq
+
+#endif  // _WIN32

@@ -1,0 +1,241 @@
+// Windows side of the small services: folders, shell, clipboard, code
+// pages, clock and the registry.
+#ifdef _WIN32
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "platform/Clipboard.h"
+#include "platform/Crt.h"
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/SpecialFolders.h"
+#include "platform/Text.h"
+
+namespace kq {
+
+namespace {
+std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+std::u16string Narrow16(const wchar_t* text) { return std::u16string(reinterpret_cast<const char16_t*>(text)); }
+}  // namespace
+
+// ---- folders ---------------------------------------------------------------
+
+std::u16string ConfigFolder()
+{
+    if (const wchar_t* env = _wgetenv(L"KQ_CONFIG_HOME"); env && *env) return Narrow16(env);
+    wchar_t path[MAX_PATH];
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) return Narrow16(path);
+    return {};
+}
+
+std::u16string TempFolder()
+{
+    wchar_t path[MAX_PATH + 1];
+    DWORD n = GetTempPathW(MAX_PATH + 1, path);
+    std::u16string folder(reinterpret_cast<const char16_t*>(path), n);
+    while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
+    return folder;
+}
+
+std::u16string ProgramFolder()
+{
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::u16string full(reinterpret_cast<const char16_t*>(path), n);
+    size_t slash = full.rfind(u'\\');
+    return slash == std::u16string::npos ? std::u16string() : full.substr(0, slash);
+}
+
+// ---- shell -----------------------------------------------------------------
+
+namespace {
+std::mutex g_shellMutex;
+ShellOpenHook g_shellHook;
+}  // namespace
+
+std::vector<std::u16string> SplitCommandLine(std::u16string_view params)
+{
+    std::vector<std::u16string> args;
+    std::u16string current;
+    bool inQuotes = false, any = false;
+    for (char16_t c : params) {
+        if (c == u'"') {
+            inQuotes = !inQuotes;
+            any = true;
+        } else if (!inQuotes && (c == u' ' || c == u'\t')) {
+            if (any) args.push_back(current);
+            current.clear();
+            any = false;
+        } else {
+            current.push_back(c);
+            any = true;
+        }
+    }
+    if (any) args.push_back(current);
+    return args;
+}
+
+bool ShellOpen(std::u16string_view target, std::u16string_view params)
+{
+    {
+        std::lock_guard lock(g_shellMutex);
+        if (g_shellHook) return g_shellHook(target, params);
+    }
+    std::wstring file = Wide(target), args = Wide(params);
+    auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", file.c_str(), args.empty() ? nullptr : args.c_str(), nullptr, SW_SHOWNORMAL));
+    return result > 32;
+}
+
+void SetShellOpenHook(ShellOpenHook hook)
+{
+    std::lock_guard lock(g_shellMutex);
+    g_shellHook = std::move(hook);
+}
+
+// ---- clipboard ---------------------------------------------------------------
+
+bool CSystemClipboard::GetText(std::u16string& text)
+{
+    if (!OpenClipboard(nullptr)) return false;
+    bool ok = false;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = Narrow16(p);
+            GlobalUnlock(data);
+            ok = true;
+        }
+    }
+    CloseClipboard();
+    return ok;
+}
+
+bool CSystemClipboard::SetText(const std::u16string& text)
+{
+    if (!OpenClipboard(nullptr)) return false;
+    if (!EmptyClipboard()) {
+        CloseClipboard();
+        return false;
+    }
+    size_t bytes = (text.size() + 1) * sizeof(char16_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes);
+    bool ok = false;
+    if (block) {
+        std::memcpy(GlobalLock(block), text.c_str(), bytes);
+        GlobalUnlock(block);
+        ok = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+        if (!ok) GlobalFree(block);
+    }
+    CloseClipboard();
+    return ok;
+}
+
+// ---- code pages --------------------------------------------------------------
+
+std::string LocaleCharset() { return "CP" + std::to_string(GetACP()); }
+
+namespace {
+UINT CodePageOf(const std::string& charset)
+{
+    if (charset == "GBK" || charset == "CP936") return 936;
+    if (charset == "UTF-8") return CP_UTF8;
+    if (charset.rfind("CP", 0) == 0) return static_cast<UINT>(std::atoi(charset.c_str() + 2));
+    return 0;
+}
+}  // namespace
+
+bool EncodeText(std::u16string_view text, const std::string& charset, std::string& bytes)
+{
+    UINT cp = CodePageOf(charset);
+    if (!cp) return false;
+    auto* w = reinterpret_cast<const wchar_t*>(text.data());
+    int n = WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    bytes.resize(static_cast<size_t>(n));
+    WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
+    return true;
+}
+
+bool DecodeText(std::string_view bytes, const std::string& charset, std::u16string& text)
+{
+    UINT cp = CodePageOf(charset);
+    if (!cp) return false;
+    int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    text.resize(static_cast<size_t>(n));
+    MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), reinterpret_cast<wchar_t*>(text.data()), n);
+    return true;
+}
+
+// ---- clock -------------------------------------------------------------------
+
+int64_t CurrentTime() { return static_cast<int64_t>(_time64(nullptr)); }
+
+bool LocalTime(int64_t t, std::tm& out)
+{
+    _tzset();
+    __time64_t value = t;
+    return _localtime64_s(&out, &value) == 0;
+}
+
+// ---- registry (the real one, 64-bit view) -------------------------------------
+
+namespace {
+// Reads a value; kind REG_SZ or REG_DWORD; false on any failure.
+bool QueryValue(std::u16string_view key, std::u16string_view name, DWORD& type, std::u16string& text, DWORD& number)
+{
+    HKEY h;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(key).c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &h) != ERROR_SUCCESS) return false;
+    BYTE buffer[1000];
+    DWORD size = sizeof buffer;
+    LONG rc = RegQueryValueExW(h, Wide(name).c_str(), nullptr, &type, buffer, &size);
+    RegCloseKey(h);
+    if (rc != ERROR_SUCCESS) return false;
+    if (type == REG_SZ) {
+        text.assign(reinterpret_cast<const char16_t*>(buffer), size / 2);
+        while (!text.empty() && text.back() == 0) text.pop_back();
+    } else if (type == REG_DWORD && size == sizeof(DWORD)) {
+        std::memcpy(&number, buffer, sizeof number);
+    } else {
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+int CTERNRegeditBase::ReadKeyVal(std::u16string_view strKey, std::u16string_view strName, int nKind, std::u16string& strValue)
+{
+    DWORD type = 0, number = 0;
+    std::u16string text;
+    if (nKind != 2 || !QueryValue(strKey, strName, type, text, number) || type != REG_SZ) return 0;
+    strValue = text;
+    return 1;
+}
+
+int CTERNRegeditBase::ReadKeyVal(std::u16string_view strKey, std::u16string_view strName, int nKind, double& dValue)
+{
+    DWORD type = 0, number = 0;
+    std::u16string text;
+    if (nKind != 1 || !QueryValue(strKey, strName, type, text, number) || type != REG_SZ) return 0;
+    dValue = Wtof(text);
+    return 1;
+}
+
+int CTERNRegeditBase::ReadKeyVal(std::u16string_view strKey, std::u16string_view strName, int nKind, int& nValue)
+{
+    DWORD type = 0, number = 0;
+    std::u16string text;
+    if ((nKind != 0 && nKind != 4) || !QueryValue(strKey, strName, type, text, number) || type != REG_DWORD) return 0;
+    nValue = static_cast<int>(number);
+    return 1;
+}
+
+}  // namespace kq
+
+#endif  // _WIN32
