@@ -39,4 +39,8 @@ std::span<const CFunctionInfo> SteelFunctions();       // 10
 std::span<const CFunctionInfo> FunctionTable();
 const CFunctionInfo* FindFunction(std::u16string_view lowerName);
 
+// n! in 32-bit arithmetic (the low 32 bits; 1 for n <= 1), computed without
+// recursion. Defined with the logic and math functions.
+int Base_fact(int n);
+
 }  // namespace kq
