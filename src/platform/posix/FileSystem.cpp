@@ -63,30 +63,6 @@ int MoveAt(int fromDir, const char* from, int toDir, const char* to)
 
 std::string NativePath(std::u16string_view path) { return ToUtf8(path); }
 
-bool ForEachFolderEntry(std::u16string_view folder,
-                        const std::function<bool(std::u16string_view, bool)>& visit)
-{
-    std::string native = NativePath(folder);
-    if (native.empty()) native = "/";
-    DIR* dir = opendir(native.c_str());
-    if (!dir) return false;
-    int fd = dirfd(dir);
-    std::u16string name;
-    while (dirent* entry = readdir(dir)) {
-        bool isDirectory = false;
-        if (entry->d_type == DT_DIR) {
-            isDirectory = true;
-        } else if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-            struct stat st;
-            isDirectory = fstatat(fd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-        }
-        name = FromUtf8(entry->d_name);
-        if (!visit(name, isDirectory)) break;
-    }
-    closedir(dir);
-    return true;
-}
-
 bool ForEachFolderEntryId(std::u16string_view folder,
                           const std::function<bool(std::u16string_view, bool, uint64_t)>& visit)
 {
@@ -109,6 +85,12 @@ bool ForEachFolderEntryId(std::u16string_view folder,
     }
     closedir(dir);
     return true;
+}
+
+bool ForEachFolderEntry(std::u16string_view folder,
+                        const std::function<bool(std::u16string_view, bool)>& visit)
+{
+    return ForEachFolderEntryId(folder, [&](std::u16string_view name, bool isDirectory, uint64_t) { return visit(name, isDirectory); });
 }
 
 bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
