@@ -4,6 +4,7 @@
 
 #include "platform/Crt.h"
 #include "platform/FileSystem.h"
+#include "platform/SpecialFolders.h"
 #include "platform/Text.h"
 
 #ifndef KQ_INSTALL_PREFIX
@@ -147,6 +148,10 @@ const CRegistryFile::CValue* CRegistryFile::Find(std::u16string_view key, std::u
 std::u16string RegistryFilePath()
 {
     if (const char* env = std::getenv("KQ_REGISTRY_FILE"); env && *env) return FromUtf8(env);
+    // An installation moved to another prefix keeps its registry beside the
+    // programs (<prefix>/bin/../etc/ternsoft); the configured prefix is the fallback.
+    std::u16string beside = ProgramFolder() + u"/../etc/ternsoft/registry.reg";
+    if (!ProgramFolder().empty() && IsRegularFile(beside)) return beside;
     return FromUtf8(KQ_INSTALL_PREFIX "/etc/ternsoft/registry.reg");
 }
 

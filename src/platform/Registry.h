@@ -2,7 +2,8 @@
 //
 // On POSIX the registry is a text file in the Windows ".reg" export format
 // (UTF-8, or UTF-16LE with a byte-order mark): the file named by
-// KQ_REGISTRY_FILE, else <install prefix>/etc/ternsoft/registry.reg.
+// KQ_REGISTRY_FILE, else etc/ternsoft/registry.reg beside the program's
+// bin folder, else <configured install prefix>/etc/ternsoft/registry.reg.
 // Key paths and value names compare ASCII-case-insensitively, as Windows does.
 #pragma once
 
