@@ -1,0 +1,96 @@
+// kqtools-cli recover: undo (or finish) renames that were cut short.
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/Path.h"
+#include "platform/Text.h"
+#include "renamer/cli/CliSupport.h"
+#include "renamer/list/RenameJournal.h"
+
+using namespace kq;
+using namespace kq::cli;
+
+namespace {
+
+const char* const kUsage =
+    "用法: kqtools-cli recover [--finish] [--json]\n"
+    "处理中途中断的改名：按改名记录把每个文件恢复为原文件名，\n"
+    "或用 --finish 改为新文件名；逐个报告结果，不覆盖任何文件。\n"
+    "退出码: 0 全部处理完毕（或没有记录），1 有文件无法处理，2 用法错误。";
+
+const char* OutcomeText(int outcome, bool finish)
+{
+    switch (outcome) {
+    case kRecoverMoved: return finish ? "已改为新文件名" : "已恢复原文件名";
+    case kRecoverInPlace: return finish ? "已是新文件名" : "已是原文件名";
+    case kRecoverNotFound: return "找不到文件";
+    default: return "目标名称被占用或无法移动";
+    }
+}
+
+const char* OutcomeKey(int outcome)
+{
+    switch (outcome) {
+    case kRecoverMoved: return "moved";
+    case kRecoverInPlace: return "in-place";
+    case kRecoverNotFound: return "not-found";
+    default: return "blocked";
+    }
+}
+
+int RunRecover(std::vector<std::string>& args)
+{
+    CArgReader reader(args);
+    const bool finish = reader.Flag("--finish");
+    const bool json = reader.Flag("--json");
+    std::vector<std::string> rest = reader.Positionals();
+    if (reader.HasError()) return UsageError("recover", reader.Error());
+    if (!rest.empty()) return UsageError("recover", "recover 不接受参数：" + rest[0]);
+
+    std::vector<std::u16string> journals = FindJournals(DefaultJournalFolder());
+    std::string out = json ? "{\"journals\":[" : "";
+    bool complete = true;
+    for (size_t j = 0; j < journals.size(); ++j) {
+        std::vector<CRecoverLine> report;
+        int result = RecoverJournal(journals[j], finish, report);
+        if (result != 0) complete = false;
+        if (json) {
+            if (j > 0) out += ',';
+            out += "{\"journal\":" + JsonString(ToUtf8(journals[j])) + ",\"readable\":" +
+                   (result == 2 ? "false" : "true") + ",\"files\":[";
+            for (size_t i = 0; i < report.size(); ++i) {
+                const CRecoverLine& line = report[i];
+                if (i > 0) out += ',';
+                out += "{\"folder\":" + JsonString(ToUtf8(line.m_strFolder)) + ",\"from\":" +
+                       JsonString(ToUtf8(line.m_strFrom)) + ",\"to\":" + JsonString(ToUtf8(line.m_strTo)) +
+                       ",\"outcome\":" + JsonString(OutcomeKey(line.m_nOutcome)) + "}";
+            }
+            out += "]}";
+            continue;
+        }
+        if (result == 2) {
+            out += "无法读取改名记录：" + ToUtf8(journals[j]) + "\n";
+            continue;
+        }
+        for (const CRecoverLine& line : report) {
+            out += std::string(OutcomeText(line.m_nOutcome, finish)) + "\t" + ToUtf8(JoinPath(line.m_strFolder, line.m_strTo));
+            if (!line.m_strFrom.empty() && line.m_strFrom != line.m_strTo)
+                out += "\t(原为 " + ToUtf8(line.m_strFrom) + ")";
+            out += "\n";
+        }
+    }
+    if (json) {
+        out += "]}";
+    } else if (journals.empty()) {
+        out = "没有需要处理的改名记录。";
+    } else if (!out.empty() && out.back() == '\n') {
+        out.pop_back();
+    }
+    PrintOut(out);
+    return complete ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+KQ_CLI_COMMAND(recover, "recover", 31, "撤销或完成中途中断的改名", kUsage, RunRecover);

@@ -1,0 +1,293 @@
+// kqtools-cli rename: the whole renamer on real files.
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/Crt.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "renamer/cli/CliSupport.h"
+#include "renamer/list/FileNameList.h"
+#include "renamer/list/ListExport.h"
+#include "renamer/modes/AdvancedNaming.h"
+#include "renamer/modes/EnhancedNaming.h"
+#include "renamer/modes/FormulaNaming.h"
+#include "renamer/modes/ListNaming.h"
+#include "renamer/modes/SimpleNaming.h"
+
+using namespace kq;
+using namespace kq::cli;
+
+namespace {
+
+const char* const kUsage =
+    "用法: kqtools-cli [--clipboard-file FILE] rename [--mode simple|enhanced|list|advanced|formula]\n"
+    "         [--no-keep-extension] [--recursive] [--sort name|name-desc|folder|folder-desc]\n"
+    "         [--export FILE.csv] [--dry-run] [--yes] [--json] PATH...\n"
+    "把文件和文件夹（其中的文件）加入列表，按所选模式生成新文件名并改名。\n"
+    "  simple:   --name TEXT --index --start TEXT --step TEXT --repeat TEXT --digits 0..9 --index-after\n"
+    "  enhanced: --pattern TEXT --kind 0..7 --enum-list TEXT --digits 1..9 --start TEXT --step TEXT --repeat TEXT\n"
+    "  两者:     --find TEXT --replace TEXT（给出 --find 即启用替换）\n"
+    "            --delete-position 0..3 --delete-count 0..20（给出 --delete-count 即启用删除）\n"
+    "  list:     --names-file FILE（按列表页的“添加”粘贴）--repeat TEXT --cycle\n"
+    "  advanced: --template TEXT          formula: --formula TEXT\n"
+    "--dry-run 只显示列表（每行: 原文件名<TAB>新文件名<TAB>目录），不改名。\n"
+    "改名前询问确认，--yes 跳过；改名后每行再加状态。--json 输出 {\"rows\":[...]}。\n"
+    "退出码: 0 成功，1 被拒绝或有文件未处理，2 用法错误。";
+
+enum EMode { kSimple, kEnhanced, kList, kAdvanced, kFormula };
+
+struct COptionUse {
+    const char* m_pszName;
+    unsigned m_nModes;  // bit per EMode
+};
+
+constexpr unsigned Bit(EMode m) { return 1u << m; }
+
+// Which mode-specific options belong to which modes.
+const COptionUse kModeOptions[] = {
+    {"--name", Bit(kSimple)},
+    {"--index", Bit(kSimple)},
+    {"--index-after", Bit(kSimple)},
+    {"--pattern", Bit(kEnhanced)},
+    {"--kind", Bit(kEnhanced)},
+    {"--enum-list", Bit(kEnhanced)},
+    {"--start", Bit(kSimple) | Bit(kEnhanced)},
+    {"--step", Bit(kSimple) | Bit(kEnhanced)},
+    {"--digits", Bit(kSimple) | Bit(kEnhanced)},
+    {"--find", Bit(kSimple) | Bit(kEnhanced)},
+    {"--replace", Bit(kSimple) | Bit(kEnhanced)},
+    {"--delete-position", Bit(kSimple) | Bit(kEnhanced)},
+    {"--delete-count", Bit(kSimple) | Bit(kEnhanced)},
+    {"--repeat", Bit(kSimple) | Bit(kEnhanced) | Bit(kList)},
+    {"--names-file", Bit(kList)},
+    {"--cycle", Bit(kList)},
+    {"--template", Bit(kAdvanced)},
+    {"--formula", Bit(kFormula)},
+};
+
+bool Given(const std::vector<std::string>& args, std::string_view name)
+{
+    for (const auto& a : args) {
+        if (a == "--") break;
+        if (a == name || (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == '='))
+            return true;
+    }
+    return false;
+}
+
+// Reads an integer option within [low, high]; false (with the error set) when bad.
+bool RangeValue(CArgReader& reader, const char* name, int low, int high, int& value, std::string& error)
+{
+    if (!reader.IntValue(name, value)) return !reader.HasError();
+    if (value < low || value > high) {
+        error = std::string("选项 ") + name + " 的取值应在 " + std::to_string(low) + " 到 " + std::to_string(high) + " 之间";
+        return false;
+    }
+    return true;
+}
+
+std::u16string Text(CArgReader& reader, const char* name, const std::u16string& fallback)
+{
+    std::string value;
+    return reader.Value(name, value) ? FromUtf8(value) : fallback;
+}
+
+std::string RowsText(const CFileNameList& list, const std::vector<std::u16string>& oldNames, bool withStatus,
+                     bool json)
+{
+    std::string out;
+    out.reserve(static_cast<size_t>(list.GetItemCount()) * 64);
+    if (json) out += "{\"rows\":[";
+    // Rows of one folder share its text: convert it once per run of rows.
+    const std::u16string* lastFolder = nullptr;
+    std::string folder;
+    for (int r = 0; r < list.GetItemCount(); ++r) {
+        const std::string oldName = ToUtf8(oldNames[static_cast<size_t>(r)]);
+        const std::string newName = ToUtf8(list.GetText(r, kColNewName));
+        if (&list.GetText(r, kColFolder) != lastFolder) {
+            lastFolder = &list.GetText(r, kColFolder);
+            folder = ToUtf8(*lastFolder);
+        }
+        const std::u16string& statusText = list.GetText(r, kColStatus);
+        const std::string status = statusText == kStatusDone ? "已处理" : statusText == kStatusPending ? "未处理" : ToUtf8(statusText);
+        if (json) {
+            if (r > 0) out += ',';
+            out += "{\"old\":" + JsonString(oldName) + ",\"new\":" + JsonString(newName) +
+                   ",\"folder\":" + JsonString(folder) + ",\"status\":" + JsonString(status) + "}";
+        } else {
+            if (r > 0) out += '\n';
+            out += oldName;
+            out += '\t';
+            out += newName;
+            out += '\t';
+            out += folder;
+            if (withStatus) {
+                out += '\t';
+                out += status;
+            }
+        }
+    }
+    if (json) out += "]}";
+    return out;
+}
+
+int RunRename(std::vector<std::string>& args)
+{
+    const std::vector<std::string> original = args;
+    CArgReader reader(args);
+    std::string modeText = "simple";
+    reader.Value("--mode", modeText);
+    EMode mode;
+    if (modeText == "simple") mode = kSimple;
+    else if (modeText == "enhanced") mode = kEnhanced;
+    else if (modeText == "list") mode = kList;
+    else if (modeText == "advanced") mode = kAdvanced;
+    else if (modeText == "formula") mode = kFormula;
+    else return UsageError("rename", "未知模式：" + modeText);
+    for (const auto& use : kModeOptions) {
+        if (!(use.m_nModes & Bit(mode)) && Given(original, use.m_pszName))
+            return UsageError("rename", std::string("选项 ") + use.m_pszName + " 不用于 " + modeText + " 模式");
+    }
+
+    const bool keepExtension = !reader.Flag("--no-keep-extension");
+    const bool recursive = reader.Flag("--recursive");
+    const bool dryRun = reader.Flag("--dry-run");
+    const bool yes = reader.Flag("--yes");
+    const bool json = reader.Flag("--json");
+    std::string sort, exportFile;
+    bool sorted = reader.Value("--sort", sort);
+    bool exporting = reader.Value("--export", exportFile);
+    if (sorted && sort != "name" && sort != "name-desc" && sort != "folder" && sort != "folder-desc")
+        return UsageError("rename", "未知排序方式：" + sort);
+
+    std::string error;
+    CEaFields simple;
+    CEnFields enhanced;
+    CElFields listFields;
+    CEeFields advanced;
+    CEfFields formula;
+    std::string namesFile;
+    switch (mode) {
+    case kSimple: {
+        simple.m_strTemplate = Text(reader, "--name", simple.m_strTemplate);
+        simple.m_bIndexEnabled = reader.Flag("--index");
+        simple.m_nIndexPosition = reader.Flag("--index-after") ? 1 : 0;
+        simple.m_strStart = Text(reader, "--start", simple.m_strStart);
+        simple.m_strStep = Text(reader, "--step", simple.m_strStep);
+        simple.m_strRepeat = Text(reader, "--repeat", simple.m_strRepeat);
+        if (!RangeValue(reader, "--digits", 0, 9, simple.m_nDigits, error)) break;
+        simple.m_bReplaceEnabled = Given(original, "--find");
+        simple.m_strFind = Text(reader, "--find", u"");
+        simple.m_strReplace = Text(reader, "--replace", u"");
+        simple.m_bDeleteEnabled = Given(original, "--delete-count");
+        if (!RangeValue(reader, "--delete-position", 0, 3, simple.m_nDeletePosition, error)) break;
+        RangeValue(reader, "--delete-count", 0, 20, simple.m_nDeleteCount, error);
+        break;
+    }
+    case kEnhanced: {
+        enhanced.m_strTemplate = Text(reader, "--pattern", enhanced.m_strTemplate);
+        if (!RangeValue(reader, "--kind", 0, 7, enhanced.m_nKind, error)) break;
+        enhanced.m_strEnumList = Text(reader, "--enum-list", enhanced.m_strEnumList);
+        if (!RangeValue(reader, "--digits", 1, 9, enhanced.m_nDigits, error)) break;
+        // As on the page: the start follows the sequence unless typed.
+        enhanced.RefillStartList();
+        enhanced.m_strStart = Text(reader, "--start", enhanced.m_strStart);
+        enhanced.m_strStep = Text(reader, "--step", enhanced.m_strStep);
+        enhanced.m_strRepeat = Text(reader, "--repeat", enhanced.m_strRepeat);
+        enhanced.m_bReplaceEnabled = Given(original, "--find");
+        enhanced.m_strFind = Text(reader, "--find", u"");
+        enhanced.m_strReplace = Text(reader, "--replace", u"");
+        enhanced.m_bDeleteEnabled = Given(original, "--delete-count");
+        if (!RangeValue(reader, "--delete-position", 0, 3, enhanced.m_nDeletePosition, error)) break;
+        RangeValue(reader, "--delete-count", 0, 20, enhanced.m_nDeleteCount, error);
+        break;
+    }
+    case kList:
+        reader.Value("--names-file", namesFile);
+        listFields.m_strRepeat = Text(reader, "--repeat", listFields.m_strRepeat);
+        listFields.m_nCycle = reader.Flag("--cycle") ? 1 : 0;
+        break;
+    case kAdvanced: advanced.m_strMacro = Text(reader, "--template", u""); break;
+    case kFormula: formula.m_strFormula = Text(reader, "--formula", u""); break;
+    }
+    if (!error.empty()) return UsageError("rename", error);
+    std::vector<std::string> paths = reader.Positionals();
+    if (reader.HasError()) return UsageError("rename", reader.Error());
+    if (paths.empty()) return UsageError("rename", "缺少要改名的文件或文件夹");
+
+    // Every path is checked before anything is added.
+    std::vector<std::u16string> absolute;
+    for (const auto& p : paths) {
+        std::error_code ec;
+        std::filesystem::path full = std::filesystem::absolute(std::filesystem::u8path(p), ec).lexically_normal();
+        std::u16string path = FromUtf8(full.string());
+        if (ec || !PathExists(path)) return UsageError("rename", "找不到文件或文件夹：" + p);
+        absolute.push_back(std::move(path));
+    }
+    std::string namesBytes;
+    if (!namesFile.empty() && !ReadFileBytes(FromUtf8(namesFile), namesBytes))
+        return UsageError("rename", "无法读取文件：" + namesFile);
+
+    CFileNameList list;
+    for (const auto& path : absolute) {
+        if (IsFolder(path)) {
+            std::vector<std::u16string> files;
+            CFileNameList::CollectFolderFiles(path, recursive, files);
+            list.Reserve(static_cast<size_t>(list.GetItemCount()) + files.size());
+            for (const auto& f : files) list.AddFile(f);
+        } else {
+            list.AddFile(path);
+        }
+    }
+    if (sorted) {
+        if (sort == "name" || sort == "name-desc") list.SortByName(sort == "name");
+        else list.SortByDirectory(sort == "folder");
+    }
+    if (mode == kList && !namesFile.empty()) {
+        if (namesBytes.compare(0, 3, "\xEF\xBB\xBF") == 0) namesBytes.erase(0, 3);
+        listFields.PasteText(FromUtf8(namesBytes));
+    }
+    switch (mode) {
+    case kSimple: simple.FillNewNames(list, keepExtension); break;
+    case kEnhanced: enhanced.FillNewNames(list, keepExtension); break;
+    case kList: listFields.FillNewNames(list, keepExtension); break;
+    case kAdvanced: advanced.FillNewNames(list, keepExtension); break;
+    case kFormula: formula.FillNewNames(list, keepExtension); break;
+    }
+
+    if (exporting) {
+        int result = ExportFileList(list, FromUtf8(exportFile));
+        if (result == kExportWriteFailed || result == kExportBadCharset) {
+            PrintErr("kqtools-cli: 无法写入文件：" + exportFile);
+            return kExitFailed;
+        }
+    }
+
+    std::vector<std::u16string> oldNames;
+    oldNames.reserve(static_cast<size_t>(list.GetItemCount()));
+    for (int r = 0; r < list.GetItemCount(); ++r) oldNames.push_back(list.GetText(r, kColOldName));
+    if (dryRun) {
+        if (list.GetItemCount() > 0 || json) PrintOut(RowsText(list, oldNames, false, json));
+        return kExitOk;
+    }
+
+    CRenameOptions options;
+    options.m_bConfirmed = yes;
+    // Tests stop the process after so many moves, as if it had been killed.
+    if (const char* stop = std::getenv("KQ_TEST_STOP_AFTER_MOVES")) {
+        size_t limit = static_cast<size_t>(Atoi(stop));
+        options.m_pfnAfterMove = [limit](size_t moves) {
+            if (moves >= limit) std::_Exit(9);
+        };
+    }
+    int result = list.ExecuteRename(options);
+    if (result != kRenameDone && result != kRenamePartly) return kExitFailed;
+    if (list.GetItemCount() > 0) PrintOut(RowsText(list, oldNames, true, json));
+    return result == kRenameDone ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+KQ_CLI_COMMAND(rename, "rename", 30, "按五种模式批量改名（可预览、导出列表）", kUsage, RunRename);

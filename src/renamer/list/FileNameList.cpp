@@ -1,0 +1,364 @@
+#include "renamer/list/FileNameList.h"
+
+#include <algorithm>
+#include <numeric>
+#include <set>
+#include <utility>
+
+#include "platform/Crt.h"
+#include "platform/FileSystem.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+
+namespace kq {
+
+const std::u16string kStatusPending = u"未处理";
+const std::u16string kStatusDone = u"已处理";
+
+namespace {
+const std::u16string kEmpty;
+}
+
+const std::u16string& FileListColumnTitle(int column)
+{
+    static const std::u16string titles[kColCount] = {u"原文件名", u"新文件名", u"状态", u"目录"};
+    return column >= 0 && column < kColCount ? titles[column] : kEmpty;
+}
+
+CFileNameList::CFileNameList(ENamePolicy policy) : m_ePolicy(policy) {}
+
+const std::u16string& CFileNameList::InvalidNameCharacters()
+{
+    static const std::u16string chars = u"*?:|\\/\"<>";
+    return chars;
+}
+
+uint32_t CFileNameList::InternFolder(std::u16string_view folder)
+{
+    std::u16string text(folder);
+    auto found = m_mapFolderText.find(text);
+    if (found != m_mapFolderText.end()) return found->second;
+    auto key = m_mapFolderKey.try_emplace(NameKey(folder, m_ePolicy), static_cast<uint32_t>(m_mapFolderKey.size()));
+    uint32_t index = static_cast<uint32_t>(m_aFolders.size());
+    m_aFolders.push_back({text, key.first->second});
+    m_mapFolderText.emplace(std::move(text), index);
+    return index;
+}
+
+namespace {
+constexpr uint64_t kRowMask = 0xFFFFFFFFull;
+}
+
+uint64_t CFileNameList::RowHash(std::u16string_view name, uint32_t folderKeyId) const
+{
+    uint64_t h = 1469598103934665603ull ^ folderKeyId;
+    if (m_ePolicy == ENamePolicy::ExactCase) {
+        for (char16_t c : name) h = (h ^ c) * 1099511628211ull;
+    } else {
+        for (char16_t c : name) h = (h ^ AsciiUpper(c)) * 1099511628211ull;
+    }
+    return h ^ (h >> 31);
+}
+
+size_t CFileNameList::FindRow(std::u16string_view name, uint32_t folder)
+{
+    if (m_bIndexDirty) RebuildKeys();
+    if (m_aRowSlots.empty()) return SIZE_MAX;
+    const uint32_t keyId = m_aFolders[folder].m_nKeyId;
+    const uint64_t h = RowHash(name, keyId) & ~kRowMask;
+    const size_t mask = m_aRowSlots.size() - 1;
+    for (size_t i = (h >> 32) & mask;; i = (i + 1) & mask) {
+        uint64_t slot = m_aRowSlots[i];
+        if (slot == 0) return SIZE_MAX;
+        if ((slot & ~kRowMask) != h) continue;
+        const CRow& row = m_aRows[(slot & kRowMask) - 1];
+        if (m_aFolders[row.m_nFolder].m_nKeyId == keyId && NamesEqual(row.m_strOld, name, m_ePolicy))
+            return (slot & kRowMask) - 1;
+    }
+}
+
+void CFileNameList::IndexRow(size_t row)
+{
+    if (m_bIndexDirty) return;  // picked up by the next rebuild
+    if ((m_nIndexedRows + 1) * 2 > m_aRowSlots.size()) {
+        RebuildKeys();
+        return;
+    }
+    const CRow& r = m_aRows[row];
+    const uint64_t h = RowHash(r.m_strOld, m_aFolders[r.m_nFolder].m_nKeyId) & ~kRowMask;
+    const size_t mask = m_aRowSlots.size() - 1;
+    size_t i = (h >> 32) & mask;
+    while (m_aRowSlots[i] != 0) i = (i + 1) & mask;
+    m_aRowSlots[i] = h | (row + 1);
+    ++m_nIndexedRows;
+}
+
+void CFileNameList::RebuildKeys()
+{
+    size_t size = 16;
+    while (size < m_aRows.size() * 2 + 2) size <<= 1;
+    m_aRowSlots.assign(size, 0);
+    m_nIndexedRows = 0;
+    m_bIndexDirty = false;
+    for (size_t r = 0; r < m_aRows.size(); ++r) IndexRow(r);
+}
+
+const std::u16string& CFileNameList::GetText(int row, int column) const
+{
+    if (row < 0 || row >= GetItemCount()) return kEmpty;
+    const CRow& r = m_aRows[static_cast<size_t>(row)];
+    switch (column) {
+    case kColOldName: return r.m_strOld;
+    case kColNewName: return r.m_strNew;
+    case kColStatus: return r.m_strStatus;
+    case kColFolder: return m_aFolders[r.m_nFolder].m_strText;
+    default: return kEmpty;
+    }
+}
+
+void CFileNameList::SetText(int row, int column, std::u16string_view text)
+{
+    if (row < 0 || row >= GetItemCount()) return;
+    CRow& r = m_aRows[static_cast<size_t>(row)];
+    switch (column) {
+    case kColOldName:
+        r.m_strOld.assign(text);
+        m_bIndexDirty = true;
+        break;
+    case kColNewName: r.m_strNew.assign(text); break;
+    case kColStatus: r.m_strStatus.assign(text); break;
+    case kColFolder:
+        r.m_nFolder = InternFolder(text);
+        m_bIndexDirty = true;
+        break;
+    default: break;
+    }
+}
+
+bool CFileNameList::AddFile(std::u16string_view path)
+{
+    size_t pos = path.rfind(kPathSeparator);
+    if (pos == std::u16string_view::npos) return false;
+    return AddRow(path.substr(0, pos), path.substr(pos + 1));
+}
+
+bool CFileNameList::AddRow(std::u16string_view folder, std::u16string_view name)
+{
+    if (m_aRows.size() >= kRowMask - 1) return false;
+    uint32_t folderIndex = InternFolder(folder);
+    if (FindRow(name, folderIndex) != SIZE_MAX) return false;
+    CRow row;
+    row.m_strOld.assign(name);
+    row.m_nFolder = folderIndex;
+    row.m_strStatus = kStatusPending;
+    m_aRows.push_back(std::move(row));
+    IndexRow(m_aRows.size() - 1);
+    return true;
+}
+
+namespace {
+
+bool CollectFolder(const std::u16string& folder, bool includeSubfolders, std::vector<std::u16string>& paths,
+                   std::set<std::pair<uint64_t, uint64_t>>& visited)
+{
+    CFileId id;
+    if (GetFileId(folder, true, id) && !visited.insert({id.m_nDevice, id.m_nNode}).second) return true;
+    std::vector<std::u16string> subfolders;
+    return ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {
+        if (name == u"." || name == u"..") return true;
+        std::u16string path = JoinPath(folder, name);
+        if (!isDirectory) {
+            paths.push_back(std::move(path));
+        } else if (includeSubfolders) {
+            // Depth first, at the point where the sub-folder is met.
+            CollectFolder(path, true, paths, visited);
+        }
+        return true;
+    });
+}
+
+}  // namespace
+
+bool CFileNameList::CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
+                                       std::vector<std::u16string>& paths)
+{
+    std::u16string root(folder);
+    // "/a/b/" and "/a/b" are the same folder; "/" stays the root ("").
+    if (!root.empty() && root.back() == kPathSeparator) root.pop_back();
+    std::set<std::pair<uint64_t, uint64_t>> visited;
+    return CollectFolder(root, includeSubfolders, paths, visited);
+}
+
+void CFileNameList::DeleteRows(const CRowSet& rows)
+{
+    CRowSet sorted = NormalizeSelection(rows, GetItemCount());
+    if (sorted.empty()) return;
+    std::vector<char> drop(m_aRows.size(), 0);
+    for (int i : sorted) drop[static_cast<size_t>(i)] = 1;
+    size_t out = 0;
+    for (size_t i = 0; i < m_aRows.size(); ++i) {
+        if (drop[i]) continue;
+        if (out != i) m_aRows[out] = std::move(m_aRows[i]);
+        ++out;
+    }
+    m_aRows.resize(out);
+    m_bIndexDirty = true;
+}
+
+void CFileNameList::Clear()
+{
+    m_aRows.clear();
+    m_aFolders.clear();
+    m_mapFolderText.clear();
+    m_mapFolderKey.clear();
+    m_aRowSlots.clear();
+    m_nIndexedRows = 0;
+    m_bIndexDirty = false;
+}
+
+CRowSet CFileNameList::NormalizeSelection(CRowSet selected, int rowCount)
+{
+    std::sort(selected.begin(), selected.end());
+    selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+    std::erase_if(selected, [rowCount](int i) { return i < 0 || i >= rowCount; });
+    return selected;
+}
+
+CRowSet CFileNameList::SelectAllRows() const
+{
+    CRowSet all(m_aRows.size());
+    std::iota(all.begin(), all.end(), 0);
+    return all;
+}
+
+CRowSet CFileNameList::InvertSelection(const CRowSet& selected) const
+{
+    std::vector<char> on(m_aRows.size(), 0);
+    for (int i : NormalizeSelection(selected, GetItemCount())) on[static_cast<size_t>(i)] = 1;
+    CRowSet inverted;
+    for (size_t i = 0; i < on.size(); ++i)
+        if (!on[i]) inverted.push_back(static_cast<int>(i));
+    return inverted;
+}
+
+// Takes the row out and puts it back at position `to` (counted after the
+// removal); its new name is cleared, as a re-inserted list row has none.
+void CFileNameList::MoveRow(int from, int to)
+{
+    CRow row = std::move(m_aRows[static_cast<size_t>(from)]);
+    row.m_strNew.clear();
+    m_aRows.erase(m_aRows.begin() + from);
+    m_aRows.insert(m_aRows.begin() + to, std::move(row));
+    m_bIndexDirty = true;
+}
+
+int CFileNameList::MoveSelectionUp(CRowSet& selection)
+{
+    CRowSet rows = NormalizeSelection(selection, GetItemCount());
+    if (rows.empty()) return kMoveNothing;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        if (rows[i] != rows[i - 1] + 1) {
+            Report(u"文件上下移操作时，只能连续选择文件！", u"文件选择不连续");
+            return kMoveNotContiguous;
+        }
+    }
+    if (rows.front() == 0) return kMoveNothing;
+    MoveRow(rows.front() - 1, rows.back());
+    for (int& i : rows) --i;
+    selection = rows;
+    return kMoveDone;
+}
+
+int CFileNameList::MoveSelectionDown(CRowSet& selection)
+{
+    CRowSet rows = NormalizeSelection(selection, GetItemCount());
+    if (rows.empty()) return kMoveNothing;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        if (rows[i] != rows[i - 1] + 1) {
+            Report(u"文件上下移操作时，只能连续选择文件！", u"文件选择不连续");
+            return kMoveNotContiguous;
+        }
+    }
+    if (rows.back() == GetItemCount() - 1) return kMoveNothing;
+    MoveRow(rows.back() + 1, rows.front());
+    for (int& i : rows) ++i;
+    selection = rows;
+    return kMoveDone;
+}
+
+std::u16string CFileNameList::CountPaneText(size_t total, size_t selectedCount)
+{
+    return u"共计：" + FormatInt(static_cast<long long>(total)) + u"个   选择：" +
+           FormatInt(static_cast<long long>(selectedCount)) + u"个";
+}
+
+std::u16string CFileNameList::CountPaneText(size_t selectedCount) const
+{
+    return CountPaneText(m_aRows.size(), selectedCount);
+}
+
+bool CFileNameList::ReorderRows(const std::vector<int>& order)
+{
+    if (order.size() != m_aRows.size()) return false;
+    std::vector<char> seen(order.size(), 0);
+    for (int i : order) {
+        if (i < 0 || static_cast<size_t>(i) >= order.size() || seen[static_cast<size_t>(i)]) return false;
+        seen[static_cast<size_t>(i)] = 1;
+    }
+    std::vector<CRow> rows;
+    rows.reserve(m_aRows.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        CRow row = m_aRows[static_cast<size_t>(order[i])];
+        row.m_strNew = std::move(m_aRows[i].m_strNew);  // column 1 stays in place
+        rows.push_back(std::move(row));
+    }
+    m_aRows.swap(rows);
+    m_bIndexDirty = true;
+    return true;
+}
+
+void CFileNameList::SortByName(bool ascending)
+{
+    std::vector<std::u16string> keys;
+    keys.reserve(m_aRows.size());
+    for (const CRow& row : m_aRows) keys.push_back(ToAsciiUpper(row.m_strOld));
+    std::vector<int> order(m_aRows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        int c = keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]);
+        if (c != 0) return ascending ? c < 0 : c > 0;
+        // Equal names: folders ascending in both directions.
+        return m_aFolders[m_aRows[static_cast<size_t>(a)].m_nFolder].m_strText <
+               m_aFolders[m_aRows[static_cast<size_t>(b)].m_nFolder].m_strText;
+    });
+    ReorderRows(order);
+}
+
+void CFileNameList::SortByDirectory(bool ascending)
+{
+    std::vector<std::u16string> keys;
+    keys.reserve(m_aRows.size());
+    for (const CRow& row : m_aRows) keys.push_back(ToAsciiUpper(row.m_strOld));
+    std::vector<int> order(m_aRows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const CRow& ra = m_aRows[static_cast<size_t>(a)];
+        const CRow& rb = m_aRows[static_cast<size_t>(b)];
+        if (ra.m_nFolder != rb.m_nFolder) {
+            int c = m_aFolders[ra.m_nFolder].m_strText.compare(m_aFolders[rb.m_nFolder].m_strText);
+            if (c != 0) return ascending ? c < 0 : c > 0;
+        }
+        // Equal folders: names ascending in both directions.
+        return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];
+    });
+    ReorderRows(order);
+}
+
+void CFileNameList::Report(const std::u16string& text, const std::u16string& title)
+{
+    m_strLastMessage = text;
+    m_strLastTitle = title;
+    GetPromptProvider().Inform(text, title);
+}
+
+}  // namespace kq

@@ -1,0 +1,174 @@
+// The renamer's file list: one row per file, four text columns, a row known
+// only by its position. Qt-free; the GUI shows it through a thin table model.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/Path.h"
+
+namespace kq {
+
+// Column numbers and their headers ("原文件名", "新文件名", "状态", "目录").
+enum EFileListColumn { kColOldName = 0, kColNewName = 1, kColStatus = 2, kColFolder = 3, kColCount = 4 };
+const std::u16string& FileListColumnTitle(int column);
+
+// Status texts of column 2.
+extern const std::u16string kStatusPending;  // "未处理"
+extern const std::u16string kStatusDone;     // "已处理"
+
+// An index set: row positions, ascending, without repeats.
+using CRowSet = std::vector<int>;
+
+// Result codes of the move operations.
+enum EMoveResult {
+    kMoveDone = 0,        // rows moved: ask the page for new names
+    kMoveNothing = 1,     // no selection, or the block is already at the edge
+    kMoveNotContiguous = 2,  // "文件选择不连续" was shown
+};
+
+// Result codes of ExecuteRename. The text of the message shown is kept in
+// LastMessage().
+enum ERenameResult {
+    kRenameDone = 0,          // every row renamed ("成功完成")
+    kRenameEmptyList = 1,     // "列表为空"
+    kRenameDeclined = 2,      // confirmation not given
+    kRenameInvalidName = 3,   // "名称非法"
+    kRenameCollision = 4,     // "文件同名"
+    kRenameJournalFailed = 5, // the journal could not be written; nothing moved
+    kRenamePartly = 6,        // ran, but some rows read "未处理"
+};
+
+struct CRenameOptions {
+    // Skip the "确认改名" question (the CLI's --yes).
+    bool m_bConfirmed = false;
+    // Folder for the journal; empty means ConfigFolder()/TernSoft/KQTool.
+    std::u16string m_strJournalFolder;
+    // Called after every successful move with the number done so far; tests
+    // use it to stop the process mid-run.
+    std::function<void(size_t movesDone)> m_pfnAfterMove;
+};
+
+struct CRenameSummary {
+    size_t m_nRenamed = 0;       // rows that read "已处理" afterwards
+    size_t m_nFailed = 0;        // rows that read "未处理" afterwards
+    size_t m_nMoves = 0;         // file-system moves made, undo moves included
+    size_t m_nLeftTemporary = 0; // files that could not leave a temporary name
+    std::u16string m_strJournal; // journal path; kept only when files are left over
+};
+
+class CFileNameList {
+public:
+    // Names (and, with the same policy, folders) are compared with the policy:
+    // two rows are the same file when both compare equal.
+    explicit CFileNameList(ENamePolicy policy = DefaultNamePolicy());
+
+    ENamePolicy Policy() const { return m_ePolicy; }
+    int GetItemCount() const { return static_cast<int>(m_aRows.size()); }
+
+    // Column text of a row; an index out of range gives an empty text.
+    const std::u16string& GetText(int row, int column) const;
+    // Writes a column. Pages write column 1; sorts write columns 0, 2 and 3.
+    void SetText(int row, int column, std::u16string_view text);
+
+    // Adds the file as a new last row ("未处理", empty new name) unless the
+    // path has no separator or the list already holds the file. Returns true
+    // when a row was added.
+    bool AddFile(std::u16string_view path);
+    // Room for that many rows (a speed hint before a large add).
+    void Reserve(size_t rows) { m_aRows.reserve(rows); }
+    // Adds a row from its parts (same rule as AddFile).
+    bool AddRow(std::u16string_view folder, std::u16string_view name);
+    // Appends the full paths of the files in folder (a trailing separator is
+    // allowed) and, with includeSubfolders, of its sub-folders, depth first in
+    // the order the file system returns entries. A folder reached twice
+    // (through links) is read once. Returns false when folder cannot be read.
+    static bool CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
+                                   std::vector<std::u16string>& paths);
+
+    // Deletes the rows of the set (indices out of range are ignored).
+    void DeleteRows(const CRowSet& rows);
+    // "清空列表".
+    void Clear();
+
+    // Selection helpers of the "列表" menu: they work on index sets and leave
+    // the rows alone.
+    CRowSet SelectAllRows() const;
+    CRowSet InvertSelection(const CRowSet& selected) const;
+    static CRowSet NormalizeSelection(CRowSet selected, int rowCount);
+
+    // "上移"/"下移" for a contiguous block. On kMoveDone the selection is
+    // updated to the block's new place; kMoveNotContiguous shows "文件上下移
+    // 操作时，只能连续选择文件！" ("文件选择不连续") through the prompt provider.
+    int MoveSelectionUp(CRowSet& selection);
+    int MoveSelectionDown(CRowSet& selection);
+
+    // Text of status-bar pane 1 (UpdateCountPane): "共计：%d个   选择：%d个".
+    std::u16string CountPaneText(size_t selectedCount) const;
+    static std::u16string CountPaneText(size_t total, size_t selectedCount);
+
+    // "排序" menu. Columns 0, 2 and 3 move with the rows; column 1 stays in
+    // place (the caller refreshes the new names afterwards).
+    //  by name: upper-cased name, then folder as written (ascending in both
+    //  directions); by folder: folder as written, then upper-cased name
+    //  (ascending in both directions). Rows equal in both keep their order.
+    void SortByName(bool ascending);
+    void SortByDirectory(bool ascending);
+    // Puts the rows (columns 0, 2, 3) in the order given by a permutation of
+    // positions: row i receives the former row order[i]. Column 1 stays.
+    // Used by the sorts and by super sort. False when order is no permutation.
+    bool ReorderRows(const std::vector<int>& order);
+
+    // "执行改名": confirms, checks the new names and every folder for name
+    // collisions, then renames without ever replacing a file, writing column 0
+    // and 2 of every row. Messages go through the prompt provider.
+    int ExecuteRename(const CRenameOptions& options = {});
+    const CRenameSummary& LastSummary() const { return m_summary; }
+    // Text of the last message ExecuteRename showed (its title in LastTitle).
+    const std::u16string& LastMessage() const { return m_strLastMessage; }
+    const std::u16string& LastTitle() const { return m_strLastTitle; }
+
+    // The new-name characters that are refused: "*?:|\/\"<>".
+    static const std::u16string& InvalidNameCharacters();
+
+private:
+    struct CRow {
+        std::u16string m_strOld;
+        std::u16string m_strNew;
+        std::u16string m_strStatus;
+        uint32_t m_nFolder = 0;  // index into m_aFolders
+    };
+    struct CFolderInfo {
+        std::u16string m_strText;  // as written
+        uint32_t m_nKeyId = 0;     // equal for folders the policy calls equal
+    };
+
+    uint32_t InternFolder(std::u16string_view folder);
+    // The row index: an open-addressing table of row positions keyed by
+    // (name, folder) under the policy, rebuilt after rows move or change.
+    uint64_t RowHash(std::u16string_view name, uint32_t folderKeyId) const;
+    size_t FindRow(std::u16string_view name, uint32_t folder);
+    void IndexRow(size_t row);
+    void RebuildKeys();
+    void MoveRow(int from, int to);
+    void Report(const std::u16string& text, const std::u16string& title);
+
+    ENamePolicy m_ePolicy;
+    std::vector<CRow> m_aRows;
+    std::vector<CFolderInfo> m_aFolders;
+    std::unordered_map<std::u16string, uint32_t> m_mapFolderText;  // text -> folder index
+    std::unordered_map<std::u16string, uint32_t> m_mapFolderKey;   // key -> key id
+    std::vector<uint64_t> m_aRowSlots;  // 0 free, else hash high bits | (row + 1)
+    size_t m_nIndexedRows = 0;
+    bool m_bIndexDirty = false;
+    CRenameSummary m_summary;
+    std::u16string m_strLastMessage;
+    std::u16string m_strLastTitle;
+};
+
+}  // namespace kq

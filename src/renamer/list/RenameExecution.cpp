@@ -1,0 +1,374 @@
+// ExecuteRename: checks, then moves every file once where it can.
+//
+// Per folder the rows form a partial permutation of names (the collision
+// check guarantees no two files end under one name), so the moves split into
+// chains that end at a free name and cycles. A chain runs from its free end,
+// so each target is free when its move runs; only a cycle passes one file
+// through a temporary name. A move never replaces a file, and a failed move
+// leaves every file of its cycle under its old name.
+#include <algorithm>
+#include <deque>
+#include <unordered_map>
+
+#include "platform/Crt.h"
+#include "platform/FileSystem.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+#include "renamer/list/FileNameList.h"
+#include "renamer/list/NameTable.h"
+#include "renamer/list/RenameJournal.h"
+
+namespace kq {
+
+namespace {
+
+// Names that can never be a file's name here.
+bool UsableName(const std::u16string& name)
+{
+    return !name.empty() && name != u"." && name != u".." && name.find(u'\0') == std::u16string::npos;
+}
+
+std::u16string TemporaryName(size_t number)
+{
+    return u"[kqt_tmp]+[name_" + FormatInt(static_cast<long long>(number)) + u"].kq-tmp";
+}
+
+struct CStep {
+    size_t m_nRow;        // list row
+    size_t m_nEntry;      // folder entry of its file
+};
+
+// A chain or a cycle: a range of the folder's steps, in execution order.
+struct CJob {
+    size_t m_nFirst = 0;
+    size_t m_nCount = 0;
+    size_t m_nTemp = static_cast<size_t>(-1);  // a cycle's parking name (index into m_aTemps)
+    bool m_bBlocked = false;  // a chain whose end is held by a file that stays
+};
+
+struct CFolderWork {
+    std::u16string m_strFolder;
+    std::vector<size_t> m_aRows;
+    std::u16string m_strPool;              // the folder's entry names, one after another
+    std::vector<size_t> m_aNameEnd;        // end of each entry's name in the pool
+    std::vector<uint64_t> m_aNodes;
+    std::vector<char> m_aIsDir;
+    std::u16string_view Name(size_t e) const
+    {
+        size_t begin = e == 0 ? 0 : m_aNameEnd[e - 1];
+        return std::u16string_view(m_strPool).substr(begin, m_aNameEnd[e] - begin);
+    }
+    std::vector<CStep> m_aSteps;
+    std::vector<CJob> m_aJobs;
+    std::vector<std::u16string> m_aTemps;
+};
+
+enum ERowOutcome : char { kRowFailed = 0, kRowDone = 1 };
+
+}  // namespace
+
+int CFileNameList::ExecuteRename(const CRenameOptions& options)
+{
+    m_summary = CRenameSummary{};
+    m_strLastMessage.clear();
+    m_strLastTitle.clear();
+
+    if (m_aRows.empty()) {
+        Report(u"文件列表为空，请先将需要更名的文件添加或拖动到列表", u"列表为空");
+        return kRenameEmptyList;
+    }
+    if (!options.m_bConfirmed &&
+        GetPromptProvider().AskYesNo(u"文件改名操作无法撤销，确实需要批量修改列表中文件名称吗？", u"确认改名") !=
+            EPromptAnswer::Yes)
+        return kRenameDeclined;
+
+    const std::u16string& invalid = InvalidNameCharacters();
+    for (const CRow& row : m_aRows) {
+        if (row.m_strNew.find_first_of(invalid) != std::u16string::npos) {
+            Report(u"文件名称中含有以下非法字符：\n" + invalid, u"名称非法");
+            return kRenameInvalidName;
+        }
+    }
+
+    // Group the rows by folder, in order of first appearance.
+    std::vector<CFolderWork> work;
+    {
+        std::unordered_map<uint32_t, size_t> groupOfKey;
+        for (size_t r = 0; r < m_aRows.size(); ++r) {
+            const CFolderInfo& folder = m_aFolders[m_aRows[r].m_nFolder];
+            auto found = groupOfKey.try_emplace(folder.m_nKeyId, work.size());
+            if (found.second) {
+                work.emplace_back();
+                work.back().m_strFolder = folder.m_strText;
+            }
+            work[found.first->second].m_aRows.push_back(r);
+        }
+    }
+
+    // Collision check, once per folder, before anything moves: the names the
+    // folder's files will have afterwards must all differ.
+    std::vector<CNameTable> existing;  // per folder: entry name -> entry
+    std::vector<std::vector<size_t>> rowOfEntry(work.size());  // per folder: entry -> its list row
+    existing.reserve(work.size());
+    constexpr size_t kNone = CNameTable::kNone;
+    std::vector<size_t> entryOfRow(m_aRows.size(), kNone);
+    for (size_t g = 0; g < work.size(); ++g) {
+        CFolderWork& w = work[g];
+        ForEachFolderEntryId(w.m_strFolder, [&](std::u16string_view name, bool isDirectory, uint64_t node) {
+            if (name == u"." || name == u"..") return true;
+            w.m_strPool.append(name);
+            w.m_aNameEnd.push_back(w.m_strPool.size());
+            w.m_aNodes.push_back(node);
+            w.m_aIsDir.push_back(isDirectory ? 1 : 0);
+            return true;
+        });
+        const size_t count = w.m_aNameEnd.size();
+        existing.emplace_back(m_ePolicy, count);
+        CNameTable& entries = existing.back();
+        for (size_t e = 0; e < count; ++e) entries.Insert(w.Name(e), e);
+        std::vector<size_t>& rowOf = rowOfEntry[g];
+        rowOf.assign(count, kNone);
+        for (size_t r : w.m_aRows) {
+            size_t e = entries.Find(m_aRows[r].m_strOld);
+            // A second row naming the same file (only possible through
+            // SetText) never moves it.
+            if (e != kNone && rowOf[e] == kNone && !w.m_aIsDir[e]) {
+                rowOf[e] = r;
+                entryOfRow[r] = e;
+            }
+        }
+        CNameTable future(m_ePolicy, count);
+        for (size_t e = 0; e < count; ++e) {
+            if (w.m_aIsDir[e]) continue;
+            std::u16string_view after = rowOf[e] == kNone ? w.Name(e) : std::u16string_view(m_aRows[rowOf[e]].m_strNew);
+            if (!future.Insert(after, e)) {
+                std::u16string text = u"文件改名设置中，文件夹“" + NameKey(w.m_strFolder, m_ePolicy) +
+                                      u"”将存在两个或多个相同的文件“" + NameKey(after, m_ePolicy) + u"”，改名操作无法进行";
+                Report(text, u"文件同名");
+                return kRenameCollision;
+            }
+        }
+    }
+
+    // Plan the moves of every folder.
+    std::vector<char> outcome(m_aRows.size(), kRowFailed);
+    std::vector<size_t> movingIndex(m_aRows.size(), CNameTable::kNone);  // list row -> index in its folder's moving
+    size_t plannedMoves = 0;
+    std::string journalText;
+    journalText.reserve(m_aRows.size() * 64);
+    for (size_t g = 0; g < work.size(); ++g) {
+        CFolderWork& w = work[g];
+        const CNameTable& entries = existing[g];
+        std::vector<size_t> moving;          // list rows that move
+        std::vector<size_t> entryOf;         // their folder entries
+        moving.reserve(w.m_aRows.size());
+        entryOf.reserve(w.m_aRows.size());
+        const std::vector<size_t>& rowOf = rowOfEntry[g];
+        for (size_t r : w.m_aRows) {
+            const CRow& row = m_aRows[r];
+            if (row.m_strNew == row.m_strOld) {
+                outcome[r] = kRowDone;  // nothing to move, the name is already right
+                continue;
+            }
+            size_t entry = entryOfRow[r];
+            if (entry == kNone || !UsableName(row.m_strNew)) continue;  // fails, stays
+            movingIndex[r] = moving.size();
+            moving.push_back(r);
+            entryOf.push_back(entry);
+        }
+        const size_t n = moving.size();
+        std::vector<size_t> pred(n, kNone);
+        std::vector<char> state(n, 0);  // 1 free end, 2 blocked, 3 has a successor
+        for (size_t m = 0; m < n; ++m) {
+            size_t e = entries.Find(m_aRows[moving[m]].m_strNew);
+            size_t next = e == kNone || rowOf[e] == kNone ? kNone : movingIndex[rowOf[e]];
+            if (next != kNone) {
+                if (pred[next] == kNone) {
+                    pred[next] = m;
+                    state[m] = 3;
+                } else {
+                    state[m] = 2;  // two rows aim at one name; cannot happen after the check
+                }
+            } else {
+                state[m] = e != kNone ? 2 : 1;  // held by a file or folder that stays, or free
+            }
+        }
+        std::vector<char> placed(n, 0);
+        for (size_t m = 0; m < n; ++m) {
+            if (state[m] != 1 && state[m] != 2) continue;
+            CJob job;
+            job.m_bBlocked = state[m] == 2;
+            job.m_nFirst = w.m_aSteps.size();
+            for (size_t k = m; k != kNone && !placed[k]; k = pred[k]) {
+                placed[k] = 1;
+                w.m_aSteps.push_back({moving[k], entryOf[k]});
+            }
+            job.m_nCount = w.m_aSteps.size() - job.m_nFirst;
+            w.m_aJobs.push_back(job);
+        }
+        // What is left are cycles: park the first file under a free temporary
+        // name, shift the others along, bring the parked one in last.
+        CNameTable targets(m_ePolicy);
+        CNameTable temps(m_ePolicy);
+        std::deque<std::u16string> tempNames;  // the texts temps refers to
+        bool anyCycle = false;
+        for (size_t m = 0; m < n; ++m) {
+            if (placed[m]) continue;
+            if (!anyCycle) {
+                anyCycle = true;
+                targets.Reserve(n);
+                for (size_t k : moving) targets.Insert(m_aRows[k].m_strNew, k);
+            }
+            CJob job;
+            job.m_nFirst = w.m_aSteps.size();
+            for (size_t k = m; k != kNone && !placed[k]; k = pred[k]) {
+                placed[k] = 1;
+                w.m_aSteps.push_back({moving[k], entryOf[k]});
+            }
+            job.m_nCount = w.m_aSteps.size() - job.m_nFirst;
+            // "[kqt_tmp]+[name_<row>].kq-tmp", or the next free number.
+            for (size_t number = moving[m];; ++number) {
+                std::u16string temp = TemporaryName(number);
+                if (entries.Contains(temp) || targets.Contains(temp) || temps.Contains(temp)) continue;
+                tempNames.push_back(temp);
+                temps.Insert(tempNames.back(), 0);
+                job.m_nTemp = w.m_aTemps.size();
+                w.m_aTemps.push_back(std::move(temp));
+                break;
+            }
+            w.m_aJobs.push_back(job);
+        }
+        // Independent jobs run in inode order: consecutive moves then update
+        // neighbouring inodes, which the file system writes back together.
+        std::sort(w.m_aJobs.begin(), w.m_aJobs.end(), [&](const CJob& a, const CJob& b) {
+            return w.m_aNodes[w.m_aSteps[a.m_nFirst].m_nEntry] < w.m_aNodes[w.m_aSteps[b.m_nFirst].m_nEntry];
+        });
+        if (w.m_aSteps.empty()) continue;
+        if (journalText.empty()) AppendJournalHeader(journalText);
+        AppendJournalFolder(journalText, w.m_strFolder);
+        for (const CJob& job : w.m_aJobs) {
+            if (job.m_bBlocked) continue;
+            for (size_t s = 0; s < job.m_nCount; ++s) {
+                const CStep& step = w.m_aSteps[job.m_nFirst + s];
+                const CRow& row = m_aRows[step.m_nRow];
+                AppendJournalMove(journalText, w.m_aNodes[step.m_nEntry], row.m_strOld,
+                                  s == 0 && job.m_nTemp != kNone ? std::u16string_view(w.m_aTemps[job.m_nTemp])
+                                                                : std::u16string_view(),
+                                  row.m_strNew);
+                ++plannedMoves;
+            }
+        }
+    }
+
+    // The journal reaches the disk before the first move.
+    std::u16string journalPath;
+    if (plannedMoves > 0) {
+        std::u16string journalFolder =
+            options.m_strJournalFolder.empty() ? DefaultJournalFolder() : options.m_strJournalFolder;
+        journalPath = NewJournalPath(journalFolder);
+        if (!WriteJournalText(journalPath, journalText)) {
+            RemoveFile(journalPath);
+            Report(u"无法写入改名记录文件“" + journalPath + u"”，为避免文件丢失，改名操作没有进行。", u"无法改名");
+            return kRenameJournalFailed;
+        }
+    }
+
+    size_t moves = 0;
+    auto moved = [&]() {
+        ++moves;
+        if (options.m_pfnAfterMove) options.m_pfnAfterMove(moves);
+    };
+    for (CFolderWork& w : work) {
+        if (w.m_aJobs.empty()) continue;
+        CFolderHandle folder;
+        if (!folder.Open(w.m_strFolder)) continue;
+        for (const CJob& job : w.m_aJobs) {
+            if (job.m_bBlocked) continue;
+            const CStep* steps = w.m_aSteps.data() + job.m_nFirst;
+            if (job.m_nTemp == CNameTable::kNone) {
+                // A chain: once a move fails, the files before it find their
+                // targets still taken and stay too.
+                for (size_t s = 0; s < job.m_nCount; ++s) {
+                    const CRow& row = m_aRows[steps[s].m_nRow];
+                    if (!folder.MoveNoReplace(row.m_strOld, row.m_strNew)) break;
+                    moved();
+                    outcome[steps[s].m_nRow] = kRowDone;
+                }
+                continue;
+            }
+            // A cycle: from -> to for every move made, so a failure can be
+            // undone backwards.
+            const std::u16string& temp = w.m_aTemps[job.m_nTemp];
+            std::vector<std::pair<std::u16string_view, std::u16string_view>> done;
+            const CRow& first = m_aRows[steps[0].m_nRow];
+            bool ok = folder.MoveNoReplace(first.m_strOld, temp);
+            if (ok) {
+                moved();
+                done.emplace_back(first.m_strOld, temp);
+            }
+            for (size_t s = 1; ok && s < job.m_nCount; ++s) {
+                const CRow& row = m_aRows[steps[s].m_nRow];
+                ok = folder.MoveNoReplace(row.m_strOld, row.m_strNew);
+                if (ok) {
+                    moved();
+                    done.emplace_back(row.m_strOld, row.m_strNew);
+                }
+            }
+            if (ok) {
+                ok = folder.MoveNoReplace(temp, first.m_strNew);
+                if (ok) {
+                    moved();
+                    for (size_t s = 0; s < job.m_nCount; ++s) outcome[steps[s].m_nRow] = kRowDone;
+                    continue;
+                }
+            }
+            // Put the cycle back as it was.
+            size_t undone = done.size();
+            while (undone > 0 && folder.MoveNoReplace(done[undone - 1].second, done[undone - 1].first)) {
+                moved();
+                --undone;
+            }
+            if (undone == 0) continue;
+            // An undo failed: the moves still standing are real renames; the
+            // parked file cannot leave its temporary name.
+            for (size_t s = 1; s < undone; ++s) outcome[steps[s].m_nRow] = kRowDone;
+            ++m_summary.m_nLeftTemporary;
+        }
+    }
+
+    for (size_t r = 0; r < m_aRows.size(); ++r) {
+        CRow& row = m_aRows[r];
+        if (outcome[r] == kRowDone) {
+            row.m_strStatus = kStatusDone;
+            row.m_strOld = row.m_strNew;
+            ++m_summary.m_nRenamed;
+        } else {
+            row.m_strStatus = kStatusPending;
+            ++m_summary.m_nFailed;
+        }
+    }
+    m_bIndexDirty = true;
+    m_summary.m_nMoves = moves;
+
+    if (!journalPath.empty()) {
+        if (m_summary.m_nLeftTemporary == 0)
+            RemoveFile(journalPath);
+        else
+            m_summary.m_strJournal = journalPath;
+    }
+
+    if (m_summary.m_nFailed == 0) {
+        Report(u"文件批量改名操作成功完成！", u"成功完成");
+        return kRenameDone;
+    }
+    std::u16string text = u"文件批量改名操作已结束，其中" + FormatInt(static_cast<long long>(m_summary.m_nFailed)) +
+                          u"个文件未能改名，它们在列表中的状态为“未处理”。";
+    if (m_summary.m_nLeftTemporary > 0)
+        text += u"\n另有" + FormatInt(static_cast<long long>(m_summary.m_nLeftTemporary)) +
+                u"个文件未能恢复原名，仍使用临时名称；改名记录保存在“" + m_summary.m_strJournal +
+                u"”，可以用“kqtools-cli recover”恢复。";
+    Report(text, u"改名未全部完成");
+    return kRenamePartly;
+}
+
+}  // namespace kq

@@ -1,0 +1,361 @@
+#include "renamer/list/RenameJournal.h"
+
+#include <algorithm>
+#include <random>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "platform/Clock.h"
+#include "platform/Crt.h"
+#include "platform/FileSystem.h"
+#include "platform/Path.h"
+#include "platform/SpecialFolders.h"
+#include "platform/Text.h"
+
+namespace kq {
+
+namespace {
+
+constexpr std::string_view kHeader = "KQTOOLS-RENAME-JOURNAL 1\n";
+constexpr std::u16string_view kSuffix = u".kqjournal";
+
+// Names may hold tabs and line feeds on POSIX: escape them. Encodes UTF-8
+// straight into the journal text (a lone surrogate becomes U+FFFD).
+void AppendField(std::string& out, std::u16string_view text)
+{
+    // At most 4 bytes per unit (an escape takes 2 for 1), written in place.
+    size_t at = out.size();
+    out.resize(at + text.size() * 4);
+    char* p = out.data() + at;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t c = text[i];
+        if (c < 0x80) {
+            char e = c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : 0;
+            if (e) {
+                *p++ = '\\';
+                *p++ = e;
+            } else {
+                *p++ = static_cast<char>(c);
+            }
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            *p++ = static_cast<char>(0xE0 | (c >> 12));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            *p++ = static_cast<char>(0xF0 | (c >> 18));
+            *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        }
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    out.resize(static_cast<size_t>(p - out.data()));
+}
+
+std::u16string Unescape(std::string_view field)
+{
+    std::string out;
+    out.reserve(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+        char c = field[i];
+        if (c == '\\' && i + 1 < field.size()) {
+            char n = field[++i];
+            out += n == 't' ? '\t' : n == 'n' ? '\n' : n == 'r' ? '\r' : n;
+        } else {
+            out += c;
+        }
+    }
+    return FromUtf8(out);
+}
+
+std::vector<std::string_view> SplitTabs(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos) break;
+        start = tab + 1;
+    }
+    return fields;
+}
+
+std::u16string TempName(size_t number)
+{
+    return u"[kqt_tmp]+[name_" + FormatInt(static_cast<long long>(number)) + u"].kq-tmp";
+}
+
+bool HoldsNode(const std::u16string& folder, const std::u16string& name, uint64_t node)
+{
+    if (name.empty()) return false;
+    CFileId id;
+    return GetFileId(JoinPath(folder, name), false, id) && id.m_nNode == node;
+}
+
+}  // namespace
+
+std::u16string DefaultJournalFolder()
+{
+    return JoinPath(JoinPath(ConfigFolder(), u"TernSoft"), u"KQTool");
+}
+
+std::u16string NewJournalPath(const std::u16string& folder)
+{
+    CreateFolder(folder);
+    std::random_device device;
+    std::mt19937 random(device());
+    std::u16string stamp = FormatInt(CurrentTime());
+    for (;;) {
+        std::u16string path = JoinPath(folder, u"rename-" + stamp + u"-" +
+                                                   FormatInt(static_cast<long long>(random() % 1000000000u)) +
+                                                   std::u16string(kSuffix));
+        if (!PathExists(path)) return path;
+    }
+}
+
+std::vector<std::u16string> FindJournals(const std::u16string& folder)
+{
+    std::vector<std::u16string> names;
+    ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {
+        if (!isDirectory && name.size() > kSuffix.size() && name.substr(name.size() - kSuffix.size()) == kSuffix)
+            names.emplace_back(name);
+        return true;
+    });
+    std::sort(names.begin(), names.end());
+    for (auto& name : names) name = JoinPath(folder, name);
+    return names;
+}
+
+void AppendJournalHeader(std::string& out) { out += kHeader; }
+
+void AppendJournalFolder(std::string& out, std::u16string_view folder)
+{
+    out += "D\t";
+    AppendField(out, folder);
+    out += '\n';
+}
+
+void AppendJournalMove(std::string& out, uint64_t node, std::u16string_view oldName, std::u16string_view temp,
+                       std::u16string_view newName)
+{
+    out += "M\t";
+    out += std::to_string(node);
+    out += '\t';
+    AppendField(out, oldName);
+    out += '\t';
+    AppendField(out, temp);
+    out += '\t';
+    AppendField(out, newName);
+    out += '\n';
+}
+
+std::string FormatJournal(const std::vector<CJournalFolder>& folders)
+{
+    std::string out;
+    AppendJournalHeader(out);
+    for (const auto& folder : folders) {
+        AppendJournalFolder(out, folder.m_strFolder);
+        for (const auto& move : folder.m_aMoves)
+            AppendJournalMove(out, move.m_nNode, move.m_strOld, move.m_strTemp, move.m_strNew);
+    }
+    return out;
+}
+
+bool ParseJournal(std::string_view text, std::vector<CJournalFolder>& folders)
+{
+    folders.clear();
+    if (text.substr(0, kHeader.size()) != kHeader) return false;
+    size_t pos = kHeader.size();
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) return false;  // cut short
+        std::vector<std::string_view> fields = SplitTabs(text.substr(pos, end - pos));
+        pos = end + 1;
+        if (fields[0] == "D" && fields.size() == 2) {
+            folders.push_back({Unescape(fields[1]), {}});
+        } else if (fields[0] == "M" && fields.size() == 5 && !folders.empty()) {
+            CJournalMove move;
+            for (char c : fields[1]) {
+                if (c < '0' || c > '9') return false;
+                move.m_nNode = move.m_nNode * 10 + static_cast<uint64_t>(c - '0');
+            }
+            move.m_strOld = Unescape(fields[2]);
+            move.m_strTemp = Unescape(fields[3]);
+            move.m_strNew = Unescape(fields[4]);
+            folders.back().m_aMoves.push_back(std::move(move));
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WriteJournal(const std::u16string& path, const std::vector<CJournalFolder>& folders)
+{
+    return WriteFileBytes(path, FormatJournal(folders), true);
+}
+
+bool WriteJournalText(const std::u16string& path, std::string_view text) { return WriteFileBytes(path, text, true); }
+
+bool ReadJournal(const std::u16string& path, std::vector<CJournalFolder>& folders)
+{
+    std::string bytes;
+    return ReadFileBytes(path, bytes) && ParseJournal(bytes, folders);
+}
+
+namespace {
+
+struct CRecoverEntry {
+    CJournalMove* m_pMove = nullptr;
+    std::u16string m_strCurrent;  // where the file is now
+    std::u16string m_strFoundAt;  // where it was found
+    const std::u16string* m_pWanted = nullptr;
+    bool m_bFound = false;
+    bool m_bDone = false;
+    bool m_bMoved = false;
+};
+
+// Moves every entry of one folder to its wanted name. Chains resolve by
+// following the name each move frees; what is left are cycles, broken by
+// parking one file under its temporary name.
+void RecoverFolder(const std::u16string& folder, std::vector<CRecoverEntry>& entries, bool finish)
+{
+    std::unordered_map<std::u16string, size_t> wantedBy;
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].m_bFound && !entries[i].m_bDone) wantedBy.emplace(*entries[i].m_pWanted, i);
+
+    auto attempt = [&](size_t i) {
+        while (true) {
+            CRecoverEntry& e = entries[i];
+            if (e.m_bDone || !e.m_bFound) return;
+            std::u16string wanted = JoinPath(folder, *e.m_pWanted);
+            if (PathExists(wanted) || !MoveFileNoReplace(JoinPath(folder, e.m_strCurrent), wanted)) return;
+            std::u16string freed = std::move(e.m_strCurrent);
+            e.m_strCurrent = *e.m_pWanted;
+            e.m_bDone = e.m_bMoved = true;
+            auto next = wantedBy.find(freed);
+            if (next == wantedBy.end()) return;
+            i = next->second;
+        }
+    };
+
+    // Undo runs best backwards, finishing forwards.
+    for (size_t k = 0; k < entries.size(); ++k) attempt(finish ? k : entries.size() - 1 - k);
+
+    // Left over: files waiting for one another in a ring, and files whose
+    // name is held by a file the journal does not know. Only a ring is broken
+    // up, by parking one of its files.
+    std::unordered_map<std::u16string, size_t> holderOf;
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].m_bFound && !entries[i].m_bDone) holderOf.emplace(entries[i].m_strCurrent, i);
+    std::vector<char> mark(entries.size(), 0);  // 1 on the walk, 2 seen
+    std::vector<size_t> ringStarts;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (mark[i] || !entries[i].m_bFound || entries[i].m_bDone) continue;
+        std::vector<size_t> walk;
+        size_t x = i;
+        for (;;) {
+            mark[x] = 1;
+            walk.push_back(x);
+            auto h = holderOf.find(*entries[x].m_pWanted);
+            if (h == holderOf.end() || mark[h->second] == 2) break;
+            if (mark[h->second] == 1) {
+                ringStarts.push_back(h->second);
+                break;
+            }
+            x = h->second;
+        }
+        for (size_t w : walk) mark[w] = 2;
+    }
+    for (size_t i : ringStarts) {
+        CRecoverEntry& e = entries[i];
+        if (e.m_bDone || e.m_pMove->m_strTemp.empty()) continue;
+        if (!MoveFileNoReplace(JoinPath(folder, e.m_strCurrent), JoinPath(folder, e.m_pMove->m_strTemp))) continue;
+        std::u16string freed = std::move(e.m_strCurrent);
+        e.m_strCurrent = e.m_pMove->m_strTemp;
+        auto next = wantedBy.find(freed);
+        if (next != wantedBy.end()) attempt(next->second);
+        attempt(i);
+    }
+}
+
+}  // namespace
+
+int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecoverLine>& report)
+{
+    std::vector<CJournalFolder> folders;
+    if (!ReadJournal(path, folders)) return 2;
+
+    std::vector<std::vector<CRecoverEntry>> all(folders.size());
+    bool tempsAdded = false;
+    for (size_t f = 0; f < folders.size(); ++f) {
+        const std::u16string& folder = folders[f].m_strFolder;
+        std::unordered_set<std::u16string> names;
+        for (auto& move : folders[f].m_aMoves) {
+            names.insert(move.m_strOld);
+            names.insert(move.m_strNew);
+            if (!move.m_strTemp.empty()) names.insert(move.m_strTemp);
+        }
+        for (size_t i = 0; i < folders[f].m_aMoves.size(); ++i) {
+            CJournalMove& move = folders[f].m_aMoves[i];
+            CRecoverEntry e;
+            e.m_pMove = &move;
+            e.m_pWanted = finish ? &move.m_strNew : &move.m_strOld;
+            for (const std::u16string* name : {&move.m_strOld, &move.m_strTemp, &move.m_strNew}) {
+                if (HoldsNode(folder, *name, move.m_nNode)) {
+                    e.m_bFound = true;
+                    e.m_strCurrent = e.m_strFoundAt = *name;
+                    break;
+                }
+            }
+            e.m_bDone = e.m_bFound && e.m_strCurrent == *e.m_pWanted;
+            // A file that may sit in a cycle needs a parking name; it is
+            // recorded before anything moves.
+            if (e.m_bFound && !e.m_bDone && move.m_strTemp.empty()) {
+                for (size_t n = i;; ++n) {
+                    std::u16string temp = TempName(n);
+                    if (!names.count(temp) && !PathExists(JoinPath(folder, temp))) {
+                        move.m_strTemp = temp;
+                        names.insert(std::move(temp));
+                        tempsAdded = true;
+                        break;
+                    }
+                }
+            }
+            all[f].push_back(std::move(e));
+        }
+    }
+    if (tempsAdded && !WriteJournal(path, folders)) return 2;
+
+    bool complete = true;
+    for (size_t f = 0; f < folders.size(); ++f) {
+        RecoverFolder(folders[f].m_strFolder, all[f], finish);
+        for (const CRecoverEntry& e : all[f]) {
+            CRecoverLine line;
+            line.m_strFolder = folders[f].m_strFolder;
+            line.m_strFrom = e.m_strFoundAt;
+            line.m_strTo = *e.m_pWanted;
+            if (!e.m_bFound) {
+                line.m_nOutcome = kRecoverNotFound;
+            } else if (e.m_bDone) {
+                line.m_nOutcome = e.m_bMoved ? kRecoverMoved : kRecoverInPlace;
+            } else {
+                line.m_nOutcome = kRecoverBlocked;
+            }
+            if (line.m_nOutcome >= kRecoverNotFound) complete = false;
+            report.push_back(std::move(line));
+        }
+    }
+    if (complete) RemoveFile(path);
+    return complete ? 0 : 1;
+}
+
+}  // namespace kq

@@ -1,0 +1,28 @@
+// Naming logic of mode 3 ("高级", page CEePage).
+#pragma once
+
+#include <string>
+
+namespace kq {
+
+class CFileNameList;
+
+// Fields of CEePage. Controls:
+//   m_strMacro  multi-line edit 1049 "新文件名：" (empty at start); every change
+//               sends WM_REFRESH_NAMES.
+//   button 1047 "常用控制表达式": CMarcoInputDlg in control-expression mode; on
+//               OK its choice replaces m_strMacro.
+//   button 1048 "表达式控制规则": CMarcoRuleDlg.
+// The ready-made expressions and the rules text live in renamer/templates.
+// Note beside the icon: kEePageNote.
+struct CEeFields {
+    std::u16string m_strMacro;
+
+    // One expansion object for the whole list, so folder numbers start afresh.
+    // A row that cannot be expanded gets the empty name.
+    void FillNewNames(CFileNameList& list, bool keepExtension) const;
+};
+
+extern const char16_t* const kEePageNote;
+
+}  // namespace kq

@@ -1,0 +1,42 @@
+#include "renamer/modes/FormulaNaming.h"
+
+#include "formula/engine/FileNameStringAnalyse.h"
+#include "renamer/list/FileNameList.h"
+#include "renamer/modes/NameParts.h"
+
+namespace kq {
+
+const char16_t* const kEfPageNote = u"通过“常用公式”可以选择常用的公式表达式，公式函数说明可以查阅“公式帮助”。";
+
+void CEfFields::FillNewNames(CFileNameList& list, bool keepExtension) const
+{
+    const int count = list.GetItemCount();
+    CFileNameStringAnalyse engine;
+    engine.SetShowErrorInfo(0);
+    engine.SetInputString(m_strFormula);
+    engine.m_nCount = count;
+    CFolderCounter folders;
+    std::u16string name;
+    for (int r = 0; r < count; ++r) {
+        const std::u16string& oldName = list.GetText(r, kColOldName);
+        const std::u16string& folder = list.GetText(r, kColFolder);
+        engine.m_strFileName = oldName;
+        engine.m_strFilePath = folder;
+        engine.m_nIndex = r + 1;
+        folders.Count(folder, engine.m_nPathIndex, engine.m_nIndexOnPath);
+        if (engine.DoAnalyse() != 0) {
+            name.clear();
+        } else {
+            name = engine.GetOutputString();
+            // A text result comes in its output form, between double quotes.
+            if (engine.GetOutputType() == 1) name = name.size() >= 2 ? name.substr(1, name.size() - 2) : std::u16string();
+        }
+        if (keepExtension) {
+            name += u'.';
+            name += naming::ExtensionOf(oldName);
+        }
+        list.SetText(r, kColNewName, name);
+    }
+}
+
+}  // namespace kq

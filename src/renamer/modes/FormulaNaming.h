@@ -1,0 +1,29 @@
+// Naming logic of mode 4 ("公式", page CEfPage).
+#pragma once
+
+#include <string>
+
+namespace kq {
+
+class CFileNameList;
+
+// Fields of CEfPage. Controls:
+//   m_strFormula  multi-line edit 1053 "新文件名：" (empty at start); every change
+//                 sends WM_REFRESH_NAMES.
+//   button 1054 "常用公式": CMarcoInputDlg in formula mode, title "常用公式",
+//                 listing FormulaPresets(); on OK the choice replaces m_strFormula.
+//   button 1055 "公式帮助": opens calhelp in the installation folder.
+// Hint text: kEfPageNote.
+struct CEfFields {
+    std::u16string m_strFormula;
+
+    // Evaluates the formula once per row with the whole old name, the folder,
+    // the row number, the folder number and the number within the folder
+    // (folders compared upper-cased). A failing row gets the empty name; a text
+    // result loses its quotes.
+    void FillNewNames(CFileNameList& list, bool keepExtension) const;
+};
+
+extern const char16_t* const kEfPageNote;
+
+}  // namespace kq

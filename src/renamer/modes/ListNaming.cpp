@@ -1,0 +1,116 @@
+#include "renamer/modes/ListNaming.h"
+
+#include <cstdlib>
+#include <utility>
+
+#include "platform/Clipboard.h"
+#include "platform/Crt.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+#include "renamer/list/FileNameList.h"
+#include "renamer/modes/NameParts.h"
+
+namespace kq {
+
+const char16_t* const kCycleItems[2] = {u"否", u"是"};
+
+namespace {
+
+void ShowEmptyClipboard()
+{
+    GetPromptProvider().Inform(
+        u"添加操作是将剪贴板上的文本粘贴到文件名称列表，建议通过Excel以多行方式组织文件名称列表然后再执行添加操作！",
+        u"剪贴板为空");
+}
+
+// White space as the list trims it: blanks, tabs, CR and LF.
+bool IsTrimmed(char16_t c) { return IsAsciiSpace(c); }
+
+}  // namespace
+
+int CElFields::Paste()
+{
+    std::u16string text;
+    if (!GetClipboardProvider().GetText(text)) {
+        ShowEmptyClipboard();
+        return kPasteEmpty;
+    }
+    return PasteText(text);
+}
+
+int CElFields::PasteText(const std::u16string& text)
+{
+    size_t added = 0;
+    size_t start = 0;
+    for (;;) {
+        size_t lf = text.find(u'\n', start);
+        size_t end = lf == std::u16string::npos ? text.size() : lf;
+        size_t b = start, e = end;
+        while (b < e && IsTrimmed(text[b])) ++b;
+        while (e > b && IsTrimmed(text[e - 1])) --e;
+        if (e > b) {
+            m_aNames.push_back(text.substr(b, e - b));
+            ++added;
+        }
+        if (lf == std::u16string::npos) break;
+        start = lf + 1;
+    }
+    if (added == 0) {
+        ShowEmptyClipboard();
+        return kPasteEmpty;
+    }
+    return kPasteDone;
+}
+
+bool CElFields::DeleteName(int& selection)
+{
+    if (selection < 0 || static_cast<size_t>(selection) >= m_aNames.size()) return false;
+    m_aNames.erase(m_aNames.begin() + selection);
+    if (static_cast<size_t>(selection) >= m_aNames.size()) selection = static_cast<int>(m_aNames.size()) - 1;
+    return true;
+}
+
+bool CElFields::MoveNameUp(int& selection)
+{
+    if (selection <= 0 || static_cast<size_t>(selection) >= m_aNames.size()) return false;
+    std::swap(m_aNames[static_cast<size_t>(selection)], m_aNames[static_cast<size_t>(selection) - 1]);
+    --selection;
+    return true;
+}
+
+bool CElFields::MoveNameDown(int& selection)
+{
+    if (selection < 0 || static_cast<size_t>(selection) + 1 >= m_aNames.size()) return false;
+    std::swap(m_aNames[static_cast<size_t>(selection)], m_aNames[static_cast<size_t>(selection) + 1]);
+    ++selection;
+    return true;
+}
+
+void CElFields::FillNewNames(CFileNameList& list, bool keepExtension) const
+{
+    const size_t n = m_aNames.size();
+    int value = Wtoi(m_strRepeat);
+    const int repeat = value == INT32_MIN ? INT32_MAX : std::abs(value);
+    int counter = 0;
+    size_t j = 0;
+    std::u16string result;
+    for (int r = 0; r < list.GetItemCount(); ++r) {
+        if (n == 0 || (m_nCycle == 0 && j >= n))
+            result.clear();
+        else
+            result = m_aNames[j % n];
+        if (counter == repeat) {
+            ++j;
+            counter = 0;
+        } else {
+            ++counter;
+        }
+        if (keepExtension) {
+            result += u'.';
+            result += naming::ExtensionOf(list.GetText(r, kColOldName));
+        }
+        list.SetText(r, kColNewName, result);
+    }
+}
+
+}  // namespace kq

@@ -1,0 +1,62 @@
+#include "renamer/modes/NameParts.h"
+
+namespace kq::naming {
+
+void SplitName(std::u16string_view name, std::u16string& stem, std::u16string& extension)
+{
+    size_t dot = name.rfind(u'.');
+    if (dot == std::u16string_view::npos) {
+        stem.assign(name);
+        extension.clear();
+    } else {
+        stem.assign(name.substr(0, dot));
+        extension.assign(name.substr(dot + 1));
+    }
+}
+
+std::u16string_view ExtensionOf(std::u16string_view name)
+{
+    size_t dot = name.rfind(u'.');
+    return dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot + 1);
+}
+
+void DeleteCharacters(std::u16string& text, int count, bool fromEnd)
+{
+    if (count <= 0) return;
+    size_t n = static_cast<size_t>(count);
+    if (n >= text.size()) {
+        text.clear();
+    } else if (fromEnd) {
+        text.resize(text.size() - n);
+    } else {
+        text.erase(0, n);
+    }
+}
+
+void ReplaceAll(std::u16string& text, std::u16string_view find, std::u16string_view replace)
+{
+    if (find.empty()) return;
+    size_t pos = text.find(find);
+    if (pos == std::u16string::npos) return;
+    std::u16string out;
+    size_t from = 0;
+    while (pos != std::u16string::npos) {
+        out.append(text, from, pos - from);
+        out.append(replace);
+        from = pos + find.size();
+        pos = text.find(find, from);
+    }
+    out.append(text, from, std::u16string::npos);
+    text.swap(out);
+}
+
+void ApplyDeletion(std::u16string& text, bool enabled, int position, int count, bool onOldName)
+{
+    if (!enabled || count <= 0) return;
+    if (onOldName && (position == kDeleteOldFront || position == kDeleteOldBack))
+        DeleteCharacters(text, count, position == kDeleteOldBack);
+    else if (!onOldName && (position == kDeleteNewFront || position == kDeleteNewBack))
+        DeleteCharacters(text, count, position == kDeleteNewBack);
+}
+
+}  // namespace kq::naming

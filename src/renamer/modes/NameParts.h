@@ -1,0 +1,25 @@
+// Pieces the naming modes share: stem and extension, character deletion,
+// plain text replacement.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kq::naming {
+
+// Splits at the last "."; without one the stem is the whole name.
+void SplitName(std::u16string_view name, std::u16string& stem, std::u16string& extension);
+// Extension only ("" when the name has no ".").
+std::u16string_view ExtensionOf(std::u16string_view name);
+
+// Removes count characters at the front (fromEnd false) or the end.
+void DeleteCharacters(std::u16string& text, int count, bool fromEnd);
+// Every occurrence, left to right, not overlapping; an empty find changes nothing.
+void ReplaceAll(std::u16string& text, std::u16string_view find, std::u16string_view replace);
+
+// The deletion positions of the Simple and Enhanced pages.
+enum EDeletePosition { kDeleteOldFront = 0, kDeleteOldBack = 1, kDeleteNewFront = 2, kDeleteNewBack = 3 };
+// Applies the deletion when it belongs to this stage (old name or new name).
+void ApplyDeletion(std::u16string& text, bool enabled, int position, int count, bool onOldName);
+
+}  // namespace kq::naming

@@ -1,0 +1,69 @@
+#include "renamer/modes/SimpleNaming.h"
+
+#include <cstdlib>
+
+#include "platform/Crt.h"
+#include "renamer/list/FileNameList.h"
+#include "renamer/modes/NameParts.h"
+
+namespace kq {
+
+const char16_t* const kEaPageNote = u"新文件名称中的序号只能出现在新文件名称前或新文件名称后。";
+const char16_t* const kIndexPositionItems[2] = {u"文件名称前", u"文件名称后"};
+const char16_t* const kDeletePositionItems[4] = {u"原文件名前", u"原文件名后", u"新文件名前", u"新文件名后"};
+const char16_t* const kStepItems[4] = {u"-2", u"-1", u"1", u"2"};
+const std::u16string kOldNamePlaceholder = u"<原文件名>";
+
+namespace {
+
+// |value| without overflow: the repeat count of INT_MIN stays the largest int.
+int RepeatCount(const std::u16string& text)
+{
+    int value = Wtoi(text);
+    return value == INT32_MIN ? INT32_MAX : std::abs(value);
+}
+
+}  // namespace
+
+void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension) const
+{
+    long long value = Wtoi(m_strStart);
+    const long long step = Wtoi(m_strStep);
+    const int repeat = RepeatCount(m_strRepeat);
+    int counter = 0;
+    std::u16string stem, extension, result, index;
+    for (int r = 0; r < list.GetItemCount(); ++r) {
+        const std::u16string& name = list.GetText(r, kColOldName);
+        naming::SplitName(name, stem, extension);
+        std::u16string base = keepExtension ? stem : name;
+        naming::ApplyDeletion(base, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, true);
+        result = m_strTemplate;
+        naming::ReplaceAll(result, kOldNamePlaceholder, base);
+        if (m_bIndexEnabled) {
+            // The value is an int in the page; wrap as the 32-bit counter did.
+            int shown = static_cast<int>(static_cast<uint32_t>(value));
+            index = (m_nDigits == 0 && shown == 0) ? std::u16string() : FormatInt(shown);
+            if (m_nDigits > 0 && index.size() < static_cast<size_t>(m_nDigits))
+                index.insert(0, static_cast<size_t>(m_nDigits) - index.size(), u'0');
+            if (counter == repeat) {
+                counter = 0;
+                value = static_cast<int>(static_cast<uint32_t>(value + step));
+            } else {
+                ++counter;
+            }
+            if (m_nIndexPosition == 0)
+                result.insert(0, index);
+            else
+                result += index;
+        }
+        if (m_bReplaceEnabled) naming::ReplaceAll(result, m_strFind, m_strReplace);
+        naming::ApplyDeletion(result, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, false);
+        if (keepExtension) {
+            result += u'.';
+            result += extension;
+        }
+        list.SetText(r, kColNewName, result);
+    }
+}
+
+}  // namespace kq

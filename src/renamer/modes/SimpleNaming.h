@@ -1,0 +1,55 @@
+// Naming logic of mode 0 ("简洁", page CEaPage).
+#pragma once
+
+#include <string>
+
+namespace kq {
+
+class CFileNameList;
+
+// Fields of CEaPage. Controls, items and defaults:
+//   m_strTemplate      edit 1008 "新文件名："           default "<原文件名>"
+//   m_bIndexEnabled    check 1009 "启用文件序号"         default off; enables
+//                      1018, 1012, 1020, 1013, 1021, 1014, 1022, 1015, 1023, 1016
+//   m_strStart         editable combo 1012 "起始序号："  items "0".."9", default "1"
+//   m_strStep          editable combo 1013 "递增公差："  items "-2","-1","1","2", default "1"
+//   m_strRepeat        drop-down 1014 "序号重复："       items "0".."9", default "0"
+//   m_nDigits          drop-down 1015 "序号位数："       items "0".."9", item index, default 0
+//   m_nIndexPosition   drop-down 1016 "序号位置："       "文件名称前"(0), "文件名称后"(1), default 0
+//   m_bReplaceEnabled  check 1010 "启用文本替换"         default off; enables 1024, 1017, 1025, 1019
+//   m_strFind          edit 1017 "查找文本："            default ""
+//   m_strReplace       edit 1019 "替换文本："            default ""
+//   m_bDeleteEnabled   check 1011 "启用文本删除"         default off; enables 1026, 1030, 1028, 1031
+//   m_nDeletePosition  drop-down 1030 "删除位置："       kDeletePositionItems, default 0
+//   m_nDeleteCount     drop-down 1031 "删字符数："       items "0".."20", item index, default 0
+// A selection change in 1012/1013/1014 copies the chosen item's text into
+// the field before the refresh. Every change sends WM_REFRESH_NAMES.
+// Note under the controls: kEaPageNote.
+struct CEaFields {
+    std::u16string m_strTemplate = u"<原文件名>";
+    bool m_bIndexEnabled = false;
+    std::u16string m_strStart = u"1";
+    std::u16string m_strStep = u"1";
+    std::u16string m_strRepeat = u"0";
+    int m_nDigits = 0;
+    int m_nIndexPosition = 0;
+    bool m_bReplaceEnabled = false;
+    std::u16string m_strFind;
+    std::u16string m_strReplace;
+    bool m_bDeleteEnabled = false;
+    int m_nDeletePosition = 0;
+    int m_nDeleteCount = 0;
+
+    // Writes column 1 of every row.
+    void FillNewNames(CFileNameList& list, bool keepExtension) const;
+};
+
+extern const char16_t* const kEaPageNote;  // "新文件名称中的序号只能出现在新文件名称前或新文件名称后。"
+extern const char16_t* const kIndexPositionItems[2];  // "文件名称前", "文件名称后"
+// Items of the deletion-position lists of the Simple and Enhanced pages.
+extern const char16_t* const kDeletePositionItems[4];  // "原文件名前", "原文件名后", "新文件名前", "新文件名后"
+extern const char16_t* const kStepItems[4];            // "-2", "-1", "1", "2"
+// The "<原文件名>" placeholder.
+extern const std::u16string kOldNamePlaceholder;
+
+}  // namespace kq

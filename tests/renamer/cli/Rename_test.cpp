@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/Text.h"
+#include "support/TestSupport.h"
+
+namespace kq {
+namespace {
+
+using test::CTempDir;
+using test::RunProgram;
+
+std::map<std::string, std::string> Contents(const CTempDir& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& name : dir.List()) files[ToUtf8(name)] = dir.ReadFile(name);
+    return files;
+}
+
+struct CCliFixture {
+    CTempDir dir;
+    CTempDir config;
+    std::vector<std::string> Env(std::vector<std::string> more = {}) const
+    {
+        more.push_back("KQ_CONFIG_HOME=" + config.NativePath());
+        return more;
+    }
+    test::CRunResult Run(std::vector<std::string> args, const std::string& input = {},
+                         std::vector<std::string> env = {}) const
+    {
+        return RunProgram(KQ_CLI_PATH, args, input, Env(std::move(env)));
+    }
+};
+
+TEST(CliRename, DryRunPrintsEveryModesNames)
+{
+    CCliFixture f;
+    f.dir.MakeFile(u"b.txt", "b");
+    f.dir.MakeFile(u"a.txt", "a");
+    f.dir.MakeFile(u"names.txt", "");
+    f.dir.MakeFile(u"list/names", "\xEF\xBB\xBFone\r\ntwo\r\n");
+    const std::string d = f.dir.NativePath();
+    const std::string folder = "\t" + d;
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+    } cases[] = {
+        {{"rename", "--dry-run", d + "/a.txt", d + "/b.txt"}, "a.txt\ta.txt" + folder + "\nb.txt\tb.txt" + folder + "\n"},
+        {{"rename", "--dry-run", "--sort", "name-desc", "--index", "--digits", "2", d + "/a.txt", d + "/b.txt"},
+         "b.txt\t01b.txt" + folder + "\na.txt\t02a.txt" + folder + "\n"},
+        {{"rename", "--dry-run", "--mode", "enhanced", "--kind", "0", "--pattern", "*-<原文件名>", "--find", "-",
+          "--replace", "_", d + "/a.txt", d + "/b.txt"},
+         "a.txt\tA_a.txt" + folder + "\nb.txt\tB_b.txt" + folder + "\n"},
+        {{"rename", "--dry-run", "--mode", "list", "--names-file", d + "/list/names", "--no-keep-extension",
+          d + "/a.txt", d + "/b.txt"},
+         "a.txt\tone" + folder + "\nb.txt\ttwo" + folder + "\n"},
+        {{"rename", "--dry-run", "--mode", "advanced", "--template", "{t=1;F}", d + "/a.txt"}, "a.txt\tA.txt" + folder + "\n"},
+        {{"rename", "--dry-run", "--mode", "formula", "--formula", "index()&Fname()", "--no-keep-extension",
+          d + "/b.txt", d + "/a.txt"},
+         "b.txt\t1b.txt" + folder + "\na.txt\t2a.txt" + folder + "\n"},
+        {{"rename", "--dry-run", "--json", "--name", "x\"y", d + "/a.txt"},
+         "{\"rows\":[{\"old\":\"a.txt\",\"new\":\"x\\\"y.txt\",\"folder\":\"" + d + "\",\"status\":\"未处理\"}]}\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[2]);
+        auto r = f.Run(c.args);
+        EXPECT_EQ(r.m_nExitCode, 0) << r.m_strErr;
+        EXPECT_EQ(r.m_strOut, c.out);
+    }
+    EXPECT_EQ(f.dir.ReadFile(u"a.txt"), "a");
+    EXPECT_EQ(f.dir.ReadFile(u"b.txt"), "b");
+}
+
+TEST(CliRename, UsageErrorsChangeNothing)
+{
+    CCliFixture f;
+    f.dir.MakeFile(u"a.txt", "a");
+    const std::string d = f.dir.NativePath();
+    std::vector<std::vector<std::string>> cases = {
+        {"rename", "--yes", "--name", "z", d + "/a.txt", d + "/missing.txt"},
+        {"rename", "--yes", "--pattern", "*", d + "/a.txt"},
+        {"rename", "--yes", "--mode", "other", d + "/a.txt"},
+        {"rename", "--yes", "--digits", "12", d + "/a.txt"},
+        {"rename", "--yes", "--sort", "size", d + "/a.txt"},
+        {"rename", "--yes"},
+    };
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args.back());
+        auto r = f.Run(args);
+        EXPECT_EQ(r.m_nExitCode, 2);
+        EXPECT_EQ(f.dir.List(), std::vector<std::u16string>{u"a.txt"});
+    }
+}
+
+TEST(CliRename, RenamesAfterConfirmationAndReportsStatus)
+{
+    CCliFixture f;
+    f.dir.MakeFile(u"a", "a");
+    f.dir.MakeFile(u"b", "b");
+    f.dir.MakeFile(u"names", "b\na\n");
+    const std::string d = f.dir.NativePath();
+    std::vector<std::string> swap = {"rename", "--mode", "list", "--names-file", d + "/names", "--no-keep-extension",
+                                     "--sort", "name", "--export", d + "/list.csv", d + "/a", d + "/b"};
+    auto declined = f.Run(swap, "n\n");
+    EXPECT_EQ(declined.m_nExitCode, 1);
+    EXPECT_NE(declined.m_strErr.find("确认改名"), std::string::npos);
+    EXPECT_EQ(f.dir.ReadFile(u"a"), "a");
+
+    auto done = f.Run(swap, "y\n");
+    EXPECT_EQ(done.m_nExitCode, 0) << done.m_strErr;
+    EXPECT_EQ(done.m_strOut, "a\tb\t" + d + "\t已处理\nb\ta\t" + d + "\t已处理\n");
+    EXPECT_NE(done.m_strErr.find("文件批量改名操作成功完成！"), std::string::npos);
+    EXPECT_EQ(f.dir.ReadFile(u"a"), "b");
+    EXPECT_EQ(f.dir.ReadFile(u"b"), "a");
+    EXPECT_EQ(f.dir.ReadFile(u"list.csv"), "a," + d + "\r\nb," + d + "\r\n");
+    EXPECT_TRUE(f.config.List(u"TernSoft/KQTool").empty());
+}
+
+TEST(CliRename, RefusalPrintsTheMessageAndMovesNothing)
+{
+    CCliFixture f;
+    f.dir.MakeFile(u"a.txt", "a");
+    f.dir.MakeFile(u"taken.txt", "t");
+    const std::string d = f.dir.NativePath();
+    auto r = f.Run({"rename", "--yes", "--name", "taken", d + "/a.txt"});
+    EXPECT_EQ(r.m_nExitCode, 1);
+    EXPECT_NE(r.m_strErr.find("文件同名"), std::string::npos);
+    EXPECT_EQ(r.m_strOut, "");
+    EXPECT_EQ(Contents(f.dir), (std::map<std::string, std::string>{{"a.txt", "a"}, {"taken.txt", "t"}}));
+    auto bad = f.Run({"rename", "--yes", "--name", "a:b", d + "/a.txt"});
+    EXPECT_EQ(bad.m_nExitCode, 1);
+    EXPECT_NE(bad.m_strErr.find("名称非法"), std::string::npos);
+}
+
+// The process dies after two of the rotation's four moves; recover puts
+// every file back (or, with --finish, under its new name).
+TEST(CliRecover, ReplaysTheJournalOfAKilledRun)
+{
+    for (bool finish : {false, true}) {
+        SCOPED_TRACE(finish);
+        CCliFixture f;
+        for (const char16_t* n : {u"r1", u"r2", u"r3", u"x"}) f.dir.MakeFile(n, ToUtf8(n));
+        f.dir.MakeFile(u"names", "r2\nr3\nr1\ny\n");
+        const std::string d = f.dir.NativePath();
+        auto killed = f.Run({"rename", "--yes", "--mode", "list", "--names-file", d + "/names", "--no-keep-extension",
+                             "--sort", "name", d + "/r1", d + "/r2", d + "/r3", d + "/x"},
+                            "", {"KQ_TEST_STOP_AFTER_MOVES=2"});
+        EXPECT_EQ(killed.m_nExitCode, 9);
+        EXPECT_EQ(f.config.List(u"TernSoft/KQTool").size(), 1u);
+        EXPECT_NE(Contents(f.dir), (std::map<std::string, std::string>{
+                                       {"names", "r2\nr3\nr1\ny\n"}, {"r1", "r1"}, {"r2", "r2"}, {"r3", "r3"}, {"x", "x"}}));
+
+        std::vector<std::string> args = {"recover"};
+        if (finish) args.push_back("--finish");
+        auto recovered = f.Run(args);
+        EXPECT_EQ(recovered.m_nExitCode, 0) << recovered.m_strOut << recovered.m_strErr;
+        EXPECT_NE(recovered.m_strOut.find(finish ? "已改为新文件名" : "已恢复原文件名"), std::string::npos);
+        std::map<std::string, std::string> expected =
+            finish ? std::map<std::string, std::string>{{"r2", "r1"}, {"r3", "r2"}, {"r1", "r3"}, {"y", "x"}}
+                   : std::map<std::string, std::string>{{"r1", "r1"}, {"r2", "r2"}, {"r3", "r3"}, {"x", "x"}};
+        expected["names"] = "r2\nr3\nr1\ny\n";
+        EXPECT_EQ(Contents(f.dir), expected);
+        EXPECT_TRUE(f.config.List(u"TernSoft/KQTool").empty());
+
+        auto nothing = f.Run({"recover"});
+        EXPECT_EQ(nothing.m_nExitCode, 0);
+        EXPECT_EQ(nothing.m_strOut, "没有需要处理的改名记录。\n");
+    }
+}
+
+}  // namespace
+}  // namespace kq

@@ -1,0 +1,463 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <stdexcept>
+
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "renamer/list/FileNameList.h"
+#include "renamer/list/RenameJournal.h"
+#include "support/TestSupport.h"
+
+namespace kq {
+namespace {
+
+using test::CScriptedPrompt;
+using test::CTempDir;
+
+using Files = std::map<std::u16string, std::string>;  // name -> content
+
+// Every file holds its own first name, so the test sees which file went where.
+Files Folder(const CTempDir& dir, std::u16string_view sub = {})
+{
+    Files files;
+    for (const auto& name : dir.List(sub)) {
+        std::u16string rel = sub.empty() ? name : std::u16string(sub) + u"/" + name;
+        if (!IsFolder(dir.Child(rel))) files[name] = dir.ReadFile(rel);
+    }
+    return files;
+}
+
+struct CRenameRun {
+    CTempDir dir;
+    CTempDir journal;
+    CScriptedPrompt prompt;
+    CFileNameList list;
+    int result = -1;
+
+    explicit CRenameRun(ENamePolicy policy) : list(policy) {}
+
+    void Make(std::initializer_list<const char16_t*> names)
+    {
+        for (auto n : names) dir.MakeFile(n, ToUtf8(n));
+    }
+    void Row(std::u16string_view oldName, std::u16string_view newName)
+    {
+        list.AddFile(dir.Child(oldName));
+        list.SetText(list.GetItemCount() - 1, kColNewName, newName);
+    }
+    int Run(std::function<void(size_t)> afterMove = {})
+    {
+        CRenameOptions options;
+        options.m_bConfirmed = true;
+        options.m_strJournalFolder = journal.Path();
+        options.m_pfnAfterMove = std::move(afterMove);
+        result = list.ExecuteRename(options);
+        return result;
+    }
+    std::u16string LastTitle() const { return prompt.Shown().empty() ? u"" : prompt.Shown().back().m_strTitle; }
+};
+
+const ENamePolicy kPolicies[] = {ENamePolicy::ExactCase, ENamePolicy::AsciiCaseInsensitive};
+
+TEST(ExecuteRename, RenamesSwapsRotationsShiftsAndChainsWithFewestMoves)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char16_t*, const char16_t*>> rows;
+        Files expected;
+        size_t movesExact;        // file-system moves made under the exact policy
+        size_t movesInsensitive;  // and under the case-insensitive one
+    } cases[] = {
+        {"swap", {{u"a.txt", u"b.txt"}, {u"b.txt", u"a.txt"}}, {{u"a.txt", "b.txt"}, {u"b.txt", "a.txt"}}, 3, 3},
+        {"rotation", {{u"a", u"b"}, {u"b", u"c"}, {u"c", u"a"}}, {{u"a", "c"}, {u"b", "a"}, {u"c", "b"}}, 4, 4},
+        {"shift of a series", {{u"file01", u"file02"}, {u"file02", u"file03"}, {u"file03", u"file04"}},
+         {{u"file02", "file01"}, {u"file03", "file02"}, {u"file04", "file03"}}, 3, 3},
+        {"case only", {{u"a.txt", u"A.txt"}}, {{u"A.txt", "a.txt"}}, 1, 2},
+        {"unchanged name", {{u"same", u"same"}, {u"x", u"y"}}, {{u"same", "same"}, {u"y", "x"}}, 1, 1},
+        {"to a free name", {{u"p1.jpg", u"img1.jpg"}, {u"p2.jpg", u"img2.jpg"}},
+         {{u"img1.jpg", "p1.jpg"}, {u"img2.jpg", "p2.jpg"}}, 2, 2},
+    };
+    for (ENamePolicy policy : kPolicies) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (policy == ENamePolicy::ExactCase ? " exact" : " insensitive"));
+            CRenameRun run(policy);
+            for (const auto& r : c.rows) run.Make({r.first});
+            for (const auto& r : c.rows) run.Row(r.first, r.second);
+            EXPECT_EQ(run.Run(), kRenameDone);
+            EXPECT_EQ(Folder(run.dir), c.expected);
+            EXPECT_EQ(run.list.LastSummary().m_nMoves,
+                      policy == ENamePolicy::ExactCase ? c.movesExact : c.movesInsensitive);
+            EXPECT_EQ(run.LastTitle(), u"成功完成");
+            EXPECT_EQ(run.prompt.Shown().back().m_strText, u"文件批量改名操作成功完成！");
+            for (int r = 0; r < run.list.GetItemCount(); ++r) {
+                EXPECT_EQ(run.list.GetText(r, kColStatus), u"已处理");
+                EXPECT_EQ(run.list.GetText(r, kColOldName), run.list.GetText(r, kColNewName));
+            }
+            EXPECT_TRUE(run.journal.List().empty());  // the journal is gone after the run
+        }
+    }
+}
+
+TEST(ExecuteRename, ChainSucceedsInEveryRowOrderWithoutTemporaryNames)
+{
+    std::vector<std::pair<const char16_t*, const char16_t*>> rows = {{u"a", u"b"}, {u"b", u"c"}, {u"c", u"d"}};
+    std::sort(rows.begin(), rows.end());
+    do {
+        CRenameRun run(ENamePolicy::ExactCase);
+        run.Make({u"a", u"b", u"c"});
+        for (const auto& r : rows) run.Row(r.first, r.second);
+        SCOPED_TRACE(ToUtf8(run.list.GetText(0, kColOldName)) + ToUtf8(run.list.GetText(1, kColOldName)));
+        EXPECT_EQ(run.Run(), kRenameDone);
+        EXPECT_EQ(Folder(run.dir), (Files{{u"b", "a"}, {u"c", "b"}, {u"d", "c"}}));
+        EXPECT_EQ(run.list.LastSummary().m_nMoves, 3u);
+    } while (std::next_permutation(rows.begin(), rows.end()));
+}
+
+TEST(ExecuteRename, CycleOfAThousandNames)
+{
+    CRenameRun run(ENamePolicy::ExactCase);
+    const int n = 1000;
+    auto name = [](int i) { return u"n" + FromAscii(std::to_string(i)); };
+    for (int i = 0; i < n; ++i) run.dir.MakeFile(name(i), std::to_string(i));
+    for (int i = 0; i < n; ++i) run.Row(name(i), name((i + 1) % n));
+    EXPECT_EQ(run.Run(), kRenameDone);
+    Files files = Folder(run.dir);
+    ASSERT_EQ(files.size(), size_t(n));
+    for (int i = 0; i < n; ++i) EXPECT_EQ(files[name((i + 1) % n)], std::to_string(i));
+    EXPECT_EQ(run.list.LastSummary().m_nMoves, size_t(n + 1));
+}
+
+TEST(ExecuteRename, RefusesBeforeTouchingAnyFile)
+{
+    struct Case {
+        const char* what;
+        ENamePolicy policy;
+        std::vector<std::pair<const char16_t*, const char16_t*>> rows;
+        int result;
+        std::u16string title;
+        std::u16string text;
+    } cases[] = {
+        {"colon", ENamePolicy::ExactCase, {{u"a", u"b"}, {u"c", u"x:y"}}, kRenameInvalidName, u"名称非法",
+         u"文件名称中含有以下非法字符：\n*?:|\\/\"<>"},
+        {"backslash", ENamePolicy::ExactCase, {{u"a", u"b\\c"}}, kRenameInvalidName, u"名称非法",
+         u"文件名称中含有以下非法字符：\n*?:|\\/\"<>"},
+        {"file outside the list", ENamePolicy::ExactCase, {{u"a", u"outside"}}, kRenameCollision, u"文件同名", u""},
+        {"names differing in case", ENamePolicy::AsciiCaseInsensitive, {{u"a", u"new"}, {u"c", u"NEW"}},
+         kRenameCollision, u"文件同名", u"”将存在两个或多个相同的文件“NEW”，改名操作无法进行"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CRenameRun run(c.policy);
+        run.Make({u"a", u"c", u"outside"});
+        for (const auto& r : c.rows) run.Row(r.first, r.second);
+        Files before = Folder(run.dir);
+        EXPECT_EQ(run.Run(), c.result);
+        EXPECT_EQ(Folder(run.dir), before);
+        EXPECT_EQ(run.LastTitle(), c.title);
+        if (!c.text.empty()) {
+            EXPECT_NE(run.prompt.Shown().back().m_strText.find(c.text), std::u16string::npos);
+        }
+        EXPECT_EQ(run.list.LastSummary().m_nMoves, 0u);
+        EXPECT_TRUE(run.journal.List().empty());
+    }
+}
+
+TEST(ExecuteRename, CollisionMessageNamesTheFolderAndFile)
+{
+    CRenameRun run(ENamePolicy::AsciiCaseInsensitive);
+    run.Make({u"a", u"b"});
+    run.Row(u"a", u"Same");
+    run.Row(u"b", u"same");
+    EXPECT_EQ(run.Run(), kRenameCollision);
+    EXPECT_EQ(run.prompt.Shown().back().m_strText, u"文件改名设置中，文件夹“" + ToAsciiUpper(run.dir.Path()) +
+                                                        u"”将存在两个或多个相同的文件“SAME”，改名操作无法进行");
+    // Exactly the same rows pass where names keep their case.
+    CRenameRun exact(ENamePolicy::ExactCase);
+    exact.Make({u"a", u"b"});
+    exact.Row(u"a", u"Same");
+    exact.Row(u"b", u"same");
+    EXPECT_EQ(exact.Run(), kRenameDone);
+    EXPECT_EQ(Folder(exact.dir), (Files{{u"Same", "a"}, {u"same", "b"}}));
+}
+
+TEST(ExecuteRename, EmptyListAndDeclinedConfirmationDoNothing)
+{
+    CScriptedPrompt prompt;
+    CFileNameList empty;
+    EXPECT_EQ(empty.ExecuteRename(), kRenameEmptyList);
+    EXPECT_EQ(prompt.Shown().back().m_strText, u"文件列表为空，请先将需要更名的文件添加或拖动到列表");
+    EXPECT_EQ(prompt.Shown().back().m_strTitle, u"列表为空");
+
+    CTempDir dir;
+    dir.MakeFile(u"a");
+    CFileNameList list;
+    list.AddFile(dir.Child(u"a"));
+    list.SetText(0, kColNewName, u"b");
+    prompt.Clear();
+    prompt.Answer(EPromptAnswer::No);
+    EXPECT_EQ(list.ExecuteRename(), kRenameDeclined);
+    ASSERT_EQ(prompt.Shown().size(), 1u);
+    EXPECT_EQ(prompt.Shown()[0].m_strKind, u"yesno");
+    EXPECT_EQ(prompt.Shown()[0].m_strText, u"文件改名操作无法撤销，确实需要批量修改列表中文件名称吗？");
+    EXPECT_EQ(prompt.Shown()[0].m_strTitle, u"确认改名");
+    EXPECT_EQ(dir.List(), std::vector<std::u16string>{u"a"});
+}
+
+TEST(ExecuteRename, NamesInOtherFoldersDoNotCollide)
+{
+    CRenameRun run(ENamePolicy::ExactCase);
+    run.dir.MakeFile(u"x/a.txt", "xa");
+    run.dir.MakeFile(u"y/b.txt", "yb");
+    run.Row(u"x/a.txt", u"b.txt");
+    run.Row(u"y/b.txt", u"c.txt");
+    EXPECT_EQ(run.Run(), kRenameDone);
+    EXPECT_EQ(Folder(run.dir, u"x"), (Files{{u"b.txt", "xa"}}));
+    EXPECT_EQ(Folder(run.dir, u"y"), (Files{{u"c.txt", "yb"}}));
+}
+
+TEST(ExecuteRename, TemporaryNameAlreadyInTheFolderIsLeftAlone)
+{
+    CRenameRun run(ENamePolicy::ExactCase);
+    run.Make({u"a", u"b"});
+    run.dir.MakeFile(u"[kqt_tmp]+[name_0].kq-tmp", "left over");
+    run.dir.MakeFile(u"[kqt_tmp]+[name_1].kq-tmp", "left over too");
+    run.Row(u"a", u"b");
+    run.Row(u"b", u"a");
+    EXPECT_EQ(run.Run(), kRenameDone);
+    EXPECT_EQ(Folder(run.dir), (Files{{u"a", "b"}, {u"b", "a"}, {u"[kqt_tmp]+[name_0].kq-tmp", "left over"},
+                                      {u"[kqt_tmp]+[name_1].kq-tmp", "left over too"}}));
+}
+
+// The hook fails the Nth move (1-based) of the run.
+struct CFailNthMove {
+    explicit CFailNthMove(int n, std::function<void(std::u16string_view)> before = {})
+    {
+        SetMoveFailureHook([this, n, before](std::u16string_view, std::u16string_view to) {
+            if (++m_nCount != n) return 0;
+            if (before) {
+                before(to);
+                return 0;  // let the file system refuse it
+            }
+            return 5;  // EIO
+        });
+    }
+    ~CFailNthMove() { SetMoveFailureHook(nullptr); }
+    int m_nCount = 0;
+};
+
+TEST(ExecuteRename, FailedMoveLeavesFilesUnderTheirOldNames)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char16_t*, const char16_t*>> rows;
+        int failMove;
+        bool nameAppears;  // the target is created just before the move
+        Files expected;
+        std::vector<std::u16string> statuses;
+    } cases[] = {
+        // The chain runs c->d, b->c, a->b; the second move fails, so a stays too.
+        {"chain", {{u"a", u"b"}, {u"b", u"c"}, {u"c", u"d"}}, 2, false,
+         {{u"a", "a"}, {u"b", "b"}, {u"d", "c"}}, {u"未处理", u"未处理", u"已处理"}},
+        {"name appears", {{u"a", u"x"}, {u"c", u"y"}}, 1, true,
+         {{u"a", "a"}, {u"x", "intruder"}, {u"y", "c"}}, {u"未处理", u"已处理"}},
+        // Swap: a->tmp, b->a, tmp->b. The last move fails: all goes back.
+        {"swap, last move", {{u"a", u"b"}, {u"b", u"a"}}, 3, false, {{u"a", "a"}, {u"b", "b"}}, {u"未处理", u"未处理"}},
+        {"swap, middle move", {{u"a", u"b"}, {u"b", u"a"}}, 2, false, {{u"a", "a"}, {u"b", "b"}}, {u"未处理", u"未处理"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CRenameRun run(ENamePolicy::ExactCase);
+        for (const auto& r : c.rows) run.Make({r.first});
+        for (const auto& r : c.rows) run.Row(r.first, r.second);
+        {
+            CFailNthMove hook(c.failMove, c.nameAppears ? std::function<void(std::u16string_view)>(
+                                                              [&](std::u16string_view to) {
+                                                                  if (!PathExists(to)) WriteFileBytes(to, "intruder", false);
+                                                              })
+                                                        : nullptr);
+            EXPECT_EQ(run.Run(), kRenamePartly);
+        }
+        EXPECT_EQ(Folder(run.dir), c.expected);
+        for (const auto& [name, content] : Folder(run.dir)) EXPECT_EQ(name.find(u"kqt_tmp"), std::u16string::npos);
+        std::vector<std::u16string> statuses;
+        for (int r = 0; r < run.list.GetItemCount(); ++r) statuses.push_back(run.list.GetText(r, kColStatus));
+        EXPECT_EQ(statuses, c.statuses);
+        size_t failed = std::count(c.statuses.begin(), c.statuses.end(), u"未处理");
+        EXPECT_EQ(run.LastTitle(), u"改名未全部完成");
+        EXPECT_EQ(run.prompt.Shown().back().m_strText,
+                  u"文件批量改名操作已结束，其中" + FromAscii(std::to_string(failed)) +
+                      u"个文件未能改名，它们在列表中的状态为“未处理”。");
+        // Failed rows keep their old names in column 0.
+        for (int r = 0; r < run.list.GetItemCount(); ++r)
+            if (statuses[size_t(r)] == u"未处理") {
+                EXPECT_EQ(run.list.GetText(r, kColOldName), c.rows[size_t(r)].first);
+            }
+        EXPECT_TRUE(run.journal.List().empty());
+    }
+}
+
+// A name that appears where a cycle's parked file should go also blocks the
+// way back: that file keeps its temporary name and the journal stays.
+TEST(ExecuteRename, ParkedFileThatCannotMoveKeepsTheJournal)
+{
+    CRenameRun run(ENamePolicy::ExactCase);
+    run.Make({u"a", u"b", u"c"});
+    run.Row(u"a", u"b");
+    run.Row(u"b", u"c");
+    run.Row(u"c", u"a");
+    {
+        // Moves: a->tmp, c->a, b->c, tmp->b (the 4th finds "b" taken).
+        CFailNthMove hook(4, [](std::u16string_view to) { WriteFileBytes(to, "intruder", false); });
+        EXPECT_EQ(run.Run(), kRenamePartly);
+    }
+    Files files = Folder(run.dir);
+    EXPECT_EQ(files[u"b"], "intruder");
+    EXPECT_EQ(files[u"a"], "c");
+    EXPECT_EQ(files[u"c"], "b");
+    EXPECT_EQ(files.size(), 4u);  // and a's file under its temporary name
+    EXPECT_EQ(run.list.LastSummary().m_nLeftTemporary, 1u);
+    EXPECT_EQ(run.list.GetText(0, kColStatus), u"未处理");
+    EXPECT_EQ(run.list.GetText(1, kColStatus), u"已处理");
+    EXPECT_EQ(run.list.GetText(2, kColStatus), u"已处理");
+    EXPECT_NE(run.prompt.Shown().back().m_strText.find(u"仍使用临时名称"), std::u16string::npos);
+    ASSERT_EQ(FindJournals(run.journal.Path()).size(), 1u);
+    // Once the intruder is gone, finishing the journal brings the file in.
+    RemoveFile(run.dir.Child(u"b"));
+    std::vector<CRecoverLine> report;
+    EXPECT_EQ(RecoverJournal(FindJournals(run.journal.Path())[0], true, report), 0);
+    EXPECT_EQ(Folder(run.dir), (Files{{u"a", "c"}, {u"b", "a"}, {u"c", "b"}}));
+}
+
+TEST(ExecuteRename, RowsThatCannotBeMovedFailAlone)
+{
+    CRenameRun run(ENamePolicy::ExactCase);
+    run.Make({u"a", u"b", u"c"});
+    run.dir.MakeFolder(u"sub");
+    run.Row(u"a", u"");       // empty name
+    run.Row(u"b", u"sub");    // a sub-folder holds the name
+    run.Row(u"c", u"..");
+    run.Row(u"gone", u"z");   // listed, but no longer there
+    EXPECT_EQ(run.Run(), kRenamePartly);
+    EXPECT_EQ(Folder(run.dir), (Files{{u"a", "a"}, {u"b", "b"}, {u"c", "c"}}));
+    EXPECT_EQ(run.list.LastSummary().m_nFailed, 4u);
+    EXPECT_EQ(run.list.LastSummary().m_nMoves, 0u);
+}
+
+TEST(ExecuteRename, JournalIsOnDiskBeforeTheFirstMove)
+{
+    CRenameRun run(ENamePolicy::ExactCase);
+    run.Make({u"a", u"b", u"c"});
+    run.Row(u"a", u"b");
+    run.Row(u"b", u"a");
+    run.Row(u"c", u"d");
+    std::vector<CJournalFolder> seen;
+    run.Run([&](size_t moves) {
+        if (moves != 1) return;
+        auto journals = FindJournals(run.journal.Path());
+        ASSERT_EQ(journals.size(), 1u);
+        ASSERT_TRUE(ReadJournal(journals[0], seen));
+    });
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].m_strFolder, run.dir.Path());
+    ASSERT_EQ(seen[0].m_aMoves.size(), 3u);
+    int parked = 0;
+    for (const auto& m : seen[0].m_aMoves) {
+        EXPECT_NE(m.m_nNode, 0u);
+        parked += !m.m_strTemp.empty();
+    }
+    EXPECT_EQ(parked, 1);  // only the swap passes through a temporary name
+    EXPECT_TRUE(run.journal.List().empty());
+}
+
+// Stops the run after N moves (as if the process died there), then undoes
+// or finishes it from the journal.
+TEST(RecoverJournal, PutsEveryFileUnderItsOldOrNewNameAfterAnInterruptedRun)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char16_t*, const char16_t*>> rows;
+        size_t totalMoves;
+    } cases[] = {
+        {"swap and chain", {{u"a", u"b"}, {u"b", u"a"}, {u"c", u"d"}, {u"d", u"e"}}, 5},
+        {"rotation", {{u"r1", u"r2"}, {u"r2", u"r3"}, {u"r3", u"r4"}, {u"r4", u"r1"}}, 5},
+    };
+    struct CStop {};
+    for (const auto& c : cases) {
+        for (size_t stopAfter = 0; stopAfter <= c.totalMoves; ++stopAfter) {
+            for (bool finish : {false, true}) {
+                SCOPED_TRACE(std::string(c.what) + " stop " + std::to_string(stopAfter) + (finish ? " finish" : " undo"));
+                CRenameRun run(ENamePolicy::ExactCase);
+                Files before, after;
+                for (const auto& r : c.rows) run.Make({r.first});
+                for (const auto& r : c.rows) run.Row(r.first, r.second);
+                before = Folder(run.dir);
+                for (const auto& r : c.rows) after[r.second] = ToUtf8(r.first);
+                bool stopped = false;
+                try {
+                    run.Run([&](size_t moves) {
+                        if (moves == stopAfter) throw CStop{};
+                    });
+                } catch (const CStop&) {
+                    stopped = true;
+                }
+                auto journals = FindJournals(run.journal.Path());
+                if (!stopped) {
+                    EXPECT_TRUE(journals.empty());
+                    continue;
+                }
+                ASSERT_EQ(journals.size(), 1u);
+                std::vector<CRecoverLine> report;
+                EXPECT_EQ(RecoverJournal(journals[0], finish, report), 0);
+                EXPECT_EQ(Folder(run.dir), finish ? after : before);
+                EXPECT_EQ(report.size(), c.rows.size());
+                for (const auto& line : report) EXPECT_LE(line.m_nOutcome, kRecoverInPlace);
+                EXPECT_TRUE(FindJournals(run.journal.Path()).empty());
+            }
+        }
+    }
+}
+
+TEST(RecoverJournal, KeepsTheJournalWhenAFileCannotBePlaced)
+{
+    CTempDir dir, journal;
+    dir.MakeFile(u"new", "moved");
+    dir.MakeFile(u"old", "someone else");
+    CFileId id;
+    ASSERT_TRUE(GetFileId(dir.Child(u"new"), false, id));
+    std::vector<CJournalFolder> folders{{dir.Path(), {{id.m_nNode, u"old", u"", u"new"}, {424242, u"x", u"", u"y"}}}};
+    std::u16string path = NewJournalPath(journal.Path());
+    ASSERT_TRUE(WriteJournal(path, folders));
+    std::vector<CRecoverLine> report;
+    EXPECT_EQ(RecoverJournal(path, false, report), 1);
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_EQ(report[0].m_nOutcome, kRecoverBlocked);
+    EXPECT_EQ(report[1].m_nOutcome, kRecoverNotFound);
+    EXPECT_EQ(Folder(dir), (Files{{u"new", "moved"}, {u"old", "someone else"}}));
+    EXPECT_EQ(FindJournals(journal.Path()).size(), 1u);
+    // Finishing instead finds the file already in place for the first entry.
+    report.clear();
+    EXPECT_EQ(RecoverJournal(path, true, report), 1);
+    EXPECT_EQ(report[0].m_nOutcome, kRecoverInPlace);
+}
+
+TEST(RenameJournal, RoundTripsNamesWithTabsAndLineFeeds)
+{
+    std::vector<CJournalFolder> folders{{u"/a\tb", {{7, u"x\ny", u"", u"z\\w"}, {8, u"p", u"t", u"q\r"}}}, {u"", {}}};
+    std::vector<CJournalFolder> back;
+    ASSERT_TRUE(ParseJournal(FormatJournal(folders), back));
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].m_strFolder, u"/a\tb");
+    ASSERT_EQ(back[0].m_aMoves.size(), 2u);
+    EXPECT_EQ(back[0].m_aMoves[0].m_strOld, u"x\ny");
+    EXPECT_EQ(back[0].m_aMoves[0].m_strNew, u"z\\w");
+    EXPECT_EQ(back[0].m_aMoves[1].m_strTemp, u"t");
+    EXPECT_EQ(back[0].m_aMoves[1].m_strNew, u"q\r");
+    std::string text = FormatJournal(folders);
+    EXPECT_FALSE(ParseJournal(text.substr(0, text.size() - 1), back));  // cut short
+    EXPECT_FALSE(ParseJournal("something else\n", back));
+}
+
+}  // namespace
+}  // namespace kq
