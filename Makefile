@@ -13,7 +13,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120
 
-.PHONY: all deps configure build run test test-asan bench fuzz clean
+.PHONY: all deps configure build run test test-asan bench fuzz clean screenshots
 
 all: build
 
@@ -52,6 +52,10 @@ fuzz:
 	    [ -x "$$f" ] || continue; mkdir -p fuzz-out/$$(basename $$f); \
 	    echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=fuzz-out/ fuzz-out/$$(basename $$f) || exit 1; \
 	done
+
+# PNGs of the main window in each mode into docs/ (Xvfb, CJK fonts).
+screenshots: configure
+	@./tools/screenshots.sh $(BUILD) docs
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

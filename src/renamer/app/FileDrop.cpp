@@ -1,0 +1,58 @@
+#include "FileDrop.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Prompt.h"
+#include "renamer/list/FileNameList.h"
+
+namespace kq {
+
+int CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<std::u16string>& collected,
+                        CDropSummary& summary)
+{
+    bool asked = false;
+    bool includeSubfolders = false;
+    for (const std::u16string& path : paths) {
+        if (path.empty()) continue;
+        if (IsFolder(path)) {
+            if (!asked) {
+                asked = true;
+                const EPromptAnswer answer = GetPromptProvider().AskYesNoCancel(
+                    u"是否需要将子文件夹中文件加入到当前列表？", u"是否需要包含子文件夹");
+                if (answer == EPromptAnswer::Cancel) {
+                    collected.clear();
+                    return kDropCancelled;
+                }
+                includeSubfolders = answer == EPromptAnswer::Yes;
+            }
+            // An unreadable folder contributes nothing; it is never listed as
+            // if it were a file.
+            if (!CFileNameList::CollectFolderFiles(path, includeSubfolders, collected)) ++summary.m_nUnreadable;
+        } else if (PathExists(path)) {
+            collected.push_back(path);
+        } else {
+            ++summary.m_nSkipped;
+        }
+    }
+    return kDropDone;
+}
+
+size_t AddCollectedPaths(CFileNameList& list, const std::vector<std::u16string>& collected)
+{
+    size_t added = 0;
+    for (const std::u16string& path : collected)
+        if (list.AddFile(path)) ++added;
+    return added;
+}
+
+int DropPaths(CFileNameList& list, const std::vector<std::u16string>& paths, CDropSummary* summary)
+{
+    CDropSummary local;
+    CDropSummary& result = summary ? *summary : local;
+    result = {};
+    std::vector<std::u16string> collected;
+    if (CollectDroppedPaths(paths, collected, result) == kDropCancelled) return kDropCancelled;
+    result.m_nAdded = AddCollectedPaths(list, collected);
+    return kDropDone;
+}
+
+}  // namespace kq

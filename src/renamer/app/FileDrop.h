@@ -1,0 +1,37 @@
+// Files and folders dropped on the list (or named on the command line).
+// Qt-free: the rules of the drop live beside the list, not in a widget.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kq {
+
+class CFileNameList;
+
+enum EDropResult {
+    kDropDone = 0,       // everything collected was offered to AddFile
+    kDropCancelled = 1,  // "取消" at the sub-folder question: nothing added
+};
+
+struct CDropSummary {
+    size_t m_nAdded = 0;      // rows added
+    size_t m_nUnreadable = 0; // folders that could not be read
+    size_t m_nSkipped = 0;    // paths that are neither file nor folder
+};
+
+// For each path in order: a folder contributes its files (and, when the
+// user answers "是" to the sub-folder question asked at the first folder,
+// those of its sub-folders); anything else that exists is a file. Paths that
+// do not exist are skipped. After all items the collected paths are added in
+// collection order (duplicates are skipped by the list).
+int DropPaths(CFileNameList& list, const std::vector<std::u16string>& paths, CDropSummary* summary = nullptr);
+
+// The two halves of DropPaths, so that a view can ask the question before it
+// starts changing the list: the paths to add (or kDropCancelled), then the
+// adding itself (returns the rows added).
+int CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<std::u16string>& collected,
+                        CDropSummary& summary);
+size_t AddCollectedPaths(CFileNameList& list, const std::vector<std::u16string>& collected);
+
+}  // namespace kq

@@ -1,0 +1,133 @@
+#include "FileListView.h"
+
+#include <algorithm>
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
+
+namespace kq {
+
+namespace {
+
+bool HasLocalFiles(const QMimeData* data)
+{
+    if (!data || !data->hasUrls()) return false;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+}  // namespace
+
+CFileListView::CFileListView(QWidget* parent) : QTableView(parent)
+{
+    setObjectName(QStringLiteral("FileList"));
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setShowGrid(true);
+    setWordWrap(false);
+    setAlternatingRowColors(false);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setTextElideMode(Qt::ElideRight);
+    verticalHeader()->hide();
+    // Fixed row heights keep scrolling through 100,000 rows cheap.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    // The selection stays visible when the list has no focus.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(pal);
+}
+
+CRowSet CFileListView::SelectedRows() const
+{
+    CRowSet rows;
+    if (!selectionModel()) return rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r) rows.push_back(r);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+size_t CFileListView::SelectedCount() const
+{
+    if (!selectionModel()) return 0;
+    // Ranges of a row selection may overlap (ctrl-click on a selected block):
+    // merge them before counting.
+    std::vector<std::pair<int, int>> spans;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) spans.emplace_back(range.top(), range.bottom());
+    std::sort(spans.begin(), spans.end());
+    size_t count = 0;
+    int end = -1;
+    for (const auto& [top, bottom] : spans) {
+        const int from = std::max(top, end + 1);
+        if (bottom >= from) count += size_t(bottom - from + 1);
+        end = std::max(end, bottom);
+    }
+    return count;
+}
+
+void CFileListView::SetSelectedRows(const CRowSet& rows)
+{
+    if (!selectionModel() || !model()) return;
+    QItemSelection selection;
+    const int lastColumn = model()->columnCount() - 1;
+    const int rowCount = model()->rowCount();
+    size_t i = 0;
+    while (i < rows.size()) {
+        size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) ++j;
+        if (rows[i] >= 0 && rows[j] < rowCount)
+            selection.append(QItemSelectionRange(model()->index(rows[i], 0), model()->index(rows[j], lastColumn)));
+        i = j + 1;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void CFileListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (HasLocalFiles(event->mimeData())) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void CFileListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (HasLocalFiles(event->mimeData())) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void CFileListView::dropEvent(QDropEvent* event)
+{
+    if (!HasLocalFiles(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    // Copy, never move: the files stay where they are.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit FilesDropped(paths);
+}
+
+void CFileListView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete) emit DeletePressed();
+    QTableView::keyPressEvent(event);
+}
+
+}  // namespace kq
+

@@ -1,0 +1,37 @@
+// The list control of the main window: a table view with multi-selection,
+// grid lines and full-row selection that takes files dropped from a file
+// manager and deletes the selected rows on the Delete key.
+#pragma once
+
+#include <QStringList>
+#include <QTableView>
+
+#include "renamer/list/FileNameList.h"
+
+namespace kq {
+
+class CFileListView : public QTableView {
+    Q_OBJECT
+public:
+    explicit CFileListView(QWidget* parent = nullptr);
+
+    // The selected rows, ascending.
+    CRowSet SelectedRows() const;
+    size_t SelectedCount() const;
+    // Replaces the selection with the rows (contiguous runs become ranges,
+    // so selecting all of 100,000 rows is one range).
+    void SetSelectedRows(const CRowSet& rows);
+
+signals:
+    // Local paths of the dropped items, in drop order.
+    void FilesDropped(const QStringList& paths);
+    void DeletePressed();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+}  // namespace kq

@@ -1,0 +1,188 @@
+// The command buttons and menu entries of the main window.
+#include <QFileDialog>
+#include <QItemSelectionModel>
+
+#include "AboutDlg.h"
+#include "FileDrop.h"
+#include "FileListModel.h"
+#include "FileListView.h"
+#include "KQToolsDlg.h"
+#include "LaunchCommands.h"
+#include "renamer/list/ListExport.h"
+#include "renamer/modes/ui/ModePage.h"
+
+namespace kq {
+
+namespace {
+
+// "description (patterns)" for the Qt file dialog. The patterns are the
+// ";"-separated ones of the text; "*.*" means every file, also one without
+// a dot, as it does on Windows.
+QString QtNameFilter(const QString& description, const QString& patternText)
+{
+    QStringList patterns;
+    for (const QString& piece : patternText.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString pattern = piece.trimmed();
+        if (pattern.isEmpty()) continue;
+        patterns << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
+    }
+    if (patterns.isEmpty()) patterns << QStringLiteral("*");
+    const QString joined = patterns.join(QLatin1Char(' '));
+    if (description.endsWith(QLatin1Char('(') + joined + QLatin1Char(')'))) return description;
+    return description + QStringLiteral(" (") + joined + QLatin1Char(')');
+}
+
+QStringList DefaultOpenFiles(QWidget* parent, const QString& title, const QStringList& filters)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The details are the Qt patterns; the description is the one to show.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+QString DefaultSaveFile(QWidget* parent, const QString& filter)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromStdU16String(kExportDefaultExtension));
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    // The dialog asks before an existing file is replaced.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setNameFilter(filter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+std::vector<std::u16string> ToPaths(const QStringList& list)
+{
+    std::vector<std::u16string> paths;
+    paths.reserve(size_t(list.size()));
+    for (const QString& path : list) paths.push_back(path.toStdU16String());
+    return paths;
+}
+
+}  // namespace
+
+QStringList CKQToolsDlg::AddFilesNameFilters(bool filterEnabled, const QString& filterText)
+{
+    QStringList filters;
+    if (filterEnabled)
+        filters << QtNameFilter(QStringLiteral("用户筛选(%1)").arg(filterText), filterText);
+    filters << QtNameFilter(QStringLiteral("所有文件(*.*)"), QStringLiteral("*.*"));
+    return filters;
+}
+
+void CKQToolsDlg::OnAddFiles()
+{
+    StoreControls();
+    const QStringList filters = AddFilesNameFilters(m_bFilterEnabled, m_strFilter);
+    const QString title = QStringLiteral("添加被改名文件");
+    const QStringList chosen = m_fnOpenFiles ? m_fnOpenFiles(this, title, filters) : DefaultOpenFiles(this, title, filters);
+    if (chosen.isEmpty()) return;
+    ChangeRows([&] {
+        for (const QString& path : chosen) m_list.AddFile(path.toStdU16String());
+    });
+    RefreshNewNames();
+}
+
+void CKQToolsDlg::AddDroppedPaths(const QStringList& paths)
+{
+    // The sub-folder question comes before the list changes.
+    std::vector<std::u16string> collected;
+    CDropSummary summary;
+    if (CollectDroppedPaths(ToPaths(paths), collected, summary) == kDropCancelled) return;
+    ChangeRows([&] { AddCollectedPaths(m_list, collected); });
+    RefreshNewNames();
+}
+
+void CKQToolsDlg::OnDeleteSelected()
+{
+    const CRowSet selection = m_pListView->SelectedRows();
+    if (!selection.empty()) {
+        m_pModel->BeginReset();
+        m_list.DeleteRows(selection);
+        m_pModel->EndReset();
+    }
+    RefreshNewNames();
+}
+
+void CKQToolsDlg::OnMoveUp()
+{
+    CRowSet selection = m_pListView->SelectedRows();
+    if (m_list.MoveSelectionUp(selection) != kMoveDone) return;
+    m_pModel->AllChanged();
+    m_pListView->SetSelectedRows(selection);
+    RefreshNewNames();
+}
+
+void CKQToolsDlg::OnMoveDown()
+{
+    CRowSet selection = m_pListView->SelectedRows();
+    if (m_list.MoveSelectionDown(selection) != kMoveDone) return;
+    m_pModel->AllChanged();
+    m_pListView->SetSelectedRows(selection);
+    RefreshNewNames();
+}
+
+void CKQToolsDlg::OnExecuteRename()
+{
+    m_list.ExecuteRename();
+    // Columns 0 and 2 of any row may have changed; column 1 keeps the names
+    // just applied until the next refresh.
+    m_pModel->AllChanged();
+}
+
+void CKQToolsDlg::OnSelectAll() { m_pListView->SetSelectedRows(m_list.SelectAllRows()); }
+
+void CKQToolsDlg::OnInvertSelection()
+{
+    m_pListView->SetSelectedRows(m_list.InvertSelection(m_pListView->SelectedRows()));
+}
+
+void CKQToolsDlg::OnClearList()
+{
+    m_pModel->BeginReset();
+    m_list.Clear();
+    m_pModel->EndReset();
+}
+
+void CKQToolsDlg::OnSort(bool byName, bool ascending)
+{
+    // The selection stays on its positions, as column 1 does.
+    if (byName) m_list.SortByName(ascending);
+    else m_list.SortByDirectory(ascending);
+    m_pModel->AllChanged();
+    RefreshNewNames();
+}
+
+void CKQToolsDlg::OnExport()
+{
+    if (m_list.GetItemCount() == 0) {
+        // Shows "列表为空"; no file dialog.
+        ExportFileList(m_list, u"");
+        return;
+    }
+    const QString filter = QtNameFilter(QStringLiteral("文件列表（*.csv）"), QStringLiteral("*.csv"));
+    const QString path = m_fnSaveFile ? m_fnSaveFile(this, filter) : DefaultSaveFile(this, filter);
+    if (path.isEmpty()) return;
+    ExportFileList(m_list, path.toStdU16String());
+}
+
+void CKQToolsDlg::OnHelp() { RunShellCommand(HelpCommand()); }
+
+void CKQToolsDlg::OnWebPage() { RunShellCommand(WebPageCommand()); }
+
+void CKQToolsDlg::OnUpdate() { RunShellCommand(UpdateCommand()); }
+
+void CKQToolsDlg::OnAbout()
+{
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+}  // namespace kq

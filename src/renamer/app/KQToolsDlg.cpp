@@ -1,0 +1,309 @@
+#include "KQToolsDlg.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "AppIcons.h"
+#include "FileListModel.h"
+#include "FileListView.h"
+#include "renamer/modes/ui/EaPage.h"
+#include "renamer/modes/ui/ElPage.h"
+#include "renamer/modes/ui/EePage.h"
+#include "renamer/modes/ui/EnPage.h"
+
+namespace kq {
+
+namespace {
+
+constexpr int kColumnWidths[kColCount] = {250, 250, 100, 400};
+
+}  // namespace
+
+CKQToolsDlg::CKQToolsDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CKQToolsDlg"));
+    setWindowTitle(QStringLiteral("远舟文件改名系统"));
+    setWindowIcon(ProgramIcon());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+
+    BuildControls();
+    BuildMenus();
+    BuildStatusBar();
+    LoadControls();
+    ConnectCommands();
+
+    StoreControls();
+    ShowModePage();
+    RefreshNewNames();
+    UpdateCountPane();
+}
+
+CKQToolsDlg::~CKQToolsDlg()
+{
+    // The view must let go of the model before the list it reads goes away.
+    m_pListView->setModel(nullptr);
+}
+
+QString CKQToolsDlg::VersionText() { return QStringLiteral(KQ_VERSION_TEXT); }
+
+void CKQToolsDlg::BuildControls()
+{
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(10, 10, 10, 6);
+    root->addLayout(body, 1);
+
+    // Top row: the mode group and the options group keep their size.
+    auto* top = new QHBoxLayout;
+    auto* modeBox = new QGroupBox(QStringLiteral("模式："), this);
+    auto* modeLayout = new QHBoxLayout(modeBox);
+    m_pModeGroup = new QButtonGroup(this);
+    const char16_t* modeNames[5] = {u"简洁", u"增强", u"列表", u"高级", u"公式"};
+    for (int i = 0; i < 5; ++i) {
+        m_aModeButtons[size_t(i)] = new QRadioButton(QString::fromUtf16(modeNames[i]), modeBox);
+        m_pModeGroup->addButton(m_aModeButtons[size_t(i)], i);
+        modeLayout->addWidget(m_aModeButtons[size_t(i)]);
+    }
+    auto* optionBox = new QGroupBox(QStringLiteral("选项："), this);
+    auto* optionLayout = new QHBoxLayout(optionBox);
+    m_pKeepExtension = new QCheckBox(QStringLiteral("保持文件后缀不变"), optionBox);
+    m_pFilterEnabled = new QCheckBox(QStringLiteral("启用文件过滤"), optionBox);
+    m_pFilter = new QLineEdit(optionBox);
+    m_pFilter->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("*.jpg;*.png")) + 16);
+    optionLayout->addWidget(m_pKeepExtension);
+    optionLayout->addWidget(m_pFilterEnabled);
+    optionLayout->addWidget(m_pFilter);
+    top->addWidget(modeBox);
+    top->addWidget(optionBox);
+    top->addStretch(1);
+    body->addLayout(top);
+
+    auto* middle = new QHBoxLayout;
+    body->addLayout(middle, 1);
+
+    // The page area ("控制："): one page shown at a time; it keeps its size
+    // when the window grows.
+    auto* left = new QVBoxLayout;
+    auto* pageBox = new QGroupBox(QStringLiteral("控制："), this);
+    auto* pageLayout = new QVBoxLayout(pageBox);
+    m_pPageArea = new QStackedWidget(pageBox);
+    m_aPages = {new CEaPage(m_pPageArea), new CEnPage(m_pPageArea), new CElPage(m_pPageArea), new CEePage(m_pPageArea),
+                new CEfPage(m_pPageArea)};
+    for (CModePage* page : m_aPages) m_pPageArea->addWidget(page);
+    m_pPageArea->setFixedWidth(PageWidth(this));
+    pageLayout->addWidget(m_pPageArea);
+    pageBox->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    left->addWidget(pageBox);
+    left->addStretch(1);
+    middle->addLayout(left);
+
+    // The command buttons above the list, and the list, which alone grows.
+    auto* right = new QVBoxLayout;
+    auto* buttons = new QHBoxLayout;
+    auto makeButton = [this, buttons](const char* text) {
+        auto* button = new QPushButton(QString::fromUtf8(text), this);
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+        return button;
+    };
+    m_pAdd = makeButton("添加");
+    m_pDelete = makeButton("清除");
+    m_pUp = makeButton("上移");
+    m_pDown = makeButton("下移");
+    m_pSort = makeButton("排序");
+    m_pMore = makeButton("更多");
+    buttons->addSpacing(24);
+    m_pExecute = makeButton("执行改名");
+    buttons->addStretch(1);
+    right->addLayout(buttons);
+
+    m_pListView = new CFileListView(this);
+    m_pModel = new CFileListModel(m_list, this);
+    m_pListView->setModel(m_pModel);
+    for (int c = 0; c < kColCount; ++c) m_pListView->setColumnWidth(c, kColumnWidths[c]);
+    m_pListView->setMinimumSize(520, 360);
+    right->addWidget(m_pListView, 1);
+    middle->addLayout(right, 1);
+}
+
+void CKQToolsDlg::BuildMenus()
+{
+    m_pListMenu = new QMenu(QStringLiteral("列表"), this);
+    m_pActSelectAll = m_pListMenu->addAction(QStringLiteral("全选文件(&L)"));
+    m_pActInvert = m_pListMenu->addAction(QStringLiteral("反选文件(&M)"));
+    m_pActClear = m_pListMenu->addAction(QStringLiteral("清空列表(&C)"));
+    m_pListMenu->addSeparator();
+    m_pActExport = m_pListMenu->addAction(QStringLiteral("输出列表(&E)"));
+    m_pListMenu->addSeparator();
+    m_pActHelp = m_pListMenu->addAction(QStringLiteral("帮助主题(&H)"));
+    m_pListMenu->addSeparator();
+    m_pActWeb = m_pListMenu->addAction(QStringLiteral("官方网站(&N)"));
+    m_pActUpdate = m_pListMenu->addAction(QStringLiteral("在线升级(&U)"));
+    m_pActAbout = m_pListMenu->addAction(QStringLiteral("关于……(&A)"));
+
+    m_pSortMenu = new QMenu(QStringLiteral("排序"), this);
+    m_pActNameUp = m_pSortMenu->addAction(QStringLiteral("文件名称 增序(&U)"));
+    m_pActNameDown = m_pSortMenu->addAction(QStringLiteral("文件名称 降序(&D)"));
+    m_pSortMenu->addSeparator();
+    m_pActFolderUp = m_pSortMenu->addAction(QStringLiteral("文件目录 增序(&P)"));
+    m_pActFolderDown = m_pSortMenu->addAction(QStringLiteral("文件目录 降序(&N)"));
+    m_pSortMenu->addSeparator();
+    m_pActSuperUp = m_pSortMenu->addAction(QStringLiteral("超级排序 增序(&S)"));
+    m_pActSuperDown = m_pSortMenu->addAction(QStringLiteral("超级排序 降序(&R)"));
+    // Super sort is not part of this build yet: its entries are shown but
+    // cannot be chosen.
+    m_pActSuperUp->setEnabled(false);
+    m_pActSuperDown->setEnabled(false);
+}
+
+void CKQToolsDlg::BuildStatusBar()
+{
+    m_pStatusBar = new QStatusBar(this);
+    m_pStatusBar->setSizeGripEnabled(true);
+    // Each pane is as wide as its text from the string table.
+    const QString initial[4] = {QStringLiteral("远舟工作室工具软件系列之通用软件"),
+                                QStringLiteral(" 共计：0个   选择：0个        "), VersionText(),
+                                QStringLiteral("远舟工作室")};
+    for (size_t i = 0; i < m_aPanes.size(); ++i) {
+        m_aPanes[i] = new QLabel(initial[i], m_pStatusBar);
+        m_aPanes[i]->setObjectName(QStringLiteral("Pane%1").arg(i));
+        m_aPanes[i]->setMinimumWidth(fontMetrics().horizontalAdvance(initial[i]) + 8);
+    }
+    m_pStatusBar->addWidget(m_aPanes[0], 1);
+    for (size_t i = 1; i < m_aPanes.size(); ++i) m_pStatusBar->addPermanentWidget(m_aPanes[i]);
+    m_aPanes[0]->setText(QStringLiteral("可以从资源管理器拖动文件到列表"));
+    layout()->addWidget(m_pStatusBar);
+}
+
+void CKQToolsDlg::ConnectCommands()
+{
+    connect(m_pModeGroup, &QButtonGroup::idClicked, this, [this] {
+        StoreControls();
+        ShowModePage();
+        RefreshNewNames();
+    });
+    connect(m_pKeepExtension, &QCheckBox::clicked, this, &CKQToolsDlg::RefreshNewNames);
+    connect(m_pFilterEnabled, &QCheckBox::clicked, this, [this] {
+        StoreControls();
+        m_pFilter->setEnabled(m_bFilterEnabled);
+    });
+    for (CModePage* page : m_aPages) connect(page, &CModePage::RefreshNames, this, &CKQToolsDlg::RefreshNewNames);
+
+    connect(m_pAdd, &QPushButton::clicked, this, &CKQToolsDlg::OnAddFiles);
+    connect(m_pDelete, &QPushButton::clicked, this, &CKQToolsDlg::OnDeleteSelected);
+    connect(m_pUp, &QPushButton::clicked, this, &CKQToolsDlg::OnMoveUp);
+    connect(m_pDown, &QPushButton::clicked, this, &CKQToolsDlg::OnMoveDown);
+    connect(m_pExecute, &QPushButton::clicked, this, &CKQToolsDlg::OnExecuteRename);
+    connect(m_pSort, &QPushButton::clicked, this,
+            [this] { m_pSortMenu->exec(m_pSort->mapToGlobal(QPoint(0, m_pSort->height()))); });
+    connect(m_pMore, &QPushButton::clicked, this,
+            [this] { m_pListMenu->exec(m_pMore->mapToGlobal(QPoint(0, m_pMore->height()))); });
+
+    connect(m_pActSelectAll, &QAction::triggered, this, &CKQToolsDlg::OnSelectAll);
+    connect(m_pActInvert, &QAction::triggered, this, &CKQToolsDlg::OnInvertSelection);
+    connect(m_pActClear, &QAction::triggered, this, &CKQToolsDlg::OnClearList);
+    connect(m_pActExport, &QAction::triggered, this, &CKQToolsDlg::OnExport);
+    connect(m_pActHelp, &QAction::triggered, this, &CKQToolsDlg::OnHelp);
+    connect(m_pActWeb, &QAction::triggered, this, &CKQToolsDlg::OnWebPage);
+    connect(m_pActUpdate, &QAction::triggered, this, &CKQToolsDlg::OnUpdate);
+    connect(m_pActAbout, &QAction::triggered, this, &CKQToolsDlg::OnAbout);
+    connect(m_pActNameUp, &QAction::triggered, this, [this] { OnSort(true, true); });
+    connect(m_pActNameDown, &QAction::triggered, this, [this] { OnSort(true, false); });
+    connect(m_pActFolderUp, &QAction::triggered, this, [this] { OnSort(false, true); });
+    connect(m_pActFolderDown, &QAction::triggered, this, [this] { OnSort(false, false); });
+
+    connect(m_pListView->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CKQToolsDlg::UpdateCountPane);
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, &CKQToolsDlg::UpdateCountPane);
+    connect(m_pListView, &CFileListView::FilesDropped, this, &CKQToolsDlg::AddDroppedPaths);
+    connect(m_pListView, &CFileListView::DeletePressed, this, &CKQToolsDlg::OnDeleteSelected);
+}
+
+void CKQToolsDlg::StoreControls()
+{
+    m_nMode = qMax(0, m_pModeGroup->checkedId());
+    m_bKeepExtension = m_pKeepExtension->isChecked();
+    m_bFilterEnabled = m_pFilterEnabled->isChecked();
+    m_strFilter = m_pFilter->text();
+}
+
+void CKQToolsDlg::LoadControls()
+{
+    m_aModeButtons[size_t(m_nMode)]->setChecked(true);
+    m_pKeepExtension->setChecked(m_bKeepExtension);
+    m_pFilterEnabled->setChecked(m_bFilterEnabled);
+    m_pFilter->setText(m_strFilter);
+    m_pFilter->setEnabled(m_bFilterEnabled);
+}
+
+void CKQToolsDlg::ShowModePage() { m_pPageArea->setCurrentIndex(m_nMode); }
+
+void CKQToolsDlg::RefreshNewNames()
+{
+    StoreControls();
+    CurrentPage()->FillNewNames(m_list, m_bKeepExtension);
+    m_pModel->NewNamesChanged();
+}
+
+void CKQToolsDlg::UpdateCountPane()
+{
+    m_aPanes[1]->setText(QString::fromStdU16String(m_list.CountPaneText(m_pListView->SelectedCount())));
+}
+
+void CKQToolsDlg::ChangeRows(const std::function<void()>& change)
+{
+    const CRowSet selection = m_pListView->SelectedRows();
+    m_pModel->BeginReset();
+    change();
+    m_pModel->EndReset();
+    m_pListView->SetSelectedRows(CFileNameList::NormalizeSelection(selection, m_list.GetItemCount()));
+    UpdateCountPane();
+}
+
+void CKQToolsDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter and Escape end the program like the close box; Enter on a
+    // focused button presses that button instead.
+    const int key = event->key();
+    if (key == Qt::Key_Escape || ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+                                  !qobject_cast<QPushButton*>(focusWidget()))) {
+        event->accept();
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CKQToolsDlg::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QDialog::mouseDoubleClickEvent(event);
+    OnAbout();
+}
+
+void CKQToolsDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Never smaller than at start-up.
+    if (!m_bMinimumSet) {
+        m_bMinimumSet = true;
+        setMinimumSize(size());
+    }
+}
+
+}  // namespace kq

@@ -1,0 +1,145 @@
+// The renamer's main window: mode choice, options, the page of the current
+// mode, the command buttons, the file list, two pop-up menus and a status
+// bar. Every rule is in the core; this window stores its controls, calls
+// the core and shows the result.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include <QDialog>
+#include <QStringList>
+
+#include "renamer/list/FileNameList.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QStatusBar;
+
+namespace kq {
+
+class CEaPage;
+class CEnPage;
+class CElPage;
+class CEePage;
+class CEfPage;
+class CModePage;
+class CFileListModel;
+class CFileListView;
+
+class CKQToolsDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum EMode { kModeSimple = 0, kModeEnhanced = 1, kModeList = 2, kModeAdvanced = 3, kModeFormula = 4 };
+
+    explicit CKQToolsDlg(QWidget* parent = nullptr);
+    ~CKQToolsDlg() override;
+
+    static QString VersionText();  // "2.15"
+    // The add-files dialog's filters: the user filter (when enabled) first,
+    // then all files. Each is "description (patterns)" as the Qt file dialog
+    // reads it.
+    static QStringList AddFilesNameFilters(bool filterEnabled, const QString& filterText);
+
+    // Members bound to the controls.
+    int m_nMode = kModeSimple;
+    bool m_bKeepExtension = true;
+    bool m_bFilterEnabled = false;
+    QString m_strFilter = QStringLiteral("*.*");
+
+    CFileNameList& List() { return m_list; }
+    CModePage* Page(int mode) const { return m_aPages[size_t(mode)]; }
+    CModePage* CurrentPage() const { return Page(m_nMode); }
+
+    void StoreControls();
+    void LoadControls();
+    void ShowModePage();
+    void RefreshNewNames();
+    void UpdateCountPane();
+
+    // Commands.
+    void OnAddFiles();
+    void AddDroppedPaths(const QStringList& paths);
+    void OnDeleteSelected();
+    void OnMoveUp();
+    void OnMoveDown();
+    void OnExecuteRename();
+    void OnSelectAll();
+    void OnInvertSelection();
+    void OnClearList();
+    void OnSort(bool byName, bool ascending);
+    void OnExport();
+    void OnHelp();
+    void OnWebPage();
+    void OnUpdate();
+    void OnAbout();
+
+    // File dialogs, replaceable for tests: the paths chosen (empty on cancel).
+    std::function<QStringList(QWidget* parent, const QString& title, const QStringList& filters)> m_fnOpenFiles;
+    std::function<QString(QWidget* parent, const QString& filter)> m_fnSaveFile;
+
+    // Widgets.
+    std::array<QRadioButton*, 5> m_aModeButtons{};
+    QButtonGroup* m_pModeGroup;
+    QCheckBox* m_pKeepExtension;
+    QCheckBox* m_pFilterEnabled;
+    QLineEdit* m_pFilter;
+    QStackedWidget* m_pPageArea;
+    QPushButton* m_pAdd;
+    QPushButton* m_pDelete;
+    QPushButton* m_pUp;
+    QPushButton* m_pDown;
+    QPushButton* m_pSort;
+    QPushButton* m_pMore;
+    QPushButton* m_pExecute;
+    CFileListView* m_pListView;
+    CFileListModel* m_pModel;
+    QMenu* m_pListMenu;
+    QMenu* m_pSortMenu;
+    QStatusBar* m_pStatusBar;
+    std::array<QLabel*, 4> m_aPanes{};
+
+    // Menu entries (the "列表" and "排序" menus).
+    QAction* m_pActSelectAll;
+    QAction* m_pActInvert;
+    QAction* m_pActClear;
+    QAction* m_pActExport;
+    QAction* m_pActHelp;
+    QAction* m_pActWeb;
+    QAction* m_pActUpdate;
+    QAction* m_pActAbout;
+    QAction* m_pActNameUp;
+    QAction* m_pActNameDown;
+    QAction* m_pActFolderUp;
+    QAction* m_pActFolderDown;
+    QAction* m_pActSuperUp;
+    QAction* m_pActSuperDown;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void BuildStatusBar();
+    void ConnectCommands();
+    // Runs a change of the row count with the model reset around it and the
+    // selection kept where it is.
+    void ChangeRows(const std::function<void()>& change);
+
+    CFileNameList m_list;
+    std::array<CModePage*, 5> m_aPages{};
+    bool m_bMinimumSet = false;
+};
+
+}  // namespace kq

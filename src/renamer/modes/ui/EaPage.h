@@ -1,0 +1,48 @@
+// Page of mode 0 ("简洁").
+#pragma once
+
+#include "ModePage.h"
+#include "renamer/modes/SimpleNaming.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace kq {
+
+class CEaPage : public CModePage {
+    Q_OBJECT
+public:
+    explicit CEaPage(QWidget* parent = nullptr);
+
+    void FillNewNames(CFileNameList& list, bool keepExtension) override;
+    void StoreControls() override;
+    void LoadControls() override;
+
+    CEaFields& Fields() { return m_fields; }
+
+    QLineEdit* m_pTemplate;
+    QCheckBox* m_pIndexEnabled;
+    QComboBox* m_pStart;
+    QComboBox* m_pStep;
+    QComboBox* m_pRepeat;
+    QComboBox* m_pDigits;
+    QComboBox* m_pPosition;
+    QCheckBox* m_pReplaceEnabled;
+    QLineEdit* m_pFind;
+    QLineEdit* m_pReplace;
+    QCheckBox* m_pDeleteEnabled;
+    QComboBox* m_pDeletePosition;
+    QComboBox* m_pDeleteCount;
+
+private:
+    void UpdateEnabled();
+    void OnChanged();
+
+    CEaFields m_fields;
+    QList<QWidget*> m_aIndexControls;
+    QList<QWidget*> m_aReplaceControls;
+    QList<QWidget*> m_aDeleteControls;
+    bool m_bLoading = false;
+};
+
+}  // namespace kq

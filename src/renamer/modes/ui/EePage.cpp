@@ -1,0 +1,129 @@
+#include "EePage.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "LaunchCommands.h"
+#include "MarcoDlgs.h"
+#include "renamer/list/FileNameList.h"
+#include "renamer/modes/FormulaPresets.h"
+
+namespace kq {
+
+namespace {
+
+// The text page layout shared by both pages: caption, edit, two buttons,
+// the note.
+QPlainTextEdit* BuildTextPage(QWidget* page, QPushButton*& first, const QString& firstText, QPushButton*& second,
+                              const QString& secondText, const QString& note)
+{
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(QStringLiteral("新文件名："), page));
+    auto* edit = new QPlainTextEdit(page);
+    edit->setTabChangesFocus(true);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(edit, 1);
+    first = new QPushButton(firstText, page);
+    second = new QPushButton(secondText, page);
+    first->setAutoDefault(false);
+    second->setAutoDefault(false);
+    layout->addWidget(first);
+    layout->addWidget(second);
+    layout->addSpacing(8);
+    layout->addWidget(MakePageNote(page, note));
+    return edit;
+}
+
+}  // namespace
+
+CEePage::CEePage(QWidget* parent) : CModePage(parent)
+{
+    setObjectName(QStringLiteral("CEePage"));
+    m_pMacro = BuildTextPage(this, m_pPicker, QStringLiteral("常用控制表达式"), m_pRules, QStringLiteral("表达式控制规则"),
+                             Q(kEePageNote));
+    LoadControls();
+    connect(m_pMacro, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_bLoading) return;
+        StoreControls();
+        emit RefreshNames();
+    });
+    connect(m_pPicker, &QPushButton::clicked, this, &CEePage::OnPicker);
+    connect(m_pRules, &QPushButton::clicked, this, &CEePage::OnRules);
+}
+
+void CEePage::OnPicker()
+{
+    CMarcoInputDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_fields.m_strMacro = dialog.m_strSelect;
+    LoadControls();
+    emit RefreshNames();
+}
+
+void CEePage::OnRules()
+{
+    CMarcoRuleDlg dialog(this);
+    dialog.exec();
+}
+
+void CEePage::StoreControls() { m_fields.m_strMacro = U(m_pMacro->toPlainText()); }
+
+void CEePage::LoadControls()
+{
+    m_bLoading = true;
+    m_pMacro->setPlainText(Q(m_fields.m_strMacro));
+    m_bLoading = false;
+}
+
+void CEePage::FillNewNames(CFileNameList& list, bool keepExtension)
+{
+    StoreControls();
+    m_fields.FillNewNames(list, keepExtension);
+}
+
+CEfPage::CEfPage(QWidget* parent) : CModePage(parent)
+{
+    setObjectName(QStringLiteral("CEfPage"));
+    m_pFormula = BuildTextPage(this, m_pPicker, QStringLiteral("常用公式"), m_pHelp, QStringLiteral("公式帮助"),
+                               Q(kEfPageNote));
+    LoadControls();
+    connect(m_pFormula, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_bLoading) return;
+        StoreControls();
+        emit RefreshNames();
+    });
+    connect(m_pPicker, &QPushButton::clicked, this, &CEfPage::OnPicker);
+    connect(m_pHelp, &QPushButton::clicked, this, &CEfPage::OnHelp);
+}
+
+void CEfPage::OnPicker()
+{
+    CMarcoInputDlg dialog(this);
+    dialog.m_strTitle = kFormulaPickerTitle;
+    dialog.m_bFormulaMode = 1;
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_fields.m_strFormula = dialog.m_strSelect;
+    LoadControls();
+    emit RefreshNames();
+}
+
+void CEfPage::OnHelp() { RunShellCommand(FormulaHelpCommand()); }
+
+void CEfPage::StoreControls() { m_fields.m_strFormula = U(m_pFormula->toPlainText()); }
+
+void CEfPage::LoadControls()
+{
+    m_bLoading = true;
+    m_pFormula->setPlainText(Q(m_fields.m_strFormula));
+    m_bLoading = false;
+}
+
+void CEfPage::FillNewNames(CFileNameList& list, bool keepExtension)
+{
+    StoreControls();
+    m_fields.FillNewNames(list, keepExtension);
+}
+
+}  // namespace kq

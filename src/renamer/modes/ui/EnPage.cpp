@@ -1,0 +1,164 @@
+#include "EnPage.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "renamer/list/FileNameList.h"
+#include "renamer/modes/SimpleNaming.h"
+
+namespace kq {
+
+CEnPage::CEnPage(QWidget* parent) : CModePage(parent)
+{
+    setObjectName(QStringLiteral("CEnPage"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    layout->addWidget(new QLabel(QStringLiteral("新文件名（序号用*代替）："), this));
+    m_pTemplate = new QLineEdit(this);
+    layout->addWidget(m_pTemplate);
+
+    auto* grid = new QGridLayout;
+    m_pKind = new QComboBox(this);
+    for (const char16_t* item : kIndexKindItems) m_pKind->addItem(Q(item));
+    m_pEnumList = new QComboBox(this);
+    for (const char16_t* item : kEnumerationLists) m_pEnumList->addItem(Q(item));
+    // The lists are long; the popup may be wider than the page.
+    m_pEnumList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_pEnumList->setMinimumContentsLength(6);
+    m_pDigits = MakeNumberCombo(this, 1, 9, false);
+    m_pStart = new QComboBox(this);
+    m_pStart->setEditable(true);
+    m_pStart->setInsertPolicy(QComboBox::NoInsert);
+    m_pStart->setMaxVisibleItems(20);
+    m_pStep = MakeCombo(this, {kStepItems[0], kStepItems[1], kStepItems[2], kStepItems[3]}, true);
+    m_pRepeat = MakeNumberCombo(this, 0, 9, false);
+    AddLabeledRow(grid, this, u"序号类别：", m_pKind);
+    m_pEnumLabel = AddLabeledRow(grid, this, u"枚举序列：", m_pEnumList);
+    m_pDigitsLabel = AddLabeledRow(grid, this, u"序号位数：", m_pDigits);
+    AddLabeledRow(grid, this, u"起始序号：", m_pStart);
+    AddLabeledRow(grid, this, u"递增公差：", m_pStep);
+    AddLabeledRow(grid, this, u"序号重复：", m_pRepeat);
+    layout->addLayout(grid);
+
+    m_pReplaceEnabled = new QCheckBox(QStringLiteral("启用文本替换"), this);
+    layout->addWidget(m_pReplaceEnabled);
+    auto* replaceGrid = new QGridLayout;
+    m_pFind = new QLineEdit(this);
+    m_pReplace = new QLineEdit(this);
+    m_aReplaceControls = {AddLabeledRow(replaceGrid, this, u"查找文本：", m_pFind), m_pFind,
+                          AddLabeledRow(replaceGrid, this, u"替换文本：", m_pReplace), m_pReplace};
+    layout->addLayout(replaceGrid);
+
+    m_pDeleteEnabled = new QCheckBox(QStringLiteral("启用文本删除"), this);
+    layout->addWidget(m_pDeleteEnabled);
+    auto* deleteGrid = new QGridLayout;
+    m_pDeletePosition = MakeCombo(this, {kDeletePositionItems[0], kDeletePositionItems[1], kDeletePositionItems[2],
+                                         kDeletePositionItems[3]}, false);
+    m_pDeleteCount = MakeNumberCombo(this, 0, 20, false);
+    m_aDeleteControls = {AddLabeledRow(deleteGrid, this, u"删除位置：", m_pDeletePosition), m_pDeletePosition,
+                         AddLabeledRow(deleteGrid, this, u"删字符数：", m_pDeleteCount), m_pDeleteCount};
+    layout->addLayout(deleteGrid);
+
+    layout->addSpacing(8);
+    layout->addWidget(MakePageNote(this, Q(kEnPageNote)));
+    layout->addStretch(1);
+
+    FillStartItems(m_fields.StartItems());
+    LoadControls();
+
+    for (QLineEdit* edit : {m_pTemplate, m_pFind, m_pReplace})
+        connect(edit, &QLineEdit::textChanged, this, &CEnPage::OnChanged);
+    for (QCheckBox* check : {m_pReplaceEnabled, m_pDeleteEnabled})
+        connect(check, &QCheckBox::toggled, this, [this] {
+            UpdateEnabled();
+            OnChanged();
+        });
+    for (QComboBox* combo : {m_pKind, m_pDigits, m_pEnumList})
+        connect(combo, &QComboBox::currentIndexChanged, this, &CEnPage::OnSequenceChanged);
+    for (QComboBox* combo : {m_pStart, m_pStep})
+        connect(combo, &QComboBox::currentTextChanged, this, &CEnPage::OnChanged);
+    for (QComboBox* combo : {m_pRepeat, m_pDeletePosition, m_pDeleteCount})
+        connect(combo, &QComboBox::currentIndexChanged, this, &CEnPage::OnChanged);
+}
+
+void CEnPage::UpdateEnabled()
+{
+    const int kind = m_pKind->currentIndex();
+    EnableAll({m_pEnumLabel, m_pEnumList}, kind == 7);
+    EnableAll({m_pDigitsLabel, m_pDigits}, kind == 2);
+    for (QWidget* w : m_aReplaceControls) w->setEnabled(m_pReplaceEnabled->isChecked());
+    for (QWidget* w : m_aDeleteControls) w->setEnabled(m_pDeleteEnabled->isChecked());
+}
+
+void CEnPage::FillStartItems(const std::vector<std::u16string>& items)
+{
+    const bool wasLoading = m_bLoading;
+    m_bLoading = true;
+    m_pStart->clear();
+    for (const std::u16string& item : items) m_pStart->addItem(Q(item));
+    m_bLoading = wasLoading;
+}
+
+void CEnPage::OnChanged()
+{
+    if (m_bLoading) return;
+    StoreControls();
+    emit RefreshNames();
+}
+
+void CEnPage::OnSequenceChanged()
+{
+    if (m_bLoading) return;
+    StoreControls();
+    FillStartItems(m_fields.RefillStartList());
+    LoadControls();
+    emit RefreshNames();
+}
+
+void CEnPage::StoreControls()
+{
+    m_fields.m_strTemplate = U(m_pTemplate->text());
+    m_fields.m_nKind = qMax(0, m_pKind->currentIndex());
+    m_fields.m_strEnumList = U(m_pEnumList->currentText());
+    m_fields.m_nDigits = qMax(0, m_pDigits->currentIndex()) + 1;
+    m_fields.m_strStart = U(m_pStart->currentText());
+    m_fields.m_strStep = U(m_pStep->currentText());
+    m_fields.m_strRepeat = U(m_pRepeat->currentText());
+    m_fields.m_bReplaceEnabled = m_pReplaceEnabled->isChecked();
+    m_fields.m_strFind = U(m_pFind->text());
+    m_fields.m_strReplace = U(m_pReplace->text());
+    m_fields.m_bDeleteEnabled = m_pDeleteEnabled->isChecked();
+    m_fields.m_nDeletePosition = qMax(0, m_pDeletePosition->currentIndex());
+    m_fields.m_nDeleteCount = qMax(0, m_pDeleteCount->currentIndex());
+}
+
+void CEnPage::LoadControls()
+{
+    m_bLoading = true;
+    m_pTemplate->setText(Q(m_fields.m_strTemplate));
+    m_pKind->setCurrentIndex(m_fields.m_nKind);
+    SetComboText(m_pEnumList, Q(m_fields.m_strEnumList));
+    m_pDigits->setCurrentIndex(m_fields.m_nDigits - 1);
+    SetComboText(m_pStart, Q(m_fields.m_strStart));
+    SetComboText(m_pStep, Q(m_fields.m_strStep));
+    SetComboText(m_pRepeat, Q(m_fields.m_strRepeat));
+    m_pReplaceEnabled->setChecked(m_fields.m_bReplaceEnabled);
+    m_pFind->setText(Q(m_fields.m_strFind));
+    m_pReplace->setText(Q(m_fields.m_strReplace));
+    m_pDeleteEnabled->setChecked(m_fields.m_bDeleteEnabled);
+    m_pDeletePosition->setCurrentIndex(m_fields.m_nDeletePosition);
+    m_pDeleteCount->setCurrentIndex(m_fields.m_nDeleteCount);
+    UpdateEnabled();
+    m_bLoading = false;
+}
+
+void CEnPage::FillNewNames(CFileNameList& list, bool keepExtension)
+{
+    StoreControls();
+    m_fields.FillNewNames(list, keepExtension);
+}
+
+}  // namespace kq

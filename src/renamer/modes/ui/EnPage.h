@@ -1,0 +1,53 @@
+// Page of mode 1 ("增强").
+#pragma once
+
+#include "ModePage.h"
+#include "renamer/modes/EnhancedNaming.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace kq {
+
+class CEnPage : public CModePage {
+    Q_OBJECT
+public:
+    explicit CEnPage(QWidget* parent = nullptr);
+
+    void FillNewNames(CFileNameList& list, bool keepExtension) override;
+    void StoreControls() override;
+    void LoadControls() override;
+
+    CEnFields& Fields() { return m_fields; }
+
+    QLineEdit* m_pTemplate;
+    QComboBox* m_pKind;
+    QLabel* m_pEnumLabel;
+    QComboBox* m_pEnumList;
+    QLabel* m_pDigitsLabel;
+    QComboBox* m_pDigits;
+    QComboBox* m_pStart;
+    QComboBox* m_pStep;
+    QComboBox* m_pRepeat;
+    QCheckBox* m_pReplaceEnabled;
+    QLineEdit* m_pFind;
+    QLineEdit* m_pReplace;
+    QCheckBox* m_pDeleteEnabled;
+    QComboBox* m_pDeletePosition;
+    QComboBox* m_pDeleteCount;
+
+private:
+    void UpdateEnabled();
+    void OnChanged();
+    // Kind, digits or enumeration list changed: the start goes back to the
+    // first member of the new sequence.
+    void OnSequenceChanged();
+    void FillStartItems(const std::vector<std::u16string>& items);
+
+    CEnFields m_fields;
+    QList<QWidget*> m_aReplaceControls;
+    QList<QWidget*> m_aDeleteControls;
+    bool m_bLoading = false;
+};
+
+}  // namespace kq

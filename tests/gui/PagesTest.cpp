@@ -1,0 +1,375 @@
+// The five mode pages and the pickers: enable rules, the start list of the
+// Enhanced page, pasting from the real clipboard, typing through invalid
+// states, and the ready-made expression and formula pickers.
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "GuiTestSupport.h"
+#include "KQToolsDlg.h"
+#include "QtPrompt.h"
+#include "platform/Shell.h"
+#include "platform/Text.h"
+#include "renamer/modes/FormulaPresets.h"
+#include "renamer/modes/ui/EaPage.h"
+#include "renamer/modes/ui/ElPage.h"
+#include "renamer/modes/ui/EePage.h"
+#include "renamer/modes/ui/EnPage.h"
+#include "renamer/modes/ui/MarcoDlgs.h"
+#include "renamer/templates/MacroPresets.h"
+#include "support/TestSupport.h"
+
+using namespace kq;
+using namespace kq::test;
+
+namespace {
+
+QString S(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+QStringList Items(const QComboBox* combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+    return items;
+}
+
+CFileNameList MakeList(std::initializer_list<const char16_t*> names)
+{
+    CFileNameList list;
+    for (const char16_t* name : names) list.AddRow(u"/data", name);
+    return list;
+}
+
+}  // namespace
+
+class PagesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void EaPage_ChecksEnableTheirControls();
+    void EaPage_EveryChangeAsksForNames();
+    void EnPage_KindEnablesListsAndResetsStart();
+    void ElPage_PastesFromClipboardAndEditsNames();
+    void TextPages_SurviveTypingThroughInvalidStates();
+    void ExpressionPicker_TakesChoiceOnOkOrDoubleClick();
+    void FormulaPicker_ListsFormulasWithDescriptions();
+    void RuleDialog_ShowsRulesText();
+    void FormulaHelp_OpensCalhelpFromInstallationFolder();
+    void QtPrompt_ShowsChineseButtonsAndReturnsTheAnswer();
+};
+
+void PagesTest::EaPage_ChecksEnableTheirControls()
+{
+    CEaPage page;
+    struct {
+        QCheckBox* check;
+        QList<QWidget*> controls;
+    } rows[] = {
+        {page.m_pIndexEnabled, {page.m_pStart, page.m_pStep, page.m_pRepeat, page.m_pDigits, page.m_pPosition}},
+        {page.m_pReplaceEnabled, {page.m_pFind, page.m_pReplace}},
+        {page.m_pDeleteEnabled, {page.m_pDeletePosition, page.m_pDeleteCount}},
+    };
+    for (const auto& row : rows) {
+        for (QWidget* w : row.controls) QVERIFY(!w->isEnabled());
+        row.check->click();
+        for (QWidget* w : row.controls) QVERIFY(w->isEnabled());
+        row.check->click();
+        for (QWidget* w : row.controls) QVERIFY(!w->isEnabled());
+    }
+    QCOMPARE(Items(page.m_pStep), (QStringList{"-2", "-1", "1", "2"}));
+    QCOMPARE(page.m_pDeleteCount->count(), 21);
+    QCOMPARE(Items(page.m_pPosition), (QStringList{"文件名称前", "文件名称后"}));
+    QCOMPARE(page.m_pTemplate->text(), QStringLiteral("<原文件名>"));
+    QCOMPARE(page.m_pStart->currentText(), QStringLiteral("1"));
+}
+
+void PagesTest::EaPage_EveryChangeAsksForNames()
+{
+    CEaPage page;
+    QSignalSpy spy(&page, &CModePage::RefreshNames);
+    page.m_pIndexEnabled->click();
+    page.m_pDigits->setCurrentIndex(3);
+    page.m_pPosition->setCurrentIndex(1);
+    page.m_pStart->setCurrentIndex(5);  // item "5" chosen from the list
+    QTest::keyClicks(page.m_pTemplate, QStringLiteral("img_"));
+    QCOMPARE(spy.count(), 4 + 4);
+    // Typed at the start of the template edit.
+    page.m_pTemplate->setText(QStringLiteral("img_<原文件名>"));
+    CFileNameList list = MakeList({u"a.jpg", u"b.jpg"});
+    page.FillNewNames(list, true);
+    QCOMPARE(Column(list, kColNewName), (QStringList{"img_a005.jpg", "img_b006.jpg"}));
+}
+
+void PagesTest::EnPage_KindEnablesListsAndResetsStart()
+{
+    CEnPage page;
+    QCOMPARE(page.m_pKind->currentIndex(), 2);
+    struct {
+        int kind;
+        int digits;  // item index, -1 leaves it
+        bool enumEnabled;
+        bool digitsEnabled;
+        QString start;
+        int startItems;
+    } rows[] = {
+        {0, -1, false, false, "A", 20},
+        {2, 2, false, true, "001", 20},
+        {3, -1, false, false, "一", 20},
+        {5, -1, false, false, "Ⅰ", 20},
+        {7, -1, true, false, "㈠", 10},
+    };
+    for (const auto& row : rows) {
+        page.m_pKind->setCurrentIndex(row.kind);
+        if (row.digits >= 0) page.m_pDigits->setCurrentIndex(row.digits);
+        QCOMPARE(page.m_pEnumList->isEnabled(), row.enumEnabled);
+        QCOMPARE(page.m_pEnumLabel->isEnabled(), row.enumEnabled);
+        QCOMPARE(page.m_pDigits->isEnabled(), row.digitsEnabled);
+        QCOMPARE(page.m_pStart->currentText(), row.start);
+        QCOMPARE(page.m_pStart->count(), row.startItems);
+    }
+    // Another enumeration list restarts at its first item.
+    page.m_pEnumList->setCurrentIndex(4);
+    QCOMPARE(page.m_pStart->currentText(), QStringLiteral("甲"));
+    CFileNameList list = MakeList({u"a.jpg", u"b.jpg"});
+    page.m_pTemplate->setText(QStringLiteral("*_<原文件名>"));
+    page.FillNewNames(list, true);
+    QCOMPARE(Column(list, kColNewName), (QStringList{"甲_a.jpg", "乙_b.jpg"}));
+}
+
+void PagesTest::ElPage_PastesFromClipboardAndEditsNames()
+{
+    CScriptedPrompt prompt;
+    CQtClipboard clipboard;
+    SetClipboardProvider(&clipboard);
+    CElPage page;
+    QSignalSpy spy(&page, &CModePage::RefreshNames);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("alpha\r\n beta\t\r\n\r\ngamma\r\n"));
+    page.m_pAdd->click();
+    page.m_pAdd->click();
+    QCOMPARE(page.m_pNames->count(), 6);
+    QCOMPARE(page.m_pNames->item(1)->text(), QStringLiteral("beta"));
+    QCOMPARE(spy.count(), 2);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("\r\n  \r\n"));
+    page.m_pAdd->click();
+    QCOMPARE(page.m_pNames->count(), 6);
+    QCOMPARE(S(prompt.Shown().back().m_strTitle), QStringLiteral("剪贴板为空"));
+
+    struct {
+        int select;
+        QPushButton* button;
+        int selectedAfter;
+        QStringList names;
+    } rows[] = {
+        {5, page.m_pDelete, 4, {"alpha", "beta", "gamma", "alpha", "beta"}},
+        {0, page.m_pUp, 0, {"alpha", "beta", "gamma", "alpha", "beta"}},
+        {0, page.m_pDown, 1, {"beta", "alpha", "gamma", "alpha", "beta"}},
+        {4, page.m_pDown, 4, {"beta", "alpha", "gamma", "alpha", "beta"}},
+        {1, page.m_pDelete, 1, {"beta", "gamma", "alpha", "beta"}},
+    };
+    for (const auto& row : rows) {
+        page.m_pNames->setCurrentRow(row.select);
+        row.button->click();
+        QCOMPARE(page.m_pNames->currentRow(), row.selectedAfter);
+        QStringList names;
+        for (int i = 0; i < page.m_pNames->count(); ++i) names << page.m_pNames->item(i)->text();
+        QCOMPARE(names, row.names);
+    }
+    page.m_pRepeat->setCurrentIndex(1);
+    CFileNameList list = MakeList({u"1.a", u"2.b", u"3.c", u"4.d", u"5.e"});
+    page.FillNewNames(list, true);
+    QCOMPARE(Column(list, kColNewName), (QStringList{"beta.a", "beta.b", "gamma.c", "gamma.d", "alpha.e"}));
+    SetClipboardProvider(nullptr);
+}
+
+void PagesTest::TextPages_SurviveTypingThroughInvalidStates()
+{
+    // Every prefix of these texts is fed to the page as it is typed; the
+    // final text must give the expected names, every state before it must
+    // merely not crash or hang.
+    CScriptedPrompt prompt;
+    CKQToolsDlg dlg;
+    for (const char16_t* name : {u"a b.txt", u"c.txt"}) dlg.List().AddRow(u"/data", name);
+    struct {
+        int mode;
+        QString text;
+        QStringList names;
+    } rows[] = {
+        {4, R"(StrIndex(Index(),3)&" "&if(find(ftitle()," ",1)<1,ftitle(),delete(ftitle(),1,find(ftitle()," ",1))))",
+         {"001 b.txt", "002 c.txt"}},
+        {4, R"(Upper(Ftitle())&"}{"&count())", {"A B}{2.txt", "C}{2.txt"}},
+        {3, R"({l=2;I} {s=" ";F}{{}})", {"01 b{}}.txt", "02 c{}}.txt"}},
+        {3, R"({d=5;I+9}_{t=1,l=1;F})", {"十_A.txt", "十一_C.txt"}},
+    };
+    for (const auto& row : rows) {
+        dlg.m_aModeButtons[size_t(row.mode)]->click();
+        auto* edit = row.mode == 3 ? static_cast<CEePage*>(dlg.Page(3))->m_pMacro
+                                   : static_cast<CEfPage*>(dlg.Page(4))->m_pFormula;
+        edit->clear();
+        edit->setFocus();
+        QTest::keyClicks(edit, row.text);
+        QCOMPARE(edit->toPlainText(), row.text);
+        QCOMPARE(Column(dlg.List(), kColNewName), row.names);
+    }
+    // The pages never show a message of their own.
+    QVERIFY(prompt.Shown().empty());
+}
+
+void PagesTest::ExpressionPicker_TakesChoiceOnOkOrDoubleClick()
+{
+    CEePage page;
+    QSignalSpy spy(&page, &CModePage::RefreshNames);
+    // OK without a selection keeps the dialog open; a chosen row is taken.
+    bool stayedOpen = false;
+    QString caption, description;
+    WhenModal<CMarcoInputDlg>([&](CMarcoInputDlg* dlg) {
+        caption = dlg->windowTitle();
+        QCOMPARE(dlg->m_pList->count(), int(MacroPresets().size()));
+        dlg->OnOK();
+        stayedOpen = dlg->isVisible();
+        dlg->m_pList->setCurrentRow(9);
+        description = dlg->m_pDescription->toPlainText();
+        dlg->OnOK();
+    });
+    page.m_pPicker->click();
+    QVERIFY(stayedOpen);
+    QCOMPARE(caption, QStringLiteral("常用控制表达式"));
+    QCOMPARE(description, S(std::u16string(MacroPresets()[9].m_strDescription)));
+    QCOMPARE(page.m_pMacro->toPlainText(), S(std::u16string(MacroPresets()[9].m_strExpression)));
+    QCOMPARE(spy.count(), 1);
+
+    WhenModal<CMarcoInputDlg>([&](CMarcoInputDlg* dlg) {
+        QVERIFY(QTest::qWaitForWindowExposed(dlg));
+        QListWidgetItem* item = dlg->m_pList->item(0);
+        dlg->m_pList->scrollToItem(item);
+        const QRect rect = dlg->m_pList->visualItemRect(item);
+        // What a desktop delivers for a double click: press, release, then
+        // the double click in place of the second press.
+        QWidget* viewport = dlg->m_pList->viewport();
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, rect.center());
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(rect.center()), viewport->mapToGlobal(QPointF(rect.center())),
+                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &dbl);
+    });
+    page.m_pPicker->click();
+    QCOMPARE(page.m_pMacro->toPlainText(), QStringLiteral("{t=1;F}.{t=1;E}"));
+
+    // Cancel changes nothing.
+    WhenModal<CMarcoInputDlg>([](CMarcoInputDlg* dlg) {
+        dlg->m_pList->setCurrentRow(3);
+        dlg->reject();
+    });
+    page.m_pPicker->click();
+    QCOMPARE(page.m_pMacro->toPlainText(), QStringLiteral("{t=1;F}.{t=1;E}"));
+    QCOMPARE(spy.count(), 2);
+}
+
+void PagesTest::FormulaPicker_ListsFormulasWithDescriptions()
+{
+    CEfPage page;
+    page.m_pFormula->setPlainText(QStringLiteral("old text"));
+    QStringList items;
+    QString caption, description;
+    WhenModal<CMarcoInputDlg>([&](CMarcoInputDlg* dlg) {
+        caption = dlg->windowTitle();
+        for (int i = 0; i < dlg->m_pList->count(); ++i) items << dlg->m_pList->item(i)->text();
+        dlg->m_pList->setCurrentRow(14);
+        description = dlg->m_pDescription->toPlainText();
+        dlg->OnOK();
+    });
+    page.m_pPicker->click();
+    QCOMPARE(caption, QStringLiteral("常用公式"));
+    QCOMPARE(items.size(), kFormulaPresetCount);
+    QCOMPARE(items[0], QStringLiteral("Upper(Fname())"));
+    QCOMPARE(description, QStringLiteral("后缀为pdf的文件名称前加“文档”，否则文件名称前加“图纸”"));
+    // The whole text is replaced.
+    QCOMPARE(page.m_pFormula->toPlainText(), QStringLiteral(R"(if(exact(fext(),"pdf"),"文档"&ftitle(),"图纸"&ftitle()))"));
+}
+
+void PagesTest::RuleDialog_ShowsRulesText()
+{
+    CMarcoRuleDlg dlg;
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("表达式控制规则"));
+    QVERIFY(dlg.m_pRule->isReadOnly());
+    const QStringList lines = dlg.m_pRule->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), QStringLiteral("【0】表达式控制规则"));
+    QVERIFY(lines.contains(QStringLiteral("s=2：从左往右删除2个字符")));
+    QVERIFY(lines.contains(QStringLiteral("a=1：自动删除小数后导0")));
+}
+
+void PagesTest::FormulaHelp_OpensCalhelpFromInstallationFolder()
+{
+    CTempDir dir;
+    CScopedEnv registry("KQ_REGISTRY_FILE", ToUtf8(WriteRegistryFile(dir.Path(), u"/opt/kq", u"/opt/c")));
+    QString target;
+    SetShellOpenHook([&](std::u16string_view t, std::u16string_view) {
+        target = S(std::u16string(t));
+        return true;
+    });
+    CEfPage page;
+    page.m_pHelp->click();
+    QCOMPARE(target, QStringLiteral("\"/opt/kq/calhelp.html\""));
+    SetShellOpenHook(nullptr);
+}
+
+void PagesTest::QtPrompt_ShowsChineseButtonsAndReturnsTheAnswer()
+{
+    CQtPrompt prompt;
+    struct {
+        int kind;  // 0 inform, 1 yes/no, 2 yes/no/cancel
+        QStringList buttons;
+        QString defaultButton;
+        QString click;  // empty: Escape
+        EPromptAnswer answer;
+        QMessageBox::Icon icon;
+    } rows[] = {
+        {0, {"确定"}, "确定", "确定", EPromptAnswer::No, QMessageBox::Information},
+        {1, {"是(&Y)", "否(&N)"}, "否(&N)", "是(&Y)", EPromptAnswer::Yes, QMessageBox::Question},
+        {1, {"是(&Y)", "否(&N)"}, "否(&N)", "", EPromptAnswer::No, QMessageBox::Question},
+        {2, {"是(&Y)", "否(&N)", "取消"}, "是(&Y)", "否(&N)", EPromptAnswer::No, QMessageBox::Question},
+        {2, {"是(&Y)", "否(&N)", "取消"}, "是(&Y)", "", EPromptAnswer::Cancel, QMessageBox::Question},
+    };
+    for (const auto& row : rows) {
+        QStringList buttons;
+        QString defaultButton, title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            for (QAbstractButton* b : box->buttons()) buttons << b->text();
+            defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+            if (row.click.isEmpty()) {
+                QTest::keyClick(box, Qt::Key_Escape);
+                return;
+            }
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == row.click) b->click();
+        });
+        EPromptAnswer answer = EPromptAnswer::No;
+        if (row.kind == 0) prompt.Inform(u"正文", u"标题");
+        else if (row.kind == 1) answer = prompt.AskYesNo(u"正文", u"标题");
+        else answer = prompt.AskYesNoCancel(u"正文", u"标题");
+        buttons.sort();
+        QStringList expected = row.buttons;
+        expected.sort();
+        QCOMPARE(buttons, expected);
+        QCOMPARE(defaultButton, row.defaultButton);
+        QCOMPARE(title, QStringLiteral("标题"));
+        QCOMPARE(text, QStringLiteral("正文"));
+        QCOMPARE(icon, row.icon);
+        QCOMPARE(int(answer), int(row.answer));
+    }
+}
+
+QTEST_MAIN(PagesTest)
+#include "PagesTest.moc"

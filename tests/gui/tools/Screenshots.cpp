@@ -1,0 +1,75 @@
+// Saves a PNG of the main window in each of the five modes, with a sample
+// list, into the folder given (docs/ by default). Run under a real display
+// server (Xvfb) so that fonts and styles are those of a desktop.
+#include <cstdio>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QClipboard>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "FileListView.h"
+#include "KQToolsDlg.h"
+#include "QtPrompt.h"
+#include "platform/Text.h"
+#include "renamer/modes/ui/EaPage.h"
+#include "renamer/modes/ui/ElPage.h"
+#include "renamer/modes/ui/EePage.h"
+#include "support/TestSupport.h"
+
+using namespace kq;
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
+    QDir().mkpath(outDir);
+
+    test::CScriptedPrompt prompt;
+    CQtClipboard clipboard;
+    SetClipboardProvider(&clipboard);
+
+    test::CTempDir dir;
+    const char16_t* files[] = {u"样本/IMG 0001.jpg", u"样本/IMG 0002.jpg", u"样本/IMG 0003.jpg",
+                               u"样本/会议纪要.docx", u"样本/Report final.pdf", u"样本/图纸/底层平面图.dwg",
+                               u"样本/图纸/立面图.dwg", u"样本/readme"};
+    for (const char16_t* file : files) dir.MakeFile(file);
+
+    CKQToolsDlg dlg;
+    dlg.show();
+    if (!QTest::qWaitForWindowExposed(&dlg)) std::fprintf(stderr, "window not shown\n");
+    prompt.Answer(EPromptAnswer::Yes);
+    dlg.AddDroppedPaths({QString::fromStdU16String(dir.Child(u"样本"))});
+    dlg.m_pListView->SetSelectedRows({1, 2});
+
+    auto* ea = static_cast<CEaPage*>(dlg.Page(0));
+    ea->m_pTemplate->setText(QStringLiteral("项目_<原文件名>"));
+    ea->m_pIndexEnabled->click();
+    ea->m_pDigits->setCurrentIndex(3);
+    ea->m_pPosition->setCurrentIndex(1);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("封面\n目录\n第一章\n第二章\n第三章\n附录\n参考文献\n索引\n"));
+    static_cast<CElPage*>(dlg.Page(2))->m_pAdd->click();
+    static_cast<CEePage*>(dlg.Page(3))->m_pMacro->setPlainText(QStringLiteral("{l=2;I}_{P}_{t=1;F}"));
+    static_cast<CEfPage*>(dlg.Page(4))->m_pFormula->setPlainText(
+        QStringLiteral("StrIndex(Index(),3)&\" \"&Upper(Ftitle())"));
+
+    const char* names[5] = {"simple", "enhanced", "list", "advanced", "formula"};
+    for (int mode = 0; mode < 5; ++mode) {
+        dlg.m_aModeButtons[size_t(mode)]->click();
+        QTest::qWait(100);
+        const QString path = outDir + QStringLiteral("/screenshot-%1.png").arg(QLatin1String(names[mode]));
+        if (!dlg.grab().save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(path));
+    }
+    SetClipboardProvider(nullptr);
+    return 0;
+}

@@ -1,0 +1,20 @@
+#!/bin/sh
+# Saves PNG screenshots of the main window in each mode, with a sample list,
+# into docs/: the program runs under Xvfb with the CJK fonts installed.
+#   tools/screenshots.sh [BUILD] [OUTPUT]
+set -eu
+build=${1:-build}
+out=${2:-docs}
+cmake --build "$build" --target kq_screenshots
+driver="$build/tests/gui/kq_screenshots"
+if [ ! -x "$driver" ]; then
+    echo "screenshots need the GUI and its tests built (Qt 6)" >&2
+    exit 1
+fi
+if ! fc-list :lang=zh | grep -q .; then
+    echo "no Chinese font found: install fonts-noto-cjk" >&2
+    exit 1
+fi
+export QT_QPA_PLATFORM=xcb
+export LANG=C.UTF-8
+xvfb-run -a -s "-screen 0 1400x1000x24" "$driver" "$out"
