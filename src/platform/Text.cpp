@@ -2,23 +2,30 @@
 
 namespace kq {
 
+// Both conversions run for every file name on the hot paths (enumeration,
+// moves, output), so they write into a buffer sized for the worst case and
+// copy ASCII runs without decoding.
 std::u16string FromUtf8(std::string_view text)
 {
-    std::u16string out;
-    out.reserve(text.size());
+    std::u16string out(text.size(), u'\0');  // never more units than bytes
+    char16_t* o = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
     while (p < end) {
         unsigned char c = *p;
+        if (c < 0x80) {
+            *o++ = c;
+            ++p;
+            continue;
+        }
         char32_t cp = 0;
         int extra = 0;
-        if (c < 0x80) { cp = c; }
-        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
+        if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
         else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
         else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
-        else { out.push_back(u'\uFFFD'); ++p; continue; }
+        else { *o++ = u'\uFFFD'; ++p; continue; }
         if (end - p < extra + 1) {  // truncated at the end
-            out.push_back(u'\uFFFD');
+            *o++ = u'\uFFFD';
             break;
         }
         bool ok = true;
@@ -29,50 +36,54 @@ std::u16string FromUtf8(std::string_view text)
         // Reject overlong forms, surrogates and values beyond Unicode.
         static constexpr char32_t kMin[4] = {0, 0x80, 0x800, 0x10000};
         if (!ok || cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out.push_back(u'\uFFFD');
+            *o++ = u'\uFFFD';
             ++p;
             continue;
         }
         p += extra + 1;
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            out.push_back(char16_t(0xD800 + (cp >> 10)));
-            out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
+            *o++ = char16_t(0xD800 + (cp >> 10));
+            *o++ = char16_t(0xDC00 + (cp & 0x3FF));
         } else {
-            out.push_back(char16_t(cp));
+            *o++ = char16_t(cp);
         }
     }
+    out.resize(size_t(o - out.data()));
     return out;
 }
 
 std::string ToUtf8(std::u16string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
+    std::string out(text.size() * 3, '\0');  // at most three bytes a unit
+    char* o = out.data();
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t cp = text[i];
+        if (cp < 0x80) {
+            *o++ = char(cp);
+            continue;
+        }
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
+            ++i;  // two units give four bytes: still within the buffer
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;  // lone surrogate
         }
-        if (cp < 0x80) {
-            out.push_back(char(cp));
-        } else if (cp < 0x800) {
-            out.push_back(char(0xC0 | (cp >> 6)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
+        if (cp < 0x800) {
+            *o++ = char(0xC0 | (cp >> 6));
+            *o++ = char(0x80 | (cp & 0x3F));
         } else if (cp < 0x10000) {
-            out.push_back(char(0xE0 | (cp >> 12)));
-            out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
+            *o++ = char(0xE0 | (cp >> 12));
+            *o++ = char(0x80 | ((cp >> 6) & 0x3F));
+            *o++ = char(0x80 | (cp & 0x3F));
         } else {
-            out.push_back(char(0xF0 | (cp >> 18)));
-            out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
+            *o++ = char(0xF0 | (cp >> 18));
+            *o++ = char(0x80 | ((cp >> 12) & 0x3F));
+            *o++ = char(0x80 | ((cp >> 6) & 0x3F));
+            *o++ = char(0x80 | (cp & 0x3F));
         }
     }
+    out.resize(size_t(o - out.data()));
     return out;
 }
 
