@@ -53,10 +53,11 @@ std::u16string FromUtf8(std::string_view text)
     return out;
 }
 
-std::string ToUtf8(std::u16string_view text)
+void AppendUtf8(std::string& out, std::u16string_view text)
 {
-    std::string out(text.size() * 3, '\0');  // at most three bytes a unit
-    char* o = out.data();
+    const size_t at = out.size();
+    out.resize(at + text.size() * 3);  // at most three bytes a unit
+    char* o = out.data() + at;
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t cp = text[i];
         if (cp < 0x80) {
@@ -84,6 +85,12 @@ std::string ToUtf8(std::u16string_view text)
         }
     }
     out.resize(size_t(o - out.data()));
+}
+
+std::string ToUtf8(std::u16string_view text)
+{
+    std::string out;
+    AppendUtf8(out, text);
     return out;
 }
 

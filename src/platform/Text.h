@@ -12,6 +12,8 @@ namespace kq {
 // UTF-8 <-> UTF-16. Malformed input becomes U+FFFD; nothing throws.
 std::u16string FromUtf8(std::string_view text);
 std::string ToUtf8(std::u16string_view text);
+// Appends the UTF-8 form of text to out (no temporary string).
+void AppendUtf8(std::string& out, std::u16string_view text);
 
 // ASCII-only literal to system text ("abc" -> u"abc"); for formats and numbers.
 std::u16string FromAscii(std::string_view text);

@@ -264,8 +264,14 @@ bool CFolderHandle::MoveNoReplace(std::u16string_view fromName, std::u16string_v
         errno = EBADF;
         return false;
     }
+    // Reused buffers: a large rename makes this call once per file.
+    thread_local std::string from, to;
+    from.clear();
+    to.clear();
+    AppendUtf8(from, fromName);
+    AppendUtf8(to, toName);
     int fd = static_cast<int>(m_hFolder);
-    return MoveAt(fd, ToUtf8(fromName).c_str(), fd, ToUtf8(toName).c_str()) == 0;
+    return MoveAt(fd, from.c_str(), fd, to.c_str()) == 0;
 }
 
 bool CFolderHandle::Contains(std::u16string_view name) const

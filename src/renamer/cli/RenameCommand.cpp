@@ -104,8 +104,6 @@ std::string RowsText(const CFileNameList& list, const std::vector<std::u16string
     const std::u16string* lastFolder = nullptr;
     std::string folder;
     for (int r = 0; r < list.GetItemCount(); ++r) {
-        const std::string oldName = ToUtf8(oldNames[static_cast<size_t>(r)]);
-        const std::string newName = ToUtf8(list.GetText(r, kColNewName));
         if (&list.GetText(r, kColFolder) != lastFolder) {
             lastFolder = &list.GetText(r, kColFolder);
             folder = ToUtf8(*lastFolder);
@@ -113,14 +111,16 @@ std::string RowsText(const CFileNameList& list, const std::vector<std::u16string
         const std::u16string& statusText = list.GetText(r, kColStatus);
         const std::string status = statusText == kStatusDone ? "已处理" : statusText == kStatusPending ? "未处理" : ToUtf8(statusText);
         if (json) {
+            const std::string oldName = ToUtf8(oldNames[static_cast<size_t>(r)]);
+            const std::string newName = ToUtf8(list.GetText(r, kColNewName));
             if (r > 0) out += ',';
             out += "{\"old\":" + JsonString(oldName) + ",\"new\":" + JsonString(newName) +
                    ",\"folder\":" + JsonString(folder) + ",\"status\":" + JsonString(status) + "}";
         } else {
             if (r > 0) out += '\n';
-            out += oldName;
+            AppendUtf8(out, oldNames[static_cast<size_t>(r)]);
             out += '\t';
-            out += newName;
+            AppendUtf8(out, list.GetText(r, kColNewName));
             out += '\t';
             out += folder;
             if (withStatus) {

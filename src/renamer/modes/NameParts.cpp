@@ -38,7 +38,10 @@ void ReplaceAll(std::u16string& text, std::u16string_view find, std::u16string_v
     if (find.empty()) return;
     size_t pos = text.find(find);
     if (pos == std::u16string::npos) return;
-    std::u16string out;
+    // The scratch text trades buffers with the result, so a long run of rows
+    // allocates nothing here.
+    thread_local std::u16string out;
+    out.clear();
     size_t from = 0;
     while (pos != std::u16string::npos) {
         out.append(text, from, pos - from);
