@@ -74,8 +74,8 @@ void PagesTest::EaPage_ChecksEnableTheirControls()
         QList<QWidget*> controls;
     } rows[] = {
         {page.m_pIndexEnabled, {page.m_pStart, page.m_pStep, page.m_pRepeat, page.m_pDigits, page.m_pPosition}},
-        {page.m_pReplaceEnabled, {page.m_pFind, page.m_pReplace}},
-        {page.m_pDeleteEnabled, {page.m_pDeletePosition, page.m_pDeleteCount}},
+        {page.m_replaceDelete.m_pReplaceEnabled, {page.m_replaceDelete.m_pFind, page.m_replaceDelete.m_pReplace}},
+        {page.m_replaceDelete.m_pDeleteEnabled, {page.m_replaceDelete.m_pDeletePosition, page.m_replaceDelete.m_pDeleteCount}},
     };
     for (const auto& row : rows) {
         for (QWidget* w : row.controls) QVERIFY(!w->isEnabled());
@@ -85,7 +85,7 @@ void PagesTest::EaPage_ChecksEnableTheirControls()
         for (QWidget* w : row.controls) QVERIFY(!w->isEnabled());
     }
     QCOMPARE(Items(page.m_pStep), (QStringList{"-2", "-1", "1", "2"}));
-    QCOMPARE(page.m_pDeleteCount->count(), 21);
+    QCOMPARE(page.m_replaceDelete.m_pDeleteCount->count(), 21);
     QCOMPARE(Items(page.m_pPosition), (QStringList{"文件名称前", "文件名称后"}));
     QCOMPARE(page.m_pTemplate->text(), QStringLiteral("<原文件名>"));
     QCOMPARE(page.m_pStart->currentText(), QStringLiteral("1"));

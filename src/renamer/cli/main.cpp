@@ -101,6 +101,10 @@ int main(int argc, char** argv)
     const CCliCommand* command = FindCommand(args[i]);
     if (!command) return UsageError("", "未知子命令：" + args[i]);
     std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
+    if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
+        std::vector<std::string> name{args[i]};
+        return RunHelp(name);
+    }
     int code = command->m_pfnRun(rest);
     SetClipboardProvider(nullptr);
     return code;

@@ -166,7 +166,7 @@ void CEnFields::FillNewNames(CFileNameList& list, bool keepExtension) const
         const std::u16string& name = list.GetText(r, kColOldName);
         naming::SplitName(name, stem, extension);
         base = keepExtension ? stem : name;
-        naming::ApplyDeletion(base, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, true);
+        PrepareBase(base);
         index = sequence.Text(k);
         if (counter == repeat) {
             counter = 0;
@@ -178,12 +178,7 @@ void CEnFields::FillNewNames(CFileNameList& list, bool keepExtension) const
         naming::ReplaceAll(result, kOldNamePlaceholder, base);
         ExpandIndexedPlaceholders(result, base, index);
         naming::ReplaceAll(result, u"*", index);
-        if (m_bReplaceEnabled) naming::ReplaceAll(result, m_strFind, m_strReplace);
-        naming::ApplyDeletion(result, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, false);
-        if (keepExtension) {
-            result += u'.';
-            result += extension;
-        }
+        FinishName(result, keepExtension, extension);
         list.SetText(r, kColNewName, result);
     }
 }

@@ -1,6 +1,8 @@
 // Naming logic of mode 1 ("增强", page CEnPage).
 #pragma once
 
+#include "renamer/modes/NameParts.h"
+
 #include <string>
 #include <vector>
 
@@ -25,7 +27,7 @@ class CFileNameList;
 // A change of kind, digits or enumeration list refills the start list with
 // StartItems() and sets m_strStart to its first item (RefillStartList).
 // Note under the controls: kEnPageNote.
-struct CEnFields {
+struct CEnFields : naming::CReplaceDeleteFields {
     std::u16string m_strTemplate = u"* <原文件名>";
     int m_nKind = 2;
     std::u16string m_strEnumList = u"㈠,㈡,㈢,㈣,㈤,㈥,㈦,㈧,㈨,㈩";
@@ -33,12 +35,6 @@ struct CEnFields {
     std::u16string m_strStart = u"1";
     std::u16string m_strStep = u"1";
     std::u16string m_strRepeat = u"0";
-    bool m_bReplaceEnabled = false;
-    std::u16string m_strFind;
-    std::u16string m_strReplace;
-    bool m_bDeleteEnabled = false;
-    int m_nDeletePosition = 0;
-    int m_nDeleteCount = 0;
 
     // Index text of ordinal k in the current kind ("" past either end).
     std::u16string IndexText(int k) const;

@@ -62,4 +62,19 @@ void ApplyDeletion(std::u16string& text, bool enabled, int position, int count, 
         DeleteCharacters(text, count, position == kDeleteNewBack);
 }
 
+void CReplaceDeleteFields::PrepareBase(std::u16string& base) const
+{
+    ApplyDeletion(base, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, true);
+}
+
+void CReplaceDeleteFields::FinishName(std::u16string& result, bool keepExtension, std::u16string_view extension) const
+{
+    if (m_bReplaceEnabled) ReplaceAll(result, m_strFind, m_strReplace);
+    ApplyDeletion(result, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, false);
+    if (keepExtension) {
+        result += u'.';
+        result += extension;
+    }
+}
+
 }  // namespace kq::naming

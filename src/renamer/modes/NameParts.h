@@ -22,4 +22,20 @@ enum EDeletePosition { kDeleteOldFront = 0, kDeleteOldBack = 1, kDeleteNewFront 
 // Applies the deletion when it belongs to this stage (old name or new name).
 void ApplyDeletion(std::u16string& text, bool enabled, int position, int count, bool onOldName);
 
+// The replacement and deletion settings that the Simple and Enhanced pages share.
+struct CReplaceDeleteFields {
+    bool m_bReplaceEnabled = false;
+    std::u16string m_strFind;
+    std::u16string m_strReplace;
+    bool m_bDeleteEnabled = false;
+    int m_nDeletePosition = 0;
+    int m_nDeleteCount = 0;
+
+    // Deletion on the old name (the base a name is built from).
+    void PrepareBase(std::u16string& base) const;
+    // The tail of every such name: replacement, deletion on the new name,
+    // then "." and the extension when it is kept.
+    void FinishName(std::u16string& result, bool keepExtension, std::u16string_view extension) const;
+};
+
 }  // namespace kq::naming

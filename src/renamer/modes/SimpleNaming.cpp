@@ -36,7 +36,7 @@ void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension) const
         const std::u16string& name = list.GetText(r, kColOldName);
         naming::SplitName(name, stem, extension);
         std::u16string base = keepExtension ? stem : name;
-        naming::ApplyDeletion(base, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, true);
+        PrepareBase(base);
         result = m_strTemplate;
         naming::ReplaceAll(result, kOldNamePlaceholder, base);
         if (m_bIndexEnabled) {
@@ -56,12 +56,7 @@ void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension) const
             else
                 result += index;
         }
-        if (m_bReplaceEnabled) naming::ReplaceAll(result, m_strFind, m_strReplace);
-        naming::ApplyDeletion(result, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, false);
-        if (keepExtension) {
-            result += u'.';
-            result += extension;
-        }
+        FinishName(result, keepExtension, extension);
         list.SetText(r, kColNewName, result);
     }
 }

@@ -1,6 +1,8 @@
 // Naming logic of mode 0 ("简洁", page CEaPage).
 #pragma once
 
+#include "renamer/modes/NameParts.h"
+
 #include <string>
 
 namespace kq {
@@ -25,7 +27,7 @@ class CFileNameList;
 // A selection change in 1012/1013/1014 copies the chosen item's text into
 // the field before the refresh. Every change sends WM_REFRESH_NAMES.
 // Note under the controls: kEaPageNote.
-struct CEaFields {
+struct CEaFields : naming::CReplaceDeleteFields {
     std::u16string m_strTemplate = u"<原文件名>";
     bool m_bIndexEnabled = false;
     std::u16string m_strStart = u"1";
@@ -33,12 +35,6 @@ struct CEaFields {
     std::u16string m_strRepeat = u"0";
     int m_nDigits = 0;
     int m_nIndexPosition = 0;
-    bool m_bReplaceEnabled = false;
-    std::u16string m_strFind;
-    std::u16string m_strReplace;
-    bool m_bDeleteEnabled = false;
-    int m_nDeletePosition = 0;
-    int m_nDeleteCount = 0;
 
     // Writes column 1 of every row.
     void FillNewNames(CFileNameList& list, bool keepExtension) const;

@@ -21,6 +21,7 @@ TEST(Cli, VersionHelpAndUsageErrors)
         {{"help"}, 0, "子命令", ""},
         {{"--help"}, 0, "--clipboard-file", ""},
         {{"help", "help"}, 0, "kqtools-cli help", ""},
+        {{"eval", "--help"}, 0, "eval", ""},
         {{}, 2, "用法", ""},
         {{"nosuch"}, 2, "", "未知子命令：nosuch"},
         {{"help", "nosuch"}, 2, "", "未知子命令：nosuch"},

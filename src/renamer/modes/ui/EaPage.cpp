@@ -35,24 +35,7 @@ CEaPage::CEaPage(QWidget* parent) : CModePage(parent)
                         AddLabeledRow(indexGrid, this, u"序号位置：", m_pPosition), m_pPosition};
     layout->addLayout(indexGrid);
 
-    m_pReplaceEnabled = new QCheckBox(QStringLiteral("启用文本替换"), this);
-    layout->addWidget(m_pReplaceEnabled);
-    auto* replaceGrid = new QGridLayout;
-    m_pFind = new QLineEdit(this);
-    m_pReplace = new QLineEdit(this);
-    m_aReplaceControls = {AddLabeledRow(replaceGrid, this, u"查找文本：", m_pFind), m_pFind,
-                          AddLabeledRow(replaceGrid, this, u"替换文本：", m_pReplace), m_pReplace};
-    layout->addLayout(replaceGrid);
-
-    m_pDeleteEnabled = new QCheckBox(QStringLiteral("启用文本删除"), this);
-    layout->addWidget(m_pDeleteEnabled);
-    auto* deleteGrid = new QGridLayout;
-    m_pDeletePosition = MakeCombo(this, {kDeletePositionItems[0], kDeletePositionItems[1], kDeletePositionItems[2],
-                                         kDeletePositionItems[3]}, false);
-    m_pDeleteCount = MakeNumberCombo(this, 0, 20, false);
-    m_aDeleteControls = {AddLabeledRow(deleteGrid, this, u"删除位置：", m_pDeletePosition), m_pDeletePosition,
-                         AddLabeledRow(deleteGrid, this, u"删字符数：", m_pDeleteCount), m_pDeleteCount};
-    layout->addLayout(deleteGrid);
+    m_replaceDelete.Build(this, layout, [this] { OnChanged(); });
 
     layout->addSpacing(8);
     layout->addWidget(MakePageNote(this, Q(kEaPageNote)));
@@ -61,9 +44,8 @@ CEaPage::CEaPage(QWidget* parent) : CModePage(parent)
     LoadControls();
     UpdateEnabled();
 
-    for (QLineEdit* edit : {m_pTemplate, m_pFind, m_pReplace})
-        connect(edit, &QLineEdit::textChanged, this, &CEaPage::OnChanged);
-    for (QCheckBox* check : {m_pIndexEnabled, m_pReplaceEnabled, m_pDeleteEnabled})
+    connect(m_pTemplate, &QLineEdit::textChanged, this, &CEaPage::OnChanged);
+    for (QCheckBox* check : {m_pIndexEnabled})
         connect(check, &QCheckBox::toggled, this, [this] {
             UpdateEnabled();
             OnChanged();
@@ -71,15 +53,14 @@ CEaPage::CEaPage(QWidget* parent) : CModePage(parent)
     // Editable combos: a chosen item and typed text both end in the edit text.
     for (QComboBox* combo : {m_pStart, m_pStep})
         connect(combo, &QComboBox::currentTextChanged, this, &CEaPage::OnChanged);
-    for (QComboBox* combo : {m_pRepeat, m_pDigits, m_pPosition, m_pDeletePosition, m_pDeleteCount})
+    for (QComboBox* combo : {m_pRepeat, m_pDigits, m_pPosition})
         connect(combo, &QComboBox::currentIndexChanged, this, &CEaPage::OnChanged);
 }
 
 void CEaPage::UpdateEnabled()
 {
     for (QWidget* w : m_aIndexControls) w->setEnabled(m_pIndexEnabled->isChecked());
-    for (QWidget* w : m_aReplaceControls) w->setEnabled(m_pReplaceEnabled->isChecked());
-    for (QWidget* w : m_aDeleteControls) w->setEnabled(m_pDeleteEnabled->isChecked());
+    m_replaceDelete.UpdateEnabled();
 }
 
 void CEaPage::OnChanged()
@@ -98,12 +79,7 @@ void CEaPage::StoreControls()
     m_fields.m_strRepeat = U(m_pRepeat->currentText());
     m_fields.m_nDigits = qMax(0, m_pDigits->currentIndex());
     m_fields.m_nIndexPosition = qMax(0, m_pPosition->currentIndex());
-    m_fields.m_bReplaceEnabled = m_pReplaceEnabled->isChecked();
-    m_fields.m_strFind = U(m_pFind->text());
-    m_fields.m_strReplace = U(m_pReplace->text());
-    m_fields.m_bDeleteEnabled = m_pDeleteEnabled->isChecked();
-    m_fields.m_nDeletePosition = qMax(0, m_pDeletePosition->currentIndex());
-    m_fields.m_nDeleteCount = qMax(0, m_pDeleteCount->currentIndex());
+    m_replaceDelete.Store(m_fields);
 }
 
 void CEaPage::LoadControls()
@@ -116,12 +92,7 @@ void CEaPage::LoadControls()
     SetComboText(m_pRepeat, Q(m_fields.m_strRepeat));
     m_pDigits->setCurrentIndex(m_fields.m_nDigits);
     m_pPosition->setCurrentIndex(m_fields.m_nIndexPosition);
-    m_pReplaceEnabled->setChecked(m_fields.m_bReplaceEnabled);
-    m_pFind->setText(Q(m_fields.m_strFind));
-    m_pReplace->setText(Q(m_fields.m_strReplace));
-    m_pDeleteEnabled->setChecked(m_fields.m_bDeleteEnabled);
-    m_pDeletePosition->setCurrentIndex(m_fields.m_nDeletePosition);
-    m_pDeleteCount->setCurrentIndex(m_fields.m_nDeleteCount);
+    m_replaceDelete.Load(m_fields);
     UpdateEnabled();
     m_bLoading = false;
 }

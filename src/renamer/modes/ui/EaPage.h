@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ModePage.h"
+#include "ReplaceDeleteGroup.h"
 #include "renamer/modes/SimpleNaming.h"
 
 class QCheckBox;
@@ -27,12 +28,7 @@ public:
     QComboBox* m_pRepeat;
     QComboBox* m_pDigits;
     QComboBox* m_pPosition;
-    QCheckBox* m_pReplaceEnabled;
-    QLineEdit* m_pFind;
-    QLineEdit* m_pReplace;
-    QCheckBox* m_pDeleteEnabled;
-    QComboBox* m_pDeletePosition;
-    QComboBox* m_pDeleteCount;
+    CReplaceDeleteGroup m_replaceDelete;
 
 private:
     void UpdateEnabled();
@@ -40,8 +36,6 @@ private:
 
     CEaFields m_fields;
     QList<QWidget*> m_aIndexControls;
-    QList<QWidget*> m_aReplaceControls;
-    QList<QWidget*> m_aDeleteControls;
     bool m_bLoading = false;
 };
 

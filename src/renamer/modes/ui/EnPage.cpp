@@ -43,24 +43,7 @@ CEnPage::CEnPage(QWidget* parent) : CModePage(parent)
     AddLabeledRow(grid, this, u"序号重复：", m_pRepeat);
     layout->addLayout(grid);
 
-    m_pReplaceEnabled = new QCheckBox(QStringLiteral("启用文本替换"), this);
-    layout->addWidget(m_pReplaceEnabled);
-    auto* replaceGrid = new QGridLayout;
-    m_pFind = new QLineEdit(this);
-    m_pReplace = new QLineEdit(this);
-    m_aReplaceControls = {AddLabeledRow(replaceGrid, this, u"查找文本：", m_pFind), m_pFind,
-                          AddLabeledRow(replaceGrid, this, u"替换文本：", m_pReplace), m_pReplace};
-    layout->addLayout(replaceGrid);
-
-    m_pDeleteEnabled = new QCheckBox(QStringLiteral("启用文本删除"), this);
-    layout->addWidget(m_pDeleteEnabled);
-    auto* deleteGrid = new QGridLayout;
-    m_pDeletePosition = MakeCombo(this, {kDeletePositionItems[0], kDeletePositionItems[1], kDeletePositionItems[2],
-                                         kDeletePositionItems[3]}, false);
-    m_pDeleteCount = MakeNumberCombo(this, 0, 20, false);
-    m_aDeleteControls = {AddLabeledRow(deleteGrid, this, u"删除位置：", m_pDeletePosition), m_pDeletePosition,
-                         AddLabeledRow(deleteGrid, this, u"删字符数：", m_pDeleteCount), m_pDeleteCount};
-    layout->addLayout(deleteGrid);
+    m_replaceDelete.Build(this, layout, [this] { OnChanged(); });
 
     layout->addSpacing(8);
     layout->addWidget(MakePageNote(this, Q(kEnPageNote)));
@@ -69,18 +52,12 @@ CEnPage::CEnPage(QWidget* parent) : CModePage(parent)
     FillStartItems(m_fields.StartItems());
     LoadControls();
 
-    for (QLineEdit* edit : {m_pTemplate, m_pFind, m_pReplace})
-        connect(edit, &QLineEdit::textChanged, this, &CEnPage::OnChanged);
-    for (QCheckBox* check : {m_pReplaceEnabled, m_pDeleteEnabled})
-        connect(check, &QCheckBox::toggled, this, [this] {
-            UpdateEnabled();
-            OnChanged();
-        });
+    connect(m_pTemplate, &QLineEdit::textChanged, this, &CEnPage::OnChanged);
     for (QComboBox* combo : {m_pKind, m_pDigits, m_pEnumList})
         connect(combo, &QComboBox::currentIndexChanged, this, &CEnPage::OnSequenceChanged);
     for (QComboBox* combo : {m_pStart, m_pStep})
         connect(combo, &QComboBox::currentTextChanged, this, &CEnPage::OnChanged);
-    for (QComboBox* combo : {m_pRepeat, m_pDeletePosition, m_pDeleteCount})
+    for (QComboBox* combo : {m_pRepeat})
         connect(combo, &QComboBox::currentIndexChanged, this, &CEnPage::OnChanged);
 }
 
@@ -89,8 +66,7 @@ void CEnPage::UpdateEnabled()
     const int kind = m_pKind->currentIndex();
     EnableAll({m_pEnumLabel, m_pEnumList}, kind == 7);
     EnableAll({m_pDigitsLabel, m_pDigits}, kind == 2);
-    for (QWidget* w : m_aReplaceControls) w->setEnabled(m_pReplaceEnabled->isChecked());
-    for (QWidget* w : m_aDeleteControls) w->setEnabled(m_pDeleteEnabled->isChecked());
+    m_replaceDelete.UpdateEnabled();
 }
 
 void CEnPage::FillStartItems(const std::vector<std::u16string>& items)
@@ -127,12 +103,7 @@ void CEnPage::StoreControls()
     m_fields.m_strStart = U(m_pStart->currentText());
     m_fields.m_strStep = U(m_pStep->currentText());
     m_fields.m_strRepeat = U(m_pRepeat->currentText());
-    m_fields.m_bReplaceEnabled = m_pReplaceEnabled->isChecked();
-    m_fields.m_strFind = U(m_pFind->text());
-    m_fields.m_strReplace = U(m_pReplace->text());
-    m_fields.m_bDeleteEnabled = m_pDeleteEnabled->isChecked();
-    m_fields.m_nDeletePosition = qMax(0, m_pDeletePosition->currentIndex());
-    m_fields.m_nDeleteCount = qMax(0, m_pDeleteCount->currentIndex());
+    m_replaceDelete.Store(m_fields);
 }
 
 void CEnPage::LoadControls()
@@ -145,12 +116,7 @@ void CEnPage::LoadControls()
     SetComboText(m_pStart, Q(m_fields.m_strStart));
     SetComboText(m_pStep, Q(m_fields.m_strStep));
     SetComboText(m_pRepeat, Q(m_fields.m_strRepeat));
-    m_pReplaceEnabled->setChecked(m_fields.m_bReplaceEnabled);
-    m_pFind->setText(Q(m_fields.m_strFind));
-    m_pReplace->setText(Q(m_fields.m_strReplace));
-    m_pDeleteEnabled->setChecked(m_fields.m_bDeleteEnabled);
-    m_pDeletePosition->setCurrentIndex(m_fields.m_nDeletePosition);
-    m_pDeleteCount->setCurrentIndex(m_fields.m_nDeleteCount);
+    m_replaceDelete.Load(m_fields);
     UpdateEnabled();
     m_bLoading = false;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ModePage.h"
+#include "ReplaceDeleteGroup.h"
 #include "renamer/modes/EnhancedNaming.h"
 
 class QCheckBox;
@@ -29,12 +30,7 @@ public:
     QComboBox* m_pStart;
     QComboBox* m_pStep;
     QComboBox* m_pRepeat;
-    QCheckBox* m_pReplaceEnabled;
-    QLineEdit* m_pFind;
-    QLineEdit* m_pReplace;
-    QCheckBox* m_pDeleteEnabled;
-    QComboBox* m_pDeletePosition;
-    QComboBox* m_pDeleteCount;
+    CReplaceDeleteGroup m_replaceDelete;
 
 private:
     void UpdateEnabled();
@@ -45,8 +41,6 @@ private:
     void FillStartItems(const std::vector<std::u16string>& items);
 
     CEnFields m_fields;
-    QList<QWidget*> m_aReplaceControls;
-    QList<QWidget*> m_aDeleteControls;
     bool m_bLoading = false;
 };
 
