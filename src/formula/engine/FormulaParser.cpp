@@ -92,6 +92,17 @@ private:
         return code;
     }
 
+    // Copies the quoted string that starts at text[i] to out and leaves i on
+    // its closing quote; false when the string is not closed.
+    static bool CopyQuoted(const std::u16string& text, int& i, int n, std::u16string& out)
+    {
+        int end = ClosingQuote(text, i, n);
+        if (end < 0) return false;
+        out.append(text, static_cast<size_t>(i), static_cast<size_t>(end - i + 1));
+        i = end;
+        return true;
+    }
+
     void AppendNode(CTERNOperateVar node)
     {
         if (!node.m_strName.empty())
@@ -113,10 +124,7 @@ private:
         for (int i = 0; i < n; ++i) {
             char16_t c = text[static_cast<size_t>(i)];
             if (c == u'"') {
-                int end = ClosingQuote(text, i, n);
-                if (end < 0) return Fail(7, u"引号不匹配");
-                out.append(text, static_cast<size_t>(i), static_cast<size_t>(end - i + 1));
-                i = end;
+                if (!CopyQuoted(text, i, n, out)) return Fail(7, u"引号不匹配");
             } else if (c != u' ') {
                 out.push_back(c);
             }
@@ -135,10 +143,7 @@ private:
         for (int i = 0; i < n; ++i) {
             char16_t c = text[static_cast<size_t>(i)];
             if (c == u'"') {
-                int end = ClosingQuote(text, i, n);
-                if (end < 0) return Fail(7, u"引号不匹配");
-                out.append(text, static_cast<size_t>(i), static_cast<size_t>(end - i + 1));
-                i = end;
+                if (!CopyQuoted(text, i, n, out)) return Fail(7, u"引号不匹配");
             } else if (c == u'(') {
                 opens.push_back(out.size());
                 out.push_back(c);

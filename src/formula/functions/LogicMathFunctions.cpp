@@ -4,6 +4,7 @@
 
 #include "formula/engine/TERNBaseStringAnalyse.h"
 #include "formula/functions/FunctionTable.h"
+#include "formula/functions/TextFunctionSupport.h"
 #include "platform/Crt.h"
 
 namespace kq {
@@ -15,24 +16,14 @@ namespace {
 constexpr double kPi = 3.1415926;
 constexpr double kRadToDeg = 57.295780490442965;
 
-int SetReal(CTERNOperateVar& node, double value)
-{
-    node.m_dValue = value;
-    node.m_nType = OVT_DOUBLE;
-    return 0;
-}
+using fn::Refuse;
+using fn::SetReal;
 
 int SetInt(CTERNOperateVar& node, int value, int kind = OVT_INT)
 {
     node.m_nValue = value;
     node.m_nType = kind;
     return 0;
-}
-
-int Refuse(CTERNBaseStringAnalyse& engine, const char16_t* message)
-{
-    engine.SetLastErrorInfo(message);
-    return 4;
 }
 
 // One real argument in, one real out.
@@ -188,26 +179,27 @@ int FnRand(CTERNBaseStringAnalyse&, CTERNOperateVar& node)
 
 double TenPower(int n) { return std::pow(10.0, static_cast<double>(n)); }
 
-int FnRound(CTERNBaseStringAnalyse& engine, CTERNOperateVar& node)
+// round and trunc: x scaled to n decimals, offset, cut to an integer and
+// scaled back; a negative n is refused with the function's message.
+int CutToDecimals(CTERNBaseStringAnalyse& engine, CTERNOperateVar& node, double offset, std::u16string_view refusal)
 {
     double x = 0.0;
     int n = 0;
     if (int code = engine.GetDValue(x, node[0])) return code;
     if (int code = engine.GetIValue(n, node[1])) return code;
-    if (n < 0) return Refuse(engine, u"round函数小数位数不能为负数");
+    if (n < 0) return Refuse(engine, refusal);
     double scale = TenPower(n);
-    return SetReal(node, DoubleToInt(x * scale + 0.5) / scale);
+    return SetReal(node, DoubleToInt(x * scale + offset) / scale);
+}
+
+int FnRound(CTERNBaseStringAnalyse& engine, CTERNOperateVar& node)
+{
+    return CutToDecimals(engine, node, 0.5, u"round函数小数位数不能为负数");
 }
 
 int FnTrunc(CTERNBaseStringAnalyse& engine, CTERNOperateVar& node)
 {
-    double x = 0.0;
-    int n = 0;
-    if (int code = engine.GetDValue(x, node[0])) return code;
-    if (int code = engine.GetIValue(n, node[1])) return code;
-    if (n < 0) return Refuse(engine, u"trunc函数小数位数不能为负数");
-    double scale = TenPower(n);
-    return SetReal(node, DoubleToInt(x * scale) / scale);
+    return CutToDecimals(engine, node, 0.0, u"trunc函数小数位数不能为负数");
 }
 
 int FnSign(CTERNBaseStringAnalyse& engine, CTERNOperateVar& node)

@@ -1,4 +1,4 @@
-// Small helpers shared by the text, file/time and steel function families:
+// Small helpers shared by the formula function families:
 // argument readers by position, refusals and result setters.
 #pragma once
 
