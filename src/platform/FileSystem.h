@@ -64,6 +64,28 @@ bool CreateFolder(std::u16string_view path);  // parents too; true when it exist
 // with errno EEXIST instead. On failure errno tells why.
 bool MoveFileNoReplace(std::u16string_view from, std::u16string_view to);
 
+// Names converted once into the form the system calls take (UTF-8 on POSIX,
+// UTF-16 on Windows), kept one after another and each known by the position
+// Add returns. A large rename converts every name once, in list order, and
+// then moves from this compact text instead of from the list.
+class CNativeNames {
+public:
+#ifdef _WIN32
+    using NativeChar = char16_t;
+#else
+    using NativeChar = char;
+#endif
+    void Reserve(size_t names, size_t averageUnits) { m_strText.reserve(names * (averageUnits + 1)); }
+    // The name must not hold a NUL.
+    size_t Add(std::u16string_view name);
+    const NativeChar* Get(size_t at) const { return m_strText.data() + at; }
+    // The name back as text.
+    std::u16string Name(size_t at) const;
+
+private:
+    std::basic_string<NativeChar> m_strText;
+};
+
 // An open folder, so that many moves inside it skip resolving its path each
 // time. Moves through it follow the same rules as MoveFileNoReplace.
 class CFolderHandle {
@@ -76,6 +98,8 @@ public:
     bool Open(std::u16string_view folder);
     bool IsOpen() const;
     bool MoveNoReplace(std::u16string_view fromName, std::u16string_view toName) const;
+    // The same for two names held in names.
+    bool MoveNoReplace(const CNativeNames& names, size_t fromAt, size_t toAt) const;
     // True when an entry of that name exists in the folder (links not followed).
     bool Contains(std::u16string_view name) const;
 

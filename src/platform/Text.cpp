@@ -1,5 +1,8 @@
 #include "platform/Text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace kq {
 
 // Both conversions run for every file name on the hot paths (enumeration,
@@ -7,11 +10,29 @@ namespace kq {
 // copy ASCII runs without decoding.
 std::u16string FromUtf8(std::string_view text)
 {
-    std::u16string out(text.size(), u'\0');  // never more units than bytes
-    char16_t* o = out.data();
+    std::u16string out;
+    AppendFromUtf8(out, text);
+    return out;
+}
+
+void AppendFromUtf8(std::u16string& out, std::string_view text)
+{
+    const size_t at = out.size();
+    out.resize(at + text.size());  // never more units than bytes
+    char16_t* o = out.data() + at;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
     while (p < end) {
+        // Eight ASCII bytes at a time.
+        while (end - p >= 8) {
+            uint64_t bytes;
+            std::memcpy(&bytes, p, sizeof bytes);
+            if (bytes & 0x8080808080808080ull) break;
+            for (int k = 0; k < 8; ++k) o[k] = p[k];
+            o += 8;
+            p += 8;
+        }
+        if (p >= end) break;
         unsigned char c = *p;
         if (c < 0x80) {
             *o++ = c;
@@ -50,7 +71,6 @@ std::u16string FromUtf8(std::string_view text)
         }
     }
     out.resize(size_t(o - out.data()));
-    return out;
 }
 
 void AppendUtf8(std::string& out, std::u16string_view text)
@@ -58,7 +78,21 @@ void AppendUtf8(std::string& out, std::u16string_view text)
     const size_t at = out.size();
     out.resize(at + text.size() * 3);  // at most three bytes a unit
     char* o = out.data() + at;
-    for (size_t i = 0; i < text.size(); ++i) {
+    const size_t size = text.size();
+    for (size_t i = 0; i < size; ++i) {
+        // Four ASCII units at a time: the usual file name is all ASCII.
+        while (i + 4 <= size) {
+            uint64_t units;
+            std::memcpy(&units, text.data() + i, sizeof units);
+            if (units & 0xFF80FF80FF80FF80ull) break;
+            o[0] = char(text[i]);
+            o[1] = char(text[i + 1]);
+            o[2] = char(text[i + 2]);
+            o[3] = char(text[i + 3]);
+            o += 4;
+            i += 4;
+        }
+        if (i >= size) break;
         char32_t cp = text[i];
         if (cp < 0x80) {
             *o++ = char(cp);

@@ -14,6 +14,8 @@ std::u16string FromUtf8(std::string_view text);
 std::string ToUtf8(std::u16string_view text);
 // Appends the UTF-8 form of text to out (no temporary string).
 void AppendUtf8(std::string& out, std::u16string_view text);
+// Appends the UTF-16 form of UTF-8 text to out; a reused out allocates nothing.
+void AppendFromUtf8(std::u16string& out, std::string_view text);
 
 // ASCII-only literal to system text ("abc" -> u"abc"); for formats and numbers.
 std::u16string FromAscii(std::string_view text);

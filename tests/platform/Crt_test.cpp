@@ -131,5 +131,32 @@ TEST(Utf, RoundTripsAndReplacesMalformedInput)
     EXPECT_EQ(ToAsciiUpper(u"abc文z"), u"ABC文Z");
 }
 
+// The converters copy ASCII in blocks; a non-ASCII character or a malformed
+// byte at any place around a block edge must come out the same as alone.
+TEST(Utf, BlockCopiesAgreeAtEveryPosition)
+{
+    const std::u16string specials[] = {u"文", u"\u00e9", u"\U0001F600", std::u16string(1, char16_t(0xDC00))};
+    for (const auto& special : specials) {
+        for (size_t length = 0; length <= 20; ++length) {
+            for (size_t at = 0; at <= length; ++at) {
+                std::u16string text(length, u'x');
+                for (size_t i = 0; i < length; ++i) text[i] = char16_t(u'a' + i % 26);
+                text.insert(at, special);
+                std::u16string expected = text;
+                if (special.size() == 1 && special[0] == 0xDC00) expected[at] = u'\uFFFD';
+                SCOPED_TRACE(std::to_string(length) + "/" + std::to_string(at));
+                std::string utf8 = "\x01";  // appends after what is there
+                AppendUtf8(utf8, text);
+                EXPECT_EQ(utf8.substr(1), ToUtf8(text));
+                std::u16string back = u"\x01";
+                AppendFromUtf8(back, utf8.substr(1));
+                EXPECT_EQ(back.substr(1), expected);
+                std::string broken = ToUtf8(text.substr(0, at)) + "\xFF" + ToUtf8(text.substr(at));
+                EXPECT_EQ(FromUtf8(broken), text.substr(0, at) + u"\uFFFD" + expected.substr(at));
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kq

@@ -80,7 +80,8 @@ bool ForEachFolderEntryId(std::u16string_view folder,
             struct stat st;
             isDirectory = fstatat(fd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
-        name = FromUtf8(entry->d_name);
+        name.clear();
+        AppendFromUtf8(name, entry->d_name);
         if (!visit(name, isDirectory, static_cast<uint64_t>(entry->d_ino))) break;
     }
     closedir(dir);
@@ -272,6 +273,32 @@ bool CFolderHandle::MoveNoReplace(std::u16string_view fromName, std::u16string_v
     AppendUtf8(to, toName);
     int fd = static_cast<int>(m_hFolder);
     return MoveAt(fd, from.c_str(), fd, to.c_str()) == 0;
+}
+
+size_t CNativeNames::Add(std::u16string_view name)
+{
+    size_t at = m_strText.size();
+    AppendUtf8(m_strText, name);
+    m_strText.push_back('\0');
+    return at;
+}
+
+std::u16string CNativeNames::Name(size_t at) const { return FromUtf8(Get(at)); }
+
+bool CFolderHandle::MoveNoReplace(const CNativeNames& names, size_t fromAt, size_t toAt) const
+{
+    if (g_hookSet) {
+        if (int err = HookFailure(JoinPath(m_strFolder, names.Name(fromAt)), JoinPath(m_strFolder, names.Name(toAt)))) {
+            errno = err;
+            return false;
+        }
+    }
+    if (m_hFolder < 0) {
+        errno = EBADF;
+        return false;
+    }
+    int fd = static_cast<int>(m_hFolder);
+    return MoveAt(fd, names.Get(fromAt), fd, names.Get(toAt)) == 0;
 }
 
 bool CFolderHandle::Contains(std::u16string_view name) const

@@ -216,6 +216,21 @@ bool CFolderHandle::MoveNoReplace(std::u16string_view fromName, std::u16string_v
     return MoveFileNoReplace(JoinPath(m_strFolder, fromName), JoinPath(m_strFolder, toName));
 }
 
+size_t CNativeNames::Add(std::u16string_view name)
+{
+    size_t at = m_strText.size();
+    m_strText.append(name);
+    m_strText.push_back(u'\0');
+    return at;
+}
+
+std::u16string CNativeNames::Name(size_t at) const { return std::u16string(Get(at)); }
+
+bool CFolderHandle::MoveNoReplace(const CNativeNames& names, size_t fromAt, size_t toAt) const
+{
+    return MoveNoReplace(std::u16string_view(names.Get(fromAt)), std::u16string_view(names.Get(toAt)));
+}
+
 bool CFolderHandle::Contains(std::u16string_view name) const { return PathExists(JoinPath(m_strFolder, name)); }
 
 }  // namespace kq
