@@ -1,11 +1,13 @@
 // A flat hash table from names to indices, for the rename's per-folder
-// lookups: one probe array, the hash kept beside each entry so that most
-// misses never touch the text. The caller keeps the texts alive.
+// lookups. A slot holds only the index and the hash (eight bytes); the name
+// of an index comes from the caller's TextOf, so the texts stay where they
+// are and a table over 100,000 names stays small.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/Path.h"
@@ -30,11 +32,20 @@ struct CNameHasher {
     bool Equal(std::u16string_view a, std::u16string_view b) const { return NamesEqual(a, b, m_ePolicy); }
 };
 
+inline constexpr size_t kNoName = static_cast<size_t>(-1);
+
+// TextOf: callable as std::u16string_view(size_t index). Indices are below
+// 2^32 - 1: a list holds far fewer rows, a folder far fewer entries.
+template <class TextOf>
 class CNameTable {
 public:
-    static constexpr size_t kNone = static_cast<size_t>(-1);
+    static constexpr size_t kNone = kNoName;
 
-    explicit CNameTable(ENamePolicy policy, size_t expected = 0) : m_hasher{policy} { Reserve(expected); }
+    CNameTable(ENamePolicy policy, TextOf textOf, size_t expected = 0)
+        : m_hasher{policy}, m_textOf(std::move(textOf))
+    {
+        Reserve(expected);
+    }
 
     void Reserve(size_t expected)
     {
@@ -43,49 +54,42 @@ public:
         if (size > m_aSlots.size()) Rehash(size);
     }
 
-    // The value stored for the name, or kNone.
+    // The index stored under the name, or kNone.
     size_t Find(std::u16string_view name) const
     {
         if (m_nCount == 0) return kNone;
-        uint64_t h = m_hasher.Hash(name) & 0xFFFFFFFFu;
+        const uint32_t h = static_cast<uint32_t>(m_hasher.Hash(name));
         for (size_t i = h & m_nMask;; i = (i + 1) & m_nMask) {
             const CSlot& s = m_aSlots[i];
-            if (!s.m_pText) return kNone;
-            if (s.m_nHash == static_cast<uint32_t>(h) && s.m_nLength == name.size() &&
-                m_hasher.Equal({s.m_pText, s.m_nLength}, name))
-                return s.m_nValue;
+            if (s.m_nIndex == kFree) return kNone;
+            if (s.m_nHash == h && m_hasher.Equal(m_textOf(s.m_nIndex), name)) return s.m_nIndex;
         }
     }
     bool Contains(std::u16string_view name) const { return Find(name) != kNone; }
 
-    // Adds the name unless present; returns false (and leaves the old value)
-    // when it was there already.
-    bool Insert(std::u16string_view name, size_t value)
+    // Adds the index under its name unless the name is there already;
+    // returns false (keeping the old index) in that case.
+    bool Insert(size_t index)
     {
         if ((m_nCount + 1) * 2 > m_aSlots.size()) Rehash(m_aSlots.size() * 2);
-        uint64_t h = m_hasher.Hash(name) & 0xFFFFFFFFu;
+        const std::u16string_view name = m_textOf(index);
+        const uint32_t h = static_cast<uint32_t>(m_hasher.Hash(name));
         for (size_t i = h & m_nMask;; i = (i + 1) & m_nMask) {
             CSlot& s = m_aSlots[i];
-            if (!s.m_pText) {
-                s = {name.data() ? name.data() : u"", static_cast<uint32_t>(h), static_cast<uint32_t>(name.size()),
-                     static_cast<uint32_t>(value)};
+            if (s.m_nIndex == kFree) {
+                s = {h, static_cast<uint32_t>(index)};
                 ++m_nCount;
                 return true;
             }
-            if (s.m_nHash == static_cast<uint32_t>(h) && s.m_nLength == name.size() &&
-                m_hasher.Equal({s.m_pText, s.m_nLength}, name))
-                return false;
+            if (s.m_nHash == h && m_hasher.Equal(m_textOf(s.m_nIndex), name)) return false;
         }
     }
 
 private:
-    // Values and lengths fit 32 bits: a list holds far fewer rows, and a
-    // name is far shorter.
+    static constexpr uint32_t kFree = 0xFFFFFFFFu;
     struct CSlot {
-        const char16_t* m_pText = nullptr;  // null marks a free slot
-        uint32_t m_nHash = 0;               // low bits of the hash (the probe start)
-        uint32_t m_nLength = 0;
-        uint32_t m_nValue = 0;
+        uint32_t m_nHash = 0;  // low bits of the hash (the probe start)
+        uint32_t m_nIndex = kFree;
     };
 
     void Rehash(size_t size)
@@ -95,17 +99,15 @@ private:
         m_aSlots.assign(size, CSlot{});
         m_nMask = size - 1;
         for (const CSlot& s : old) {
-            if (!s.m_pText) continue;
-            for (size_t i = s.m_nHash & m_nMask;; i = (i + 1) & m_nMask) {
-                if (!m_aSlots[i].m_pText) {
-                    m_aSlots[i] = s;
-                    break;
-                }
-            }
+            if (s.m_nIndex == kFree) continue;
+            size_t i = s.m_nHash & m_nMask;
+            while (m_aSlots[i].m_nIndex != kFree) i = (i + 1) & m_nMask;
+            m_aSlots[i] = s;
         }
     }
 
     CNameHasher m_hasher;
+    TextOf m_textOf;
     std::vector<CSlot> m_aSlots;
     size_t m_nMask = 0;
     size_t m_nCount = 0;

@@ -34,16 +34,17 @@ std::u16string TemporaryName(size_t number)
 }
 
 struct CStep {
-    size_t m_nRow;        // list row
-    size_t m_nEntry;      // folder entry of its file
+    size_t m_nRow;  // list row
+    size_t m_nOld;  // its old and new names in the folder's native names
+    size_t m_nNew;
 };
 
 // A chain or a cycle: a range of the folder's steps, in execution order.
 struct CJob {
     size_t m_nFirst = 0;
     size_t m_nCount = 0;
-    size_t m_nTemp = static_cast<size_t>(-1);  // a cycle's parking name (index into m_aTemps)
-    bool m_bBlocked = false;  // a chain whose end is held by a file that stays
+    uint64_t m_nNode = 0;  // node of the first file, the order jobs run in
+    size_t m_nTemp = static_cast<size_t>(-1);  // a cycle's parking name (in the native names)
 };
 
 struct CFolderWork {
@@ -58,10 +59,36 @@ struct CFolderWork {
         size_t begin = e == 0 ? 0 : m_aNameEnd[e - 1];
         return std::u16string_view(m_strPool).substr(begin, m_aNameEnd[e] - begin);
     }
+    CNativeNames m_names;      // the names the moves use, converted once
     std::vector<CStep> m_aSteps;
     std::vector<CJob> m_aJobs;
-    std::vector<std::u16string> m_aTemps;
 };
+
+// Names for the per-folder tables: an entry's name as it is now.
+struct CEntryName {
+    const CFolderWork* m_pWork;
+    std::u16string_view operator()(size_t e) const { return m_pWork->Name(e); }
+};
+
+// Puts the jobs in node order: a stable radix sort on the node numbers,
+// 11 bits a pass and only as many passes as the largest number needs; far
+// cheaper than comparing 100,000 jobs.
+void SortJobsByNode(std::vector<CJob>& jobs)
+{
+    uint64_t bits = 0;
+    for (const CJob& job : jobs) bits |= job.m_nNode;
+    std::vector<CJob> sorted(jobs.size());
+    constexpr int kDigitBits = 11;
+    constexpr size_t kDigits = size_t(1) << kDigitBits;
+    std::vector<size_t> start(kDigits + 1);
+    for (int shift = 0; shift < 64 && (bits >> shift) != 0; shift += kDigitBits) {
+        std::fill(start.begin(), start.end(), 0);
+        for (const CJob& job : jobs) ++start[((job.m_nNode >> shift) & (kDigits - 1)) + 1];
+        for (size_t d = 1; d <= kDigits; ++d) start[d] += start[d - 1];
+        for (const CJob& job : jobs) sorted[start[(job.m_nNode >> shift) & (kDigits - 1)]++] = job;
+        jobs.swap(sorted);
+    }
+}
 
 enum ERowOutcome : char { kRowFailed = 0, kRowDone = 1 };
 
@@ -83,8 +110,16 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         return kRenameDeclined;
 
     const std::u16string& invalid = InvalidNameCharacters();
+    // All of them are ASCII: one table look-up a character.
+    bool refused[128] = {};
+    for (char16_t c : invalid) refused[c] = true;
+    auto holdsInvalid = [&](const std::u16string& name) {
+        for (char16_t c : name)
+            if (c < 128 && refused[c]) return true;
+        return false;
+    };
     for (const CRow& row : m_aRows) {
-        if (row.m_strNew.find_first_of(invalid) != std::u16string::npos) {
+        if (holdsInvalid(row.m_strNew)) {
             Report(u"文件名称中含有以下非法字符：\n" + invalid, u"名称非法");
             return kRenameInvalidName;
         }
@@ -107,13 +142,19 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
 
     // Collision check, once per folder, before anything moves: the names the
     // folder's files will have afterwards must all differ.
-    std::vector<CNameTable> existing;  // per folder: entry name -> entry
+    std::vector<CNameTable<CEntryName>> existing;  // per folder: entry name -> entry
     std::vector<std::vector<size_t>> rowOfEntry(work.size());  // per folder: entry -> its list row
     existing.reserve(work.size());
-    constexpr size_t kNone = CNameTable::kNone;
+    constexpr size_t kNone = kNoName;
     std::vector<size_t> entryOfRow(m_aRows.size(), kNone);
     for (size_t g = 0; g < work.size(); ++g) {
         CFolderWork& w = work[g];
+        // Room for the folder's rows and a few more entries.
+        const size_t expected = w.m_aRows.size() + w.m_aRows.size() / 8 + 16;
+        w.m_strPool.reserve(expected * (m_aRows[w.m_aRows[0]].m_strOld.size() + 4));
+        w.m_aNameEnd.reserve(expected);
+        w.m_aNodes.reserve(expected);
+        w.m_aIsDir.reserve(expected);
         ForEachFolderEntryId(w.m_strFolder, [&](std::u16string_view name, bool isDirectory, uint64_t node) {
             if (name == u"." || name == u"..") return true;
             w.m_strPool.append(name);
@@ -123,9 +164,9 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
             return true;
         });
         const size_t count = w.m_aNameEnd.size();
-        existing.emplace_back(m_ePolicy, count);
-        CNameTable& entries = existing.back();
-        for (size_t e = 0; e < count; ++e) entries.Insert(w.Name(e), e);
+        existing.emplace_back(m_ePolicy, CEntryName{&w}, count);
+        CNameTable<CEntryName>& entries = existing.back();
+        for (size_t e = 0; e < count; ++e) entries.Insert(e);
         std::vector<size_t>& rowOf = rowOfEntry[g];
         rowOf.assign(count, kNone);
         for (size_t r : w.m_aRows) {
@@ -137,13 +178,15 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
                 entryOfRow[r] = e;
             }
         }
-        CNameTable future(m_ePolicy, count);
+        auto after = [&](size_t e) {
+            return rowOf[e] == kNone ? w.Name(e) : std::u16string_view(m_aRows[rowOf[e]].m_strNew);
+        };
+        CNameTable future(m_ePolicy, after, count);
         for (size_t e = 0; e < count; ++e) {
             if (w.m_aIsDir[e]) continue;
-            std::u16string_view after = rowOf[e] == kNone ? w.Name(e) : std::u16string_view(m_aRows[rowOf[e]].m_strNew);
-            if (!future.Insert(after, e)) {
+            if (!future.Insert(e)) {
                 std::u16string text = u"文件改名设置中，文件夹“" + NameKey(w.m_strFolder, m_ePolicy) +
-                                      u"”将存在两个或多个相同的文件“" + NameKey(after, m_ePolicy) + u"”，改名操作无法进行";
+                                      u"”将存在两个或多个相同的文件“" + NameKey(after(e), m_ePolicy) + u"”，改名操作无法进行";
                 Report(text, u"文件同名");
                 return kRenameCollision;
             }
@@ -152,17 +195,22 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
 
     // Plan the moves of every folder.
     std::vector<char> outcome(m_aRows.size(), kRowFailed);
-    std::vector<size_t> movingIndex(m_aRows.size(), CNameTable::kNone);  // list row -> index in its folder's moving
+    std::vector<size_t> movingIndex(m_aRows.size(), kNone);  // list row -> index in its folder's moving
     size_t plannedMoves = 0;
     std::string journalText;
-    journalText.reserve(m_aRows.size() * 64);
     for (size_t g = 0; g < work.size(); ++g) {
         CFolderWork& w = work[g];
-        const CNameTable& entries = existing[g];
+        const CNameTable<CEntryName>& entries = existing[g];
         std::vector<size_t> moving;          // list rows that move
         std::vector<size_t> entryOf;         // their folder entries
+        std::vector<size_t> oldAt, newAt;    // their names in w.m_names
         moving.reserve(w.m_aRows.size());
         entryOf.reserve(w.m_aRows.size());
+        oldAt.reserve(w.m_aRows.size());
+        newAt.reserve(w.m_aRows.size());
+        w.m_names.Reserve(2 * w.m_aRows.size(), m_aRows[w.m_aRows[0]].m_strOld.size());
+        w.m_aSteps.reserve(w.m_aRows.size());
+        w.m_aJobs.reserve(w.m_aRows.size());
         const std::vector<size_t>& rowOf = rowOfEntry[g];
         for (size_t r : w.m_aRows) {
             const CRow& row = m_aRows[r];
@@ -175,6 +223,8 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
             movingIndex[r] = moving.size();
             moving.push_back(r);
             entryOf.push_back(entry);
+            oldAt.push_back(w.m_names.Add(row.m_strOld));
+            newAt.push_back(w.m_names.Add(row.m_strNew));
         }
         const size_t n = moving.size();
         std::vector<size_t> pred(n, kNone);
@@ -193,70 +243,75 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
                 state[m] = e != kNone ? 2 : 1;  // held by a file or folder that stays, or free
             }
         }
+        // placed: 0 not yet, 1 in a job that runs, 2 in a blocked chain.
         std::vector<char> placed(n, 0);
-        for (size_t m = 0; m < n; ++m) {
-            if (state[m] != 1 && state[m] != 2) continue;
+        std::vector<size_t> tempOf(n, kNone);  // a cycle's first file -> its parking name (in w.m_names)
+        auto addJob = [&](size_t m, char mark) {
             CJob job;
-            job.m_bBlocked = state[m] == 2;
             job.m_nFirst = w.m_aSteps.size();
+            job.m_nNode = w.m_aNodes[entryOf[m]];
             for (size_t k = m; k != kNone && !placed[k]; k = pred[k]) {
-                placed[k] = 1;
-                w.m_aSteps.push_back({moving[k], entryOf[k]});
+                placed[k] = mark;
+                if (mark == 1) w.m_aSteps.push_back({moving[k], oldAt[k], newAt[k]});
             }
             job.m_nCount = w.m_aSteps.size() - job.m_nFirst;
-            w.m_aJobs.push_back(job);
+            return job;
+        };
+        for (size_t m = 0; m < n; ++m) {
+            if (state[m] == 1) {
+                w.m_aJobs.push_back(addJob(m, 1));
+            } else if (state[m] == 2) {
+                // A chain whose end is held by a file that stays: none of it moves.
+                addJob(m, 2);
+            }
         }
         // What is left are cycles: park the first file under a free temporary
         // name, shift the others along, bring the parked one in last.
-        CNameTable targets(m_ePolicy);
-        CNameTable temps(m_ePolicy);
-        std::deque<std::u16string> tempNames;  // the texts temps refers to
+        CNameTable targets(m_ePolicy, [&](size_t r) { return std::u16string_view(m_aRows[r].m_strNew); });
+        std::deque<std::u16string> tempNames;
+        CNameTable temps(m_ePolicy, [&](size_t t) { return std::u16string_view(tempNames[t]); });
         bool anyCycle = false;
         for (size_t m = 0; m < n; ++m) {
             if (placed[m]) continue;
             if (!anyCycle) {
                 anyCycle = true;
                 targets.Reserve(n);
-                for (size_t k : moving) targets.Insert(m_aRows[k].m_strNew, k);
+                for (size_t k : moving) targets.Insert(k);
             }
-            CJob job;
-            job.m_nFirst = w.m_aSteps.size();
-            for (size_t k = m; k != kNone && !placed[k]; k = pred[k]) {
-                placed[k] = 1;
-                w.m_aSteps.push_back({moving[k], entryOf[k]});
-            }
-            job.m_nCount = w.m_aSteps.size() - job.m_nFirst;
+            CJob job = addJob(m, 1);
             // "[kqt_tmp]+[name_<row>].kq-tmp", or the next free number.
             for (size_t number = moving[m];; ++number) {
                 std::u16string temp = TemporaryName(number);
                 if (entries.Contains(temp) || targets.Contains(temp) || temps.Contains(temp)) continue;
-                tempNames.push_back(temp);
-                temps.Insert(tempNames.back(), 0);
-                job.m_nTemp = w.m_aTemps.size();
-                w.m_aTemps.push_back(std::move(temp));
+                job.m_nTemp = w.m_names.Add(temp);
+                tempOf[m] = job.m_nTemp;
+                tempNames.push_back(std::move(temp));
+                temps.Insert(tempNames.size() - 1);
                 break;
             }
             w.m_aJobs.push_back(job);
         }
         // Independent jobs run in inode order: consecutive moves then update
         // neighbouring inodes, which the file system writes back together.
-        std::sort(w.m_aJobs.begin(), w.m_aJobs.end(), [&](const CJob& a, const CJob& b) {
-            return w.m_aNodes[w.m_aSteps[a.m_nFirst].m_nEntry] < w.m_aNodes[w.m_aSteps[b.m_nFirst].m_nEntry];
-        });
-        if (w.m_aSteps.empty()) continue;
-        if (journalText.empty()) AppendJournalHeader(journalText);
-        AppendJournalFolder(journalText, w.m_strFolder);
-        for (const CJob& job : w.m_aJobs) {
-            if (job.m_bBlocked) continue;
-            for (size_t s = 0; s < job.m_nCount; ++s) {
-                const CStep& step = w.m_aSteps[job.m_nFirst + s];
-                const CRow& row = m_aRows[step.m_nRow];
-                AppendJournalMove(journalText, w.m_aNodes[step.m_nEntry], row.m_strOld,
-                                  s == 0 && job.m_nTemp != kNone ? std::u16string_view(w.m_aTemps[job.m_nTemp])
-                                                                : std::u16string_view(),
-                                  row.m_strNew);
-                ++plannedMoves;
+        SortJobsByNode(w.m_aJobs);
+        // The journal lists the moves in list order; recovery finds its own
+        // order from the names.
+        bool folderWritten = false;
+        for (size_t m = 0; m < n; ++m) {
+            if (placed[m] != 1) continue;
+            if (!folderWritten) {
+                if (journalText.empty()) {
+                    journalText.reserve(m_aRows.size() * 64);
+                    AppendJournalHeader(journalText);
+                }
+                AppendJournalFolder(journalText, w.m_strFolder);
+                folderWritten = true;
             }
+            using NativeText = std::basic_string_view<CNativeNames::NativeChar>;
+            AppendJournalMove(journalText, w.m_aNodes[entryOf[m]], NativeText(w.m_names.Get(oldAt[m])),
+                              tempOf[m] == kNone ? NativeText() : NativeText(w.m_names.Get(tempOf[m])),
+                              NativeText(w.m_names.Get(newAt[m])));
+            ++plannedMoves;
         }
     }
 
@@ -278,44 +333,41 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         ++moves;
         if (options.m_pfnAfterMove) options.m_pfnAfterMove(moves);
     };
+    std::vector<std::pair<size_t, size_t>> done;  // a cycle's moves so far, from -> to
     for (CFolderWork& w : work) {
         if (w.m_aJobs.empty()) continue;
         CFolderHandle folder;
         if (!folder.Open(w.m_strFolder)) continue;
+        const CNativeNames& names = w.m_names;
         for (const CJob& job : w.m_aJobs) {
-            if (job.m_bBlocked) continue;
             const CStep* steps = w.m_aSteps.data() + job.m_nFirst;
-            if (job.m_nTemp == CNameTable::kNone) {
+            if (job.m_nTemp == kNone) {
                 // A chain: once a move fails, the files before it find their
                 // targets still taken and stay too.
                 for (size_t s = 0; s < job.m_nCount; ++s) {
-                    const CRow& row = m_aRows[steps[s].m_nRow];
-                    if (!folder.MoveNoReplace(row.m_strOld, row.m_strNew)) break;
+                    if (!folder.MoveNoReplace(names, steps[s].m_nOld, steps[s].m_nNew)) break;
                     moved();
                     outcome[steps[s].m_nRow] = kRowDone;
                 }
                 continue;
             }
-            // A cycle: from -> to for every move made, so a failure can be
-            // undone backwards.
-            const std::u16string& temp = w.m_aTemps[job.m_nTemp];
-            std::vector<std::pair<std::u16string_view, std::u16string_view>> done;
-            const CRow& first = m_aRows[steps[0].m_nRow];
-            bool ok = folder.MoveNoReplace(first.m_strOld, temp);
+            // A cycle: every move made is remembered, so that a failure can
+            // be undone backwards.
+            done.clear();
+            bool ok = folder.MoveNoReplace(names, steps[0].m_nOld, job.m_nTemp);
             if (ok) {
                 moved();
-                done.emplace_back(first.m_strOld, temp);
+                done.emplace_back(steps[0].m_nOld, job.m_nTemp);
             }
             for (size_t s = 1; ok && s < job.m_nCount; ++s) {
-                const CRow& row = m_aRows[steps[s].m_nRow];
-                ok = folder.MoveNoReplace(row.m_strOld, row.m_strNew);
+                ok = folder.MoveNoReplace(names, steps[s].m_nOld, steps[s].m_nNew);
                 if (ok) {
                     moved();
-                    done.emplace_back(row.m_strOld, row.m_strNew);
+                    done.emplace_back(steps[s].m_nOld, steps[s].m_nNew);
                 }
             }
             if (ok) {
-                ok = folder.MoveNoReplace(temp, first.m_strNew);
+                ok = folder.MoveNoReplace(names, job.m_nTemp, steps[0].m_nNew);
                 if (ok) {
                     moved();
                     for (size_t s = 0; s < job.m_nCount; ++s) outcome[steps[s].m_nRow] = kRowDone;
@@ -324,7 +376,7 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
             }
             // Put the cycle back as it was.
             size_t undone = done.size();
-            while (undone > 0 && folder.MoveNoReplace(done[undone - 1].second, done[undone - 1].first)) {
+            while (undone > 0 && folder.MoveNoReplace(names, done[undone - 1].second, done[undone - 1].first)) {
                 moved();
                 --undone;
             }
@@ -339,11 +391,11 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
     for (size_t r = 0; r < m_aRows.size(); ++r) {
         CRow& row = m_aRows[r];
         if (outcome[r] == kRowDone) {
-            row.m_strStatus = kStatusDone;
+            row.m_nStatus = kStatusDoneId;
             row.m_strOld = row.m_strNew;
             ++m_summary.m_nRenamed;
         } else {
-            row.m_strStatus = kStatusPending;
+            row.m_nStatus = kStatusPendingId;
             ++m_summary.m_nFailed;
         }
     }

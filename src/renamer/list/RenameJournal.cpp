@@ -1,6 +1,7 @@
 #include "renamer/list/RenameJournal.h"
 
 #include <algorithm>
+#include <charconv>
 #include <random>
 #include <unordered_map>
 #include <unordered_set>
@@ -57,6 +58,25 @@ void AppendField(std::string& out, std::u16string_view text)
         *p++ = static_cast<char>(0x80 | (c & 0x3F));
     }
     out.resize(static_cast<size_t>(p - out.data()));
+}
+
+// The same escapes for text already in UTF-8, written at p (room for twice
+// the text); returns the end.
+char* PutField(char* p, std::string_view text)
+{
+    for (char c : text) {
+        // Every escaped byte is at most '\\'; most bytes pass the first test.
+        if (static_cast<unsigned char>(c) <= '\\') {
+            char e = c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : 0;
+            if (e) {
+                *p++ = '\\';
+                *p++ = e;
+                continue;
+            }
+        }
+        *p++ = c;
+    }
+    return p;
 }
 
 std::u16string Unescape(std::string_view field)
@@ -155,6 +175,27 @@ void AppendJournalMove(std::string& out, uint64_t node, std::u16string_view oldN
     out += '\t';
     AppendField(out, newName);
     out += '\n';
+}
+
+void AppendJournalMove(std::string& out, uint64_t node, std::string_view oldName, std::string_view temp,
+                       std::string_view newName)
+{
+    // One line written in place: "M", the node, three fields, four tabs and
+    // the line feed around them.
+    const size_t at = out.size();
+    out.resize(at + 32 + 2 * (oldName.size() + temp.size() + newName.size()));
+    char* p = out.data() + at;
+    *p++ = 'M';
+    *p++ = '\t';
+    p = std::to_chars(p, p + 20, node).ptr;
+    *p++ = '\t';
+    p = PutField(p, oldName);
+    *p++ = '\t';
+    p = PutField(p, temp);
+    *p++ = '\t';
+    p = PutField(p, newName);
+    *p++ = '\n';
+    out.resize(static_cast<size_t>(p - out.data()));
 }
 
 std::string FormatJournal(const std::vector<CJournalFolder>& folders)

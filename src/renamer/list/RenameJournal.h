@@ -36,6 +36,9 @@ void AppendJournalHeader(std::string& out);
 void AppendJournalFolder(std::string& out, std::u16string_view folder);
 void AppendJournalMove(std::string& out, uint64_t node, std::u16string_view oldName, std::u16string_view temp,
                        std::u16string_view newName);
+// The same from names already in UTF-8.
+void AppendJournalMove(std::string& out, uint64_t node, std::string_view oldName, std::string_view temp,
+                       std::string_view newName);
 bool ParseJournal(std::string_view text, std::vector<CJournalFolder>& folders);
 // Writes and flushes the journal.
 bool WriteJournal(const std::u16string& path, const std::vector<CJournalFolder>& folders);

@@ -459,5 +459,21 @@ TEST(RenameJournal, RoundTripsNamesWithTabsAndLineFeeds)
     EXPECT_FALSE(ParseJournal("something else\n", back));
 }
 
+// The rename writes its moves from names already in UTF-8: the lines must be
+// those of the UTF-16 writer, escapes and all.
+TEST(RenameJournal, Utf8AndUtf16WritersAgree)
+{
+    const std::u16string names[] = {u"", u"plain.jpg", u"tab\there", u"back\\slash\r\n", u"文件\t名.txt", u"\U0001F600"};
+    for (const auto& a : names) {
+        for (const auto& b : names) {
+            std::string wide, narrow;
+            AppendJournalMove(wide, 18446744073709551615ull, a, b, a + b);
+            AppendJournalMove(narrow, 18446744073709551615ull, std::string_view(ToUtf8(a)), std::string_view(ToUtf8(b)),
+                              std::string_view(ToUtf8(a + b)));
+            EXPECT_EQ(narrow, wide);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kq
