@@ -94,8 +94,32 @@ std::u16string Text(CArgReader& reader, const char* name, const std::u16string& 
     return reader.Value(name, value) ? FromUtf8(value) : fallback;
 }
 
-std::string RowsText(const CFileNameList& list, const std::vector<std::u16string>& oldNames, bool withStatus,
-                     bool json)
+// The old names of the rows, kept in UTF-8 one after another: after the
+// rename the list holds only the new ones.
+struct COldNames {
+    std::string m_strText;
+    std::vector<size_t> m_aEnds;
+
+    explicit COldNames(const CFileNameList& list)
+    {
+        const size_t count = static_cast<size_t>(list.GetItemCount());
+        m_aEnds.reserve(count);
+        m_strText.reserve(count * 16);
+        for (size_t r = 0; r < count; ++r) {
+            AppendUtf8(m_strText, list.GetText(static_cast<int>(r), kColOldName));
+            m_aEnds.push_back(m_strText.size());
+        }
+    }
+    std::string_view Get(size_t r) const
+    {
+        size_t begin = r == 0 ? 0 : m_aEnds[r - 1];
+        return std::string_view(m_strText).substr(begin, m_aEnds[r] - begin);
+    }
+};
+
+// The rows as the dry run prints them; oldNames, when given, replaces
+// column 0 (which holds the new names once the files are renamed).
+std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool withStatus, bool json)
 {
     std::string out;
     out.reserve(static_cast<size_t>(list.GetItemCount()) * 64);
@@ -103,7 +127,13 @@ std::string RowsText(const CFileNameList& list, const std::vector<std::u16string
     // Rows of one folder share its text: convert it once per run of rows.
     const std::u16string* lastFolder = nullptr;
     std::string folder;
+    std::string oldName;
     for (int r = 0; r < list.GetItemCount(); ++r) {
+        oldName.clear();
+        if (oldNames)
+            oldName = oldNames->Get(static_cast<size_t>(r));
+        else
+            AppendUtf8(oldName, list.GetText(r, kColOldName));
         if (&list.GetText(r, kColFolder) != lastFolder) {
             lastFolder = &list.GetText(r, kColFolder);
             folder = ToUtf8(*lastFolder);
@@ -111,14 +141,13 @@ std::string RowsText(const CFileNameList& list, const std::vector<std::u16string
         const std::u16string& statusText = list.GetText(r, kColStatus);
         const std::string status = statusText == kStatusDone ? "已处理" : statusText == kStatusPending ? "未处理" : ToUtf8(statusText);
         if (json) {
-            const std::string oldName = ToUtf8(oldNames[static_cast<size_t>(r)]);
             const std::string newName = ToUtf8(list.GetText(r, kColNewName));
             if (r > 0) out += ',';
             out += "{\"old\":" + JsonString(oldName) + ",\"new\":" + JsonString(newName) +
                    ",\"folder\":" + JsonString(folder) + ",\"status\":" + JsonString(status) + "}";
         } else {
             if (r > 0) out += '\n';
-            AppendUtf8(out, oldNames[static_cast<size_t>(r)]);
+            out += oldName;
             out += '\t';
             AppendUtf8(out, list.GetText(r, kColNewName));
             out += '\t';
@@ -233,10 +262,21 @@ int RunRename(std::vector<std::string>& args)
     CFileNameList list;
     for (const auto& path : absolute) {
         if (IsFolder(path)) {
-            std::vector<std::u16string> files;
-            CFileNameList::CollectFolderFiles(path, recursive, files);
+            // Gathered compactly first, so that the list makes room once.
+            std::vector<std::u16string> folders;
+            std::u16string names;
+            std::vector<std::pair<size_t, size_t>> files;  // folder index, end of the name
+            CFileNameList::CollectFolderFiles(path, recursive, [&](std::u16string_view folder, std::u16string_view name) {
+                if (folders.empty() || folders.back() != folder) folders.emplace_back(folder);
+                names.append(name);
+                files.emplace_back(folders.size() - 1, names.size());
+            });
             list.Reserve(static_cast<size_t>(list.GetItemCount()) + files.size());
-            for (const auto& f : files) list.AddFile(f);
+            size_t begin = 0;
+            for (const auto& [folder, end] : files) {
+                list.AddRow(folders[folder], std::u16string_view(names).substr(begin, end - begin));
+                begin = end;
+            }
         } else {
             list.AddFile(path);
         }
@@ -265,13 +305,11 @@ int RunRename(std::vector<std::string>& args)
         }
     }
 
-    std::vector<std::u16string> oldNames;
-    oldNames.reserve(static_cast<size_t>(list.GetItemCount()));
-    for (int r = 0; r < list.GetItemCount(); ++r) oldNames.push_back(list.GetText(r, kColOldName));
     if (dryRun) {
-        if (list.GetItemCount() > 0 || json) PrintOut(RowsText(list, oldNames, false, json));
+        if (list.GetItemCount() > 0 || json) PrintOut(RowsText(list, nullptr, false, json));
         return kExitOk;
     }
+    const COldNames oldNames(list);
 
     CRenameOptions options;
     options.m_bConfirmed = yes;
@@ -284,7 +322,7 @@ int RunRename(std::vector<std::string>& args)
     }
     int result = list.ExecuteRename(options);
     if (result != kRenameDone && result != kRenamePartly) return kExitFailed;
-    if (list.GetItemCount() > 0) PrintOut(RowsText(list, oldNames, true, json));
+    if (list.GetItemCount() > 0) PrintOut(RowsText(list, &oldNames, true, json));
     return result == kRenameDone ? kExitOk : kExitFailed;
 }
 

@@ -35,6 +35,11 @@ const std::u16string& CFileNameList::InvalidNameCharacters()
 
 uint32_t CFileNameList::InternFolder(std::u16string_view folder)
 {
+    // Rows arrive folder by folder: the folder of the last row is the likely one.
+    if (!m_aRows.empty()) {
+        uint32_t last = m_aRows.back().m_nFolder;
+        if (m_aFolders[last].m_strText == folder) return last;
+    }
     std::u16string text(folder);
     auto found = m_mapFolderText.find(text);
     if (found != m_mapFolderText.end()) return found->second;
@@ -60,12 +65,13 @@ uint64_t CFileNameList::RowHash(std::u16string_view name, uint32_t folderKeyId) 
     return h ^ (h >> 31);
 }
 
-size_t CFileNameList::FindRow(std::u16string_view name, uint32_t folder)
+size_t CFileNameList::FindRow(std::u16string_view name, uint32_t folder, uint64_t* hash)
 {
     if (m_bIndexDirty) RebuildKeys();
-    if (m_aRowSlots.empty()) return SIZE_MAX;
     const uint32_t keyId = m_aFolders[folder].m_nKeyId;
     const uint64_t h = RowHash(name, keyId) & ~kRowMask;
+    if (hash) *hash = h;
+    if (m_aRowSlots.empty()) return SIZE_MAX;
     const size_t mask = m_aRowSlots.size() - 1;
     for (size_t i = (h >> 32) & mask;; i = (i + 1) & mask) {
         uint64_t slot = m_aRowSlots[i];
@@ -77,7 +83,7 @@ size_t CFileNameList::FindRow(std::u16string_view name, uint32_t folder)
     }
 }
 
-void CFileNameList::IndexRow(size_t row)
+void CFileNameList::IndexRow(size_t row, uint64_t hash)
 {
     if (m_bIndexDirty) return;  // picked up by the next rebuild
     if ((m_nIndexedRows + 1) * 2 > m_aRowSlots.size()) {
@@ -85,7 +91,7 @@ void CFileNameList::IndexRow(size_t row)
         return;
     }
     const CRow& r = m_aRows[row];
-    const uint64_t h = RowHash(r.m_strOld, m_aFolders[r.m_nFolder].m_nKeyId) & ~kRowMask;
+    const uint64_t h = hash != 0 ? hash : RowHash(r.m_strOld, m_aFolders[r.m_nFolder].m_nKeyId) & ~kRowMask;
     const size_t mask = m_aRowSlots.size() - 1;
     size_t i = (h >> 32) & mask;
     while (m_aRowSlots[i] != 0) i = (i + 1) & mask;
@@ -93,10 +99,10 @@ void CFileNameList::IndexRow(size_t row)
     ++m_nIndexedRows;
 }
 
-void CFileNameList::RebuildKeys()
+void CFileNameList::RebuildKeys(size_t capacity)
 {
     size_t size = 16;
-    while (size < m_aRows.size() * 2 + 2) size <<= 1;
+    while (size < std::max(capacity, m_aRows.size()) * 2 + 2) size <<= 1;
     m_aRowSlots.assign(size, 0);
     m_nIndexedRows = 0;
     m_bIndexDirty = false;
@@ -110,7 +116,7 @@ const std::u16string& CFileNameList::GetText(int row, int column) const
     switch (column) {
     case kColOldName: return r.m_strOld;
     case kColNewName: return r.m_strNew;
-    case kColStatus: return r.m_strStatus;
+    case kColStatus: return m_aStatusTexts[r.m_nStatus];
     case kColFolder: return m_aFolders[r.m_nFolder].m_strText;
     default: return kEmpty;
     }
@@ -126,13 +132,29 @@ void CFileNameList::SetText(int row, int column, std::u16string_view text)
         m_bIndexDirty = true;
         break;
     case kColNewName: r.m_strNew.assign(text); break;
-    case kColStatus: r.m_strStatus.assign(text); break;
+    case kColStatus: r.m_nStatus = InternStatus(text); break;
     case kColFolder:
         r.m_nFolder = InternFolder(text);
         m_bIndexDirty = true;
         break;
     default: break;
     }
+}
+
+void CFileNameList::Reserve(size_t rows)
+{
+    m_aRows.reserve(rows);
+    // Size the row index once instead of doubling it on the way.
+    if (rows * 2 + 2 > m_aRowSlots.size()) RebuildKeys(rows);
+}
+
+uint32_t CFileNameList::InternStatus(std::u16string_view text)
+{
+    if (text == kStatusPending) return kStatusPendingId;
+    if (text == kStatusDone) return kStatusDoneId;
+    auto found = m_mapStatus.try_emplace(std::u16string(text), static_cast<uint32_t>(m_aStatusTexts.size()));
+    if (found.second) m_aStatusTexts.emplace_back(text);
+    return found.first->second;
 }
 
 bool CFileNameList::AddFile(std::u16string_view path)
@@ -146,32 +168,30 @@ bool CFileNameList::AddRow(std::u16string_view folder, std::u16string_view name)
 {
     if (m_aRows.size() >= kRowMask - 1) return false;
     uint32_t folderIndex = InternFolder(folder);
-    if (FindRow(name, folderIndex) != SIZE_MAX) return false;
+    uint64_t hash = 0;
+    if (FindRow(name, folderIndex, &hash) != SIZE_MAX) return false;
     CRow row;
     row.m_strOld.assign(name);
     row.m_nFolder = folderIndex;
-    row.m_strStatus = kStatusPending;
     m_aRows.push_back(std::move(row));
-    IndexRow(m_aRows.size() - 1);
+    IndexRow(m_aRows.size() - 1, hash);
     return true;
 }
 
 namespace {
 
-bool CollectFolder(const std::u16string& folder, bool includeSubfolders, std::vector<std::u16string>& paths,
-                   std::set<std::pair<uint64_t, uint64_t>>& visited)
+bool CollectFolder(const std::u16string& folder, bool includeSubfolders,
+                   const CFileNameList::FolderFileVisitor& visit, std::set<std::pair<uint64_t, uint64_t>>& visited)
 {
     CFileId id;
     if (GetFileId(folder, true, id) && !visited.insert({id.m_nDevice, id.m_nNode}).second) return true;
-    std::vector<std::u16string> subfolders;
     return ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {
         if (name == u"." || name == u"..") return true;
-        std::u16string path = JoinPath(folder, name);
         if (!isDirectory) {
-            paths.push_back(std::move(path));
+            visit(folder, name);
         } else if (includeSubfolders) {
             // Depth first, at the point where the sub-folder is met.
-            CollectFolder(path, true, paths, visited);
+            CollectFolder(JoinPath(folder, name), true, visit, visited);
         }
         return true;
     });
@@ -180,13 +200,21 @@ bool CollectFolder(const std::u16string& folder, bool includeSubfolders, std::ve
 }  // namespace
 
 bool CFileNameList::CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
-                                       std::vector<std::u16string>& paths)
+                                       const FolderFileVisitor& visit)
 {
     std::u16string root(folder);
     // "/a/b/" and "/a/b" are the same folder; "/" stays the root ("").
     if (!root.empty() && root.back() == kPathSeparator) root.pop_back();
     std::set<std::pair<uint64_t, uint64_t>> visited;
-    return CollectFolder(root, includeSubfolders, paths, visited);
+    return CollectFolder(root, includeSubfolders, visit, visited);
+}
+
+bool CFileNameList::CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
+                                       std::vector<std::u16string>& paths)
+{
+    return CollectFolderFiles(folder, includeSubfolders, [&](std::u16string_view in, std::u16string_view name) {
+        paths.push_back(JoinPath(in, name));
+    });
 }
 
 void CFileNameList::DeleteRows(const CRowSet& rows)

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -81,7 +82,7 @@ public:
     // when a row was added.
     bool AddFile(std::u16string_view path);
     // Room for that many rows (a speed hint before a large add).
-    void Reserve(size_t rows) { m_aRows.reserve(rows); }
+    void Reserve(size_t rows);
     // Adds a row from its parts (same rule as AddFile).
     bool AddRow(std::u16string_view folder, std::u16string_view name);
     // Appends the full paths of the files in folder (a trailing separator is
@@ -90,6 +91,11 @@ public:
     // (through links) is read once. Returns false when folder cannot be read.
     static bool CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
                                    std::vector<std::u16string>& paths);
+    // The same walk, handing each file to visit as its folder and name
+    // instead of building its path (AddRow takes them as they come).
+    using FolderFileVisitor = std::function<void(std::u16string_view folder, std::u16string_view name)>;
+    static bool CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
+                                   const FolderFileVisitor& visit);
 
     // Deletes the rows of the set (indices out of range are ignored).
     void DeleteRows(const CRowSet& rows);
@@ -140,9 +146,13 @@ private:
     struct CRow {
         std::u16string m_strOld;
         std::u16string m_strNew;
-        std::u16string m_strStatus;
         uint32_t m_nFolder = 0;  // index into m_aFolders
+        uint32_t m_nStatus = kStatusPendingId;  // index into m_aStatusTexts
     };
+    // Rows share their few status texts.
+    static constexpr uint32_t kStatusPendingId = 0;
+    static constexpr uint32_t kStatusDoneId = 1;
+    uint32_t InternStatus(std::u16string_view text);
     struct CFolderInfo {
         std::u16string m_strText;  // as written
         uint32_t m_nKeyId = 0;     // equal for folders the policy calls equal
@@ -152,9 +162,11 @@ private:
     // The row index: an open-addressing table of row positions keyed by
     // (name, folder) under the policy, rebuilt after rows move or change.
     uint64_t RowHash(std::u16string_view name, uint32_t folderKeyId) const;
-    size_t FindRow(std::u16string_view name, uint32_t folder);
-    void IndexRow(size_t row);
-    void RebuildKeys();
+    // FindRow also gives the key's hash, which IndexRow takes to skip
+    // computing it again (0: compute it).
+    size_t FindRow(std::u16string_view name, uint32_t folder, uint64_t* hash = nullptr);
+    void IndexRow(size_t row, uint64_t hash = 0);
+    void RebuildKeys(size_t capacity = 0);
     void MoveRow(int from, int to);
     void Report(const std::u16string& text, const std::u16string& title);
 
@@ -163,6 +175,8 @@ private:
     std::vector<CFolderInfo> m_aFolders;
     std::unordered_map<std::u16string, uint32_t> m_mapFolderText;  // text -> folder index
     std::unordered_map<std::u16string, uint32_t> m_mapFolderKey;   // key -> key id
+    std::deque<std::u16string> m_aStatusTexts{u"未处理", u"已处理"};
+    std::unordered_map<std::u16string, uint32_t> m_mapStatus;  // texts after the first two
     std::vector<uint64_t> m_aRowSlots;  // 0 free, else hash high bits | (row + 1)
     size_t m_nIndexedRows = 0;
     bool m_bIndexDirty = false;

@@ -31,11 +31,11 @@ void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension) const
     const long long step = Wtoi(m_strStep);
     const int repeat = RepeatCount(m_strRepeat);
     int counter = 0;
-    std::u16string stem, extension, result, index;
+    std::u16string stem, extension, base, result, index;
     for (int r = 0; r < list.GetItemCount(); ++r) {
         const std::u16string& name = list.GetText(r, kColOldName);
         naming::SplitName(name, stem, extension);
-        std::u16string base = keepExtension ? stem : name;
+        base.assign(keepExtension ? std::u16string_view(stem) : std::u16string_view(name));
         PrepareBase(base);
         result = m_strTemplate;
         naming::ReplaceAll(result, kOldNamePlaceholder, base);

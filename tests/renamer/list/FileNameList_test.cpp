@@ -60,6 +60,23 @@ TEST(FileNameList, AddFile_SeesRenamedAndDeletedRows)
     EXPECT_EQ(Column(list, kColOldName), (std::vector<std::u16string>{u"c", u"a", u"b"}));
 }
 
+TEST(FileNameList, StatusTextsStayWithTheirRows)
+{
+    CFileNameList list(ENamePolicy::ExactCase);
+    for (const char16_t* path : {u"/x/a", u"/x/b", u"/x/c", u"/x/d"}) list.AddFile(path);
+    list.SetText(0, kColStatus, u"已处理");
+    list.SetText(1, kColStatus, u"跳过");
+    list.SetText(2, kColStatus, u"");
+    list.SetText(3, kColStatus, u"跳过");
+    list.SetText(3, kColStatus, u"未处理");
+    list.DeleteRows({0});
+    EXPECT_EQ(Column(list, kColStatus), (std::vector<std::u16string>{u"跳过", u"", u"未处理"}));
+    CRowSet selection{0};
+    ASSERT_EQ(list.MoveSelectionDown(selection), kMoveDone);
+    EXPECT_EQ(Column(list, kColStatus), (std::vector<std::u16string>{u"", u"跳过", u"未处理"}));
+    EXPECT_EQ(Column(list, kColOldName), (std::vector<std::u16string>{u"c", u"b", u"d"}));
+}
+
 TEST(FileNameList, CollectFolderFiles_WalksSubfoldersDepthFirstOnlyWhenAsked)
 {
     CTempDir dir;
