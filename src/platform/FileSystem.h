@@ -57,6 +57,29 @@ bool ReadFileBytes(std::u16string_view path, std::string& bytes);
 // Creates or truncates the file and writes the bytes; with flush the data
 // reach the disk (fsync) before it returns.
 bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush);
+// A file whose contents must be on the disk before the caller goes on, written
+// in steps so that the disk can work while the caller does: Write, then
+// StartFlush (the system begins writing back what it has), more Writes if
+// needed, then Finish, which returns only when everything is on the disk.
+// Any failure makes Finish return false.
+class CDurableFile {
+public:
+    CDurableFile() = default;
+    ~CDurableFile();
+    CDurableFile(const CDurableFile&) = delete;
+    CDurableFile& operator=(const CDurableFile&) = delete;
+
+    bool Create(std::u16string_view path);  // creates or truncates
+    bool Write(std::string_view bytes);
+    void StartFlush();
+    // Closes; with flush, first waits until everything is on the disk.
+    bool Finish(bool flush = true);
+
+private:
+    intptr_t m_hFile = -1;
+    bool m_bFailed = false;
+};
+
 bool RemoveFile(std::u16string_view path);
 bool CreateFolder(std::u16string_view path);  // parents too; true when it exists
 

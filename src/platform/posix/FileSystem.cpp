@@ -185,24 +185,58 @@ bool ReadFileBytes(std::u16string_view path, std::string& bytes)
     return true;
 }
 
-bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush)
+CDurableFile::~CDurableFile()
 {
-    int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+    if (m_hFile >= 0) close(static_cast<int>(m_hFile));
+}
+
+bool CDurableFile::Create(std::u16string_view path)
+{
+    if (m_hFile >= 0) close(static_cast<int>(m_hFile));
+    m_hFile = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    m_bFailed = m_hFile < 0;
+    return !m_bFailed;
+}
+
+bool CDurableFile::Write(std::string_view bytes)
+{
+    if (m_bFailed) return false;
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
-        ssize_t n = write(fd, p, left);
+        ssize_t n = write(static_cast<int>(m_hFile), p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            close(fd);
+            m_bFailed = true;
             return false;
         }
         p += n;
         left -= size_t(n);
     }
-    bool ok = !flush || fsync(fd) == 0;
-    return close(fd) == 0 && ok;
+    return true;
+}
+
+void CDurableFile::StartFlush()
+{
+#ifdef SYNC_FILE_RANGE_WRITE
+    // Only starts the write-back; Finish still waits for all of it.
+    if (!m_bFailed) sync_file_range(static_cast<int>(m_hFile), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
+bool CDurableFile::Finish(bool flush)
+{
+    if (m_hFile < 0) return false;
+    bool ok = !m_bFailed && (!flush || fsync(static_cast<int>(m_hFile)) == 0);
+    ok = close(static_cast<int>(m_hFile)) == 0 && ok;
+    m_hFile = -1;
+    return ok;
+}
+
+bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush)
+{
+    CDurableFile file;
+    return file.Create(path) && file.Write(bytes) && file.Finish(flush);
 }
 
 bool RemoveFile(std::u16string_view path) { return unlink(NativePath(path).c_str()) == 0; }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <mutex>
@@ -158,14 +159,52 @@ bool ReadFileBytes(std::u16string_view path, std::string& bytes)
     return true;
 }
 
+CDurableFile::~CDurableFile()
+{
+    if (m_hFile >= 0) CloseHandle(reinterpret_cast<HANDLE>(m_hFile));
+}
+
+bool CDurableFile::Create(std::u16string_view path)
+{
+    if (m_hFile >= 0) CloseHandle(reinterpret_cast<HANDLE>(m_hFile));
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_hFile = h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(h);
+    m_bFailed = m_hFile < 0;
+    return !m_bFailed;
+}
+
+bool CDurableFile::Write(std::string_view bytes)
+{
+    if (m_bFailed) return false;
+    HANDLE h = reinterpret_cast<HANDLE>(m_hFile);
+    while (!bytes.empty()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data(), chunk, &written, nullptr) || written == 0) {
+            m_bFailed = true;
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+void CDurableFile::StartFlush() {}
+
+bool CDurableFile::Finish(bool flush)
+{
+    if (m_hFile < 0) return false;
+    HANDLE h = reinterpret_cast<HANDLE>(m_hFile);
+    bool ok = !m_bFailed && (!flush || FlushFileBuffers(h) != 0);
+    ok = CloseHandle(h) && ok;
+    m_hFile = -1;
+    return ok;
+}
+
 bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush)
 {
-    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
-    if (ok && flush) ok = FlushFileBuffers(h) != 0;
-    return CloseHandle(h) && ok;
+    CDurableFile file;
+    return file.Create(path) && file.Write(bytes) && file.Finish(flush);
 }
 
 bool RemoveFile(std::u16string_view path) { return DeleteFileW(Wide(path).c_str()) != 0; }
