@@ -60,7 +60,8 @@ struct CFolderWork {
         return std::u16string_view(m_strPool).substr(begin, m_aNameEnd[e] - begin);
     }
     CNativeNames m_names;      // the names the moves use, converted once
-    std::vector<CStep> m_aSteps;
+    std::vector<CStep> m_aMoving;  // the rows that move, in list order
+    std::vector<CStep> m_aSteps;   // the same in execution order
     std::vector<CJob> m_aJobs;
 };
 
@@ -140,13 +141,16 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         }
     }
 
-    // Collision check, once per folder, before anything moves: the names the
-    // folder's files will have afterwards must all differ.
+    // Read every folder and find the files that move. Their moves go to the
+    // journal at once, so that the disk writes it while the plan is made.
+    using NativeText = std::basic_string_view<CNativeNames::NativeChar>;
     std::vector<CNameTable<CEntryName>> existing;  // per folder: entry name -> entry
     std::vector<std::vector<size_t>> rowOfEntry(work.size());  // per folder: entry -> its list row
     existing.reserve(work.size());
     constexpr size_t kNone = kNoName;
     std::vector<size_t> entryOfRow(m_aRows.size(), kNone);
+    std::vector<char> outcome(m_aRows.size(), kRowFailed);
+    std::string journalText;
     for (size_t g = 0; g < work.size(); ++g) {
         CFolderWork& w = work[g];
         // Room for the folder's rows and a few more entries.
@@ -178,13 +182,60 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
                 entryOfRow[r] = e;
             }
         }
+
+        w.m_names.Reserve(2 * w.m_aRows.size(), m_aRows[w.m_aRows[0]].m_strOld.size());
+        w.m_aMoving.reserve(w.m_aRows.size());
+        for (size_t r : w.m_aRows) {
+            const CRow& row = m_aRows[r];
+            if (row.m_strNew == row.m_strOld) {
+                outcome[r] = kRowDone;  // nothing to move, the name is already right
+                continue;
+            }
+            if (entryOfRow[r] == kNone || !UsableName(row.m_strNew)) continue;  // fails, stays
+            w.m_aMoving.push_back({r, w.m_names.Add(row.m_strOld), w.m_names.Add(row.m_strNew)});
+        }
+        if (w.m_aMoving.empty()) continue;
+        if (journalText.empty()) {
+            journalText.reserve(m_aRows.size() * 48);
+            AppendJournalHeader(journalText);
+        }
+        AppendJournalFolder(journalText, w.m_strFolder);
+        for (const CStep& step : w.m_aMoving)
+            AppendJournalMove(journalText, w.m_aNodes[entryOfRow[step.m_nRow]], NativeText(w.m_names.Get(step.m_nOld)),
+                              NativeText(), NativeText(w.m_names.Get(step.m_nNew)));
+    }
+
+    std::u16string journalPath;
+    CDurableFile journal;
+    bool journalOk = true;
+    if (!journalText.empty()) {
+        std::u16string journalFolder =
+            options.m_strJournalFolder.empty() ? DefaultJournalFolder() : options.m_strJournalFolder;
+        journalPath = NewJournalPath(journalFolder);
+        journalOk = journal.Create(journalPath) && journal.Write(journalText);
+        journal.StartFlush();
+        std::string().swap(journalText);
+    }
+    auto dropJournal = [&]() {
+        if (journalPath.empty()) return;
+        journal.Finish(false);
+        RemoveFile(journalPath);
+    };
+
+    // Collision check, once per folder, before anything moves: the names the
+    // folder's files will have afterwards must all differ.
+    for (size_t g = 0; g < work.size(); ++g) {
+        CFolderWork& w = work[g];
+        const std::vector<size_t>& rowOf = rowOfEntry[g];
         auto after = [&](size_t e) {
             return rowOf[e] == kNone ? w.Name(e) : std::u16string_view(m_aRows[rowOf[e]].m_strNew);
         };
+        const size_t count = w.m_aNameEnd.size();
         CNameTable future(m_ePolicy, after, count);
         for (size_t e = 0; e < count; ++e) {
             if (w.m_aIsDir[e]) continue;
             if (!future.Insert(e)) {
+                dropJournal();
                 std::u16string text = u"文件改名设置中，文件夹“" + NameKey(w.m_strFolder, m_ePolicy) +
                                       u"”将存在两个或多个相同的文件“" + NameKey(after(e), m_ePolicy) + u"”，改名操作无法进行";
                 Report(text, u"文件同名");
@@ -194,43 +245,20 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
     }
 
     // Plan the moves of every folder.
-    std::vector<char> outcome(m_aRows.size(), kRowFailed);
     std::vector<size_t> movingIndex(m_aRows.size(), kNone);  // list row -> index in its folder's moving
-    size_t plannedMoves = 0;
-    std::string journalText;
+    std::string tempText;  // parking names, added to the journal
     for (size_t g = 0; g < work.size(); ++g) {
         CFolderWork& w = work[g];
-        const CNameTable<CEntryName>& entries = existing[g];
-        std::vector<size_t> moving;          // list rows that move
-        std::vector<size_t> entryOf;         // their folder entries
-        std::vector<size_t> oldAt, newAt;    // their names in w.m_names
-        moving.reserve(w.m_aRows.size());
-        entryOf.reserve(w.m_aRows.size());
-        oldAt.reserve(w.m_aRows.size());
-        newAt.reserve(w.m_aRows.size());
-        w.m_names.Reserve(2 * w.m_aRows.size(), m_aRows[w.m_aRows[0]].m_strOld.size());
-        w.m_aSteps.reserve(w.m_aRows.size());
-        w.m_aJobs.reserve(w.m_aRows.size());
-        const std::vector<size_t>& rowOf = rowOfEntry[g];
-        for (size_t r : w.m_aRows) {
-            const CRow& row = m_aRows[r];
-            if (row.m_strNew == row.m_strOld) {
-                outcome[r] = kRowDone;  // nothing to move, the name is already right
-                continue;
-            }
-            size_t entry = entryOfRow[r];
-            if (entry == kNone || !UsableName(row.m_strNew)) continue;  // fails, stays
-            movingIndex[r] = moving.size();
-            moving.push_back(r);
-            entryOf.push_back(entry);
-            oldAt.push_back(w.m_names.Add(row.m_strOld));
-            newAt.push_back(w.m_names.Add(row.m_strNew));
-        }
+        const std::vector<CStep>& moving = w.m_aMoving;
         const size_t n = moving.size();
+        if (n == 0) continue;
+        const CNameTable<CEntryName>& entries = existing[g];
+        const std::vector<size_t>& rowOf = rowOfEntry[g];
+        for (size_t m = 0; m < n; ++m) movingIndex[moving[m].m_nRow] = m;
         std::vector<size_t> pred(n, kNone);
         std::vector<char> state(n, 0);  // 1 free end, 2 blocked, 3 has a successor
         for (size_t m = 0; m < n; ++m) {
-            size_t e = entries.Find(m_aRows[moving[m]].m_strNew);
+            size_t e = entries.Find(m_aRows[moving[m].m_nRow].m_strNew);
             size_t next = e == kNone || rowOf[e] == kNone ? kNone : movingIndex[rowOf[e]];
             if (next != kNone) {
                 if (pred[next] == kNone) {
@@ -245,14 +273,15 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         }
         // placed: 0 not yet, 1 in a job that runs, 2 in a blocked chain.
         std::vector<char> placed(n, 0);
-        std::vector<size_t> tempOf(n, kNone);  // a cycle's first file -> its parking name (in w.m_names)
+        w.m_aSteps.reserve(n);
+        w.m_aJobs.reserve(n);
         auto addJob = [&](size_t m, char mark) {
             CJob job;
             job.m_nFirst = w.m_aSteps.size();
-            job.m_nNode = w.m_aNodes[entryOf[m]];
+            job.m_nNode = w.m_aNodes[entryOfRow[moving[m].m_nRow]];
             for (size_t k = m; k != kNone && !placed[k]; k = pred[k]) {
                 placed[k] = mark;
-                if (mark == 1) w.m_aSteps.push_back({moving[k], oldAt[k], newAt[k]});
+                if (mark == 1) w.m_aSteps.push_back(moving[k]);
             }
             job.m_nCount = w.m_aSteps.size() - job.m_nFirst;
             return job;
@@ -276,52 +305,32 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
             if (!anyCycle) {
                 anyCycle = true;
                 targets.Reserve(n);
-                for (size_t k : moving) targets.Insert(k);
+                for (const CStep& step : moving) targets.Insert(step.m_nRow);
+                AppendJournalFolder(tempText, w.m_strFolder);
             }
             CJob job = addJob(m, 1);
             // "[kqt_tmp]+[name_<row>].kq-tmp", or the next free number.
-            for (size_t number = moving[m];; ++number) {
+            for (size_t number = moving[m].m_nRow;; ++number) {
                 std::u16string temp = TemporaryName(number);
                 if (entries.Contains(temp) || targets.Contains(temp) || temps.Contains(temp)) continue;
                 job.m_nTemp = w.m_names.Add(temp);
-                tempOf[m] = job.m_nTemp;
                 tempNames.push_back(std::move(temp));
                 temps.Insert(tempNames.size() - 1);
                 break;
             }
+            AppendJournalTemp(tempText, NativeText(w.m_names.Get(moving[m].m_nOld)), NativeText(w.m_names.Get(job.m_nTemp)));
             w.m_aJobs.push_back(job);
         }
         // Independent jobs run in inode order: consecutive moves then update
         // neighbouring inodes, which the file system writes back together.
         SortJobsByNode(w.m_aJobs);
-        // The journal lists the moves in list order; recovery finds its own
-        // order from the names.
-        bool folderWritten = false;
-        for (size_t m = 0; m < n; ++m) {
-            if (placed[m] != 1) continue;
-            if (!folderWritten) {
-                if (journalText.empty()) {
-                    journalText.reserve(m_aRows.size() * 64);
-                    AppendJournalHeader(journalText);
-                }
-                AppendJournalFolder(journalText, w.m_strFolder);
-                folderWritten = true;
-            }
-            using NativeText = std::basic_string_view<CNativeNames::NativeChar>;
-            AppendJournalMove(journalText, w.m_aNodes[entryOf[m]], NativeText(w.m_names.Get(oldAt[m])),
-                              tempOf[m] == kNone ? NativeText() : NativeText(w.m_names.Get(tempOf[m])),
-                              NativeText(w.m_names.Get(newAt[m])));
-            ++plannedMoves;
-        }
     }
 
-    // The journal reaches the disk before the first move.
-    std::u16string journalPath;
-    if (plannedMoves > 0) {
-        std::u16string journalFolder =
-            options.m_strJournalFolder.empty() ? DefaultJournalFolder() : options.m_strJournalFolder;
-        journalPath = NewJournalPath(journalFolder);
-        if (!WriteJournalText(journalPath, journalText)) {
+    // The journal, parking names included, reaches the disk before the first move.
+    if (!journalPath.empty()) {
+        if (!tempText.empty()) journalOk = journal.Write(tempText) && journalOk;
+        journalOk = journal.Finish() && journalOk;
+        if (!journalOk) {
             RemoveFile(journalPath);
             Report(u"无法写入改名记录文件“" + journalPath + u"”，为避免文件丢失，改名操作没有进行。", u"无法改名");
             return kRenameJournalFailed;

@@ -198,6 +198,29 @@ void AppendJournalMove(std::string& out, uint64_t node, std::string_view oldName
     out.resize(static_cast<size_t>(p - out.data()));
 }
 
+void AppendJournalTemp(std::string& out, std::string_view oldName, std::string_view temp)
+{
+    const size_t at = out.size();
+    out.resize(at + 4 + 2 * (oldName.size() + temp.size()));
+    char* p = out.data() + at;
+    *p++ = 'T';
+    *p++ = '\t';
+    p = PutField(p, oldName);
+    *p++ = '\t';
+    p = PutField(p, temp);
+    *p++ = '\n';
+    out.resize(static_cast<size_t>(p - out.data()));
+}
+
+void AppendJournalTemp(std::string& out, std::u16string_view oldName, std::u16string_view temp)
+{
+    out += "T\t";
+    AppendField(out, oldName);
+    out += '\t';
+    AppendField(out, temp);
+    out += '\n';
+}
+
 std::string FormatJournal(const std::vector<CJournalFolder>& folders)
 {
     std::string out;
@@ -215,15 +238,25 @@ bool ParseJournal(std::string_view text, std::vector<CJournalFolder>& folders)
     folders.clear();
     if (text.substr(0, kHeader.size()) != kHeader) return false;
     size_t pos = kHeader.size();
+    size_t current = 0;  // the folder of the lines that follow
+    std::unordered_map<std::u16string, size_t> moveOf;  // old name -> move of the current folder, built on demand
+    bool mapped = false;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string_view::npos) return false;  // cut short
         std::vector<std::string_view> fields = SplitTabs(text.substr(pos, end - pos));
         pos = end + 1;
         if (fields[0] == "D" && fields.size() == 2) {
-            folders.push_back({Unescape(fields[1]), {}});
+            std::u16string folder = Unescape(fields[1]);
+            // A folder met again (for its parking names) continues its entry.
+            current = folders.size();
+            for (size_t f = 0; f < folders.size(); ++f)
+                if (folders[f].m_strFolder == folder) current = f;
+            if (current == folders.size()) folders.push_back({std::move(folder), {}});
+            mapped = false;
         } else if (fields[0] == "M" && fields.size() == 5 && !folders.empty()) {
             CJournalMove move;
+            if (fields[1].empty()) return false;
             for (char c : fields[1]) {
                 if (c < '0' || c > '9') return false;
                 move.m_nNode = move.m_nNode * 10 + static_cast<uint64_t>(c - '0');
@@ -231,7 +264,18 @@ bool ParseJournal(std::string_view text, std::vector<CJournalFolder>& folders)
             move.m_strOld = Unescape(fields[2]);
             move.m_strTemp = Unescape(fields[3]);
             move.m_strNew = Unescape(fields[4]);
-            folders.back().m_aMoves.push_back(std::move(move));
+            folders[current].m_aMoves.push_back(std::move(move));
+            mapped = false;
+        } else if (fields[0] == "T" && fields.size() == 3 && !folders.empty()) {
+            std::vector<CJournalMove>& moves = folders[current].m_aMoves;
+            if (!mapped) {
+                moveOf.clear();
+                for (size_t i = 0; i < moves.size(); ++i) moveOf.emplace(moves[i].m_strOld, i);
+                mapped = true;
+            }
+            auto found = moveOf.find(Unescape(fields[1]));
+            if (found == moveOf.end()) return false;
+            moves[found->second].m_strTemp = Unescape(fields[2]);
         } else {
             return false;
         }

@@ -39,6 +39,11 @@ void AppendJournalMove(std::string& out, uint64_t node, std::u16string_view oldN
 // The same from names already in UTF-8.
 void AppendJournalMove(std::string& out, uint64_t node, std::string_view oldName, std::string_view temp,
                        std::string_view newName);
+// A parking name chosen after the moves were written: "T", the old name and
+// the temporary name, after a repeated folder line. The reader gives it to
+// that folder's move of the old name.
+void AppendJournalTemp(std::string& out, std::string_view oldName, std::string_view temp);
+void AppendJournalTemp(std::string& out, std::u16string_view oldName, std::u16string_view temp);
 bool ParseJournal(std::string_view text, std::vector<CJournalFolder>& folders);
 // Writes and flushes the journal.
 bool WriteJournal(const std::u16string& path, const std::vector<CJournalFolder>& folders);

@@ -459,6 +459,27 @@ TEST(RenameJournal, RoundTripsNamesWithTabsAndLineFeeds)
     EXPECT_FALSE(ParseJournal("something else\n", back));
 }
 
+// Parking names come after the moves, under the folder's line again; they go
+// to the move of their old name, and one naming no move spoils the journal.
+TEST(RenameJournal, ParkingNamesJoinTheirMoves)
+{
+    std::vector<CJournalFolder> folders{{u"/a", {{1, u"x", u"", u"y"}, {2, u"y", u"", u"x"}}},
+                                        {u"/b", {{3, u"p\tq", u"", u"r"}}}};
+    std::string text = FormatJournal(folders);
+    AppendJournalFolder(text, u"/b");
+    AppendJournalTemp(text, u"p\tq", u"[kqt_tmp]+[name_0].kq-tmp");
+    AppendJournalFolder(text, u"/a");
+    AppendJournalTemp(text, std::string_view("y"), std::string_view("t\n1"));
+    std::vector<CJournalFolder> back;
+    ASSERT_TRUE(ParseJournal(text, back));
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].m_aMoves[0].m_strTemp, u"");
+    EXPECT_EQ(back[0].m_aMoves[1].m_strTemp, u"t\n1");
+    EXPECT_EQ(back[1].m_aMoves[0].m_strTemp, u"[kqt_tmp]+[name_0].kq-tmp");
+    AppendJournalTemp(text, u"nobody", u"t");
+    EXPECT_FALSE(ParseJournal(text, back));
+}
+
 // The rename writes its moves from names already in UTF-8: the lines must be
 // those of the UTF-16 writer, escapes and all.
 TEST(RenameJournal, Utf8AndUtf16WritersAgree)
