@@ -259,7 +259,12 @@ int RunRename(std::vector<std::string>& args)
     if (!namesFile.empty() && !ReadFileBytes(FromUtf8(namesFile), namesBytes))
         return UsageError("rename", "无法读取文件：" + namesFile);
 
-    CFileNameList list;
+    // The command is the last thing the process does: the list stays to the
+    // end, for the system to reclaim at once instead of name by name.
+    static CFileNameList* s_pList = nullptr;
+    delete s_pList;
+    s_pList = new CFileNameList;
+    CFileNameList& list = *s_pList;
     for (const auto& path : absolute) {
         if (IsFolder(path)) {
             // Gathered compactly first, so that the list makes room once.

@@ -1,6 +1,7 @@
 #include "renamer/list/RenameJournal.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <random>
 #include <unordered_map>
@@ -64,17 +65,22 @@ void AppendField(std::string& out, std::u16string_view text)
 // the text); returns the end.
 char* PutField(char* p, std::string_view text)
 {
+    // The escape letter of each byte, 0 for the bytes copied as they are.
+    static constexpr auto kEscape = [] {
+        std::array<char, 256> table{};
+        table['\\'] = '\\';
+        table['\t'] = 't';
+        table['\n'] = 'n';
+        table['\r'] = 'r';
+        return table;
+    }();
     for (char c : text) {
-        // Every escaped byte is at most '\\'; most bytes pass the first test.
-        if (static_cast<unsigned char>(c) <= '\\') {
-            char e = c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : 0;
-            if (e) {
-                *p++ = '\\';
-                *p++ = e;
-                continue;
-            }
+        if (char e = kEscape[static_cast<unsigned char>(c)]) {
+            *p++ = '\\';
+            *p++ = e;
+        } else {
+            *p++ = c;
         }
-        *p++ = c;
     }
     return p;
 }

@@ -162,6 +162,7 @@ void CEnFields::FillNewNames(CFileNameList& list, bool keepExtension) const
     int k = FindOrdinal(sequence, m_strStart);
     int counter = 0;
     std::u16string stem, extension, base, result, index;
+    const naming::CPlaceholderText pattern(m_strTemplate, kOldNamePlaceholder);
     for (int r = 0; r < list.GetItemCount(); ++r) {
         const std::u16string& name = list.GetText(r, kColOldName);
         naming::SplitName(name, stem, extension);
@@ -174,8 +175,7 @@ void CEnFields::FillNewNames(CFileNameList& list, bool keepExtension) const
         } else {
             ++counter;
         }
-        result = m_strTemplate;
-        naming::ReplaceAll(result, kOldNamePlaceholder, base);
+        pattern.Fill(result, base);
         ExpandIndexedPlaceholders(result, base, index);
         naming::ReplaceAll(result, u"*", index);
         FinishName(result, keepExtension, extension);

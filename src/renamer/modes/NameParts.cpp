@@ -53,6 +53,27 @@ void ReplaceAll(std::u16string& text, std::u16string_view find, std::u16string_v
     text.swap(out);
 }
 
+CPlaceholderText::CPlaceholderText(std::u16string_view text, std::u16string_view placeholder)
+{
+    size_t from = 0;
+    if (!placeholder.empty()) {
+        for (size_t pos = text.find(placeholder); pos != std::u16string_view::npos; pos = text.find(placeholder, from)) {
+            m_aPieces.emplace_back(text.substr(from, pos - from));
+            from = pos + placeholder.size();
+        }
+    }
+    m_aPieces.emplace_back(text.substr(from));
+}
+
+void CPlaceholderText::Fill(std::u16string& out, std::u16string_view value) const
+{
+    out = m_aPieces[0];
+    for (size_t i = 1; i < m_aPieces.size(); ++i) {
+        out += value;
+        out += m_aPieces[i];
+    }
+}
+
 void ApplyDeletion(std::u16string& text, bool enabled, int position, int count, bool onOldName)
 {
     if (!enabled || count <= 0) return;

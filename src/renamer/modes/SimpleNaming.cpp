@@ -32,13 +32,13 @@ void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension) const
     const int repeat = RepeatCount(m_strRepeat);
     int counter = 0;
     std::u16string stem, extension, base, result, index;
+    const naming::CPlaceholderText pattern(m_strTemplate, kOldNamePlaceholder);
     for (int r = 0; r < list.GetItemCount(); ++r) {
         const std::u16string& name = list.GetText(r, kColOldName);
         naming::SplitName(name, stem, extension);
         base.assign(keepExtension ? std::u16string_view(stem) : std::u16string_view(name));
         PrepareBase(base);
-        result = m_strTemplate;
-        naming::ReplaceAll(result, kOldNamePlaceholder, base);
+        pattern.Fill(result, base);
         if (m_bIndexEnabled) {
             // The value is an int in the page; wrap as the 32-bit counter did.
             int shown = static_cast<int>(static_cast<uint32_t>(value));
