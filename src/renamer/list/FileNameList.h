@@ -168,6 +168,7 @@ private:
     void IndexRow(size_t row, uint64_t hash = 0);
     void RebuildKeys(size_t capacity = 0);
     void MoveRow(int from, int to);
+    int MoveSelection(CRowSet& selection, int step);  // step -1 up, 1 down
     void Report(const std::u16string& text, const std::u16string& title);
 
     ENamePolicy m_ePolicy;

@@ -28,11 +28,6 @@ bool UsableName(const std::u16string& name)
     return !name.empty() && name != u"." && name != u".." && name.find(u'\0') == std::u16string::npos;
 }
 
-std::u16string TemporaryName(size_t number)
-{
-    return u"[kqt_tmp]+[name_" + FormatInt(static_cast<long long>(number)) + u"].kq-tmp";
-}
-
 struct CStep {
     size_t m_nRow;  // list row
     size_t m_nOld;  // its old and new names in the folder's native names

@@ -114,11 +114,6 @@ std::vector<std::string_view> SplitTabs(std::string_view line)
     return fields;
 }
 
-std::u16string TempName(size_t number)
-{
-    return u"[kqt_tmp]+[name_" + FormatInt(static_cast<long long>(number)) + u"].kq-tmp";
-}
-
 bool HoldsNode(const std::u16string& folder, const std::u16string& name, uint64_t node)
 {
     if (name.empty()) return false;
@@ -127,6 +122,11 @@ bool HoldsNode(const std::u16string& folder, const std::u16string& name, uint64_
 }
 
 }  // namespace
+
+std::u16string TemporaryName(size_t number)
+{
+    return u"[kqt_tmp]+[name_" + FormatInt(static_cast<long long>(number)) + u"].kq-tmp";
+}
 
 std::u16string DefaultJournalFolder()
 {
@@ -412,7 +412,7 @@ int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecover
             // recorded before anything moves.
             if (e.m_bFound && !e.m_bDone && move.m_strTemp.empty()) {
                 for (size_t n = i;; ++n) {
-                    std::u16string temp = TempName(n);
+                    std::u16string temp = TemporaryName(n);
                     if (!names.count(temp) && !PathExists(JoinPath(folder, temp))) {
                         move.m_strTemp = temp;
                         names.insert(std::move(temp));

@@ -22,6 +22,9 @@ struct CJournalFolder {
     std::vector<CJournalMove> m_aMoves;  // in the order they run
 };
 
+// The parking name of a file in a cycle: "[kqt_tmp]+[name_<number>].kq-tmp".
+std::u16string TemporaryName(size_t number);
+
 // ConfigFolder()/TernSoft/KQTool.
 std::u16string DefaultJournalFolder();
 // A fresh journal path in folder (the folder is created when missing).
