@@ -94,6 +94,19 @@ std::u16string Text(CArgReader& reader, const char* name, const std::u16string& 
     return reader.Value(name, value) ? FromUtf8(value) : fallback;
 }
 
+// The replacing and deleting options shared by the Simple and Enhanced pages:
+// each part is switched on by giving its option.
+void ReplaceDeleteOptions(CArgReader& reader, const std::vector<std::string>& original,
+                          naming::CReplaceDeleteFields& fields, std::string& error)
+{
+    fields.m_bReplaceEnabled = Given(original, "--find");
+    fields.m_strFind = Text(reader, "--find", u"");
+    fields.m_strReplace = Text(reader, "--replace", u"");
+    fields.m_bDeleteEnabled = Given(original, "--delete-count");
+    if (!RangeValue(reader, "--delete-position", 0, 3, fields.m_nDeletePosition, error)) return;
+    RangeValue(reader, "--delete-count", 0, 20, fields.m_nDeleteCount, error);
+}
+
 // The old names of the rows, kept in UTF-8 one after another: after the
 // rename the list holds only the new ones.
 struct COldNames {
@@ -207,12 +220,7 @@ int RunRename(std::vector<std::string>& args)
         simple.m_strStep = Text(reader, "--step", simple.m_strStep);
         simple.m_strRepeat = Text(reader, "--repeat", simple.m_strRepeat);
         if (!RangeValue(reader, "--digits", 0, 9, simple.m_nDigits, error)) break;
-        simple.m_bReplaceEnabled = Given(original, "--find");
-        simple.m_strFind = Text(reader, "--find", u"");
-        simple.m_strReplace = Text(reader, "--replace", u"");
-        simple.m_bDeleteEnabled = Given(original, "--delete-count");
-        if (!RangeValue(reader, "--delete-position", 0, 3, simple.m_nDeletePosition, error)) break;
-        RangeValue(reader, "--delete-count", 0, 20, simple.m_nDeleteCount, error);
+        ReplaceDeleteOptions(reader, original, simple, error);
         break;
     }
     case kEnhanced: {
@@ -225,12 +233,7 @@ int RunRename(std::vector<std::string>& args)
         enhanced.m_strStart = Text(reader, "--start", enhanced.m_strStart);
         enhanced.m_strStep = Text(reader, "--step", enhanced.m_strStep);
         enhanced.m_strRepeat = Text(reader, "--repeat", enhanced.m_strRepeat);
-        enhanced.m_bReplaceEnabled = Given(original, "--find");
-        enhanced.m_strFind = Text(reader, "--find", u"");
-        enhanced.m_strReplace = Text(reader, "--replace", u"");
-        enhanced.m_bDeleteEnabled = Given(original, "--delete-count");
-        if (!RangeValue(reader, "--delete-position", 0, 3, enhanced.m_nDeletePosition, error)) break;
-        RangeValue(reader, "--delete-count", 0, 20, enhanced.m_nDeleteCount, error);
+        ReplaceDeleteOptions(reader, original, enhanced, error);
         break;
     }
     case kList:

@@ -338,41 +338,49 @@ bool CFileNameList::ReorderRows(const std::vector<int>& order)
     return true;
 }
 
-void CFileNameList::SortByName(bool ascending)
+// Reorders the rows by `less`, a stable sort on row positions.
+template <class Less>
+void CFileNameList::SortRows(const Less& less)
+{
+    std::vector<int> order(m_aRows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return less(static_cast<size_t>(a), static_cast<size_t>(b)); });
+    ReorderRows(order);
+}
+
+std::vector<std::u16string> CFileNameList::UpperOldNames() const
 {
     std::vector<std::u16string> keys;
     keys.reserve(m_aRows.size());
     for (const CRow& row : m_aRows) keys.push_back(ToAsciiUpper(row.m_strOld));
-    std::vector<int> order(m_aRows.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        int c = keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]);
+    return keys;
+}
+
+void CFileNameList::SortByName(bool ascending)
+{
+    const std::vector<std::u16string> keys = UpperOldNames();
+    SortRows([&](size_t a, size_t b) {
+        int c = keys[a].compare(keys[b]);
         if (c != 0) return ascending ? c < 0 : c > 0;
         // Equal names: folders ascending in both directions.
-        return m_aFolders[m_aRows[static_cast<size_t>(a)].m_nFolder].m_strText <
-               m_aFolders[m_aRows[static_cast<size_t>(b)].m_nFolder].m_strText;
+        return m_aFolders[m_aRows[a].m_nFolder].m_strText < m_aFolders[m_aRows[b].m_nFolder].m_strText;
     });
-    ReorderRows(order);
 }
 
 void CFileNameList::SortByDirectory(bool ascending)
 {
-    std::vector<std::u16string> keys;
-    keys.reserve(m_aRows.size());
-    for (const CRow& row : m_aRows) keys.push_back(ToAsciiUpper(row.m_strOld));
-    std::vector<int> order(m_aRows.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const CRow& ra = m_aRows[static_cast<size_t>(a)];
-        const CRow& rb = m_aRows[static_cast<size_t>(b)];
+    const std::vector<std::u16string> keys = UpperOldNames();
+    SortRows([&](size_t a, size_t b) {
+        const CRow& ra = m_aRows[a];
+        const CRow& rb = m_aRows[b];
         if (ra.m_nFolder != rb.m_nFolder) {
             int c = m_aFolders[ra.m_nFolder].m_strText.compare(m_aFolders[rb.m_nFolder].m_strText);
             if (c != 0) return ascending ? c < 0 : c > 0;
         }
         // Equal folders: names ascending in both directions.
-        return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];
+        return keys[a] < keys[b];
     });
-    ReorderRows(order);
 }
 
 void CFileNameList::Report(const std::u16string& text, const std::u16string& title)

@@ -169,6 +169,9 @@ private:
     void RebuildKeys(size_t capacity = 0);
     void MoveRow(int from, int to);
     int MoveSelection(CRowSet& selection, int step);  // step -1 up, 1 down
+    template <class Less>
+    void SortRows(const Less& less);
+    std::vector<std::u16string> UpperOldNames() const;
     void Report(const std::u16string& text, const std::u16string& title);
 
     ENamePolicy m_ePolicy;
