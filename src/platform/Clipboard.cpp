@@ -28,7 +28,8 @@ IClipboardProvider& GetClipboardProvider()
 {
     static CSystemClipboard s_system;
     IClipboardProvider* provider = g_clipboard.load();
-    return provider ? *provider : s_system;
+    if (provider) return *provider;
+    return s_system;
 }
 
 }  // namespace kq

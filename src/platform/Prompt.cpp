@@ -60,7 +60,8 @@ IPromptProvider& GetPromptProvider()
 {
     static CConsolePrompt s_console;
     IPromptProvider* provider = g_prompt.load();
-    return provider ? *provider : s_console;
+    if (provider) return *provider;
+    return s_console;
 }
 
 }  // namespace kq
