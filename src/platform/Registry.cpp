@@ -147,7 +147,7 @@ const CRegistryFile::CValue* CRegistryFile::Find(std::u16string_view key, std::u
 
 std::u16string RegistryFilePath()
 {
-    if (const char* env = std::getenv("KQ_REGISTRY_FILE"); env && *env) return FromUtf8(env);
+    if (const char* env = std::getenv("KQ_REGISTRY_FILE"); env && *env) return FromNativeName(env);
     // An installation moved to another prefix keeps its registry beside the
     // programs (<prefix>/bin/../etc/ternsoft); the configured prefix is the fallback.
     std::u16string beside = ProgramFolder() + u"/../etc/ternsoft/registry.reg";

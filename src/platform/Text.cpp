@@ -15,7 +15,18 @@ std::u16string FromUtf8(std::string_view text)
     return out;
 }
 
-void AppendFromUtf8(std::u16string& out, std::string_view text)
+namespace {
+
+// A byte that is not part of valid UTF-8: U+FFFD, or for a file name the
+// unit that stands for that byte.
+template <bool kBytes>
+inline char16_t Invalid(unsigned char byte)
+{
+    return kBytes ? char16_t(0xDC00 + byte) : u'\uFFFD';
+}
+
+template <bool kBytes>
+void Decode(std::u16string& out, std::string_view text)
 {
     const size_t at = out.size();
     out.resize(at + text.size());  // never more units than bytes
@@ -44,10 +55,15 @@ void AppendFromUtf8(std::u16string& out, std::string_view text)
         if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
         else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
         else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
-        else { *o++ = u'\uFFFD'; ++p; continue; }
+        else { *o++ = Invalid<kBytes>(c); ++p; continue; }
         if (end - p < extra + 1) {  // truncated at the end
-            *o++ = u'\uFFFD';
-            break;
+            if (!kBytes) {
+                *o++ = u'\uFFFD';
+                break;
+            }
+            *o++ = Invalid<kBytes>(c);
+            ++p;
+            continue;
         }
         bool ok = true;
         for (int i = 1; i <= extra; ++i) {
@@ -57,7 +73,7 @@ void AppendFromUtf8(std::u16string& out, std::string_view text)
         // Reject overlong forms, surrogates and values beyond Unicode.
         static constexpr char32_t kMin[4] = {0, 0x80, 0x800, 0x10000};
         if (!ok || cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            *o++ = u'\uFFFD';
+            *o++ = Invalid<kBytes>(c);
             ++p;
             continue;
         }
@@ -73,7 +89,8 @@ void AppendFromUtf8(std::u16string& out, std::string_view text)
     out.resize(size_t(o - out.data()));
 }
 
-void AppendUtf8(std::string& out, std::u16string_view text)
+template <bool kBytes>
+void Encode(std::string& out, std::u16string_view text)
 {
     const size_t at = out.size();
     out.resize(at + text.size() * 3);  // at most three bytes a unit
@@ -101,6 +118,9 @@ void AppendUtf8(std::string& out, std::u16string_view text)
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;  // two units give four bytes: still within the buffer
+        } else if (kBytes && cp >= 0xDC80 && cp <= 0xDCFF) {
+            *o++ = char(cp - 0xDC00);  // a byte of a name that is not UTF-8
+            continue;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;  // lone surrogate
         }
@@ -119,6 +139,27 @@ void AppendUtf8(std::string& out, std::u16string_view text)
         }
     }
     out.resize(size_t(o - out.data()));
+}
+
+}  // namespace
+
+void AppendFromUtf8(std::u16string& out, std::string_view text) { Decode<false>(out, text); }
+void AppendUtf8(std::string& out, std::u16string_view text) { Encode<false>(out, text); }
+void AppendFromNativeName(std::u16string& out, std::string_view bytes) { Decode<true>(out, bytes); }
+void AppendNativeName(std::string& out, std::u16string_view name) { Encode<true>(out, name); }
+
+std::u16string FromNativeName(std::string_view bytes)
+{
+    std::u16string out;
+    Decode<true>(out, bytes);
+    return out;
+}
+
+std::string ToNativeName(std::u16string_view name)
+{
+    std::string out;
+    Encode<true>(out, name);
+    return out;
 }
 
 std::string ToUtf8(std::u16string_view text)

@@ -17,6 +17,16 @@ void AppendUtf8(std::string& out, std::u16string_view text);
 // Appends the UTF-16 form of UTF-8 text to out; a reused out allocates nothing.
 void AppendFromUtf8(std::u16string& out, std::string_view text);
 
+// File names and paths as the system keeps them. POSIX names are bytes that
+// need not be UTF-8: each byte outside valid UTF-8 becomes the unit
+// U+DC00 + byte (U+DC80..U+DCFF) and turns back into that byte, so a name
+// read from a folder reaches the folder again unchanged. Valid UTF-8 reads
+// as FromUtf8 reads it.
+std::u16string FromNativeName(std::string_view bytes);
+std::string ToNativeName(std::u16string_view name);
+void AppendFromNativeName(std::u16string& out, std::string_view bytes);
+void AppendNativeName(std::string& out, std::u16string_view name);
+
 // ASCII-only literal to system text ("abc" -> u"abc"); for formats and numbers.
 std::u16string FromAscii(std::string_view text);
 

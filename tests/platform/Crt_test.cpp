@@ -131,6 +131,41 @@ TEST(Utf, RoundTripsAndReplacesMalformedInput)
     EXPECT_EQ(ToAsciiUpper(u"abc文z"), u"ABC文Z");
 }
 
+// File names are bytes on POSIX systems: whatever a folder holds must come
+// back byte for byte, while valid UTF-8 reads as text does.
+TEST(Utf, NativeNamesKeepEveryByte)
+{
+    const struct {
+        const char* bytes;
+        std::u16string name;
+    } cases[] = {
+        {"caf\xE9.txt", u"caf\xDCE9.txt"},                  // Latin-1
+        {"\xB0\xA1\xD6\xD0.txt", u"\xDCB0\xDCA1\xDCD6\xDCD0.txt"},  // GBK
+        {"\xE6\x96", u"\xDCE6\xDC96"},                      // cut short at the end
+        {"\xE6\x96x", u"\xDCE6\xDC96x"},                    // cut short inside
+        {"\xC0\xAF", u"\xDCC0\xDCAF"},                      // overlong form
+        {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},            // an encoded surrogate
+        {"\xF4\x90\x80\x80", u"\xDCF4\xDC90\xDC80\xDC80"},  // beyond Unicode
+        {"\xFF\xFE", u"\xDCFF\xDCFE"},
+        {"文件\xE9\U0001F600", u"文件\xDCE9\U0001F600"},       // mixed with valid text
+        {"plain name.txt", u"plain name.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(FromNativeName(c.bytes), c.name);
+        EXPECT_EQ(ToNativeName(c.name), c.bytes);
+        std::string appended = "#";
+        AppendNativeName(appended, c.name);
+        EXPECT_EQ(appended, std::string("#") + c.bytes);
+    }
+    // Valid text reads the same either way; units that stand for no byte
+    // still become U+FFFD.
+    EXPECT_EQ(FromNativeName("文件 a\U0001F600b"), FromUtf8("文件 a\U0001F600b"));
+    EXPECT_EQ(ToNativeName(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
+    EXPECT_EQ(ToNativeName(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+    EXPECT_EQ(FromUtf8("caf\xE9"), u"caf\uFFFD");  // text keeps its replacement
+}
+
 // The converters copy ASCII in blocks; a non-ASCII character or a malformed
 // byte at any place around a block edge must come out the same as alone.
 TEST(Utf, BlockCopiesAgreeAtEveryPosition)

@@ -20,12 +20,12 @@ namespace kq::test {
 
 CTempDir::CTempDir()
 {
-    std::string pattern = ToUtf8(TempFolder()) + "/kqtest_XXXXXX";
+    std::string pattern = ToNativeName(TempFolder()) + "/kqtest_XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     char* made = mkdtemp(buffer.data());
     if (!made) throw std::runtime_error("mkdtemp failed");
-    m_strPath = FromUtf8(made);
+    m_strPath = FromNativeName(made);
 }
 
 CTempDir::~CTempDir()
@@ -39,7 +39,7 @@ CTempDir::~CTempDir()
     fs::remove_all(NativePath(), ec);
 }
 
-std::string CTempDir::NativePath() const { return ToUtf8(m_strPath); }
+std::string CTempDir::NativePath() const { return ToNativeName(m_strPath); }
 
 std::u16string CTempDir::Child(std::u16string_view relative) const
 {
@@ -48,26 +48,26 @@ std::u16string CTempDir::Child(std::u16string_view relative) const
 
 void CTempDir::MakeFile(std::u16string_view relative, std::string_view content) const
 {
-    fs::path path = fs::u8path(ToUtf8(Child(relative)));
+    fs::path path = fs::u8path(ToNativeName(Child(relative)));
     fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
-void CTempDir::MakeFolder(std::u16string_view relative) const { fs::create_directories(fs::u8path(ToUtf8(Child(relative)))); }
+void CTempDir::MakeFolder(std::u16string_view relative) const { fs::create_directories(fs::u8path(ToNativeName(Child(relative)))); }
 
 std::vector<std::u16string> CTempDir::List(std::u16string_view relative) const
 {
     std::vector<std::u16string> names;
-    for (const auto& entry : fs::directory_iterator(fs::u8path(ToUtf8(Child(relative)))))
-        names.push_back(FromUtf8(entry.path().filename().string()));
+    for (const auto& entry : fs::directory_iterator(fs::u8path(ToNativeName(Child(relative)))))
+        names.push_back(FromNativeName(entry.path().filename().string()));
     std::sort(names.begin(), names.end());
     return names;
 }
 
 std::string CTempDir::ReadFile(std::u16string_view relative) const
 {
-    std::ifstream in(fs::u8path(ToUtf8(Child(relative))), std::ios::binary);
+    std::ifstream in(fs::u8path(ToNativeName(Child(relative))), std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();

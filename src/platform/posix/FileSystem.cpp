@@ -61,7 +61,7 @@ int MoveAt(int fromDir, const char* from, int toDir, const char* to)
 
 }  // namespace
 
-std::string NativePath(std::u16string_view path) { return ToUtf8(path); }
+std::string NativePath(std::u16string_view path) { return ToNativeName(path); }
 
 bool ForEachFolderEntryId(std::u16string_view folder,
                           const std::function<bool(std::u16string_view, bool, uint64_t)>& visit)
@@ -81,7 +81,7 @@ bool ForEachFolderEntryId(std::u16string_view folder,
             isDirectory = fstatat(fd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
         name.clear();
-        AppendFromUtf8(name, entry->d_name);
+        AppendFromNativeName(name, entry->d_name);
         if (!visit(name, isDirectory, static_cast<uint64_t>(entry->d_ino))) break;
     }
     closedir(dir);
@@ -303,8 +303,8 @@ bool CFolderHandle::MoveNoReplace(std::u16string_view fromName, std::u16string_v
     thread_local std::string from, to;
     from.clear();
     to.clear();
-    AppendUtf8(from, fromName);
-    AppendUtf8(to, toName);
+    AppendNativeName(from, fromName);
+    AppendNativeName(to, toName);
     int fd = static_cast<int>(m_hFolder);
     return MoveAt(fd, from.c_str(), fd, to.c_str()) == 0;
 }
@@ -312,12 +312,12 @@ bool CFolderHandle::MoveNoReplace(std::u16string_view fromName, std::u16string_v
 size_t CNativeNames::Add(std::u16string_view name)
 {
     size_t at = m_strText.size();
-    AppendUtf8(m_strText, name);
+    AppendNativeName(m_strText, name);
     m_strText.push_back('\0');
     return at;
 }
 
-std::u16string CNativeNames::Name(size_t at) const { return FromUtf8(Get(at)); }
+std::u16string CNativeNames::Name(size_t at) const { return FromNativeName(Get(at)); }
 
 bool CFolderHandle::MoveNoReplace(const CNativeNames& names, size_t fromAt, size_t toAt) const
 {
@@ -339,7 +339,7 @@ bool CFolderHandle::Contains(std::u16string_view name) const
 {
     if (m_hFolder < 0) return false;
     struct stat st;
-    return fstatat(static_cast<int>(m_hFolder), ToUtf8(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    return fstatat(static_cast<int>(m_hFolder), ToNativeName(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 }  // namespace kq

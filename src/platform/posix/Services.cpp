@@ -29,7 +29,7 @@ namespace {
 std::u16string FromEnv(const char* name)
 {
     const char* value = std::getenv(name);
-    return (value && *value) ? FromUtf8(value) : std::u16string();
+    return (value && *value) ? FromNativeName(value) : std::u16string();
 }
 std::u16string StripTrailingSeparators(std::u16string path)
 {
@@ -45,7 +45,7 @@ std::u16string ConfigFolder()
     if (folder.empty()) {
         std::u16string home = FromEnv("HOME");
         if (home.empty()) {
-            if (const passwd* pw = getpwuid(getuid())) home = FromUtf8(pw->pw_dir);
+            if (const passwd* pw = getpwuid(getuid())) home = FromNativeName(pw->pw_dir);
         }
         folder = home + u"/.config";
     }
@@ -66,7 +66,7 @@ std::u16string ProgramFolder()
     if (n <= 0) return {};
     std::string path(buffer, size_t(n));
     size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::u16string() : FromUtf8(path.substr(0, slash));
+    return slash == std::string::npos ? std::u16string() : FromNativeName(path.substr(0, slash));
 }
 
 // ---- shell -----------------------------------------------------------------
@@ -127,12 +127,12 @@ bool ShellOpen(std::u16string_view target, std::u16string_view params)
         std::lock_guard lock(g_shellMutex);
         if (g_shellHook) return g_shellHook(target, params);
     }
-    std::string path = ToUtf8(Unquote(target));
+    std::string path = ToNativeName(Unquote(target));
     if (path.empty()) return false;
     std::vector<std::string> args;
     if (access(path.c_str(), X_OK) == 0 && access(path.c_str(), F_OK) == 0 && path.find('/') != std::string::npos) {
         args.push_back(path);
-        for (const auto& p : SplitCommandLine(params)) args.push_back(ToUtf8(p));
+        for (const auto& p : SplitCommandLine(params)) args.push_back(ToNativeName(p));
     } else {
         args = {"xdg-open", path};
     }

@@ -70,13 +70,13 @@ int RunRecover(std::vector<std::string>& args)
             continue;
         }
         if (result == 2) {
-            out += "无法读取改名记录：" + ToUtf8(journals[j]) + "\n";
+            out += "无法读取改名记录：" + ToNativeName(journals[j]) + "\n";
             continue;
         }
         for (const CRecoverLine& line : report) {
-            out += std::string(OutcomeText(line.m_nOutcome, finish)) + "\t" + ToUtf8(JoinPath(line.m_strFolder, line.m_strTo));
+            out += std::string(OutcomeText(line.m_nOutcome, finish)) + "\t" + ToNativeName(JoinPath(line.m_strFolder, line.m_strTo));
             if (!line.m_strFrom.empty() && line.m_strFrom != line.m_strTo)
-                out += "\t(原为 " + ToUtf8(line.m_strFrom) + ")";
+                out += "\t(原为 " + ToNativeName(line.m_strFrom) + ")";
             out += "\n";
         }
     }

@@ -107,8 +107,8 @@ void ReplaceDeleteOptions(CArgReader& reader, const std::vector<std::string>& or
     RangeValue(reader, "--delete-count", 0, 20, fields.m_nDeleteCount, error);
 }
 
-// The old names of the rows, kept in UTF-8 one after another: after the
-// rename the list holds only the new ones.
+// The old names of the rows, kept in their file-system bytes one after
+// another: after the rename the list holds only the new ones.
 struct COldNames {
     std::string m_strText;
     std::vector<size_t> m_aEnds;
@@ -119,7 +119,7 @@ struct COldNames {
         m_aEnds.reserve(count);
         m_strText.reserve(count * 16);
         for (size_t r = 0; r < count; ++r) {
-            AppendUtf8(m_strText, list.GetText(static_cast<int>(r), kColOldName));
+            AppendNativeName(m_strText, list.GetText(static_cast<int>(r), kColOldName));
             m_aEnds.push_back(m_strText.size());
         }
     }
@@ -131,7 +131,9 @@ struct COldNames {
 };
 
 // The rows as the dry run prints them; oldNames, when given, replaces
-// column 0 (which holds the new names once the files are renamed).
+// column 0 (which holds the new names once the files are renamed). Plain
+// lines give names and folders in the bytes the file system knows them by,
+// JSON in UTF-8 (a byte that is not UTF-8 reads U+FFFD there).
 std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool withStatus, bool json)
 {
     std::string out;
@@ -146,23 +148,23 @@ std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool 
         if (oldNames)
             oldName = oldNames->Get(static_cast<size_t>(r));
         else
-            AppendUtf8(oldName, list.GetText(r, kColOldName));
+            AppendNativeName(oldName, list.GetText(r, kColOldName));
         if (&list.GetText(r, kColFolder) != lastFolder) {
             lastFolder = &list.GetText(r, kColFolder);
-            folder = ToUtf8(*lastFolder);
+            folder = json ? ToUtf8(*lastFolder) : ToNativeName(*lastFolder);
         }
         const std::u16string& statusText = list.GetText(r, kColStatus);
         const std::string status = statusText == kStatusDone ? "已处理" : statusText == kStatusPending ? "未处理" : ToUtf8(statusText);
         if (json) {
             const std::string newName = ToUtf8(list.GetText(r, kColNewName));
             if (r > 0) out += ',';
-            out += "{\"old\":" + JsonString(oldName) + ",\"new\":" + JsonString(newName) +
+            out += "{\"old\":" + JsonString(ToUtf8(FromNativeName(oldName))) + ",\"new\":" + JsonString(newName) +
                    ",\"folder\":" + JsonString(folder) + ",\"status\":" + JsonString(status) + "}";
         } else {
             if (r > 0) out += '\n';
             out += oldName;
             out += '\t';
-            AppendUtf8(out, list.GetText(r, kColNewName));
+            AppendNativeName(out, list.GetText(r, kColNewName));
             out += '\t';
             out += folder;
             if (withStatus) {
@@ -254,12 +256,16 @@ int RunRename(std::vector<std::string>& args)
     for (const auto& p : paths) {
         std::error_code ec;
         std::filesystem::path full = std::filesystem::absolute(std::filesystem::u8path(p), ec).lexically_normal();
-        std::u16string path = FromUtf8(full.string());
+#ifdef _WIN32
+        std::u16string path = full.u16string();
+#else
+        std::u16string path = FromNativeName(full.string());  // any bytes, as the folder holds them
+#endif
         if (ec || !PathExists(path)) return UsageError("rename", "找不到文件或文件夹：" + p);
         absolute.push_back(std::move(path));
     }
     std::string namesBytes;
-    if (!namesFile.empty() && !ReadFileBytes(FromUtf8(namesFile), namesBytes))
+    if (!namesFile.empty() && !ReadFileBytes(FromNativeName(namesFile), namesBytes))
         return UsageError("rename", "无法读取文件：" + namesFile);
 
     // The command is the last thing the process does: the list stays to the
@@ -306,7 +312,7 @@ int RunRename(std::vector<std::string>& args)
     }
 
     if (exporting) {
-        int result = ExportFileList(list, FromUtf8(exportFile));
+        int result = ExportFileList(list, FromNativeName(exportFile));
         if (result == kExportWriteFailed || result == kExportBadCharset) {
             PrintErr("kqtools-cli: 无法写入文件：" + exportFile);
             return kExitFailed;

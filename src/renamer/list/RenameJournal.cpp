@@ -21,47 +21,7 @@ namespace {
 constexpr std::string_view kHeader = "KQTOOLS-RENAME-JOURNAL 1\n";
 constexpr std::u16string_view kSuffix = u".kqjournal";
 
-// Names may hold tabs and line feeds on POSIX: escape them. Encodes UTF-8
-// straight into the journal text (a lone surrogate becomes U+FFFD).
-void AppendField(std::string& out, std::u16string_view text)
-{
-    // At most 4 bytes per unit (an escape takes 2 for 1), written in place.
-    size_t at = out.size();
-    out.resize(at + text.size() * 4);
-    char* p = out.data() + at;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = text[i];
-        if (c < 0x80) {
-            char e = c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : 0;
-            if (e) {
-                *p++ = '\\';
-                *p++ = e;
-            } else {
-                *p++ = static_cast<char>(c);
-            }
-            continue;
-        }
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x800) {
-            *p++ = static_cast<char>(0xC0 | (c >> 6));
-        } else if (c < 0x10000) {
-            *p++ = static_cast<char>(0xE0 | (c >> 12));
-            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        } else {
-            *p++ = static_cast<char>(0xF0 | (c >> 18));
-            *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        }
-        *p++ = static_cast<char>(0x80 | (c & 0x3F));
-    }
-    out.resize(static_cast<size_t>(p - out.data()));
-}
-
-// The same escapes for text already in UTF-8, written at p (room for twice
+// The escapes for names already in their bytes, written at p (room for twice
 // the text); returns the end.
 char* PutField(char* p, std::string_view text)
 {
@@ -85,6 +45,18 @@ char* PutField(char* p, std::string_view text)
     return p;
 }
 
+// Names may hold tabs and line feeds on POSIX: escape them, after taking the
+// name to the bytes the file system knows it by.
+void AppendField(std::string& out, std::u16string_view text)
+{
+    thread_local std::string bytes;
+    bytes.clear();
+    AppendNativeName(bytes, text);
+    const size_t at = out.size();
+    out.resize(at + bytes.size() * 2);
+    out.resize(static_cast<size_t>(PutField(out.data() + at, bytes) - out.data()));
+}
+
 std::u16string Unescape(std::string_view field)
 {
     std::string out;
@@ -98,7 +70,7 @@ std::u16string Unescape(std::string_view field)
             out += c;
         }
     }
-    return FromUtf8(out);
+    return FromNativeName(out);
 }
 
 std::vector<std::string_view> SplitTabs(std::string_view line)

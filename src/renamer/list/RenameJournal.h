@@ -39,7 +39,7 @@ void AppendJournalHeader(std::string& out);
 void AppendJournalFolder(std::string& out, std::u16string_view folder);
 void AppendJournalMove(std::string& out, uint64_t node, std::u16string_view oldName, std::u16string_view temp,
                        std::u16string_view newName);
-// The same from names already in UTF-8.
+// The same from names already in the bytes the file system knows them by.
 void AppendJournalMove(std::string& out, uint64_t node, std::string_view oldName, std::string_view temp,
                        std::string_view newName);
 // A parking name chosen after the moves were written: "T", the old name and

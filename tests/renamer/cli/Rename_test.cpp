@@ -14,7 +14,7 @@ using test::RunProgram;
 std::map<std::string, std::string> Contents(const CTempDir& dir)
 {
     std::map<std::string, std::string> files;
-    for (const auto& name : dir.List()) files[ToUtf8(name)] = dir.ReadFile(name);
+    for (const auto& name : dir.List()) files[ToNativeName(name)] = dir.ReadFile(name);
     return files;
 }
 
@@ -116,6 +116,23 @@ TEST(CliRename, RenamesAfterConfirmationAndReportsStatus)
     EXPECT_EQ(f.dir.ReadFile(u"list.csv"), "a," + d + "\r\nb," + d + "\r\n");
     EXPECT_TRUE(f.config.List(u"TernSoft/KQTool").empty());
 }
+
+#ifndef _WIN32
+// Plain output gives names in the folder's own bytes, JSON stays UTF-8.
+TEST(CliRename, RenamesNamesThatAreNotUtf8)
+{
+    CCliFixture f;
+    f.dir.MakeFile(FromNativeName("caf\xE9.txt"), "c");
+    const std::string d = f.dir.NativePath();
+    auto dry = f.Run({"rename", "--dry-run", "--find", "caf", "--replace", "tea", d});
+    EXPECT_EQ(dry.m_strOut, "caf\xE9.txt\ttea\xE9.txt\t" + d + "\n");
+    auto json = f.Run({"rename", "--dry-run", "--json", "--find", "caf", "--replace", "tea", d});
+    EXPECT_NE(json.m_strOut.find("\"old\":\"caf\xEF\xBF\xBD.txt\""), std::string::npos) << json.m_strOut;
+    auto done = f.Run({"rename", "--yes", "--find", "caf", "--replace", "tea", d + "/caf\xE9.txt"});
+    EXPECT_EQ(done.m_nExitCode, 0) << done.m_strErr;
+    EXPECT_EQ(Contents(f.dir), (std::map<std::string, std::string>{{"tea\xE9.txt", "c"}}));
+}
+#endif
 
 TEST(CliRename, RefusalPrintsTheMessageAndMovesNothing)
 {

@@ -115,6 +115,41 @@ TEST(ExecuteRename, ChainSucceedsInEveryRowOrderWithoutTemporaryNames)
     } while (std::next_permutation(rows.begin(), rows.end()));
 }
 
+#ifndef _WIN32
+// Names from archives made elsewhere need not be UTF-8 (Latin-1, GBK): read
+// from the folder, they are renamed, swapped and journalled byte for byte.
+TEST(ExecuteRename, NamesThatAreNotUtf8KeepTheirBytes)
+{
+    const std::u16string latin = FromNativeName("caf\xE9.txt"), gbk = FromNativeName("\xB0\xA1.txt");
+    CRenameRun run(ENamePolicy::ExactCase);
+    run.dir.MakeFile(latin, "latin");
+    run.dir.MakeFile(gbk, "gbk");
+    run.dir.MakeFile(u"x.txt", "x");
+    std::vector<std::u16string> paths;
+    ASSERT_TRUE(CFileNameList::CollectFolderFiles(run.dir.Path(), false, paths));
+    ASSERT_EQ(paths.size(), 3u);
+    for (const auto& path : paths) run.list.AddFile(path);
+    const std::u16string renamed = FromNativeName("caf\xE9-1.txt");
+    for (int r = 0; r < run.list.GetItemCount(); ++r) {
+        const std::u16string& name = run.list.GetText(r, kColOldName);
+        run.list.SetText(r, kColNewName, name == latin ? renamed : name == gbk ? u"x.txt" : gbk);
+    }
+    std::vector<CJournalFolder> planned;
+    EXPECT_EQ(run.Run([&](size_t) {
+        if (planned.empty()) {
+            auto journals = FindJournals(run.journal.Path());
+            ASSERT_EQ(journals.size(), 1u);
+            ASSERT_TRUE(ReadJournal(journals[0], planned));
+        }
+    }), kRenameDone);
+    EXPECT_EQ(Folder(run.dir), (Files{{renamed, "latin"}, {gbk, "x"}, {u"x.txt", "gbk"}}));
+    ASSERT_EQ(planned.size(), 1u);
+    bool journalled = false;
+    for (const auto& move : planned[0].m_aMoves) journalled |= move.m_strOld == latin && move.m_strNew == renamed;
+    EXPECT_TRUE(journalled);
+}
+#endif
+
 TEST(ExecuteRename, CycleOfAThousandNames)
 {
     CRenameRun run(ENamePolicy::ExactCase);
@@ -444,12 +479,16 @@ TEST(RecoverJournal, KeepsTheJournalWhenAFileCannotBePlaced)
 
 TEST(RenameJournal, RoundTripsNamesWithTabsAndLineFeeds)
 {
-    std::vector<CJournalFolder> folders{{u"/a\tb", {{7, u"x\ny", u"", u"z\\w"}, {8, u"p", u"t", u"q\r"}}}, {u"", {}}};
+    std::vector<CJournalFolder> folders{
+        {u"/a\tb", {{7, u"x\ny", u"", u"z\\w"}, {8, u"p", u"t", u"q\r"}, {9, u"caf\xDCE9", u"", u"\xDCB0\xDCA1"}}},
+        {u"", {}}};
     std::vector<CJournalFolder> back;
     ASSERT_TRUE(ParseJournal(FormatJournal(folders), back));
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[0].m_strFolder, u"/a\tb");
-    ASSERT_EQ(back[0].m_aMoves.size(), 2u);
+    ASSERT_EQ(back[0].m_aMoves.size(), 3u);
+    EXPECT_EQ(back[0].m_aMoves[2].m_strOld, u"caf\xDCE9");  // bytes that are not UTF-8
+    EXPECT_EQ(back[0].m_aMoves[2].m_strNew, u"\xDCB0\xDCA1");
     EXPECT_EQ(back[0].m_aMoves[0].m_strOld, u"x\ny");
     EXPECT_EQ(back[0].m_aMoves[0].m_strNew, u"z\\w");
     EXPECT_EQ(back[0].m_aMoves[1].m_strTemp, u"t");
