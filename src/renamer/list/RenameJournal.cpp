@@ -45,18 +45,6 @@ char* PutField(char* p, std::string_view text)
     return p;
 }
 
-// Names may hold tabs and line feeds on POSIX: escape them, after taking the
-// name to the bytes the file system knows it by.
-void AppendField(std::string& out, std::u16string_view text)
-{
-    thread_local std::string bytes;
-    bytes.clear();
-    AppendNativeName(bytes, text);
-    const size_t at = out.size();
-    out.resize(at + bytes.size() * 2);
-    out.resize(static_cast<size_t>(PutField(out.data() + at, bytes) - out.data()));
-}
-
 std::u16string Unescape(std::string_view field)
 {
     std::string out;
@@ -136,23 +124,24 @@ void AppendJournalHeader(std::string& out) { out += kHeader; }
 
 void AppendJournalFolder(std::string& out, std::u16string_view folder)
 {
-    out += "D\t";
-    AppendField(out, folder);
-    out += '\n';
+    // Names may hold tabs and line feeds on POSIX: fields are escaped, in the
+    // bytes the file system knows the name by.
+    const std::string bytes = ToNativeName(folder);
+    const size_t at = out.size();
+    out.resize(at + 3 + 2 * bytes.size());
+    char* p = out.data() + at;
+    *p++ = 'D';
+    *p++ = '\t';
+    p = PutField(p, bytes);
+    *p++ = '\n';
+    out.resize(static_cast<size_t>(p - out.data()));
 }
 
 void AppendJournalMove(std::string& out, uint64_t node, std::u16string_view oldName, std::u16string_view temp,
                        std::u16string_view newName)
 {
-    out += "M\t";
-    out += std::to_string(node);
-    out += '\t';
-    AppendField(out, oldName);
-    out += '\t';
-    AppendField(out, temp);
-    out += '\t';
-    AppendField(out, newName);
-    out += '\n';
+    AppendJournalMove(out, node, std::string_view(ToNativeName(oldName)), std::string_view(ToNativeName(temp)),
+                      std::string_view(ToNativeName(newName)));
 }
 
 void AppendJournalMove(std::string& out, uint64_t node, std::string_view oldName, std::string_view temp,
@@ -192,11 +181,7 @@ void AppendJournalTemp(std::string& out, std::string_view oldName, std::string_v
 
 void AppendJournalTemp(std::string& out, std::u16string_view oldName, std::u16string_view temp)
 {
-    out += "T\t";
-    AppendField(out, oldName);
-    out += '\t';
-    AppendField(out, temp);
-    out += '\n';
+    AppendJournalTemp(out, std::string_view(ToNativeName(oldName)), std::string_view(ToNativeName(temp)));
 }
 
 std::string FormatJournal(const std::vector<CJournalFolder>& folders)
