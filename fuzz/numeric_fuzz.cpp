@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "formula/engine/GetValFromString.h"
+#include "formula/numeric/GetValFromString.h"
 #include "platform/Text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

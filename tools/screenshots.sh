@@ -6,7 +6,7 @@ set -eu
 build=${1:-build}
 out=${2:-docs}
 cmake --build "$build" --target kq_screenshots
-driver="$build/tests/gui/kq_screenshots"
+driver="$build/tests/renamer/app/kq_screenshots"
 if [ ! -x "$driver" ]; then
     echo "screenshots need the GUI and its tests built (Qt 6)" >&2
     exit 1

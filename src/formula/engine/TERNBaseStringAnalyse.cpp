@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "formula/engine/FormulaParser.h"
-#include "formula/engine/TERNString.h"
+#include "formula/text/TERNString.h"
 #include "formula/functions/FunctionTable.h"
 #include "platform/Crt.h"
 #include "platform/Prompt.h"

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "formula/engine/TERNString.h"
+#include "formula/text/TERNString.h"
 #include "platform/Crt.h"
 #include "platform/Text.h"
 

@@ -6,7 +6,7 @@
 #include <locale>
 #include <sstream>
 
-#include "formula/engine/TERNString.h"
+#include "formula/text/TERNString.h"
 #include "formula/functions/FileBase.h"
 #include "formula/functions/FunctionTable.h"
 #include "formula/functions/TextFunctionSupport.h"

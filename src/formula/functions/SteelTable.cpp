@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "formula/engine/TERNString.h"
+#include "formula/text/TERNString.h"
 
 namespace kq {
 

@@ -2,7 +2,7 @@
 // comparing, cleaning, editing and building text, and nested evaluation.
 #include <cstdint>
 
-#include "formula/engine/TERNString.h"
+#include "formula/text/TERNString.h"
 #include "formula/functions/FileBase.h"
 #include "formula/functions/FunctionTable.h"
 #include "formula/functions/TextFunctionSupport.h"

@@ -3,13 +3,13 @@
 #include <QItemSelectionModel>
 
 #include "AboutDlg.h"
-#include "FileDrop.h"
+#include "renamer/list/FileDrop.h"
 #include "FileListModel.h"
 #include "FileListView.h"
 #include "KQToolsDlg.h"
-#include "LaunchCommands.h"
+#include "renamer/list/LaunchCommands.h"
 #include "renamer/list/ListExport.h"
-#include "renamer/modes/ui/ModePage.h"
+#include "renamer/app/pages/ModePage.h"
 
 namespace kq {
 

@@ -19,10 +19,10 @@
 #include "AppIcons.h"
 #include "FileListModel.h"
 #include "FileListView.h"
-#include "renamer/modes/ui/EaPage.h"
-#include "renamer/modes/ui/ElPage.h"
-#include "renamer/modes/ui/EePage.h"
-#include "renamer/modes/ui/EnPage.h"
+#include "renamer/app/pages/EaPage.h"
+#include "renamer/app/pages/ElPage.h"
+#include "renamer/app/pages/EePage.h"
+#include "renamer/app/pages/EnPage.h"
 
 namespace kq {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "formula/engine/PRKGetIndexString.h"
+#include "formula/text/PRKGetIndexString.h"
 #include "platform/Crt.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"

@@ -3,8 +3,8 @@
 #include <climits>
 #include <cmath>
 
-#include "formula/engine/GetValFromString.h"
-#include "formula/engine/TERNString.h"
+#include "formula/numeric/GetValFromString.h"
+#include "formula/text/TERNString.h"
 #include "platform/Crt.h"
 #include "platform/Text.h"
 

@@ -27,7 +27,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "formula/engine/GetValFromString.h"
+#include "formula/numeric/GetValFromString.h"
 #include "platform/Path.h"
 
 namespace kq {

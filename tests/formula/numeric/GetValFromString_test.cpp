@@ -1,4 +1,4 @@
-#include "formula/engine/GetValFromString.h"
+#include "formula/numeric/GetValFromString.h"
 
 #include <gtest/gtest.h>
 

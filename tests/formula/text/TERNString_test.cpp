@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "formula/engine/PRKGetIndexString.h"
-#include "formula/engine/TERNString.h"
+#include "formula/text/PRKGetIndexString.h"
+#include "formula/text/TERNString.h"
 #include "platform/Text.h"
 #include "support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "formula/engine/TERNString.h"
+#include "formula/text/TERNString.h"
 
 #include <climits>
 

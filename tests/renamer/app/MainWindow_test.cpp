@@ -19,14 +19,14 @@
 #include "FileListView.h"
 #include "GuiTestSupport.h"
 #include "KQToolsDlg.h"
-#include "LaunchCommands.h"
+#include "renamer/list/LaunchCommands.h"
 #include "platform/Crt.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
-#include "renamer/modes/ui/EaPage.h"
-#include "renamer/modes/ui/ElPage.h"
-#include "renamer/modes/ui/EePage.h"
-#include "renamer/modes/ui/EnPage.h"
+#include "renamer/app/pages/EaPage.h"
+#include "renamer/app/pages/ElPage.h"
+#include "renamer/app/pages/EePage.h"
+#include "renamer/app/pages/EnPage.h"
 #include "support/TestSupport.h"
 
 using namespace kq;
@@ -531,4 +531,4 @@ void MainWindowTest::EscapeAndEnter_CloseLikeCloseBox()
 }
 
 QTEST_MAIN(MainWindowTest)
-#include "MainWindowTest.moc"
+#include "MainWindow_test.moc"

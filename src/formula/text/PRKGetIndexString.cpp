@@ -1,6 +1,6 @@
-#include "formula/engine/PRKGetIndexString.h"
+#include "formula/text/PRKGetIndexString.h"
 
-#include "formula/engine/TERNString.h"
+#include "formula/text/TERNString.h"
 
 namespace kq {
 

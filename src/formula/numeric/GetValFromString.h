@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "formula/engine/TERNMathVar.h"
+#include "formula/numeric/TERNMathVar.h"
 
 namespace kq {
 

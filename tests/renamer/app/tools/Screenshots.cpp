@@ -17,9 +17,9 @@
 #include "KQToolsDlg.h"
 #include "QtPrompt.h"
 #include "platform/Text.h"
-#include "renamer/modes/ui/EaPage.h"
-#include "renamer/modes/ui/ElPage.h"
-#include "renamer/modes/ui/EePage.h"
+#include "renamer/app/pages/EaPage.h"
+#include "renamer/app/pages/ElPage.h"
+#include "renamer/app/pages/EePage.h"
 #include "support/TestSupport.h"
 
 using namespace kq;

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "LaunchCommands.h"
+#include "renamer/list/LaunchCommands.h"
 #include "MarcoDlgs.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/modes/FormulaPresets.h"

@@ -1,4 +1,4 @@
-#include "formula/engine/TERNMathVar.h"
+#include "formula/numeric/TERNMathVar.h"
 
 namespace kq {
 

@@ -16,8 +16,8 @@
 
 #include "KQToolsDlg.h"
 #include "platform/Text.h"
-#include "renamer/modes/ui/EaPage.h"
-#include "renamer/modes/ui/EePage.h"
+#include "renamer/app/pages/EaPage.h"
+#include "renamer/app/pages/EePage.h"
 #include "support/TestSupport.h"
 
 using namespace kq;

@@ -86,4 +86,4 @@ void HelpTest::Markers_UnknownNameIsReported()
 }
 
 QTEST_MAIN(HelpTest)
-#include "HelpTest.moc"
+#include "Help_test.moc"

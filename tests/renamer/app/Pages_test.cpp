@@ -19,11 +19,11 @@
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "renamer/modes/FormulaPresets.h"
-#include "renamer/modes/ui/EaPage.h"
-#include "renamer/modes/ui/ElPage.h"
-#include "renamer/modes/ui/EePage.h"
-#include "renamer/modes/ui/EnPage.h"
-#include "renamer/modes/ui/MarcoDlgs.h"
+#include "renamer/app/pages/EaPage.h"
+#include "renamer/app/pages/ElPage.h"
+#include "renamer/app/pages/EePage.h"
+#include "renamer/app/pages/EnPage.h"
+#include "renamer/app/pages/MarcoDlgs.h"
 #include "renamer/templates/MacroPresets.h"
 #include "support/TestSupport.h"
 
@@ -372,4 +372,4 @@ void PagesTest::QtPrompt_ShowsChineseButtonsAndReturnsTheAnswer()
 }
 
 QTEST_MAIN(PagesTest)
-#include "PagesTest.moc"
+#include "Pages_test.moc"
