@@ -52,8 +52,16 @@ struct CFileTimes {
 bool GetFileTimes(std::u16string_view path, CFileTimes& times);
 bool GetFileSize(std::u16string_view path, uint64_t& size);
 
-// Whole file contents; false when it cannot be opened or read.
-bool ReadFileBytes(std::u16string_view path, std::string& bytes);
+// The most ReadFileBytes takes by default: far beyond any list, journal or
+// clipboard file, small enough that a stray 2 GB file cannot exhaust memory.
+inline constexpr uint64_t kReadFileLimit = uint64_t(64) << 20;
+
+// Whole contents of a regular file; false when it cannot be opened or read,
+// is not a regular file (a FIFO, a device or a folder would hang or never
+// end), or holds more than maxBytes. Without followLinks a symbolic link in
+// the last component is refused too.
+bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes = kReadFileLimit,
+                   bool followLinks = true);
 // Creates or truncates the file and writes the bytes; with flush the data
 // reach the disk (fsync) before it returns.
 bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush);

@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
+#include "platform/Text.h"
 #include "support/TestSupport.h"
 
 namespace kq {
@@ -129,6 +130,37 @@ TEST(FileFacts, TimesSizeAndContents)
     EXPECT_FALSE(PathExists(dir.Child(u"w.txt")));
     EXPECT_TRUE(CreateFolder(dir.Child(u"x/y/z")));
     EXPECT_TRUE(IsFolder(dir.Child(u"x/y/z")));
+}
+
+// Only regular files are read, within a size limit: a FIFO must not block,
+// a device must not be read forever, a link can be refused.
+TEST(FileFacts, ReadFileBytes_RefusesWhatIsNotASmallRegularFile)
+{
+    CTempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.Child(u"ten.txt"), "0123456789", false));
+    const std::string fifo = dir.NativePath() + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(symlink((dir.NativePath() + "/ten.txt").c_str(), (dir.NativePath() + "/link").c_str()), 0);
+
+    struct Case {
+        std::u16string path;
+        uint64_t limit;
+        bool followLinks;
+        bool ok;
+    };
+    const Case cases[] = {
+        {dir.Child(u"ten.txt"), 10, true, true},
+        {dir.Child(u"ten.txt"), 9, true, false},
+        {dir.Child(u"fifo"), kReadFileLimit, true, false},
+        {u"/dev/zero", kReadFileLimit, true, false},
+        {dir.Child(u"link"), kReadFileLimit, true, true},
+        {dir.Child(u"link"), kReadFileLimit, false, false},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = "kept";
+        EXPECT_EQ(ReadFileBytes(c.path, bytes, c.limit, c.followLinks), c.ok) << ToUtf8(c.path);
+        EXPECT_EQ(bytes, c.ok ? "0123456789" : "kept") << ToUtf8(c.path);
+    }
 }
 
 }  // namespace

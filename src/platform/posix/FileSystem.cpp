@@ -159,16 +159,19 @@ bool GetFileSize(std::u16string_view path, uint64_t& size)
     return true;
 }
 
-bool ReadFileBytes(std::u16string_view path, std::string& bytes)
+bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes, bool followLinks)
 {
-    int fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW);
+    int fd = open(NativePath(path).c_str(), flags);
     if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) > maxBytes) {
         close(fd);
         return false;
     }
     std::string data;
+    data.reserve(size_t(st.st_size));
     char buffer[65536];
     for (;;) {
         ssize_t n = read(fd, buffer, sizeof buffer);
@@ -178,6 +181,11 @@ bool ReadFileBytes(std::u16string_view path, std::string& bytes)
             return false;
         }
         if (n == 0) break;
+        // The file may grow while it is read; the limit still holds.
+        if (data.size() + size_t(n) > maxBytes) {
+            close(fd);
+            return false;
+        }
         data.append(buffer, size_t(n));
     }
     close(fd);

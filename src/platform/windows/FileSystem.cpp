@@ -144,15 +144,33 @@ bool GetFileSize(std::u16string_view path, uint64_t& size)
     return true;
 }
 
-bool ReadFileBytes(std::u16string_view path, std::string& bytes)
+bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes, bool followLinks)
 {
-    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD flags = followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
+    // Only disk files: a pipe or a console would block or never end.
+    LARGE_INTEGER size;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    bool regular = GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &size) && uint64_t(size.QuadPart) <= maxBytes;
+    if (regular && !followLinks && GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag))
+        regular = (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    if (!regular) {
+        CloseHandle(h);
+        return false;
+    }
     std::string data;
     char buffer[65536];
     DWORD got = 0;
     bool ok = true;
-    while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) data.append(buffer, got);
+    while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
+        if (data.size() + got > maxBytes) {
+            ok = false;
+            break;
+        }
+        data.append(buffer, got);
+    }
     CloseHandle(h);
     if (!ok) return false;
     bytes.swap(data);
