@@ -64,7 +64,7 @@ std::u16string DecodeRegistryText(std::string_view bytes)
             text.push_back(char16_t(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
         return text;
     }
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    bytes = StripUtf8Bom(bytes);
     return FromUtf8(bytes);
 }
 

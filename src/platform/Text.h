@@ -27,6 +27,12 @@ std::string ToNativeName(std::u16string_view name);
 void AppendFromNativeName(std::u16string& out, std::string_view bytes);
 void AppendNativeName(std::string& out, std::u16string_view name);
 
+// The text without a leading UTF-8 byte-order mark.
+inline constexpr std::string_view StripUtf8Bom(std::string_view bytes)
+{
+    return bytes.substr(0, 3) == "\xEF\xBB\xBF" ? bytes.substr(3) : bytes;
+}
+
 // ASCII-only literal to system text ("abc" -> u"abc"); for formats and numbers.
 std::u16string FromAscii(std::string_view text);
 

@@ -75,7 +75,7 @@ bool ReadTextFile(std::u16string_view path, std::u16string& text)
         return true;
     }
     std::string_view body(bytes);
-    if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+    body = StripUtf8Bom(body);
     if (IsValidUtf8(body) || !FromGbk(body, text)) text = FromUtf8(body);
     return true;
 }

@@ -300,7 +300,7 @@ int RunRename(std::vector<std::string>& args)
         else list.SortByDirectory(sort == "folder");
     }
     if (mode == kList && !namesFile.empty()) {
-        if (namesBytes.compare(0, 3, "\xEF\xBB\xBF") == 0) namesBytes.erase(0, 3);
+        namesBytes.erase(0, namesBytes.size() - StripUtf8Bom(namesBytes).size());
         listFields.PasteText(FromUtf8(namesBytes));
     }
     switch (mode) {

@@ -100,7 +100,7 @@ int main(int argc, char** argv)
         }
         std::string bytes;
         if (!ReadFileBytes(FromUtf8(file), bytes)) return UsageError("", "无法读取剪贴板文件：" + file);
-        if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+        bytes.erase(0, bytes.size() - StripUtf8Bom(bytes).size());
         fileClipboard = std::make_unique<CMemoryClipboard>(FromUtf8(bytes));
         SetClipboardProvider(fileClipboard.get());
     }
