@@ -77,7 +77,8 @@ int main(int argc, char** argv)
 
     int in[2], out[2];
     if (pipe(in) != 0 || pipe(out) != 0) return 1;
-    pid_t server = Spawn({"python3", KQ_LOOPBACK_SERVER, "--root", (dir / "www").string(), "--lifetime", "600"}, in[0], out[1]);
+    const char* python = access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3";
+    pid_t server = Spawn({python, KQ_LOOPBACK_SERVER, "--root", (dir / "www").string(), "--lifetime", "600"}, in[0], out[1]);
     close(in[0]);
     close(out[1]);
     std::string line;
