@@ -9,6 +9,9 @@ ARGS       ?=
 # Debian packages the build, the tests and the GUI need.
 PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libgl-dev xvfb xauth fonts-noto-cjk
+# The updater's HTTP client, its loopback test server and certificate, and
+# the package check.
+PACKAGES += libcurl4-openssl-dev python3 openssl dpkg-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120
@@ -52,6 +55,15 @@ fuzz:
 	    [ -x "$$f" ] || continue; mkdir -p fuzz-out/$$(basename $$f); \
 	    echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=fuzz-out/ fuzz-out/$$(basename $$f) || exit 1; \
 	done
+
+# The Debian package of the installed tree (build/kqtools_VERSION_ARCH.deb),
+# and a check of its control fields and file list.
+.PHONY: package package-check
+package: build
+	cmake --build $(BUILD) --target package
+
+package-check: package
+	@./tools/check-package.sh $(BUILD)
 
 # PNGs of the main window in each mode into docs/ (Xvfb, CJK fonts).
 screenshots: configure

@@ -18,3 +18,7 @@ fi
 export QT_QPA_PLATFORM=xcb
 export LANG=C.UTF-8
 xvfb-run -a -s "-screen 0 1400x1000x24" "$driver" "$out"
+
+# The updater's progress window and question box.
+cmake --build "$build" --target updater_screenshots
+xvfb-run -a -s "-screen 0 1400x1000x24" "$build/tests/updater/app/updater_screenshots" "$out"

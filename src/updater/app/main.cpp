@@ -1,0 +1,20 @@
+// TERNControlUpdate: started by a product with the path of its update
+// descriptor; brings that product up to date and ends.
+#include <QApplication>
+
+#include "QtPrompt.h"
+#include "UpdateApp.h"
+#include "platform/Prompt.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("远舟工作室"));
+    QApplication::setApplicationName(QStringLiteral("远舟在线升级工具"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    kq::CQtPrompt prompt;
+    kq::SetPromptProvider(&prompt);
+    const int code = kq::CTERNUpdateApp::Run(QApplication::arguments());
+    kq::SetPromptProvider(nullptr);
+    return code;
+}

@@ -1,0 +1,36 @@
+// The loopback HTTP(S) server of the updater tests (loopback_server.py),
+// serving the files of a temporary folder on 127.0.0.1.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+#include "support/TestSupport.h"
+
+namespace kq::test {
+
+class CLoopbackServer {
+public:
+    // With tls, a certificate for 127.0.0.1 is made for this server only;
+    // CaFile() names it for KQ_UPDATE_CA_FILE.
+    explicit CLoopbackServer(bool tls = false);
+    ~CLoopbackServer();
+    CLoopbackServer(const CLoopbackServer&) = delete;
+    CLoopbackServer& operator=(const CLoopbackServer&) = delete;
+
+    bool Running() const { return m_nPort > 0; }
+    // Puts a file into the served folder.
+    void Serve(const std::string& name, const std::string& content) const;
+    // "http(s)://127.0.0.1:PORT/<path>", path like "files/Version.txt".
+    std::string Url(const std::string& path) const;
+    std::string CaFile() const { return m_root.NativePath() + "/cert.pem"; }
+
+private:
+    CTempDir m_root;
+    pid_t m_nPid = -1;
+    int m_hStdin = -1;
+    int m_nPort = 0;
+    bool m_bTls = false;
+};
+
+}  // namespace kq::test
