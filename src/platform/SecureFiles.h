@@ -33,6 +33,8 @@ public:
 
 private:
     bool FlushBuffer();
+    // target + ".part-" + a random number.
+    static std::u16string TempNameFor(std::u16string_view target);
 
     std::u16string m_strTarget;
     std::u16string m_strTemp;
@@ -40,6 +42,8 @@ private:
     std::string m_strBuffer;
     bool m_bFailed = false;
 };
+
+inline constexpr size_t kAtomicWriteBuffer = 64 * 1024;
 
 // Opens an existing regular file for reading. FIFOs, devices and folders
 // are refused without blocking.

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
@@ -16,8 +15,6 @@
 namespace kq {
 
 namespace {
-
-constexpr size_t kWriteBuffer = 64 * 1024;
 
 std::string EnvFolder(const char* name)
 {
@@ -53,22 +50,17 @@ bool PrivateTempFolder(std::u16string& folder)
     return true;
 }
 
-CAtomicFileWriter::~CAtomicFileWriter() { Discard(); }
-
 bool CAtomicFileWriter::Create(std::u16string_view target)
 {
     Discard();
     m_bFailed = false;
     m_strTarget = target;
-    static std::mt19937_64 s_random{std::random_device{}()};
     for (int attempt = 0; attempt < 16; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".part-%016llx", static_cast<unsigned long long>(s_random()));
-        m_strTemp = m_strTarget + FromAscii(suffix);
+        m_strTemp = TempNameFor(m_strTarget);
         int fd = open(NativePath(m_strTemp).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0) {
             m_hFile = fd;
-            m_strBuffer.reserve(kWriteBuffer);
+            m_strBuffer.reserve(kAtomicWriteBuffer);
             return true;
         }
         if (errno != EEXIST) break;
@@ -92,18 +84,6 @@ bool CAtomicFileWriter::FlushBuffer()
     }
     m_strBuffer.clear();
     return !m_bFailed;
-}
-
-bool CAtomicFileWriter::Write(std::string_view bytes)
-{
-    if (m_hFile < 0 || m_bFailed) return false;
-    if (m_strBuffer.size() + bytes.size() > kWriteBuffer && !FlushBuffer()) return false;
-    if (bytes.size() >= kWriteBuffer) {
-        m_strBuffer.assign(bytes);
-        return FlushBuffer();
-    }
-    m_strBuffer.append(bytes);
-    return true;
 }
 
 bool CAtomicFileWriter::Commit()

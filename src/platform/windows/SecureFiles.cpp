@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <random>
 
 #include "platform/SpecialFolders.h"
 #include "platform/Text.h"
@@ -11,8 +10,6 @@
 namespace kq {
 
 namespace {
-
-constexpr size_t kWriteBuffer = 64 * 1024;
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 HANDLE Handle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
@@ -26,23 +23,18 @@ bool PrivateTempFolder(std::u16string& folder)
     return !folder.empty();
 }
 
-CAtomicFileWriter::~CAtomicFileWriter() { Discard(); }
-
 bool CAtomicFileWriter::Create(std::u16string_view target)
 {
     Discard();
     m_bFailed = false;
     m_strTarget = target;
-    static std::mt19937_64 s_random{std::random_device{}()};
     for (int attempt = 0; attempt < 16; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".part-%016llx", static_cast<unsigned long long>(s_random()));
-        m_strTemp = m_strTarget + FromAscii(suffix);
+        m_strTemp = TempNameFor(m_strTarget);
         HANDLE h = CreateFileW(Wide(m_strTemp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             m_hFile = reinterpret_cast<intptr_t>(h);
-            m_strBuffer.reserve(kWriteBuffer);
+            m_strBuffer.reserve(kAtomicWriteBuffer);
             return true;
         }
         if (GetLastError() != ERROR_FILE_EXISTS) break;
@@ -63,18 +55,6 @@ bool CAtomicFileWriter::FlushBuffer()
     }
     m_strBuffer.clear();
     return !m_bFailed;
-}
-
-bool CAtomicFileWriter::Write(std::string_view bytes)
-{
-    if (m_hFile == -1 || m_bFailed) return false;
-    if (m_strBuffer.size() + bytes.size() > kWriteBuffer && !FlushBuffer()) return false;
-    if (bytes.size() >= kWriteBuffer) {
-        m_strBuffer.assign(bytes);
-        return FlushBuffer();
-    }
-    m_strBuffer.append(bytes);
-    return true;
 }
 
 bool CAtomicFileWriter::Commit()

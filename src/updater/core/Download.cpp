@@ -68,10 +68,12 @@ private:
         m_pWindow->PumpMessages();
         m_pWindow->StepIt();
         m_nPos = std::min(m_nPos + 1, m_nHigh);
-        std::u16string percent = FormatInt(static_cast<long long>(m_nPos) * 100 / m_nHigh) + u"%";
-        if (percent != m_strPercent) {
-            m_strPercent = percent;
-            m_pWindow->SetPercentText(percent);
+        // The label starts as " 0 %", which no "%d%%" text equals, so the
+        // number alone tells when the text changes.
+        const int percent = int(static_cast<long long>(m_nPos) * 100 / m_nHigh);
+        if (percent != m_nPercent) {
+            m_nPercent = percent;
+            m_pWindow->SetPercentText(FormatInt(percent) + u"%");
         }
         m_pWindow->PumpMessages();
         if (m_pWindow->TakeCancelRequest() &&
@@ -96,7 +98,7 @@ private:
     IProgressWindow* m_pWindow = nullptr;
     int m_nHigh = 1;
     int m_nPos = 0;
-    std::u16string m_strPercent = u" 0 %";
+    int m_nPercent = -1;
 };
 
 }  // namespace

@@ -109,7 +109,7 @@ TEST(Download, VersionFileIsTakenWhateverTheStatus)
     EXPECT_NE(f.dir.ReadFile(u"Setup.deb").find("<html>"), std::string::npos);
 }
 
-TEST(Download, SendsTheDescribedHeaders)
+TEST(Download, SendsAcceptAndUserAgentHeaders)
 {
     CFixture f;
     ASSERT_TRUE(f.server.Running());
