@@ -2,6 +2,9 @@
 
 #include "platform/Clock.h"
 #include "platform/Crt.h"
+#include "platform/Text.h"
+
+#include <ctime>
 
 namespace kq {
 
@@ -127,6 +130,21 @@ bool CSortRouteItem::operator==(const CSortRouteItem& o) const
 {
     return m_strName == o.m_strName && m_strDescription == o.m_strDescription && m_nTime == o.m_nTime &&
            m_nOrigin == o.m_nOrigin && m_aClauses == o.m_aClauses;
+}
+
+std::u16string FormatRouteTime(int64_t time)
+{
+    std::tm tm{};
+    if (!LocalTime(time, tm)) return {};
+    char text[64];
+    if (std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm) == 0) return {};
+    return FromAscii(text);
+}
+
+std::u16string RouteDescriptionText(const CSortRouteItem& item)
+{
+    return u"规则名称：" + item.m_strName + u"\n创建时间：" + FormatRouteTime(item.m_nTime) + u"\n创建方式：" +
+           item.GetOriginText() + u"\n规则说明：" + item.m_strDescription;
 }
 
 int CSortRouteList::AddRoute(const std::u16string& name, const std::u16string& description)

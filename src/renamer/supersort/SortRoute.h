@@ -68,6 +68,11 @@ public:
     bool operator==(const CSortRouteItem& other) const;
 };
 
+// "%Y-%m-%d %H:%M:%S" in local time; empty when it cannot be converted.
+std::u16string FormatRouteTime(int64_t time);
+// The chooser's description: "规则名称：%s\n创建时间：%s\n创建方式：%s\n规则说明：%s".
+std::u16string RouteDescriptionText(const CSortRouteItem& item);
+
 class CSortRouteList : public COperator {
 public:
     int GetCount() const { return static_cast<int>(m_aRoutes.size()); }
