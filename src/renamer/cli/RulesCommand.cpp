@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
 #include "renamer/cli/RuleOptions.h"
+#include "renamer/supersort/RouteEditing.h"
 #include "renamer/supersort/RouteFile.h"
 
 using namespace kq;
@@ -123,12 +123,7 @@ int RunExport(CArgReader& reader)
     const bool complete = ReadRules(source, list);
     std::vector<int> picked;
     if (!PickRules(list, names, picked)) return kExitFailed;
-    CSortRouteList exported;
-    for (int r : picked) {
-        const int at = exported.AddRoute(list[r].m_strName, list[r].m_strDescription);
-        exported.SetAt(at, list[r]);
-    }
-    if (!SaveRouteFile(FromNativeName(to), exported)) {
+    if (!SaveRouteFile(FromNativeName(to), ExportRoutes(list, picked))) {
         PrintErr("kqtools-cli: 无法写入文件：" + to);
         return kExitFailed;
     }
@@ -161,16 +156,7 @@ int RunImport(CArgReader& reader)
     CSortRouteList list;
     const int state = store.Load(list);
     if (state == kRouteFileDamaged) PrintErr(ToUtf8(StoreDamagedText(store.Path(), list.GetCount())));
-    for (int r : picked) {
-        std::u16string name = incoming[r].m_strName;
-        while (list.HasRouteName(name)) name += u" 导入";
-        const int at = list.AddRoute(name, incoming[r].m_strDescription);
-        list.SetAt(at, incoming[r]);
-        list[at].m_strName = name;
-        list[at].m_nTime = CurrentTime();
-        list[at].m_nOrigin = kOriginImported;
-        PrintOut("已导入：" + ToUtf8(name));
-    }
+    for (const auto& name : ImportRoutes(list, incoming, picked)) PrintOut("已导入：" + ToUtf8(name));
     if (!store.Save(list)) {
         PrintErr("kqtools-cli: 无法写入规则文件：" + ToUtf8(store.Path()));
         return kExitFailed;
