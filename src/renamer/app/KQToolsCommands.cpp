@@ -10,6 +10,7 @@
 #include "renamer/list/LaunchCommands.h"
 #include "renamer/list/ListExport.h"
 #include "renamer/app/pages/ModePage.h"
+#include "renamer/app/supersort/SuperSortDlg.h"
 
 namespace kq {
 
@@ -156,6 +157,13 @@ void CKQToolsDlg::OnSort(bool byName, bool ascending)
     // The selection stays on its positions, as column 1 does.
     if (byName) m_list.SortByName(ascending);
     else m_list.SortByDirectory(ascending);
+    m_pModel->AllChanged();
+    RefreshNewNames();
+}
+
+void CKQToolsDlg::OnSuperSort(bool ascending)
+{
+    if (!RunSuperSortDialogs(this, m_list, ascending)) return;
     m_pModel->AllChanged();
     RefreshNewNames();
 }

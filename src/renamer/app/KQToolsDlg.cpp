@@ -167,10 +167,6 @@ void CKQToolsDlg::BuildMenus()
     m_pSortMenu->addSeparator();
     m_pActSuperUp = m_pSortMenu->addAction(QStringLiteral("超级排序 增序(&S)"));
     m_pActSuperDown = m_pSortMenu->addAction(QStringLiteral("超级排序 降序(&R)"));
-    // Super sort is not part of this build yet: its entries are shown but
-    // cannot be chosen.
-    m_pActSuperUp->setEnabled(false);
-    m_pActSuperDown->setEnabled(false);
 }
 
 void CKQToolsDlg::BuildStatusBar()
@@ -228,6 +224,8 @@ void CKQToolsDlg::ConnectCommands()
     connect(m_pActNameDown, &QAction::triggered, this, [this] { OnSort(true, false); });
     connect(m_pActFolderUp, &QAction::triggered, this, [this] { OnSort(false, true); });
     connect(m_pActFolderDown, &QAction::triggered, this, [this] { OnSort(false, false); });
+    connect(m_pActSuperUp, &QAction::triggered, this, [this] { OnSuperSort(true); });
+    connect(m_pActSuperDown, &QAction::triggered, this, [this] { OnSuperSort(false); });
 
     connect(m_pListView->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CKQToolsDlg::UpdateCountPane);
     connect(m_pModel, &QAbstractItemModel::modelReset, this, &CKQToolsDlg::UpdateCountPane);

@@ -76,6 +76,7 @@ public:
     void OnInvertSelection();
     void OnClearList();
     void OnSort(bool byName, bool ascending);
+    void OnSuperSort(bool ascending);
     void OnExport();
     void OnHelp();
     void OnWebPage();

@@ -367,7 +367,7 @@ void MainWindowTest::Sorts_ReorderRowsAndRefreshNames()
         for (int r = 0; r < 4; ++r)
             QCOMPARE(dlg.List().GetText(r, kColNewName), FormatInt(r + 1) + u" " + dlg.List().GetText(r, kColOldName));
     }
-    QVERIFY(!dlg.m_pActSuperUp->isEnabled());
+    QVERIFY(dlg.m_pActSuperUp->isEnabled() && dlg.m_pActSuperDown->isEnabled());
 }
 
 void MainWindowTest::CountPane_FollowsSelection()

@@ -21,6 +21,12 @@
 #include "renamer/app/pages/ElPage.h"
 #include "renamer/app/pages/EePage.h"
 #include "support/TestSupport.h"
+#include "platform/FileSystem.h"
+#include "renamer/app/supersort/MdySortRouteDlg.h"
+#include "renamer/app/supersort/NewClauseDlg.h"
+#include "renamer/app/supersort/RouteDlgs.h"
+#include "renamer/app/supersort/SuperSortDlg.h"
+#include "renamer/supersort/SortWorkList.h"
 
 using namespace kq;
 
@@ -69,6 +75,56 @@ int main(int argc, char** argv)
             return 1;
         }
         std::printf("%s\n", qPrintable(path));
+    }
+
+    // Super sort: the chooser, the rule editor, the clause editor and the
+    // preview, over a sample rule in a private configuration folder.
+    test::CTempDir config;
+    test::CScopedEnv configHome("KQ_CONFIG_HOME", config.NativePath());
+    CreateFolder(GetConfigFolder());
+    CSortRouteList rules;
+    rules.AddRoute(u"图片优先", u"IMG 开头的图片排在最前，图纸其次，其余按章节编号。");
+    CSortRouteClause images;
+    images.m_aConditionMode = {4, 0, 0};
+    images.m_aConditionText = {u"IMG", u"", u""};
+    images.m_strWeight = u"-100";
+    CSortRouteClause chapters;
+    chapters.m_nCombination = 5;
+    chapters.m_nLoopMode = 1;
+    chapters.m_nLoopEnd = 20;
+    chapters.m_aConditionMode = {1, 0, 6};
+    chapters.m_aConditionText = {u"IMG", u"=\"000\"&i", u"图"};
+    chapters.m_strWeight = u"=i*2";
+    CSortRouteClause readme;
+    readme.m_nCombination = 2;
+    readme.m_aConditionMode = {2, 4, 0};
+    readme.m_aConditionText = {u"readme", u"Report", u""};
+    readme.m_strWeight = u"50";
+    rules[0].m_aClauses = {images, chapters, readme};
+    rules.AddRoute(u"按编号", u"");
+    SaveRouteFile(RouteStorePath(), rules);
+
+    CSortWorkList work;
+    PrepareSuperSort(work, dlg.List(), rules[0], true);
+    CSuperSortDlg chooser(&dlg);
+    CMdySortRouteDlg editor(rules[0], &dlg);
+    editor.SelectRows({1});
+    CNewClauseDlg clauseEditor(rules[0].m_aClauses[1], &dlg);
+    CPrepSortDlg preview(work, &dlg);
+    const std::pair<QDialog*, const char*> dialogs[] = {
+        {&chooser, "supersort-chooser"}, {&editor, "supersort-rule"}, {&clauseEditor, "supersort-clause"},
+        {&preview, "supersort-preview"}};
+    for (const auto& [dialog, name] : dialogs) {
+        dialog->show();
+        if (!QTest::qWaitForWindowExposed(dialog)) std::fprintf(stderr, "dialog not shown\n");
+        QTest::qWait(100);
+        const QString path = outDir + QStringLiteral("/screenshot-%1.png").arg(QLatin1String(name));
+        if (!dialog->grab().save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(path));
+        dialog->hide();
     }
     SetClipboardProvider(nullptr);
     return 0;

@@ -1,0 +1,44 @@
+// "规则编辑": the clauses of one rule, changed in place.
+#pragma once
+
+#include <vector>
+
+#include <QDialog>
+
+class QPushButton;
+class QTableWidget;
+
+namespace kq {
+
+class CSortRouteItem;
+
+class CMdySortRouteDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CMdySortRouteDlg(CSortRouteItem& route, QWidget* parent = nullptr);
+
+    QTableWidget* m_pTable;
+    QPushButton* m_pAdd;
+    QPushButton* m_pEdit;
+    QPushButton* m_pDelete;
+    QPushButton* m_pUp;
+    QPushButton* m_pDown;
+    QPushButton* m_pClear;
+
+    void OnAdd();
+    void OnEdit();
+    void OnDelete();
+    void OnMove(int step);
+    void OnClear();
+
+    std::vector<int> SelectedRows() const;
+    void SelectRows(const std::vector<int>& rows);
+
+private:
+    void RenderRow(int row);
+    void Refill();
+
+    CSortRouteItem& m_route;
+};
+
+}  // namespace kq

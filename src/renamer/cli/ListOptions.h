@@ -1,0 +1,19 @@
+// The file list the way `rename` builds it from its PATH arguments, for the
+// subcommands that work on the same list.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kq {
+class CFileNameList;
+}
+
+namespace kq::cli {
+
+// Checks every path first (nothing is added when one is missing: error says
+// which), then adds files and the files of folders (with recursive, their
+// sub-folders too) in argument order.
+bool BuildFileList(const std::vector<std::string>& paths, bool recursive, CFileNameList& list, std::string& error);
+
+}  // namespace kq::cli

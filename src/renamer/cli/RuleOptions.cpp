@@ -1,0 +1,33 @@
+#include "renamer/cli/RuleOptions.h"
+
+#include "platform/Text.h"
+#include "renamer/supersort/RouteFile.h"
+
+namespace kq::cli {
+
+CRuleSource RuleSource(CArgReader& reader)
+{
+    CRuleSource source;
+    std::string path;
+    source.m_bGiven = reader.Value("--rules", path);
+    source.m_strPath = source.m_bGiven ? FromNativeName(path) : RouteStorePath();
+    return source;
+}
+
+bool ReadRules(const CRuleSource& source, CSortRouteList& list)
+{
+    int state = kRouteFileMissing;
+    LoadRouteFile(source.m_strPath, list, &state);
+    switch (state) {
+    case kRouteFileComplete: return true;
+    case kRouteFileMissing:
+        if (!source.m_bGiven) return true;
+        PrintErr("kqtools-cli: 找不到规则文件：" + ToUtf8(source.m_strPath));
+        return false;
+    case kRouteFileDamaged: PrintErr(ToUtf8(StoreDamagedText(source.m_strPath, list.GetCount()))); return false;
+    case kRouteFileNewer: return false;
+    default: PrintErr("kqtools-cli: 无法读取规则文件：" + ToUtf8(source.m_strPath)); return false;
+    }
+}
+
+}  // namespace kq::cli

@@ -1,0 +1,103 @@
+#include "renamer/supersort/RouteFile.h"
+
+#include "platform/Crt.h"
+#include "platform/FileSystem.h"
+#include "platform/Path.h"
+#include "platform/Prompt.h"
+#include "renamer/list/RenameJournal.h"
+
+namespace kq {
+
+const std::u16string kStoreDamagedTitle = u"规则文件";
+
+std::u16string StoreBackupText(std::u16string_view store, std::u16string_view backup)
+{
+    return u"规则文件“" + std::u16string(store) + u"”没能完整读取，为免丢失规则，原文件已另存为“" +
+           std::u16string(backup) + u"”。";
+}
+
+std::u16string StoreDamagedText(std::u16string_view store, int rulesRead)
+{
+    return u"规则文件“" + std::u16string(store) + u"”已损坏，只读出了其中完整的" + FormatInt(rulesRead) + u"条规则。";
+}
+
+int ReadRouteBytes(std::string_view bytes, CSortRouteList& list)
+{
+    CArchive ar(bytes);
+    int status = list.LoadObject(ar);
+    if (status == kOperatorNewer || ar.Refused()) return kRouteFileNewer;
+    if (status != kOperatorOk || ar.Failed() || !ar.AtEnd()) return kRouteFileDamaged;
+    return kRouteFileComplete;
+}
+
+std::string RouteBytes(const CSortRouteList& list)
+{
+    CArchive ar;
+    list.StoreObject(ar);
+    return ar.Bytes();
+}
+
+namespace {
+
+int ReadStore(std::u16string_view path, CSortRouteList& list, std::string& bytes)
+{
+    if (!PathExists(path)) return kRouteFileMissing;
+    if (!ReadFileBytes(path, bytes)) return kRouteFileUnreadable;
+    return ReadRouteBytes(bytes, list);
+}
+
+}  // namespace
+
+int LoadRouteFile(std::u16string_view path, CSortRouteList& list, int* state)
+{
+    std::string bytes;
+    int result = ReadStore(path, list, bytes);
+    if (state) *state = result;
+    return result == kRouteFileMissing || result == kRouteFileUnreadable ? 0 : 1;
+}
+
+int SaveRouteFile(std::u16string_view path, const CSortRouteList& list)
+{
+    return WriteFileAtomically(path, RouteBytes(list)) ? 1 : 0;
+}
+
+std::u16string GetConfigFolder() { return DefaultJournalFolder(); }
+
+std::u16string RouteStorePath() { return JoinPath(GetConfigFolder(), u"supsort.cfg"); }
+
+int CRouteStore::Load(CSortRouteList& list)
+{
+    m_strOriginal.clear();
+    m_nState = ReadStore(m_strPath, list, m_strOriginal);
+    if (m_nState == kRouteFileComplete) m_strOriginal.clear();
+    return m_nState;
+}
+
+bool CRouteStore::KeepOriginal()
+{
+    for (int n = 1; n < 1000; ++n) {
+        std::u16string candidate = m_strPath + u".bak" + (n == 1 ? u"" : FormatInt(n));
+        if (PathExists(candidate)) continue;
+        // A store that could not be read at all is moved aside whole;
+        // otherwise the bytes read are copied.
+        bool kept = m_nState == kRouteFileUnreadable ? MoveFileNoReplace(m_strPath, candidate)
+                                                     : WriteFileAtomically(candidate, m_strOriginal);
+        if (!kept) return false;
+        m_strBackup = candidate;
+        GetPromptProvider().Inform(StoreBackupText(m_strPath, m_strBackup), kStoreDamagedTitle);
+        return true;
+    }
+    return false;
+}
+
+bool CRouteStore::Save(const CSortRouteList& list)
+{
+    const bool incomplete = m_nState != kRouteFileComplete && m_nState != kRouteFileMissing;
+    if (incomplete && m_strBackup.empty() && PathExists(m_strPath) && !KeepOriginal()) return false;
+    if (!SaveRouteFile(m_strPath, list)) return false;
+    m_nState = kRouteFileComplete;
+    m_strOriginal.clear();
+    return true;
+}
+
+}  // namespace kq

@@ -1,0 +1,70 @@
+// The rule store supsort.cfg and the rule exchange files: one stored
+// CSortRouteList each, read whole and written whole.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "renamer/supersort/SortRoute.h"
+
+namespace kq {
+
+// How much of a file LoadRouteFile could read.
+enum ERouteFileState {
+    kRouteFileComplete = 0,    // every byte read as a list
+    kRouteFileMissing = 1,     // no such file: an empty list
+    kRouteFileDamaged = 2,     // ends early, or bytes follow the list; the rules read completely are kept
+    kRouteFileNewer = 3,       // an object of a newer version ("版本过低" was shown)
+    kRouteFileUnreadable = 4,  // exists but cannot be read (not a regular file, too large, no access)
+};
+
+// The whole file as bytes, for tests and the fuzzer: the same reading.
+int ReadRouteBytes(std::string_view bytes, CSortRouteList& list);
+std::string RouteBytes(const CSortRouteList& list);
+
+// 1 when the file could be read, else 0 (the list is then left alone).
+// state, when given, says how complete the reading was.
+int LoadRouteFile(std::u16string_view path, CSortRouteList& list, int* state = nullptr);
+// Writes the file atomically; 1 on success, else 0 (the old file stays).
+int SaveRouteFile(std::u16string_view path, const CSortRouteList& list);
+
+// The configuration folder ("<config>/TernSoft/KQTool") and the store in it.
+std::u16string GetConfigFolder();
+std::u16string RouteStorePath();
+
+// The messages of a store that could not be read completely.
+extern const std::u16string kStoreDamagedTitle;  // "规则文件"
+// "规则文件“%s”没能完整读取，为免丢失规则，原文件已另存为“%s”。"
+std::u16string StoreBackupText(std::u16string_view store, std::u16string_view backup);
+// "规则文件“%s”已损坏，只读出了其中完整的%d条规则。"
+std::u16string StoreDamagedText(std::u16string_view store, int rulesRead);
+
+// The rule store as the chooser and `rules import` use it: read once, then
+// written back whole. A store that was not read completely is never
+// silently replaced by the fewer rules read: before the first overwrite its
+// original is kept beside it (supsort.cfg.bak, or .bak2, .bak3 … when taken)
+// and the user is told once through the prompt provider.
+class CRouteStore {
+public:
+    explicit CRouteStore(std::u16string path) : m_strPath(std::move(path)) {}
+
+    const std::u16string& Path() const { return m_strPath; }
+    // Reads the store into list (empty when missing); returns the state.
+    int Load(CSortRouteList& list);
+    int State() const { return m_nState; }
+    // Writes list; false (store untouched) when the file or, for an
+    // incomplete store, its backup could not be written.
+    bool Save(const CSortRouteList& list);
+    // Where the original went; empty when no copy was needed.
+    const std::u16string& BackupPath() const { return m_strBackup; }
+
+private:
+    bool KeepOriginal();
+
+    std::u16string m_strPath;
+    int m_nState = kRouteFileMissing;
+    std::string m_strOriginal;  // the bytes read, for the backup
+    std::u16string m_strBackup;
+};
+
+}  // namespace kq
