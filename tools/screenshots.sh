@@ -18,3 +18,6 @@ fi
 export QT_QPA_PLATFORM=xcb
 export LANG=C.UTF-8
 xvfb-run -a -s "-screen 0 1400x1000x24" "$driver" "$out"
+# The configuration centre: its main dialog and its two sheets.
+cmake --build "$build" --target kq_controlpanel_screenshots
+xvfb-run -a -s "-screen 0 1400x1000x24" "$build/tests/controlpanel/app/kq_controlpanel_screenshots" "$out"
