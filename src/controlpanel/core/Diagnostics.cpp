@@ -1,7 +1,5 @@
 #include "controlpanel/core/Diagnostics.h"
 
-#include <cstdio>
-
 #include "platform/SystemInfo.h"
 #include "platform/Text.h"
 
@@ -9,29 +7,7 @@ namespace kq {
 
 namespace {
 
-void AppendJson(std::string& out, std::u16string_view text)
-{
-    out += '"';
-    for (char c : ToUtf8(text)) {
-        unsigned char u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (u < 0x20) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
-                out += buffer;
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-}
+void AppendJson(std::string& out, std::u16string_view text) { out += JsonString(ToUtf8(text)); }
 
 void AppendJsonArray(std::string& out, const std::vector<std::u16string>& items)
 {

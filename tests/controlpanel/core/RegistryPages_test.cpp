@@ -36,6 +36,18 @@ TEST(SoftwareProducts, NoMakerKeyGivesNoProducts)
     EXPECT_TRUE(SoftwareProducts(CRegistryFileSource(std::move(file))).empty());
 }
 
+TEST(SoftwareProducts, LongValuesAreShownWhole)
+{
+    // Deep installation folders are common on Linux; a 260-byte buffer would
+    // have dropped this one.
+    std::u16string folder = u"/opt/" + std::u16string(300, u'd');
+    CRegistryFile file;
+    file.Parse(u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\远舟工作室\\长路径产品]\n\"Location\"=\"" + folder + u"\"\n");
+    std::vector<CProductInfo> products = SoftwareProducts(CRegistryFileSource(std::move(file)));
+    ASSERT_EQ(products.size(), 1u);
+    EXPECT_EQ(products[0].m_aLines[1], u"安装路径：" + folder);
+}
+
 TEST(PlatformPage, SixtyFourBitSystemListsBothViewsSixtyFourFirst)
 {
     CInfoTable table = PlatformPage(Fixture(), true);
