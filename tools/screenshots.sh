@@ -22,3 +22,7 @@ xvfb-run -a -s "-screen 0 1400x1000x24" "$driver" "$out"
 # The updater's progress window and question box.
 cmake --build "$build" --target updater_screenshots
 xvfb-run -a -s "-screen 0 1400x1000x24" "$build/tests/updater/app/updater_screenshots" "$out"
+
+# The configuration centre: its main dialog and its two sheets.
+cmake --build "$build" --target kq_controlpanel_screenshots
+xvfb-run -a -s "-screen 0 1400x1000x24" "$build/tests/controlpanel/app/kq_controlpanel_screenshots" "$out"

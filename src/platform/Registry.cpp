@@ -43,15 +43,18 @@ bool ReadQuoted(std::u16string_view s, size_t& pos, std::u16string& out)
     return false;
 }
 
-std::u16string NormaliseKey(std::u16string_view key)
+// The key path as written, without surrounding blanks and trailing
+// backslashes, with the usual abbreviation spelled out.
+std::u16string KeyAsWritten(std::u16string_view key)
 {
-    std::u16string upper = ToAsciiUpper(Trim(key));
-    while (!upper.empty() && upper.back() == u'\\') upper.pop_back();
-    // Accept the usual abbreviation.
-    if (upper.rfind(u"HKLM", 0) == 0 && (upper.size() == 4 || upper[4] == u'\\'))
-        upper = std::u16string(kLocalMachine) + upper.substr(4);
-    return upper;
+    std::u16string path(Trim(key));
+    while (!path.empty() && path.back() == u'\\') path.pop_back();
+    if (ToAsciiUpper(path.substr(0, 4)) == u"HKLM" && (path.size() == 4 || path[4] == u'\\'))
+        path = std::u16string(kLocalMachine) + path.substr(4);
+    return path;
 }
+
+std::u16string NormaliseKey(std::u16string_view key) { return ToAsciiUpper(KeyAsWritten(key)); }
 
 }  // namespace
 
@@ -83,8 +86,10 @@ void CRegistryFile::Parse(std::u16string_view text)
             size_t close = line.rfind(u']');
             inKey = close != std::u16string_view::npos && close > 1 && line[1] != u'-';
             if (inKey) {
-                currentKey = NormaliseKey(line.substr(1, close - 1));
+                std::u16string written = KeyAsWritten(line.substr(1, close - 1));
+                currentKey = ToAsciiUpper(written);
                 m_aKeys[currentKey];
+                m_aKeyNames.emplace(currentKey, std::move(written));
             }
             continue;
         }
@@ -140,6 +145,25 @@ const CRegistryFile::CValue* CRegistryFile::Find(std::u16string_view key, std::u
     if (k == m_aKeys.end()) return nullptr;
     auto v = k->second.find(ToAsciiUpper(name));
     return v == k->second.end() ? nullptr : &v->second;
+}
+
+std::vector<std::u16string> CRegistryFile::SubKeys(std::u16string_view key) const
+{
+    std::u16string prefix = std::u16string(kLocalMachine) + u"\\" + NormaliseKey(key) + u"\\";
+    // upper-cased child name -> child name as first written
+    std::map<std::u16string, std::u16string> children;
+    for (auto it = m_aKeyNames.lower_bound(prefix); it != m_aKeyNames.end() && it->first.starts_with(prefix); ++it) {
+        size_t end = it->first.find(u'\\', prefix.size());
+        if (end == std::u16string::npos) end = it->first.size();
+        if (end == prefix.size()) continue;  // an empty component ("a\\b")
+        // Upper-casing keeps lengths, so the positions hold in the written form.
+        children.emplace(it->first.substr(prefix.size(), end - prefix.size()),
+                         it->second.substr(prefix.size(), end - prefix.size()));
+    }
+    std::vector<std::u16string> names;
+    names.reserve(children.size());
+    for (auto& [upper, written] : children) names.push_back(std::move(written));
+    return names;
 }
 
 #ifndef _WIN32

@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kq {
 
@@ -29,9 +30,14 @@ public:
     bool Load(std::u16string_view path);
     // Value of HKEY_LOCAL_MACHINE\key\name ("" for the default value "@").
     const CValue* Find(std::u16string_view key, std::u16string_view name) const;
+    // Names of the direct subkeys of HKEY_LOCAL_MACHINE\key as first written,
+    // in the registry's order (case-insensitive); keys named only as part of
+    // a deeper key's path count too.
+    std::vector<std::u16string> SubKeys(std::u16string_view key) const;
 
 private:
     std::map<std::u16string, std::map<std::u16string, CValue>> m_aKeys;  // upper-cased full key -> values
+    std::map<std::u16string, std::u16string> m_aKeyNames;                 // upper-cased full key -> as written
 };
 
 // Decodes the bytes of a .reg file: UTF-16LE after its BOM, else UTF-8 (with

@@ -1,6 +1,7 @@
 #include "platform/Text.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace kq {
@@ -185,6 +186,32 @@ std::u16string ToAsciiLower(std::u16string_view text)
 {
     std::u16string out(text);
     for (auto& c : out) c = AsciiLower(c);
+    return out;
+}
+
+std::string JsonString(std::string_view utf8)
+{
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        default:
+            if (c < 0x20) {
+                char buffer[8];
+                std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+                out += buffer;
+            } else {
+                out.push_back(static_cast<char>(c));
+            }
+        }
+    }
+    out += "\"";
     return out;
 }
 

@@ -46,4 +46,7 @@ inline constexpr bool IsAsciiSpace(char16_t c) { return c == u' ' || (c >= 9 && 
 std::u16string ToAsciiUpper(std::u16string_view text);
 std::u16string ToAsciiLower(std::u16string_view text);
 
+// JSON string literal (quotes included) of UTF-8 text.
+std::string JsonString(std::string_view utf8);
+
 }  // namespace kq

@@ -135,30 +135,4 @@ void PrintErr(std::string_view text)
     std::fputc('\n', stderr);
 }
 
-std::string JsonString(std::string_view utf8)
-{
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        default:
-            if (c < 0x20) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                out += buffer;
-            } else {
-                out.push_back(static_cast<char>(c));
-            }
-        }
-    }
-    out += "\"";
-    return out;
-}
-
 }  // namespace kq::cli

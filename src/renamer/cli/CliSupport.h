@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Text.h"  // JsonString
+
 namespace kq::cli {
 
 enum EExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
@@ -59,7 +61,5 @@ int UsageError(std::string_view command, std::string_view message);
 // Writes UTF-8 text and a newline.
 void PrintOut(std::string_view text);
 void PrintErr(std::string_view text);
-// JSON string literal (quotes included) of UTF-8 text.
-std::string JsonString(std::string_view utf8);
 
 }  // namespace kq::cli

@@ -5,11 +5,12 @@
 
 #include <string>
 
+#include "platform/Maker.h"
+
 namespace kq {
 
 inline constexpr char16_t kProductKey[] = u"SOFTWARE\\远舟工作室\\远舟文件改名系统";
 inline constexpr char16_t kWindowsKey[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-inline constexpr char16_t kMakerWebAddress[] = u"https://www.ternsoft.example/kqtools/";
 
 // The installation folder ("Location" of the product key); empty when the
 // registry has no such value.
