@@ -32,6 +32,7 @@ run: build
 	@./tools/run-program.sh $(BUILD) $(ARGS)
 
 test: build
+	@./tools/check-layering.sh
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The core tests again under AddressSanitizer and UBSan (no Qt).
