@@ -67,7 +67,8 @@ size_t CFileListView::SelectedCount() const
     // Ranges of a row selection may overlap (ctrl-click on a selected block):
     // merge them before counting.
     std::vector<std::pair<int, int>> spans;
-    for (const QItemSelectionRange& range : selectionModel()->selection()) spans.emplace_back(range.top(), range.bottom());
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        spans.emplace_back(range.top(), range.bottom());
     std::sort(spans.begin(), spans.end());
     size_t count = 0;
     int end = -1;

@@ -75,7 +75,8 @@ void PagesTest::EaPage_ChecksEnableTheirControls()
     } rows[] = {
         {page.m_pIndexEnabled, {page.m_pStart, page.m_pStep, page.m_pRepeat, page.m_pDigits, page.m_pPosition}},
         {page.m_replaceDelete.m_pReplaceEnabled, {page.m_replaceDelete.m_pFind, page.m_replaceDelete.m_pReplace}},
-        {page.m_replaceDelete.m_pDeleteEnabled, {page.m_replaceDelete.m_pDeletePosition, page.m_replaceDelete.m_pDeleteCount}},
+        {page.m_replaceDelete.m_pDeleteEnabled,
+         {page.m_replaceDelete.m_pDeletePosition, page.m_replaceDelete.m_pDeleteCount}},
     };
     for (const auto& row : rows) {
         for (QWidget* w : row.controls) QVERIFY(!w->isEnabled());
@@ -256,8 +257,8 @@ void PagesTest::ExpressionPicker_TakesChoiceOnOkOrDoubleClick()
         // the double click in place of the second press.
         QWidget* viewport = dlg->m_pList->viewport();
         QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, rect.center());
-        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(rect.center()), viewport->mapToGlobal(QPointF(rect.center())),
-                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(rect.center()),
+                        viewport->mapToGlobal(QPointF(rect.center())), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &dbl);
     });
     page.m_pPicker->click();
@@ -292,7 +293,8 @@ void PagesTest::FormulaPicker_ListsFormulasWithDescriptions()
     QCOMPARE(items[0], QStringLiteral("Upper(Fname())"));
     QCOMPARE(description, QStringLiteral("后缀为pdf的文件名称前加“文档”，否则文件名称前加“图纸”"));
     // The whole text is replaced.
-    QCOMPARE(page.m_pFormula->toPlainText(), QStringLiteral(R"(if(exact(fext(),"pdf"),"文档"&ftitle(),"图纸"&ftitle()))"));
+    QCOMPARE(page.m_pFormula->toPlainText(),
+             QStringLiteral(R"(if(exact(fext(),"pdf"),"文档"&ftitle(),"图纸"&ftitle()))"));
 }
 
 void PagesTest::RuleDialog_ShowsRulesText()
