@@ -8,7 +8,8 @@ ARGS       ?=
 
 # Debian packages the build, the tests and the GUI need.
 PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
-            qt6-base-dev libgl-dev xvfb xauth fonts-noto-cjk
+            qt6-base-dev libgl-dev xvfb xauth fonts-noto-cjk \
+            qt6-translations-l10n
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120
@@ -54,7 +55,7 @@ fuzz:
 	    echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=fuzz-out/ fuzz-out/$$(basename $$f) || exit 1; \
 	done
 
-# PNGs of the main window in each mode into docs/ (Xvfb, CJK fonts).
+# PNGs of the main window in each mode and of its file dialogs into docs/ (Xvfb, CJK fonts).
 screenshots: configure
 	@./tools/screenshots.sh $(BUILD) docs
 
