@@ -669,13 +669,16 @@ void MainWindowTest::Layout_ButtonsAndPanesStandApartAndPagesStayPut()
             QVERIFY(next->geometry().left() > pane->geometry().right());
         }
     }
-    // The page area keeps its place and size in every mode.
+    // The page area and its group box keep their place and size in every mode.
     auto* area = Find<QStackedWidget>(dlg, "PageArea");
+    QWidget* box = area->parentWidget();
     const QRect first(area->mapTo(&dlg, QPoint(0, 0)), area->size());
-    for (int mode = 0; mode < 5; ++mode) {
+    const QRect firstBox = box->geometry();
+    for (int mode : {2, 0, 1, 3, 4, 2}) {
         ModeButton(dlg, mode)->click();
-        QApplication::processEvents();
+        QTest::qWait(50);
         QCOMPARE(QRect(area->mapTo(&dlg, QPoint(0, 0)), area->size()), first);
+        QCOMPARE(box->geometry(), firstBox);
         QCOMPARE(dlg.Page(mode)->mapTo(&dlg, QPoint(0, 0)), first.topLeft());
     }
 }
