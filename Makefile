@@ -8,7 +8,8 @@ ARGS       ?=
 
 # Debian packages the build, the tests and the GUI need.
 PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
-            qt6-base-dev libgl-dev xvfb xauth fonts-noto-cjk
+            qt6-base-dev libgl-dev xvfb xauth fonts-noto-cjk \
+            qt6-translations-l10n
 # The updater's HTTP client, its loopback test server and certificate, and
 # the package check.
 PACKAGES += libcurl4-openssl-dev python3 openssl dpkg-dev
@@ -35,6 +36,7 @@ run: build
 	@./tools/run-program.sh $(BUILD) $(ARGS)
 
 test: build
+	@./tools/check-layering.sh
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The core tests again under AddressSanitizer and UBSan (no Qt).
@@ -65,7 +67,7 @@ package: build
 package-check: package
 	@./tools/check-package.sh $(BUILD)
 
-# PNGs of the main window in each mode into docs/ (Xvfb, CJK fonts).
+# PNGs of the main window in each mode and of its file dialogs into docs/ (Xvfb, CJK fonts).
 screenshots: configure
 	@./tools/screenshots.sh $(BUILD) docs
 

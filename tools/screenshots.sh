@@ -1,6 +1,7 @@
 #!/bin/sh
 # Saves PNG screenshots of the main window in each mode, with a sample list,
-# into docs/: the program runs under Xvfb with the CJK fonts installed.
+# and of the add-files and export dialogs into docs/: the program runs under
+# Xvfb with the CJK fonts installed.
 #   tools/screenshots.sh [BUILD] [OUTPUT]
 set -eu
 build=${1:-build}

@@ -15,8 +15,14 @@ bool EncodeText(std::u16string_view text, const std::string& charset, std::strin
 // Decodes from charset; malformed bytes become U+FFFD. False when unknown.
 bool DecodeText(std::string_view bytes, const std::string& charset, std::u16string& text);
 
-inline bool ToLocaleCharset(std::u16string_view text, std::string& bytes) { return EncodeText(text, LocaleCharset(), bytes); }
-inline bool FromLocaleCharset(std::string_view bytes, std::u16string& text) { return DecodeText(bytes, LocaleCharset(), text); }
+inline bool ToLocaleCharset(std::u16string_view text, std::string& bytes)
+{
+    return EncodeText(text, LocaleCharset(), bytes);
+}
+inline bool FromLocaleCharset(std::string_view bytes, std::u16string& text)
+{
+    return DecodeText(bytes, LocaleCharset(), text);
+}
 inline bool ToGbk(std::u16string_view text, std::string& bytes) { return EncodeText(text, "GBK", bytes); }
 inline bool FromGbk(std::string_view bytes, std::u16string& text) { return DecodeText(bytes, "GBK", text); }
 

@@ -12,16 +12,20 @@ namespace kq {
 
 namespace {
 
+// Moves i past leading white space and one sign; true for "-".
+template <typename Char>
+bool SkipSpaceAndSign(std::basic_string_view<Char> text, size_t& i)
+{
+    while (i < text.size() && IsAsciiSpace(char16_t(text[i]))) ++i;
+    if (i < text.size() && (text[i] == Char('+') || text[i] == Char('-'))) return text[i++] == Char('-');
+    return false;
+}
+
 template <typename Char>
 int ReadInt(std::basic_string_view<Char> text)
 {
     size_t i = 0;
-    while (i < text.size() && IsAsciiSpace(char16_t(text[i]))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == Char('+') || text[i] == Char('-'))) {
-        negative = text[i] == Char('-');
-        ++i;
-    }
+    const bool negative = SkipSpaceAndSign(text, i);
     long long value = 0;
     bool overflow = false;
     for (; i < text.size() && IsAsciiDigit(char16_t(text[i])); ++i) {
@@ -40,12 +44,7 @@ template <typename Char>
 double ReadReal(std::basic_string_view<Char> text)
 {
     size_t i = 0;
-    while (i < text.size() && IsAsciiSpace(char16_t(text[i]))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == Char('+') || text[i] == Char('-'))) {
-        negative = text[i] == Char('-');
-        ++i;
-    }
+    const bool negative = SkipSpaceAndSign(text, i);
     std::string number;
     size_t digits = 0;
     for (; i < text.size() && IsAsciiDigit(char16_t(text[i])); ++i, ++digits) number.push_back(char(text[i]));
@@ -79,7 +78,8 @@ double ReadReal(std::basic_string_view<Char> text)
         long long firstNonZero = LLONG_MIN;
         for (pos = 0; pos < mantissaEnd; ++pos) {
             if (number[pos] >= '1' && number[pos] <= '9') {
-                firstNonZero = pos < point ? static_cast<long long>(point - pos) : -static_cast<long long>(pos - point) + 1;
+                firstNonZero =
+                    pos < point ? static_cast<long long>(point - pos) : -static_cast<long long>(pos - point) + 1;
                 break;
             }
         }

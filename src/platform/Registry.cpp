@@ -60,11 +60,13 @@ std::u16string NormaliseKey(std::u16string_view key) { return ToAsciiUpper(KeyAs
 
 std::u16string DecodeRegistryText(std::string_view bytes)
 {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
         std::u16string text;
         text.reserve(bytes.size() / 2);
         for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text.push_back(char16_t(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+            text.push_back(
+                char16_t(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
         return text;
     }
     bytes = StripUtf8Bom(bytes);
@@ -116,7 +118,9 @@ void CRegistryFile::Parse(std::u16string_view text)
             unsigned int v = 0;
             bool ok = true;
             for (char16_t c : hex) {
-                int d = IsAsciiDigit(c) ? c - u'0' : (AsciiLower(c) >= u'a' && AsciiLower(c) <= u'f') ? AsciiLower(c) - u'a' + 10 : -1;
+                int d = IsAsciiDigit(c)                                    ? c - u'0'
+                        : (AsciiLower(c) >= u'a' && AsciiLower(c) <= u'f') ? AsciiLower(c) - u'a' + 10
+                                                                           : -1;
                 if (d < 0) { ok = false; break; }
                 v = v * 16 + unsigned(d);
             }
@@ -189,7 +193,8 @@ const CRegistryFile::CValue* LookUp(CRegistryFile& file, std::u16string_view key
 
 }  // namespace
 
-int CTERNRegeditBase::ReadKeyVal(std::u16string_view strKey, std::u16string_view strName, int nKind, std::u16string& strValue)
+int CTERNRegeditBase::ReadKeyVal(std::u16string_view strKey, std::u16string_view strName, int nKind,
+                                 std::u16string& strValue)
 {
     CRegistryFile file;
     const auto* value = LookUp(file, strKey, strName);

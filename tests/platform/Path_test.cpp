@@ -24,7 +24,8 @@ TEST(NamePolicy, ComparesByPolicy)
         SCOPED_TRACE(ToUtf8(row.a) + " vs " + ToUtf8(row.b));
         EXPECT_EQ(NamesEqual(row.a, row.b, ENamePolicy::ExactCase), row.exact);
         EXPECT_EQ(NamesEqual(row.a, row.b, ENamePolicy::AsciiCaseInsensitive), row.insensitive);
-        EXPECT_EQ(NameKey(row.a, ENamePolicy::AsciiCaseInsensitive) == NameKey(row.b, ENamePolicy::AsciiCaseInsensitive),
+        EXPECT_EQ(NameKey(row.a, ENamePolicy::AsciiCaseInsensitive) ==
+                      NameKey(row.b, ENamePolicy::AsciiCaseInsensitive),
                   row.insensitive);
         EXPECT_EQ(NameKey(row.a, ENamePolicy::ExactCase) == NameKey(row.b, ENamePolicy::ExactCase), row.exact);
     }

@@ -40,7 +40,8 @@ TEST(Registry, ReadsUtf16LittleEndianFileWithAnyCase)
     EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(kProductKey, u"Build", 0, build), 1);
     EXPECT_EQ(build, 26);
 
-    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", u"CommonFilesDir", 2, text), 1);
+    EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", u"CommonFilesDir", 2, text),
+              1);
     EXPECT_EQ(text, u"C:\\Program Files\\Common Files");
     EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", u"Quoted", 2, text), 1);
     EXPECT_EQ(text, u"say \"hi\"");

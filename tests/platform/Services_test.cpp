@@ -41,7 +41,8 @@ TEST(CodePage, GbkRoundTripAndReplacement)
 
 TEST(Shell, SplitsParametersAndUsesTheHook)
 {
-    EXPECT_EQ(SplitCommandLine(u"\"/a b/TERNRenameUpdate.cfg\""), std::vector<std::u16string>{u"/a b/TERNRenameUpdate.cfg"});
+    EXPECT_EQ(SplitCommandLine(u"\"/a b/TERNRenameUpdate.cfg\""),
+              std::vector<std::u16string>{u"/a b/TERNRenameUpdate.cfg"});
     EXPECT_EQ(SplitCommandLine(u"  x \"y z\"  \"\" w"), (std::vector<std::u16string>{u"x", u"y z", u"", u"w"}));
     EXPECT_TRUE(SplitCommandLine(u"   ").empty());
 

@@ -32,7 +32,8 @@ CTempDir::~CTempDir()
 {
     std::error_code ec;
     // Give back write permission that a test may have taken away.
-    for (auto it = fs::recursive_directory_iterator(NativePath(), ec); !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(NativePath(), ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
         if (it->is_directory(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     }
     fs::permissions(NativePath(), fs::perms::owner_all, fs::perm_options::add, ec);
@@ -54,7 +55,10 @@ void CTempDir::MakeFile(std::u16string_view relative, std::string_view content) 
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
-void CTempDir::MakeFolder(std::u16string_view relative) const { fs::create_directories(fs::u8path(ToNativeName(Child(relative)))); }
+void CTempDir::MakeFolder(std::u16string_view relative) const
+{
+    fs::create_directories(fs::u8path(ToNativeName(Child(relative))));
+}
 
 std::vector<std::u16string> CTempDir::List(std::u16string_view relative) const
 {
@@ -102,7 +106,10 @@ EPromptAnswer CScriptedPrompt::AskYesNoCancel(const std::u16string& text, const 
 }
 
 CScopedClipboard::CScopedClipboard() { SetClipboardProvider(this); }
-CScopedClipboard::CScopedClipboard(std::u16string text) : CMemoryClipboard(std::move(text)) { SetClipboardProvider(this); }
+CScopedClipboard::CScopedClipboard(std::u16string text) : CMemoryClipboard(std::move(text))
+{
+    SetClipboardProvider(this);
+}
 CScopedClipboard::~CScopedClipboard() { SetClipboardProvider(nullptr); }
 
 CScopedEnv::CScopedEnv(const char* name, const std::string& value) : m_strName(name)

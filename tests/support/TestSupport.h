@@ -89,7 +89,7 @@ struct CRunResult {
     std::string m_strOut;
     std::string m_strErr;
 };
-CRunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& stdinText = {},
-                      const std::vector<std::string>& extraEnv = {});
+CRunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& stdinText = {}, const std::vector<std::string>& extraEnv = {});
 
 }  // namespace kq::test

@@ -92,7 +92,8 @@ bool ForEachFolderEntryId(std::u16string_view folder,
 bool ForEachFolderEntry(std::u16string_view folder,
                         const std::function<bool(std::u16string_view, bool)>& visit)
 {
-    return ForEachFolderEntryId(folder, [&](std::u16string_view name, bool isDirectory, uint64_t) { return visit(name, isDirectory); });
+    return ForEachFolderEntryId(
+        folder, [&](std::u16string_view name, bool isDirectory, uint64_t) { return visit(name, isDirectory); });
 }
 
 bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)

@@ -7,13 +7,26 @@ namespace kq {
 
 namespace {
 
-QPixmap PaintProgramIcon(int size)
+// A transparent size x size pixmap; the painter draws on it in units of a
+// design square of the given side.
+QPixmap BlankPixmap(int size)
 {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+    return pixmap;
+}
+
+void ScaleToDesign(QPainter& p, int size, double design)
+{
     p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 64.0, size / 64.0);
+    p.scale(size / design, size / design);
+}
+
+QPixmap PaintProgramIcon(int size)
+{
+    QPixmap pixmap = BlankPixmap(size);
+    QPainter p(&pixmap);
+    ScaleToDesign(p, size, 64.0);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x2f, 0x6f, 0xb3));
     p.drawRoundedRect(QRectF(4, 4, 56, 56), 10, 10);
@@ -65,11 +78,9 @@ QIcon ProgramIcon()
 
 QPixmap PageHintPixmap(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = BlankPixmap(size);
     QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 32.0, size / 32.0);
+    ScaleToDesign(p, size, 32.0);
     p.setPen(QPen(QColor(0xc9, 0x9a, 0x00), 1.5));
     p.setBrush(QColor(0xff, 0xd5, 0x4a));
     p.drawEllipse(QPointF(16, 13), 9, 9);

@@ -20,6 +20,29 @@ bool HasLocalFiles(const QMimeData* data)
     return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }
 
+// The action a drop reports to its source: a copy (or else a link), never a
+// move, which a file manager may answer by deleting its source files.
+Qt::DropAction SafeDropAction(Qt::DropActions possible)
+{
+    if (possible & Qt::CopyAction) return Qt::CopyAction;
+    if (possible & Qt::LinkAction) return Qt::LinkAction;
+    return Qt::IgnoreAction;
+}
+
+// Accepts an event carrying local files with the safe action; false when it
+// is ignored.
+bool AcceptSafely(QDropEvent* event)
+{
+    const Qt::DropAction action = SafeDropAction(event->possibleActions());
+    if (action == Qt::IgnoreAction || !HasLocalFiles(event->mimeData())) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(action);
+    event->accept();
+    return true;
+}
+
 }  // namespace
 
 CFileListView::CFileListView(QWidget* parent) : QTableView(parent)
@@ -67,7 +90,8 @@ size_t CFileListView::SelectedCount() const
     // Ranges of a row selection may overlap (ctrl-click on a selected block):
     // merge them before counting.
     std::vector<std::pair<int, int>> spans;
-    for (const QItemSelectionRange& range : selectionModel()->selection()) spans.emplace_back(range.top(), range.bottom());
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        spans.emplace_back(range.top(), range.bottom());
     std::sort(spans.begin(), spans.end());
     size_t count = 0;
     int end = -1;
@@ -96,30 +120,16 @@ void CFileListView::SetSelectedRows(const CRowSet& rows)
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
-void CFileListView::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (HasLocalFiles(event->mimeData())) event->acceptProposedAction();
-    else event->ignore();
-}
+void CFileListView::dragEnterEvent(QDragEnterEvent* event) { AcceptSafely(event); }
 
-void CFileListView::dragMoveEvent(QDragMoveEvent* event)
-{
-    if (HasLocalFiles(event->mimeData())) event->acceptProposedAction();
-    else event->ignore();
-}
+void CFileListView::dragMoveEvent(QDragMoveEvent* event) { AcceptSafely(event); }
 
 void CFileListView::dropEvent(QDropEvent* event)
 {
-    if (!HasLocalFiles(event->mimeData())) {
-        event->ignore();
-        return;
-    }
+    if (!AcceptSafely(event)) return;
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile()) paths << url.toLocalFile();
-    // Copy, never move: the files stay where they are.
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
     emit FilesDropped(paths);
 }
 

@@ -83,7 +83,8 @@ void CKQToolsDlg::OnAddFiles()
     StoreControls();
     const QStringList filters = AddFilesNameFilters(m_bFilterEnabled, m_strFilter);
     const QString title = QStringLiteral("添加被改名文件");
-    const QStringList chosen = m_fnOpenFiles ? m_fnOpenFiles(this, title, filters) : DefaultOpenFiles(this, title, filters);
+    const QStringList chosen =
+        m_fnOpenFiles ? m_fnOpenFiles(this, title, filters) : DefaultOpenFiles(this, title, filters);
     if (chosen.isEmpty()) return;
     ChangeRows([&] {
         for (const QString& path : chosen) m_list.AddFile(path.toStdU16String());

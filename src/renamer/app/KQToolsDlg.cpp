@@ -16,6 +16,9 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <utility>
+
 #include "AppIcons.h"
 #include "FileListModel.h"
 #include "FileListView.h"
@@ -44,6 +47,7 @@ CKQToolsDlg::CKQToolsDlg(QWidget* parent) : QDialog(parent)
     BuildControls();
     BuildMenus();
     BuildStatusBar();
+    NameControls();
     LoadControls();
     ConnectCommands();
 
@@ -108,6 +112,14 @@ void CKQToolsDlg::BuildControls()
                 new CEfPage(m_pPageArea)};
     for (CModePage* page : m_aPages) m_pPageArea->addWidget(page);
     m_pPageArea->setFixedWidth(PageWidth(this));
+    // One height for all pages: a stacked layout measures only the page on
+    // show, and a page without wrapped text would otherwise shrink the area
+    // and move it when the mode changes.
+    int pageHeight = 0;
+    for (CModePage* page : m_aPages)
+        pageHeight = std::max(pageHeight, page->hasHeightForWidth() ? page->heightForWidth(PageWidth(this))
+                                                                    : page->sizeHint().height());
+    m_pPageArea->setFixedHeight(pageHeight);
     pageLayout->addWidget(m_pPageArea);
     pageBox->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     left->addWidget(pageBox);
@@ -117,6 +129,7 @@ void CKQToolsDlg::BuildControls()
     // The command buttons above the list, and the list, which alone grows.
     auto* right = new QVBoxLayout;
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(6);  // the buttons stand apart, never edge to edge
     auto makeButton = [this, buttons](const char* text) {
         auto* button = new QPushButton(QString::fromUtf8(text), this);
         button->setAutoDefault(false);
@@ -181,11 +194,33 @@ void CKQToolsDlg::BuildStatusBar()
         m_aPanes[i] = new QLabel(initial[i], m_pStatusBar);
         m_aPanes[i]->setObjectName(QStringLiteral("Pane%1").arg(i));
         m_aPanes[i]->setMinimumWidth(fontMetrics().horizontalAdvance(initial[i]) + 8);
+        // Each pane sunk in its own frame, as the desktop's status bars show them.
+        m_aPanes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        m_aPanes[i]->setContentsMargins(2, 0, 2, 0);
     }
     m_pStatusBar->addWidget(m_aPanes[0], 1);
     for (size_t i = 1; i < m_aPanes.size(); ++i) m_pStatusBar->addPermanentWidget(m_aPanes[i]);
     m_aPanes[0]->setText(QStringLiteral("可以从资源管理器拖动文件到列表"));
     layout()->addWidget(m_pStatusBar);
+}
+
+void CKQToolsDlg::NameControls()
+{
+    for (size_t i = 0; i < m_aModeButtons.size(); ++i)
+        m_aModeButtons[i]->setObjectName(QStringLiteral("ModeButton%1").arg(i));
+    const std::pair<QObject*, const char*> names[] = {
+        {m_pKeepExtension, "KeepExtension"}, {m_pFilterEnabled, "FilterEnabled"}, {m_pFilter, "Filter"},
+        {m_pPageArea, "PageArea"},           {m_pAdd, "AddButton"},               {m_pDelete, "DeleteButton"},
+        {m_pUp, "UpButton"},                 {m_pDown, "DownButton"},             {m_pSort, "SortButton"},
+        {m_pMore, "MoreButton"},             {m_pExecute, "ExecuteButton"},       {m_pModel, "FileListModel"},
+        {m_pListMenu, "ListMenu"},           {m_pSortMenu, "SortMenu"},           {m_pStatusBar, "StatusBar"},
+        {m_pActSelectAll, "SelectAll"},      {m_pActInvert, "InvertSelection"},   {m_pActClear, "ClearList"},
+        {m_pActExport, "ExportList"},        {m_pActHelp, "HelpTopics"},          {m_pActWeb, "WebPage"},
+        {m_pActUpdate, "OnlineUpdate"},      {m_pActAbout, "About"},              {m_pActNameUp, "SortNameUp"},
+        {m_pActNameDown, "SortNameDown"},    {m_pActFolderUp, "SortFolderUp"},    {m_pActFolderDown, "SortFolderDown"},
+        {m_pActSuperUp, "SuperSortUp"},      {m_pActSuperDown, "SuperSortDown"},
+    };
+    for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
 }
 
 void CKQToolsDlg::ConnectCommands()

@@ -87,6 +87,22 @@ public:
     std::function<QStringList(QWidget* parent, const QString& title, const QStringList& filters)> m_fnOpenFiles;
     std::function<QString(QWidget* parent, const QString& filter)> m_fnSaveFile;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void BuildStatusBar();
+    void ConnectCommands();
+    // Object names, by which the tests find the controls.
+    void NameControls();
+    // Runs a change of the row count with the model reset around it and the
+    // selection kept where it is.
+    void ChangeRows(const std::function<void()>& change);
+
     // Widgets.
     std::array<QRadioButton*, 5> m_aModeButtons{};
     QButtonGroup* m_pModeGroup;
@@ -123,20 +139,6 @@ public:
     QAction* m_pActFolderDown;
     QAction* m_pActSuperUp;
     QAction* m_pActSuperDown;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
-    void BuildControls();
-    void BuildMenus();
-    void BuildStatusBar();
-    void ConnectCommands();
-    // Runs a change of the row count with the model reset around it and the
-    // selection kept where it is.
-    void ChangeRows(const std::function<void()>& change);
 
     CFileNameList m_list;
     std::array<CModePage*, 5> m_aPages{};

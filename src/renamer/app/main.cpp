@@ -1,12 +1,9 @@
 // KQTools: the renamer's desktop program. Files and folders named on the
 // command line are put into the list as if they had been dropped on it.
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 
-#include "AppIcons.h"
+#include "AppSetup.h"
 #include "KQToolsDlg.h"
 #include "QtPrompt.h"
 #include "platform/Clipboard.h"
@@ -15,17 +12,9 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("KQTools"));
-    QApplication::setApplicationDisplayName(QStringLiteral("远舟文件改名系统"));
-    QApplication::setApplicationVersion(kq::CKQToolsDlg::VersionText());
-    QApplication::setDesktopFileName(QStringLiteral("KQTools"));
-    QApplication::setWindowIcon(kq::ProgramIcon());
-
+    kq::ConfigureApplication();
     // The standard dialogs (file dialogs, their questions) in Chinese too.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    kq::InstallQtChineseCatalogue();
 
     kq::CQtPrompt prompt;
     kq::CQtClipboard clipboard;

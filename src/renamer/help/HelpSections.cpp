@@ -88,7 +88,8 @@ std::string Formulas()
 {
     std::vector<std::pair<std::u16string, std::u16string>> rows;
     const CFormulaPreset* presets = FormulaPresets();
-    for (int i = 0; i < kFormulaPresetCount; ++i) rows.emplace_back(presets[i].m_pszFormula, presets[i].m_pszDescription);
+    for (int i = 0; i < kFormulaPresetCount; ++i)
+        rows.emplace_back(presets[i].m_pszFormula, presets[i].m_pszDescription);
     return PresetTable(rows, "公式");
 }
 

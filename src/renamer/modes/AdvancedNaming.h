@@ -8,11 +8,11 @@ namespace kq {
 class CFileNameList;
 
 // Fields of CEePage. Controls:
-//   m_strMacro  multi-line edit 1049 "新文件名：" (empty at start); every change
-//               sends WM_REFRESH_NAMES.
-//   button 1047 "常用控制表达式": CMarcoInputDlg in control-expression mode; on
+//   m_strMacro  multi-line edit "新文件名：" (empty at start); every change
+//               refreshes the new names.
+//   "常用控制表达式" opens CMarcoInputDlg with the control expressions; on
 //               OK its choice replaces m_strMacro.
-//   button 1048 "表达式控制规则": CMarcoRuleDlg.
+//   "表达式控制规则" opens CMarcoRuleDlg.
 // The ready-made expressions and the rules text live in renamer/templates.
 // Note beside the icon: kEePageNote.
 struct CEeFields {

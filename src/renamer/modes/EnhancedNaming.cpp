@@ -36,7 +36,8 @@ public:
         size_t start = 0;
         for (;;) {
             size_t comma = fields.m_strEnumList.find(u',', start);
-            m_aItems.push_back(fields.m_strEnumList.substr(start, comma == std::u16string::npos ? comma : comma - start));
+            m_aItems.push_back(
+                fields.m_strEnumList.substr(start, comma == std::u16string::npos ? comma : comma - start));
             if (comma == std::u16string::npos) break;
             start = comma + 1;
         }
@@ -53,7 +54,9 @@ public:
         case 4: return CPRKGetIndexString::GetChineseNumber(k, 1);
         case 5: return CPRKGetIndexString::GetRomanNum(k, 1);
         case 6: return CPRKGetIndexString::GetRomanNum(k, 0);
-        case 7: return k >= 0 && static_cast<size_t>(k) < m_aItems.size() ? m_aItems[static_cast<size_t>(k)] : std::u16string();
+        case 7:
+            return k >= 0 && static_cast<size_t>(k) < m_aItems.size() ? m_aItems[static_cast<size_t>(k)]
+                                                                      : std::u16string();
         default: return {};
         }
     }
@@ -66,12 +69,6 @@ private:
     std::vector<std::u16string> m_aItems;
     bool m_bEmptyList = false;
 };
-
-int RepeatCount(const std::u16string& text)
-{
-    int value = Wtoi(text);
-    return value == INT32_MIN ? INT32_MAX : std::abs(value);
-}
 
 std::u16string Trimmed(const std::u16string& text)
 {
@@ -158,23 +155,15 @@ void CEnFields::FillNewNames(CFileNameList& list, bool keepExtension) const
 {
     const CIndexSequence sequence(*this);
     const long long step = Wtoi(m_strStep);
-    const int repeat = RepeatCount(m_strRepeat);
+    naming::CRepeatCounter counter(m_strRepeat);
     int k = FindOrdinal(sequence, m_strStart);
-    int counter = 0;
     std::u16string stem, extension, base, result, index;
     const naming::CPlaceholderText pattern(m_strTemplate, kOldNamePlaceholder);
     for (int r = 0; r < list.GetItemCount(); ++r) {
         const std::u16string& name = list.GetText(r, kColOldName);
-        naming::SplitName(name, stem, extension);
-        base = keepExtension ? stem : name;
-        PrepareBase(base);
+        MakeBase(name, keepExtension, stem, extension, base);
         index = sequence.Text(k);
-        if (counter == repeat) {
-            counter = 0;
-            k = static_cast<int>(static_cast<uint32_t>(k + step));
-        } else {
-            ++counter;
-        }
+        if (counter.Step()) k = static_cast<int>(static_cast<uint32_t>(k + step));
         pattern.Fill(result, base);
         ExpandIndexedPlaceholders(result, base, index);
         naming::ReplaceAll(result, u"*", index);

@@ -11,19 +11,19 @@ namespace kq {
 class CFileNameList;
 
 // Fields of CEnPage. Controls, items and defaults:
-//   m_strTemplate      edit 1034 "新文件名（序号用*代替）：" default "* <原文件名>"
-//   m_nKind            drop-down 1033 "序号类别："  kIndexKindItems, default 2; enables
-//                      1019/1044 exactly when 7 and 1046/1038 exactly when 2
-//   m_strEnumList      drop-down 1044 "枚举序列："  kEnumerationLists, default the first
-//   m_nDigits          drop-down 1038 "序号位数："  items "1".."9"; digits = item index + 1, default 1
-//   m_strStart         editable combo 1035 "起始序号：" items = StartItems(), default the first
-//   m_strStep          editable combo 1036 "递增公差：" "-2","-1","1","2", default "1"
-//   m_strRepeat        drop-down 1037 "序号重复："  "0".."9", default "0"
-//   m_bReplaceEnabled  check 1039 "启用文本替换"   enables 1040..1043
-//   m_strFind / m_strReplace  edits 1041 "查找文本：" / 1043 "替换文本："
-//   m_bDeleteEnabled   check 1056 "启用文本删除"   enables 1057..1060
-//   m_nDeletePosition  drop-down 1058 "删除位置："  kDeletePositionItems, default 0
-//   m_nDeleteCount     drop-down 1060 "删字符数："  "0".."20", item index, default 0
+//   m_strTemplate      edit "新文件名（序号用*代替）："  default "* <原文件名>"
+//   m_nKind            drop-down "序号类别："  kIndexKindItems, default 2; "枚举序列："
+//                      is enabled exactly for kind 7, "序号位数：" exactly for kind 2
+//   m_strEnumList      drop-down "枚举序列："  kEnumerationLists, default the first
+//   m_nDigits          drop-down "序号位数："  items "1".."9"; digits = item index + 1, default 1
+//   m_strStart         editable combo "起始序号："  items = StartItems(), default the first
+//   m_strStep          editable combo "递增公差："  "-2","-1","1","2", default "1"
+//   m_strRepeat        drop-down "序号重复："  "0".."9", default "0"
+//   m_bReplaceEnabled  check "启用文本替换"  enables the find and replace edits
+//   m_strFind / m_strReplace  edits "查找文本：" / "替换文本："
+//   m_bDeleteEnabled   check "启用文本删除"  enables position and count
+//   m_nDeletePosition  drop-down "删除位置："  kDeletePositionItems, default 0
+//   m_nDeleteCount     drop-down "删字符数："  "0".."20", item index, default 0
 // A change of kind, digits or enumeration list refills the start list with
 // StartItems() and sets m_strStart to its first item (RefillStartList).
 // Note under the controls: kEnPageNote.

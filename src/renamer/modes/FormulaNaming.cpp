@@ -29,7 +29,8 @@ void CEfFields::FillNewNames(CFileNameList& list, bool keepExtension) const
         } else {
             name = engine.GetOutputString();
             // A text result comes in its output form, between double quotes.
-            if (engine.GetOutputType() == 1) name = name.size() >= 2 ? name.substr(1, name.size() - 2) : std::u16string();
+            if (engine.GetOutputType() == 1)
+                name = name.size() >= 2 ? name.substr(1, name.size() - 2) : std::u16string();
         }
         if (keepExtension) {
             name += u'.';

@@ -8,11 +8,11 @@ namespace kq {
 class CFileNameList;
 
 // Fields of CEfPage. Controls:
-//   m_strFormula  multi-line edit 1053 "新文件名：" (empty at start); every change
-//                 sends WM_REFRESH_NAMES.
-//   button 1054 "常用公式": CMarcoInputDlg in formula mode, title "常用公式",
-//                 listing FormulaPresets(); on OK the choice replaces m_strFormula.
-//   button 1055 "公式帮助": opens calhelp in the installation folder.
+//   m_strFormula  multi-line edit "新文件名：" (empty at start); every change
+//                 refreshes the new names.
+//   "常用公式" opens CMarcoInputDlg with FormulaPresets(), title "常用公式";
+//                 on OK the choice replaces m_strFormula.
+//   "公式帮助" opens calhelp.html in the installation folder.
 // Hint text: kEfPageNote.
 struct CEfFields {
     std::u16string m_strFormula;

@@ -89,9 +89,7 @@ bool CElFields::MoveNameDown(int& selection)
 void CElFields::FillNewNames(CFileNameList& list, bool keepExtension) const
 {
     const size_t n = m_aNames.size();
-    int value = Wtoi(m_strRepeat);
-    const int repeat = value == INT32_MIN ? INT32_MAX : std::abs(value);
-    int counter = 0;
+    naming::CRepeatCounter counter(m_strRepeat);
     size_t j = 0;
     std::u16string result;
     for (int r = 0; r < list.GetItemCount(); ++r) {
@@ -99,12 +97,7 @@ void CElFields::FillNewNames(CFileNameList& list, bool keepExtension) const
             result.clear();
         else
             result = m_aNames[j % n];
-        if (counter == repeat) {
-            ++j;
-            counter = 0;
-        } else {
-            ++counter;
-        }
+        if (counter.Step()) ++j;
         if (keepExtension) {
             result += u'.';
             result += naming::ExtensionOf(list.GetText(r, kColOldName));

@@ -14,14 +14,14 @@ enum EPasteResult {
 };
 
 // Fields of CElPage. Controls, items and defaults:
-//   m_aNames     list box 1027 "新文件名（从剪贴板添加）：" (unsorted, single selection), empty
-//                buttons 1029 "添加" (Paste), 1030 "删除" (DeleteName),
-//                1028 "上移" (MoveNameUp), 1031 "下移" (MoveNameDown)
-//   m_strRepeat  drop-down 1014 "条目重复："  "0".."9", default "0"
-//   m_nCycle     drop-down 1015 "列表循环："  "否"(0), "是"(1), default 0
+//   m_aNames     list box "新文件名（从剪贴板添加）：" (unsorted, single selection), empty;
+//                buttons "添加" (Paste), "删除" (DeleteName),
+//                "上移" (MoveNameUp), "下移" (MoveNameDown)
+//   m_strRepeat  drop-down "条目重复："  "0".."9", default "0"
+//   m_nCycle     drop-down "列表循环："  "否"(0), "是"(1), default 0
 // The name operations take the list box selection (-1 for none) and return
 // the selection to show afterwards; they return true when the names changed
-// (then the page sends WM_REFRESH_NAMES).
+// (then the page refreshes the new names).
 struct CElFields {
     std::vector<std::u16string> m_aNames;
     std::u16string m_strRepeat = u"0";

@@ -1,5 +1,10 @@
 #include "renamer/modes/NameParts.h"
 
+#include <cstdint>
+#include <cstdlib>
+
+#include "platform/Crt.h"
+
 namespace kq::naming {
 
 void SplitName(std::u16string_view name, std::u16string& stem, std::u16string& extension)
@@ -57,7 +62,8 @@ CPlaceholderText::CPlaceholderText(std::u16string_view text, std::u16string_view
 {
     size_t from = 0;
     if (!placeholder.empty()) {
-        for (size_t pos = text.find(placeholder); pos != std::u16string_view::npos; pos = text.find(placeholder, from)) {
+        for (size_t pos = text.find(placeholder); pos != std::u16string_view::npos;
+             pos = text.find(placeholder, from)) {
             m_aPieces.emplace_back(text.substr(from, pos - from));
             from = pos + placeholder.size();
         }
@@ -83,8 +89,27 @@ void ApplyDeletion(std::u16string& text, bool enabled, int position, int count, 
         DeleteCharacters(text, count, position == kDeleteNewBack);
 }
 
-void CReplaceDeleteFields::PrepareBase(std::u16string& base) const
+CRepeatCounter::CRepeatCounter(const std::u16string& repeatText)
 {
+    int value = Wtoi(repeatText);
+    m_nRepeat = value == INT32_MIN ? INT32_MAX : std::abs(value);
+}
+
+bool CRepeatCounter::Step()
+{
+    if (m_nCount == m_nRepeat) {
+        m_nCount = 0;
+        return true;
+    }
+    ++m_nCount;
+    return false;
+}
+
+void CReplaceDeleteFields::MakeBase(std::u16string_view name, bool keepExtension, std::u16string& stem,
+                                    std::u16string& extension, std::u16string& base) const
+{
+    SplitName(name, stem, extension);
+    base.assign(keepExtension ? std::u16string_view(stem) : name);
     ApplyDeletion(base, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, true);
 }
 

@@ -29,6 +29,19 @@ private:
     std::vector<std::u16string> m_aPieces;  // the text between placeholders
 };
 
+// Counts the rows that share one index: the page's repeat text read as
+// |integer| (INT_MIN stays the largest int) more rows after the first.
+class CRepeatCounter {
+public:
+    explicit CRepeatCounter(const std::u16string& repeatText);
+    // Call once per row; true when the next row takes the next index.
+    bool Step();
+
+private:
+    int m_nRepeat;
+    int m_nCount = 0;
+};
+
 // The deletion positions of the Simple and Enhanced pages.
 enum EDeletePosition { kDeleteOldFront = 0, kDeleteOldBack = 1, kDeleteNewFront = 2, kDeleteNewBack = 3 };
 // Applies the deletion when it belongs to this stage (old name or new name).
@@ -43,8 +56,11 @@ struct CReplaceDeleteFields {
     int m_nDeletePosition = 0;
     int m_nDeleteCount = 0;
 
-    // Deletion on the old name (the base a name is built from).
-    void PrepareBase(std::u16string& base) const;
+    // The text a new name is built from: the old name (its stem when the
+    // extension is kept), after the deletion on the old name. stem and
+    // extension receive the parts of name.
+    void MakeBase(std::u16string_view name, bool keepExtension, std::u16string& stem, std::u16string& extension,
+                  std::u16string& base) const;
     // The tail of every such name: replacement, deletion on the new name,
     // then "." and the extension when it is kept.
     void FinishName(std::u16string& result, bool keepExtension, std::u16string_view extension) const;

@@ -1,6 +1,6 @@
 #include "renamer/modes/SimpleNaming.h"
 
-#include <cstdlib>
+#include <cstdint>
 
 #include "platform/Crt.h"
 #include "renamer/list/FileNameList.h"
@@ -14,30 +14,16 @@ const char16_t* const kDeletePositionItems[4] = {u"原文件名前", u"原文件
 const char16_t* const kStepItems[4] = {u"-2", u"-1", u"1", u"2"};
 const std::u16string kOldNamePlaceholder = u"<原文件名>";
 
-namespace {
-
-// |value| without overflow: the repeat count of INT_MIN stays the largest int.
-int RepeatCount(const std::u16string& text)
-{
-    int value = Wtoi(text);
-    return value == INT32_MIN ? INT32_MAX : std::abs(value);
-}
-
-}  // namespace
-
 void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension) const
 {
     long long value = Wtoi(m_strStart);
     const long long step = Wtoi(m_strStep);
-    const int repeat = RepeatCount(m_strRepeat);
-    int counter = 0;
+    naming::CRepeatCounter counter(m_strRepeat);
     std::u16string stem, extension, base, result, index;
     const naming::CPlaceholderText pattern(m_strTemplate, kOldNamePlaceholder);
     for (int r = 0; r < list.GetItemCount(); ++r) {
         const std::u16string& name = list.GetText(r, kColOldName);
-        naming::SplitName(name, stem, extension);
-        base.assign(keepExtension ? std::u16string_view(stem) : std::u16string_view(name));
-        PrepareBase(base);
+        MakeBase(name, keepExtension, stem, extension, base);
         pattern.Fill(result, base);
         if (m_bIndexEnabled) {
             // The value is an int in the page; wrap as the 32-bit counter did.
@@ -45,12 +31,7 @@ void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension) const
             index = (m_nDigits == 0 && shown == 0) ? std::u16string() : FormatInt(shown);
             if (m_nDigits > 0 && index.size() < static_cast<size_t>(m_nDigits))
                 index.insert(0, static_cast<size_t>(m_nDigits) - index.size(), u'0');
-            if (counter == repeat) {
-                counter = 0;
-                value = static_cast<int>(static_cast<uint32_t>(value + step));
-            } else {
-                ++counter;
-            }
+            if (counter.Step()) value = static_cast<int>(static_cast<uint32_t>(value + step));
             if (m_nIndexPosition == 0)
                 result.insert(0, index);
             else

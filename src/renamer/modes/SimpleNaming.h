@@ -10,22 +10,22 @@ namespace kq {
 class CFileNameList;
 
 // Fields of CEaPage. Controls, items and defaults:
-//   m_strTemplate      edit 1008 "新文件名："           default "<原文件名>"
-//   m_bIndexEnabled    check 1009 "启用文件序号"         default off; enables
-//                      1018, 1012, 1020, 1013, 1021, 1014, 1022, 1015, 1023, 1016
-//   m_strStart         editable combo 1012 "起始序号："  items "0".."9", default "1"
-//   m_strStep          editable combo 1013 "递增公差："  items "-2","-1","1","2", default "1"
-//   m_strRepeat        drop-down 1014 "序号重复："       items "0".."9", default "0"
-//   m_nDigits          drop-down 1015 "序号位数："       items "0".."9", item index, default 0
-//   m_nIndexPosition   drop-down 1016 "序号位置："       "文件名称前"(0), "文件名称后"(1), default 0
-//   m_bReplaceEnabled  check 1010 "启用文本替换"         default off; enables 1024, 1017, 1025, 1019
-//   m_strFind          edit 1017 "查找文本："            default ""
-//   m_strReplace       edit 1019 "替换文本："            default ""
-//   m_bDeleteEnabled   check 1011 "启用文本删除"         default off; enables 1026, 1030, 1028, 1031
-//   m_nDeletePosition  drop-down 1030 "删除位置："       kDeletePositionItems, default 0
-//   m_nDeleteCount     drop-down 1031 "删字符数："       items "0".."20", item index, default 0
-// A selection change in 1012/1013/1014 copies the chosen item's text into
-// the field before the refresh. Every change sends WM_REFRESH_NAMES.
+//   m_strTemplate      edit "新文件名："             default "<原文件名>"
+//   m_bIndexEnabled    check "启用文件序号"          default off; enables the five
+//                      index controls below and their labels
+//   m_strStart         editable combo "起始序号："   items "0".."9", default "1"
+//   m_strStep          editable combo "递增公差："   items "-2","-1","1","2", default "1"
+//   m_strRepeat        drop-down "序号重复："        items "0".."9", default "0"
+//   m_nDigits          drop-down "序号位数："        items "0".."9", item index, default 0
+//   m_nIndexPosition   drop-down "序号位置："        "文件名称前"(0), "文件名称后"(1), default 0
+//   m_bReplaceEnabled  check "启用文本替换"          default off; enables find and replace
+//   m_strFind          edit "查找文本："             default ""
+//   m_strReplace       edit "替换文本："             default ""
+//   m_bDeleteEnabled   check "启用文本删除"          default off; enables position and count
+//   m_nDeletePosition  drop-down "删除位置："        kDeletePositionItems, default 0
+//   m_nDeleteCount     drop-down "删字符数："        items "0".."20", item index, default 0
+// Choosing an item of "起始序号：", "递增公差：" or "序号重复：" copies its text
+// into the field before the refresh. Every change refreshes the new names.
 // Note under the controls: kEaPageNote.
 struct CEaFields : naming::CReplaceDeleteFields {
     std::u16string m_strTemplate = u"<原文件名>";

@@ -71,7 +71,8 @@ CMacroItemParts ParseMacroItem(std::u16string_view itemText)
                 parts.m_aParams.clear();
                 break;
             }
-            parts.m_aParams.push_back({std::u16string(piece.substr(0, equals)), std::u16string(piece.substr(equals + 1))});
+            parts.m_aParams.push_back(
+                {std::u16string(piece.substr(0, equals)), std::u16string(piece.substr(equals + 1))});
         }
         if (comma == std::u16string_view::npos) break;
         start = comma + 1;

@@ -1,8 +1,15 @@
 // The main window driven as a user would: buttons, menus, keys and drops,
 // on real temporary folders, with message boxes answered by a script.
+#include <iterator>
+
+#include <QAction>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -15,10 +22,12 @@
 #include <unistd.h>
 
 #include "AboutDlg.h"
+#include "AppSetup.h"
 #include "FileListModel.h"
 #include "FileListView.h"
 #include "GuiTestSupport.h"
 #include "KQToolsDlg.h"
+#include "QtPrompt.h"
 #include "renamer/list/LaunchCommands.h"
 #include "platform/Crt.h"
 #include "platform/Shell.h"
@@ -40,7 +49,7 @@ QString S(const std::u16string& text) { return QString::fromStdU16String(text); 
 void AddThroughButton(CKQToolsDlg& dlg, const QStringList& paths)
 {
     dlg.m_fnOpenFiles = [paths](QWidget*, const QString&, const QStringList&) { return paths; };
-    QTest::mouseClick(dlg.m_pAdd, Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(dlg, "AddButton"), Qt::LeftButton);
 }
 
 QStringList MakeFiles(const CTempDir& dir, const QStringList& names)
@@ -60,7 +69,7 @@ void Drop(CKQToolsDlg& dlg, const QStringList& paths)
     QList<QUrl> urls;
     for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
     data.setUrls(urls);
-    QWidget* target = dlg.m_pListView->viewport();
+    QWidget* target = Find<CFileListView>(dlg, "FileList")->viewport();
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
@@ -101,6 +110,11 @@ private slots:
     void ShellCommands_UseRegistryFolders();
     void AboutBox_ShowsTitleAndVersion();
     void EscapeAndEnter_CloseLikeCloseBox();
+    void Drop_ReportsCopyNeverMove_data();
+    void Drop_ReportsCopyNeverMove();
+    void Titles_ReadExactlyAsWritten();
+    void Layout_ButtonsAndPanesStandApartAndPagesStayPut();
+    void QtCatalogue_StandardDialogsInChinese();
 };
 
 void MainWindowTest::StartUp_ShowsDefaults()
@@ -110,30 +124,31 @@ void MainWindowTest::StartUp_ShowsDefaults()
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     QCOMPARE(dlg.windowTitle(), QStringLiteral("远舟文件改名系统"));
     QCOMPARE(VisiblePages(dlg), QStringList{QStringLiteral("CEaPage")});
-    QVERIFY(dlg.m_aModeButtons[0]->isChecked());
-    QVERIFY(dlg.m_pKeepExtension->isChecked());
-    QVERIFY(!dlg.m_pFilterEnabled->isChecked());
-    QCOMPARE(dlg.m_pFilter->text(), QStringLiteral("*.*"));
-    QVERIFY(!dlg.m_pFilter->isEnabled());
-    QCOMPARE(dlg.m_aPanes[0]->text(), QStringLiteral("可以从资源管理器拖动文件到列表"));
-    QCOMPARE(dlg.m_aPanes[1]->text(), QStringLiteral("共计：0个   选择：0个"));
-    QCOMPARE(dlg.m_aPanes[2]->text(), QStringLiteral("2.15"));
+    QVERIFY(ModeButton(dlg, 0)->isChecked());
+    QVERIFY(Find<QCheckBox>(dlg, "KeepExtension")->isChecked());
+    QVERIFY(!Find<QCheckBox>(dlg, "FilterEnabled")->isChecked());
+    QCOMPARE(Find<QLineEdit>(dlg, "Filter")->text(), QStringLiteral("*.*"));
+    QVERIFY(!Find<QLineEdit>(dlg, "Filter")->isEnabled());
+    QCOMPARE(Find<QLabel>(dlg, "Pane0")->text(), QStringLiteral("可以从资源管理器拖动文件到列表"));
+    QCOMPARE(Find<QLabel>(dlg, "Pane1")->text(), QStringLiteral("共计：0个   选择：0个"));
+    QCOMPARE(Find<QLabel>(dlg, "Pane2")->text(), QStringLiteral("2.15"));
     const QStringList headers = {"原文件名", "新文件名", "状态", "目录"};
     const int widths[] = {250, 250, 100, 400};
     for (int c = 0; c < 4; ++c) {
-        QCOMPARE(dlg.m_pModel->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), headers[c]);
-        QCOMPARE(dlg.m_pListView->columnWidth(c), widths[c]);
+        QCOMPARE(Find<CFileListModel>(dlg, "FileListModel")->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 headers[c]);
+        QCOMPARE(Find<CFileListView>(dlg, "FileList")->columnWidth(c), widths[c]);
     }
-    QVERIFY(dlg.m_pListView->showGrid());
-    QCOMPARE(dlg.m_pListView->selectionBehavior(), QAbstractItemView::SelectRows);
+    QVERIFY(Find<CFileListView>(dlg, "FileList")->showGrid());
+    QCOMPARE(Find<CFileListView>(dlg, "FileList")->selectionBehavior(), QAbstractItemView::SelectRows);
     // Never smaller than at start-up; growing grows the list only.
     QCOMPARE(dlg.minimumSize(), dlg.size());
-    const QSize pageBefore = dlg.m_pPageArea->size();
-    const QSize listBefore = dlg.m_pListView->size();
+    const QSize pageBefore = Find<QStackedWidget>(dlg, "PageArea")->size();
+    const QSize listBefore = Find<CFileListView>(dlg, "FileList")->size();
     dlg.resize(dlg.width() + 200, dlg.height() + 100);
-    QTRY_COMPARE(dlg.m_pListView->width(), listBefore.width() + 200);
-    QCOMPARE(dlg.m_pListView->height(), listBefore.height() + 100);
-    QCOMPARE(dlg.m_pPageArea->size(), pageBefore);
+    QTRY_COMPARE(Find<CFileListView>(dlg, "FileList")->width(), listBefore.width() + 200);
+    QCOMPARE(Find<CFileListView>(dlg, "FileList")->height(), listBefore.height() + 100);
+    QCOMPARE(Find<QStackedWidget>(dlg, "PageArea")->size(), pageBefore);
 }
 
 void MainWindowTest::ModeSwitch_ShowsOnePageAndRefillsNewNames()
@@ -160,12 +175,12 @@ void MainWindowTest::ModeSwitch_ShowsOnePageAndRefillsNewNames()
         {0, "CEaPage", {"a.jpg", "b.jpg"}},
     };
     for (const auto& row : rows) {
-        QTest::mouseClick(dlg.m_aModeButtons[size_t(row.mode)], Qt::LeftButton);
+        QTest::mouseClick(ModeButton(dlg, row.mode), Qt::LeftButton);
         QCOMPARE(dlg.m_nMode, row.mode);
         QCOMPARE(VisiblePages(dlg), QStringList{QString::fromUtf8(row.page)});
         QCOMPARE(Column(dlg.List(), kColNewName), row.names);
         // The view shows what the list holds.
-        QCOMPARE(dlg.m_pModel->index(1, kColNewName).data().toString(), row.names[1]);
+        QCOMPARE(Find<CFileListModel>(dlg, "FileListModel")->index(1, kColNewName).data().toString(), row.names[1]);
     }
 }
 
@@ -175,10 +190,10 @@ void MainWindowTest::KeepExtension_ClearedRefillsWithoutExtension()
     CKQToolsDlg dlg;
     dlg.show();
     AddThroughButton(dlg, MakeFiles(dir, {"a.jpg", "README"}));
-    QTest::mouseClick(dlg.m_aModeButtons[3], Qt::LeftButton);
+    QTest::mouseClick(ModeButton(dlg, 3), Qt::LeftButton);
     static_cast<CEePage*>(dlg.Page(3))->m_pMacro->setPlainText(QStringLiteral("{F}"));
     QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"a.jpg", "README."}));
-    QTest::mouseClick(dlg.m_pKeepExtension, Qt::LeftButton);
+    QTest::mouseClick(Find<QCheckBox>(dlg, "KeepExtension"), Qt::LeftButton);
     QVERIFY(!dlg.m_bKeepExtension);
     QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"a", "README"}));
 }
@@ -198,9 +213,9 @@ void MainWindowTest::FilterCheck_EnablesEditAndShapesAddDialog()
     for (const auto& row : rows) {
         CKQToolsDlg dlg;
         dlg.show();
-        if (row.enabled) QTest::mouseClick(dlg.m_pFilterEnabled, Qt::LeftButton);
-        QCOMPARE(dlg.m_pFilter->isEnabled(), row.enabled);
-        dlg.m_pFilter->setText(row.text);
+        if (row.enabled) QTest::mouseClick(Find<QCheckBox>(dlg, "FilterEnabled"), Qt::LeftButton);
+        QCOMPARE(Find<QLineEdit>(dlg, "Filter")->isEnabled(), row.enabled);
+        Find<QLineEdit>(dlg, "Filter")->setText(row.text);
         QString title;
         QStringList filters;
         dlg.m_fnOpenFiles = [&](QWidget*, const QString& t, const QStringList& f) {
@@ -208,7 +223,7 @@ void MainWindowTest::FilterCheck_EnablesEditAndShapesAddDialog()
             filters = f;
             return QStringList{};
         };
-        QTest::mouseClick(dlg.m_pAdd, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(dlg, "AddButton"), Qt::LeftButton);
         QCOMPARE(title, QStringLiteral("添加被改名文件"));
         QCOMPARE(filters, row.filters);
         QCOMPARE(dlg.List().GetItemCount(), 0);
@@ -228,7 +243,7 @@ void MainWindowTest::AddButton_AddsChosenFilesInOrder()
     QCOMPARE(Column(dlg.List(), kColStatus), (QStringList{"未处理", "未处理", "未处理"}));
     QCOMPARE(Column(dlg.List(), kColFolder), (QStringList{S(dir.Path()), S(dir.Path()), S(dir.Path())}));
     QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"c.txt", "a.txt", "b.txt"}));
-    QCOMPARE(dlg.m_pModel->rowCount(), 3);
+    QCOMPARE(Find<CFileListModel>(dlg, "FileListModel")->rowCount(), 3);
 }
 
 void MainWindowTest::Drop_AsksOnceForSubfoldersAndHonoursAnswer_data()
@@ -294,16 +309,16 @@ void MainWindowTest::DeleteKeyAndButton_RemoveSelectedRowsAndRefresh()
     CKQToolsDlg dlg;
     dlg.show();
     AddThroughButton(dlg, MakeFiles(dir, {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
-    QTest::mouseClick(dlg.m_aModeButtons[1], Qt::LeftButton);
-    dlg.m_pListView->SetSelectedRows({1});
-    dlg.m_pListView->setFocus();
-    QTest::keyClick(dlg.m_pListView, Qt::Key_Delete);
+    QTest::mouseClick(ModeButton(dlg, 1), Qt::LeftButton);
+    Find<CFileListView>(dlg, "FileList")->SetSelectedRows({1});
+    Find<CFileListView>(dlg, "FileList")->setFocus();
+    QTest::keyClick(Find<CFileListView>(dlg, "FileList"), Qt::Key_Delete);
     QCOMPARE(Column(dlg.List(), kColOldName), (QStringList{"a.jpg", "c.jpg", "d.jpg"}));
     QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"1 a.jpg", "2 c.jpg", "3 d.jpg"}));
-    dlg.m_pListView->SetSelectedRows({0, 2});
-    QTest::mouseClick(dlg.m_pDelete, Qt::LeftButton);
+    Find<CFileListView>(dlg, "FileList")->SetSelectedRows({0, 2});
+    QTest::mouseClick(Find<QPushButton>(dlg, "DeleteButton"), Qt::LeftButton);
     QCOMPARE(Column(dlg.List(), kColNewName), QStringList{"1 c.jpg"});
-    QCOMPARE(dlg.m_pModel->rowCount(), 1);
+    QCOMPARE(Find<CFileListModel>(dlg, "FileListModel")->rowCount(), 1);
 }
 
 void MainWindowTest::Move_KeepsSelectionAndRefusesGaps()
@@ -313,7 +328,7 @@ void MainWindowTest::Move_KeepsSelectionAndRefusesGaps()
     CKQToolsDlg dlg;
     dlg.show();
     AddThroughButton(dlg, MakeFiles(dir, {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
-    QTest::mouseClick(dlg.m_aModeButtons[1], Qt::LeftButton);
+    QTest::mouseClick(ModeButton(dlg, 1), Qt::LeftButton);
 
     struct {
         CRowSet selection;
@@ -322,19 +337,19 @@ void MainWindowTest::Move_KeepsSelectionAndRefusesGaps()
         CRowSet selectionAfter;
         size_t messages;
     } rows[] = {
-        {{2, 3}, dlg.m_pUp, {"a.jpg", "c.jpg", "d.jpg", "b.jpg"}, {1, 2}, 0},
-        {{1, 2}, dlg.m_pUp, {"c.jpg", "d.jpg", "a.jpg", "b.jpg"}, {0, 1}, 0},
-        {{0, 1}, dlg.m_pUp, {"c.jpg", "d.jpg", "a.jpg", "b.jpg"}, {0, 1}, 0},
-        {{0}, dlg.m_pDown, {"d.jpg", "c.jpg", "a.jpg", "b.jpg"}, {1}, 0},
-        {{3}, dlg.m_pDown, {"d.jpg", "c.jpg", "a.jpg", "b.jpg"}, {3}, 0},
-        {{0, 2}, dlg.m_pDown, {"d.jpg", "c.jpg", "a.jpg", "b.jpg"}, {0, 2}, 1},
+        {{2, 3}, Find<QPushButton>(dlg, "UpButton"), {"a.jpg", "c.jpg", "d.jpg", "b.jpg"}, {1, 2}, 0},
+        {{1, 2}, Find<QPushButton>(dlg, "UpButton"), {"c.jpg", "d.jpg", "a.jpg", "b.jpg"}, {0, 1}, 0},
+        {{0, 1}, Find<QPushButton>(dlg, "UpButton"), {"c.jpg", "d.jpg", "a.jpg", "b.jpg"}, {0, 1}, 0},
+        {{0}, Find<QPushButton>(dlg, "DownButton"), {"d.jpg", "c.jpg", "a.jpg", "b.jpg"}, {1}, 0},
+        {{3}, Find<QPushButton>(dlg, "DownButton"), {"d.jpg", "c.jpg", "a.jpg", "b.jpg"}, {3}, 0},
+        {{0, 2}, Find<QPushButton>(dlg, "DownButton"), {"d.jpg", "c.jpg", "a.jpg", "b.jpg"}, {0, 2}, 1},
     };
     for (const auto& row : rows) {
         prompt.Clear();
-        dlg.m_pListView->SetSelectedRows(row.selection);
+        Find<CFileListView>(dlg, "FileList")->SetSelectedRows(row.selection);
         QTest::mouseClick(row.button, Qt::LeftButton);
         QCOMPARE(Column(dlg.List(), kColOldName), row.order);
-        QCOMPARE(dlg.m_pListView->SelectedRows(), row.selectionAfter);
+        QCOMPARE(Find<CFileListView>(dlg, "FileList")->SelectedRows(), row.selectionAfter);
         QCOMPARE(prompt.Shown().size(), row.messages);
         // The running index follows the new order.
         QCOMPARE(dlg.List().GetText(0, kColNewName), u"1 " + dlg.List().GetText(0, kColOldName));
@@ -348,17 +363,17 @@ void MainWindowTest::Sorts_ReorderRowsAndRefreshNames()
     CKQToolsDlg dlg;
     dlg.show();
     AddThroughButton(dlg, MakeFiles(dir, {"y/B.txt", "x/a.txt", "Y/c.txt", "x/b.txt"}));
-    QTest::mouseClick(dlg.m_aModeButtons[1], Qt::LeftButton);
+    QTest::mouseClick(ModeButton(dlg, 1), Qt::LeftButton);
     const QString x = S(dir.Child(u"x")), y = S(dir.Child(u"y")), Y = S(dir.Child(u"Y"));
     struct {
         QAction* action;
         QStringList names;
         QStringList folders;
     } rows[] = {
-        {dlg.m_pActNameUp, {"a.txt", "b.txt", "B.txt", "c.txt"}, {x, x, y, Y}},
-        {dlg.m_pActNameDown, {"c.txt", "b.txt", "B.txt", "a.txt"}, {Y, x, y, x}},
-        {dlg.m_pActFolderUp, {"c.txt", "a.txt", "b.txt", "B.txt"}, {Y, x, x, y}},
-        {dlg.m_pActFolderDown, {"B.txt", "a.txt", "b.txt", "c.txt"}, {y, x, x, Y}},
+        {Find<QAction>(dlg, "SortNameUp"), {"a.txt", "b.txt", "B.txt", "c.txt"}, {x, x, y, Y}},
+        {Find<QAction>(dlg, "SortNameDown"), {"c.txt", "b.txt", "B.txt", "a.txt"}, {Y, x, y, x}},
+        {Find<QAction>(dlg, "SortFolderUp"), {"c.txt", "a.txt", "b.txt", "B.txt"}, {Y, x, x, y}},
+        {Find<QAction>(dlg, "SortFolderDown"), {"B.txt", "a.txt", "b.txt", "c.txt"}, {y, x, x, Y}},
     };
     for (const auto& row : rows) {
         row.action->trigger();
@@ -367,7 +382,7 @@ void MainWindowTest::Sorts_ReorderRowsAndRefreshNames()
         for (int r = 0; r < 4; ++r)
             QCOMPARE(dlg.List().GetText(r, kColNewName), FormatInt(r + 1) + u" " + dlg.List().GetText(r, kColOldName));
     }
-    QVERIFY(dlg.m_pActSuperUp->isEnabled() && dlg.m_pActSuperDown->isEnabled());
+    QVERIFY(Find<QAction>(dlg, "SuperSortUp")->isEnabled() && Find<QAction>(dlg, "SuperSortDown")->isEnabled());
 }
 
 void MainWindowTest::CountPane_FollowsSelection()
@@ -380,17 +395,24 @@ void MainWindowTest::CountPane_FollowsSelection()
         std::function<void()> act;
         QString text;
     } rows[] = {
-        {[&] { dlg.m_pListView->SetSelectedRows({0, 2}); }, "共计：3个   选择：2个"},
-        {[&] { dlg.m_pActInvert->trigger(); }, "共计：3个   选择：1个"},
-        {[&] { dlg.m_pActSelectAll->trigger(); }, "共计：3个   选择：3个"},
-        {[&] { QTest::mouseClick(dlg.m_pListView->viewport(), Qt::LeftButton, Qt::NoModifier,
-                                 dlg.m_pListView->visualRect(dlg.m_pModel->index(1, 0)).center()); },
+        {[&] {
+             Find<CFileListView>(dlg, "FileList")->SetSelectedRows({0, 2});
+         },
+         "共计：3个   选择：2个"},
+        {[&] { Find<QAction>(dlg, "InvertSelection")->trigger(); }, "共计：3个   选择：1个"},
+        {[&] { Find<QAction>(dlg, "SelectAll")->trigger(); }, "共计：3个   选择：3个"},
+        {[&] {
+             QTest::mouseClick(Find<CFileListView>(dlg, "FileList")->viewport(), Qt::LeftButton, Qt::NoModifier,
+                               Find<CFileListView>(dlg, "FileList")
+                                   ->visualRect(Find<CFileListModel>(dlg, "FileListModel")->index(1, 0))
+                                   .center());
+         },
          "共计：3个   选择：1个"},
-        {[&] { dlg.m_pActClear->trigger(); }, "共计：0个   选择：0个"},
+        {[&] { Find<QAction>(dlg, "ClearList")->trigger(); }, "共计：0个   选择：0个"},
     };
     for (const auto& row : rows) {
         row.act();
-        QCOMPARE(dlg.m_aPanes[1]->text(), row.text);
+        QCOMPARE(Find<QLabel>(dlg, "Pane1")->text(), row.text);
     }
 }
 
@@ -403,7 +425,7 @@ void MainWindowTest::ExecuteRename_RenamesRealFiles()
     dlg.show();
     AddThroughButton(dlg, MakeFiles(dir, {"a.txt", "b.txt"}));
     // Exchange the two names through the List page.
-    QTest::mouseClick(dlg.m_aModeButtons[2], Qt::LeftButton);
+    QTest::mouseClick(ModeButton(dlg, 2), Qt::LeftButton);
     {
         CScopedClipboard clipboard(u"b\na\n");
         QTest::mouseClick(static_cast<CElPage*>(dlg.Page(2))->m_pAdd, Qt::LeftButton);
@@ -411,12 +433,13 @@ void MainWindowTest::ExecuteRename_RenamesRealFiles()
     QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"b.txt", "a.txt"}));
     dir.MakeFile(u"a.txt", "first");
     dir.MakeFile(u"b.txt", "second");
-    QTest::mouseClick(dlg.m_pExecute, Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(dlg, "ExecuteButton"), Qt::LeftButton);
     QCOMPARE(dir.ReadFile(u"b.txt"), std::string("first"));
     QCOMPARE(dir.ReadFile(u"a.txt"), std::string("second"));
     QCOMPARE(Column(dlg.List(), kColStatus), (QStringList{"已处理", "已处理"}));
     QCOMPARE(Column(dlg.List(), kColOldName), (QStringList{"b.txt", "a.txt"}));
-    QCOMPARE(dlg.m_pModel->index(0, kColStatus).data().toString(), QStringLiteral("已处理"));
+    QCOMPARE(Find<CFileListModel>(dlg, "FileListModel")->index(0, kColStatus).data().toString(),
+             QStringLiteral("已处理"));
     QCOMPARE(S(prompt.Shown().front().m_strTitle), QStringLiteral("确认改名"));
     QCOMPARE(S(prompt.Shown().back().m_strTitle), QStringLiteral("成功完成"));
 }
@@ -427,12 +450,12 @@ void MainWindowTest::ExecuteRename_DeclinedTouchesNothing()
     CTempDir dir;
     CKQToolsDlg dlg;
     dlg.show();
-    QTest::mouseClick(dlg.m_pExecute, Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(dlg, "ExecuteButton"), Qt::LeftButton);
     QCOMPARE(S(prompt.Shown().back().m_strTitle), QStringLiteral("列表为空"));
     AddThroughButton(dlg, MakeFiles(dir, {"a.txt"}));
     static_cast<CEaPage*>(dlg.Page(0))->m_pTemplate->setText(QStringLiteral("x<原文件名>"));
     prompt.Answer(EPromptAnswer::No);
-    QTest::mouseClick(dlg.m_pExecute, Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(dlg, "ExecuteButton"), Qt::LeftButton);
     QCOMPARE(dir.List(), std::vector<std::u16string>{u"a.txt"});
     QCOMPARE(Column(dlg.List(), kColStatus), QStringList{"未处理"});
 }
@@ -451,13 +474,13 @@ void MainWindowTest::Export_WritesCsvOrRefusesEmptyList()
         shownFilter = filter;
         return target;
     };
-    dlg.m_pActExport->trigger();
+    Find<QAction>(dlg, "ExportList")->trigger();
     QVERIFY(!asked);
     QCOMPARE(S(prompt.Shown().back().m_strText), QStringLiteral("当前文件列表为空，无法导出文件列表！"));
 
     AddThroughButton(dlg, MakeFiles(dir, {"a.txt", "b,c.txt"}));
     dir.MakeFile(u"list.csv", "old content that is longer than the new one........................");
-    dlg.m_pActExport->trigger();
+    Find<QAction>(dlg, "ExportList")->trigger();
     QVERIFY(asked);
     QCOMPARE(shownFilter, QStringLiteral("文件列表（*.csv） (*.csv)"));
     const std::string folder = ToUtf8(dir.Path());
@@ -479,10 +502,10 @@ void MainWindowTest::ShellCommands_UseRegistryFolders()
         QString target;
         QString params;
     } rows[] = {
-        {dlg.m_pActHelp, "\"/opt/kq/help/KQTools.html\"", ""},
-        {dlg.m_pActUpdate, "\"/opt/common/TernSoft Share/TERNControlUpdate\"",
+        {Find<QAction>(dlg, "HelpTopics"), "\"/opt/kq/help/KQTools.html\"", ""},
+        {Find<QAction>(dlg, "OnlineUpdate"), "\"/opt/common/TernSoft Share/TERNControlUpdate\"",
          "\"/opt/common/TernSoft Share/TERNRenameUpdate.cfg\""},
-        {dlg.m_pActWeb, S(std::u16string(kMakerWebAddress)), ""},
+        {Find<QAction>(dlg, "WebPage"), S(std::u16string(kMakerWebAddress)), ""},
     };
     for (const auto& row : rows) {
         opened.clear();
@@ -505,7 +528,7 @@ void MainWindowTest::AboutBox_ShowsTitleAndVersion()
         text = about->findChild<QLabel*>(QStringLiteral("AboutText"))->text();
         about->accept();
     });
-    dlg.m_pActAbout->trigger();
+    Find<QAction>(dlg, "About")->trigger();
     QVERIFY(text.contains(QStringLiteral("远舟文件改名系统")));
     QVERIFY(text.contains(QStringLiteral("2.15")));
     // A double click on the window background opens it too.
@@ -528,6 +551,156 @@ void MainWindowTest::EscapeAndEnter_CloseLikeCloseBox()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
         QVERIFY(!dlg.isVisible());
     }
+}
+
+// What a drag source learns from the list: a copy (or a link), never a
+// move, after which a file manager may delete its files.
+void MainWindowTest::Drop_ReportsCopyNeverMove_data()
+{
+    QTest::addColumn<int>("possible");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<int>("rows");
+    const int copyMove = int(Qt::CopyAction | Qt::MoveAction);
+    QTest::newRow("copy or move, move proposed") << copyMove << int(Qt::ShiftModifier) << int(Qt::CopyAction) << 1;
+    QTest::newRow("copy or move, copy proposed") << copyMove << int(Qt::NoModifier) << int(Qt::CopyAction) << 1;
+    QTest::newRow("link or move") << int(Qt::LinkAction | Qt::MoveAction) << int(Qt::ShiftModifier)
+                                  << int(Qt::LinkAction) << 1;
+    QTest::newRow("move only") << int(Qt::MoveAction) << int(Qt::NoModifier) << int(Qt::IgnoreAction) << 0;
+}
+
+void MainWindowTest::Drop_ReportsCopyNeverMove()
+{
+    QFETCH(int, possible);
+    QFETCH(int, modifiers);
+    QFETCH(int, expected);
+    QFETCH(int, rows);
+    CScriptedPrompt prompt;
+    CTempDir dir;
+    const QStringList paths = MakeFiles(dir, {QStringLiteral("a.txt")});
+    CKQToolsDlg dlg;
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(paths[0])});
+    QWidget* target = Find<CFileListView>(dlg, "FileList")->viewport();
+    const QPoint at = target->rect().center();
+    const auto actions = Qt::DropActions(possible);
+    const auto keys = Qt::KeyboardModifiers(modifiers);
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, keys);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, actions, &data, Qt::LeftButton, keys);
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(QPointF(at), actions, &data, Qt::LeftButton, keys);
+    QApplication::sendEvent(target, &drop);
+    const bool accepted = expected != int(Qt::IgnoreAction);
+    QCOMPARE(enter.isAccepted(), accepted);
+    QCOMPARE(move.isAccepted(), accepted);
+    QCOMPARE(drop.isAccepted(), accepted);
+    if (accepted) {
+        QCOMPARE(int(enter.dropAction()), expected);
+        QCOMPARE(int(move.dropAction()), expected);
+        QCOMPARE(int(drop.dropAction()), expected);
+    }
+    QCOMPARE(dlg.List().GetItemCount(), rows);
+    QVERIFY(QFileInfo::exists(paths[0]));
+}
+
+void MainWindowTest::Titles_ReadExactlyAsWritten()
+{
+    ConfigureApplication();
+    // A display name would be appended to every window title on Linux
+    // ("确认改名 — ..."): the program sets none.
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
+
+    CTempDir dir;
+    CKQToolsDlg dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("远舟文件改名系统"));
+    QString addTitle;
+    dlg.m_fnOpenFiles = [&](QWidget*, const QString& title, const QStringList&) {
+        addTitle = title;
+        return MakeFiles(dir, {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
+    };
+
+    // The real message boxes, closed by their escape button ("否" / "确定").
+    CQtPrompt prompt;
+    SetPromptProvider(&prompt);
+    QStringList titles;
+    const auto close = [&titles](QMessageBox* box) {
+        titles << box->windowTitle();
+        box->escapeButton()->click();
+    };
+    WhenModal<QMessageBox>(close);
+    Find<QAction>(dlg, "ExportList")->trigger();  // the list is empty
+    Find<QPushButton>(dlg, "AddButton")->click();
+    Find<CFileListView>(dlg, "FileList")->SetSelectedRows({0, 2});
+    WhenModal<QMessageBox>(close);
+    Find<QPushButton>(dlg, "UpButton")->click();
+    WhenModal<QMessageBox>(close);
+    Find<QPushButton>(dlg, "ExecuteButton")->click();
+    SetPromptProvider(nullptr);
+
+    QCOMPARE(addTitle, QStringLiteral("添加被改名文件"));
+    QCOMPARE(titles,
+             (QStringList{QStringLiteral("列表为空"), QStringLiteral("文件选择不连续"), QStringLiteral("确认改名")}));
+    QVERIFY(QFileInfo::exists(S(dir.Child(u"a.txt"))));  // the rename was declined
+}
+
+void MainWindowTest::Layout_ButtonsAndPanesStandApartAndPagesStayPut()
+{
+    CKQToolsDlg dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    // The command buttons left to right, each with room before the next.
+    const char* buttons[] = {"AddButton", "DeleteButton", "UpButton", "DownButton", "SortButton", "MoreButton",
+                             "ExecuteButton"};
+    for (size_t i = 0; i + 1 < std::size(buttons); ++i) {
+        const QRect left = Find<QPushButton>(dlg, buttons[i])->geometry();
+        const QRect right = Find<QPushButton>(dlg, buttons[i + 1])->geometry();
+        QVERIFY2(right.left() - left.right() > 4, buttons[i]);
+    }
+    // Each status bar pane in its own sunken frame, apart from the next.
+    for (int i = 0; i < 4; ++i) {
+        auto* pane = Find<QLabel>(dlg, qPrintable(QStringLiteral("Pane%1").arg(i)));
+        QCOMPARE(pane->frameShadow(), QFrame::Sunken);
+        QVERIFY(pane->frameWidth() > 0);
+        if (i < 3) {
+            auto* next = Find<QLabel>(dlg, qPrintable(QStringLiteral("Pane%1").arg(i + 1)));
+            QVERIFY(next->geometry().left() > pane->geometry().right());
+        }
+    }
+    // The page area and its group box keep their place and size in every mode.
+    auto* area = Find<QStackedWidget>(dlg, "PageArea");
+    QWidget* box = area->parentWidget();
+    const QRect first(area->mapTo(&dlg, QPoint(0, 0)), area->size());
+    const QRect firstBox = box->geometry();
+    for (int mode : {2, 0, 1, 3, 4, 2}) {
+        ModeButton(dlg, mode)->click();
+        QTest::qWait(50);
+        QCOMPARE(QRect(area->mapTo(&dlg, QPoint(0, 0)), area->size()), first);
+        QCOMPARE(box->geometry(), firstBox);
+        QCOMPARE(dlg.Page(mode)->mapTo(&dlg, QPoint(0, 0)), first.topLeft());
+    }
+}
+
+// Last: the catalogue stays installed for the rest of the program.
+void MainWindowTest::QtCatalogue_StandardDialogsInChinese()
+{
+    QVERIFY2(InstallQtChineseCatalogue(), "Qt's Chinese catalogue is missing (Debian: qt6-translations-l10n)");
+    QDialogButtonBox box(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Ok |
+                         QDialogButtonBox::Cancel);
+    QVERIFY(box.button(QDialogButtonBox::Yes)->text().startsWith(QStringLiteral("是")));
+    QVERIFY(box.button(QDialogButtonBox::No)->text().startsWith(QStringLiteral("否")));
+    QVERIFY(box.button(QDialogButtonBox::Ok)->text().startsWith(QStringLiteral("确定")));
+    QVERIFY(box.button(QDialogButtonBox::Cancel)->text().startsWith(QStringLiteral("取消")));
+    // The widgets' own file dialog, as "添加" and "输出列表" open it.
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    auto* lookIn = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+    QVERIFY(lookIn);
+    QVERIFY2(lookIn->text() != QStringLiteral("Look in:"), qPrintable(lookIn->text()));
+    QCOMPARE(QFileDialog::tr("Save As"), QStringLiteral("另存为"));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -62,6 +62,7 @@ private slots:
     void ExpressionPicker_TakesChoiceOnOkOrDoubleClick();
     void FormulaPicker_ListsFormulasWithDescriptions();
     void RuleDialog_ShowsRulesText();
+    void Pickers_OpenWithNothingChosenOrDescribed();
     void FormulaHelp_OpensCalhelpFromInstallationFolder();
     void QtPrompt_ShowsChineseButtonsAndReturnsTheAnswer();
 };
@@ -75,7 +76,8 @@ void PagesTest::EaPage_ChecksEnableTheirControls()
     } rows[] = {
         {page.m_pIndexEnabled, {page.m_pStart, page.m_pStep, page.m_pRepeat, page.m_pDigits, page.m_pPosition}},
         {page.m_replaceDelete.m_pReplaceEnabled, {page.m_replaceDelete.m_pFind, page.m_replaceDelete.m_pReplace}},
-        {page.m_replaceDelete.m_pDeleteEnabled, {page.m_replaceDelete.m_pDeletePosition, page.m_replaceDelete.m_pDeleteCount}},
+        {page.m_replaceDelete.m_pDeleteEnabled,
+         {page.m_replaceDelete.m_pDeletePosition, page.m_replaceDelete.m_pDeleteCount}},
     };
     for (const auto& row : rows) {
         for (QWidget* w : row.controls) QVERIFY(!w->isEnabled());
@@ -211,7 +213,7 @@ void PagesTest::TextPages_SurviveTypingThroughInvalidStates()
         {3, R"({d=5;I+9}_{t=1,l=1;F})", {"十_A.txt", "十一_C.txt"}},
     };
     for (const auto& row : rows) {
-        dlg.m_aModeButtons[size_t(row.mode)]->click();
+        ModeButton(dlg, row.mode)->click();
         auto* edit = row.mode == 3 ? static_cast<CEePage*>(dlg.Page(3))->m_pMacro
                                    : static_cast<CEfPage*>(dlg.Page(4))->m_pFormula;
         edit->clear();
@@ -233,11 +235,11 @@ void PagesTest::ExpressionPicker_TakesChoiceOnOkOrDoubleClick()
     QString caption, description;
     WhenModal<CMarcoInputDlg>([&](CMarcoInputDlg* dlg) {
         caption = dlg->windowTitle();
-        QCOMPARE(dlg->m_pList->count(), int(MacroPresets().size()));
+        QCOMPARE(Find<QListWidget>(*dlg, "PresetList")->count(), int(MacroPresets().size()));
         dlg->OnOK();
         stayedOpen = dlg->isVisible();
-        dlg->m_pList->setCurrentRow(9);
-        description = dlg->m_pDescription->toPlainText();
+        Find<QListWidget>(*dlg, "PresetList")->setCurrentRow(9);
+        description = Find<QPlainTextEdit>(*dlg, "Description")->toPlainText();
         dlg->OnOK();
     });
     page.m_pPicker->click();
@@ -249,15 +251,15 @@ void PagesTest::ExpressionPicker_TakesChoiceOnOkOrDoubleClick()
 
     WhenModal<CMarcoInputDlg>([&](CMarcoInputDlg* dlg) {
         QVERIFY(QTest::qWaitForWindowExposed(dlg));
-        QListWidgetItem* item = dlg->m_pList->item(0);
-        dlg->m_pList->scrollToItem(item);
-        const QRect rect = dlg->m_pList->visualItemRect(item);
+        QListWidgetItem* item = Find<QListWidget>(*dlg, "PresetList")->item(0);
+        Find<QListWidget>(*dlg, "PresetList")->scrollToItem(item);
+        const QRect rect = Find<QListWidget>(*dlg, "PresetList")->visualItemRect(item);
         // What a desktop delivers for a double click: press, release, then
         // the double click in place of the second press.
-        QWidget* viewport = dlg->m_pList->viewport();
+        QWidget* viewport = Find<QListWidget>(*dlg, "PresetList")->viewport();
         QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, rect.center());
-        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(rect.center()), viewport->mapToGlobal(QPointF(rect.center())),
-                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(rect.center()),
+                        viewport->mapToGlobal(QPointF(rect.center())), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &dbl);
     });
     page.m_pPicker->click();
@@ -265,7 +267,7 @@ void PagesTest::ExpressionPicker_TakesChoiceOnOkOrDoubleClick()
 
     // Cancel changes nothing.
     WhenModal<CMarcoInputDlg>([](CMarcoInputDlg* dlg) {
-        dlg->m_pList->setCurrentRow(3);
+        Find<QListWidget>(*dlg, "PresetList")->setCurrentRow(3);
         dlg->reject();
     });
     page.m_pPicker->click();
@@ -281,9 +283,10 @@ void PagesTest::FormulaPicker_ListsFormulasWithDescriptions()
     QString caption, description;
     WhenModal<CMarcoInputDlg>([&](CMarcoInputDlg* dlg) {
         caption = dlg->windowTitle();
-        for (int i = 0; i < dlg->m_pList->count(); ++i) items << dlg->m_pList->item(i)->text();
-        dlg->m_pList->setCurrentRow(14);
-        description = dlg->m_pDescription->toPlainText();
+        for (int i = 0; i < Find<QListWidget>(*dlg, "PresetList")->count(); ++i)
+            items << Find<QListWidget>(*dlg, "PresetList")->item(i)->text();
+        Find<QListWidget>(*dlg, "PresetList")->setCurrentRow(14);
+        description = Find<QPlainTextEdit>(*dlg, "Description")->toPlainText();
         dlg->OnOK();
     });
     page.m_pPicker->click();
@@ -292,15 +295,26 @@ void PagesTest::FormulaPicker_ListsFormulasWithDescriptions()
     QCOMPARE(items[0], QStringLiteral("Upper(Fname())"));
     QCOMPARE(description, QStringLiteral("后缀为pdf的文件名称前加“文档”，否则文件名称前加“图纸”"));
     // The whole text is replaced.
-    QCOMPARE(page.m_pFormula->toPlainText(), QStringLiteral(R"(if(exact(fext(),"pdf"),"文档"&ftitle(),"图纸"&ftitle()))"));
+    QCOMPARE(page.m_pFormula->toPlainText(),
+             QStringLiteral(R"(if(exact(fext(),"pdf"),"文档"&ftitle(),"图纸"&ftitle()))"));
 }
 
 void PagesTest::RuleDialog_ShowsRulesText()
 {
     CMarcoRuleDlg dlg;
     QCOMPARE(dlg.windowTitle(), QStringLiteral("表达式控制规则"));
-    QVERIFY(dlg.m_pRule->isReadOnly());
-    const QStringList lines = dlg.m_pRule->toPlainText().split(QLatin1Char('\n'));
+    auto* rule = Find<QPlainTextEdit>(dlg, "RuleText");
+    QVERIFY(rule->isReadOnly());
+    // 42 lines, the empty ones where they are written (1-based 3, 4, 11,
+    // 17, 18, 30); the extra line feeds of lines 21 and 23 add none.
+    QCOMPARE(rule->document()->blockCount(), 42);
+    const QStringList lines = rule->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 42);
+    QList<int> empty;
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].isEmpty()) empty << i + 1;
+    QCOMPARE(empty, (QList<int>{3, 4, 11, 17, 18, 30}));
+    QCOMPARE(lines[20], QStringLiteral("s=2：从左往右删除2个字符"));
     QCOMPARE(lines.first(), QStringLiteral("【0】表达式控制规则"));
     QVERIFY(lines.contains(QStringLiteral("s=2：从左往右删除2个字符")));
     QVERIFY(lines.contains(QStringLiteral("a=1：自动删除小数后导0")));
@@ -369,6 +383,40 @@ void PagesTest::QtPrompt_ShowsChineseButtonsAndReturnsTheAnswer()
         QCOMPARE(icon, row.icon);
         QCOMPARE(int(answer), int(row.answer));
     }
+}
+
+// Nothing selected, nothing described, and OK does nothing; the description
+// follows the selection only.
+void PagesTest::Pickers_OpenWithNothingChosenOrDescribed()
+{
+    CEePage expressions;
+    CEfPage formulas;
+    for (QPushButton* picker : {expressions.m_pPicker, formulas.m_pPicker}) {
+        QString opening, chosen, cleared;
+        int selectedAtOpening = -1;
+        bool stayedOpen = false;
+        WhenModal<CMarcoInputDlg>([&](CMarcoInputDlg* dlg) {
+            auto* list = Find<QListWidget>(*dlg, "PresetList");
+            auto* description = Find<QPlainTextEdit>(*dlg, "Description");
+            selectedAtOpening = int(list->selectedItems().size());
+            opening = description->toPlainText();
+            dlg->OnOK();
+            stayedOpen = dlg->isVisible();
+            list->setCurrentRow(1);
+            chosen = description->toPlainText();
+            list->clearSelection();
+            cleared = description->toPlainText();
+            dlg->reject();
+        });
+        picker->click();
+        QCOMPARE(selectedAtOpening, 0);
+        QCOMPARE(opening, QString());
+        QVERIFY(stayedOpen);
+        QVERIFY(!chosen.isEmpty());
+        QCOMPARE(cleared, QString());
+    }
+    QCOMPARE(expressions.m_pMacro->toPlainText(), QString());
+    QCOMPARE(formulas.m_pFormula->toPlainText(), QString());
 }
 
 QTEST_MAIN(PagesTest)

@@ -1,5 +1,4 @@
 #include "renamer/templates/MacroPresets.h"
-#include "renamer/templates/MacroRules.h"
 
 #include <gtest/gtest.h>
 
@@ -29,18 +28,6 @@ TEST(MacroPresets, EachReadyMadeExpressionGivesTheExpectedNameForASampleRow)
         ASSERT_EQ(macro.AnalyseRow(u"Ab cdefg.Txt", folder, 3), 1);
         EXPECT_EQ(ToUtf8(macro.m_strResult), expected[i]);
     }
-}
-
-TEST(MacroRules, RulesTextHasItsFortyTwoLinesWithCrLf)
-{
-    const std::u16string text = MacroRulesText();
-    size_t lines = 0;
-    for (size_t at = text.find(u"\r\n"); at != std::u16string::npos; at = text.find(u"\r\n", at + 2)) ++lines;
-    EXPECT_EQ(lines, 42u);
-    EXPECT_EQ(text.rfind(u"【0】表达式控制规则\r\n", 0), 0u);
-    EXPECT_NE(text.find(u"s=2：从左往右删除2个字符\n\r\ns=\"ab\""), std::u16string::npos);
-    EXPECT_NE(text.find(u"e=5：从右往左删除5个字符\n\r\n"), std::u16string::npos);
-    EXPECT_TRUE(text.ends_with(u"a=1：自动删除小数后导0\r\n"));
 }
 
 }  // namespace

@@ -41,8 +41,8 @@ QPlainTextEdit* BuildTextPage(QWidget* page, QPushButton*& first, const QString&
 CEePage::CEePage(QWidget* parent) : CModePage(parent)
 {
     setObjectName(QStringLiteral("CEePage"));
-    m_pMacro = BuildTextPage(this, m_pPicker, QStringLiteral("常用控制表达式"), m_pRules, QStringLiteral("表达式控制规则"),
-                             Q(kEePageNote));
+    m_pMacro = BuildTextPage(this, m_pPicker, QStringLiteral("常用控制表达式"), m_pRules,
+                             QStringLiteral("表达式控制规则"), Q(kEePageNote));
     LoadControls();
     connect(m_pMacro, &QPlainTextEdit::textChanged, this, [this] {
         if (m_bLoading) return;

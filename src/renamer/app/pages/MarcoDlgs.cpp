@@ -23,8 +23,10 @@ CMarcoInputDlg::CMarcoInputDlg(QWidget* parent) : QDialog(parent)
     auto* group = new QGroupBox(QStringLiteral("常用控制表达式："), this);
     auto* groupLayout = new QVBoxLayout(group);
     m_pList = new QListWidget(group);
+    m_pList->setObjectName(QStringLiteral("PresetList"));
     m_pList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_pDescription = new QPlainTextEdit(group);
+    m_pDescription->setObjectName(QStringLiteral("Description"));
     m_pDescription->setReadOnly(true);
     m_pDescription->setFixedHeight(fontMetrics().lineSpacing() * 3 + 12);
     groupLayout->addWidget(m_pList, 1);
@@ -43,7 +45,7 @@ CMarcoInputDlg::CMarcoInputDlg(QWidget* parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &CMarcoInputDlg::OnOK);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_pList, &QListWidget::itemDoubleClicked, this, &CMarcoInputDlg::OnOK);
-    connect(m_pList, &QListWidget::currentRowChanged, this, &CMarcoInputDlg::OnSelectionChanged);
+    connect(m_pList, &QListWidget::itemSelectionChanged, this, &CMarcoInputDlg::OnSelectionChanged);
 }
 
 void CMarcoInputDlg::FillTables()
@@ -70,6 +72,9 @@ int CMarcoInputDlg::exec()
     FillTables();
     m_pList->clear();
     for (const std::u16string& text : m_aExpression) m_pList->addItem(Q(text));
+    // Nothing chosen, nothing described: no current row until the user picks one.
+    m_pList->setCurrentRow(-1);
+    m_pList->clearSelection();
     m_strDescription.clear();
     m_pDescription->clear();
     return QDialog::exec();
@@ -77,15 +82,17 @@ int CMarcoInputDlg::exec()
 
 void CMarcoInputDlg::OnSelectionChanged()
 {
-    const int row = m_pList->currentRow();
+    const QList<QListWidgetItem*> chosen = m_pList->selectedItems();
+    const int row = chosen.isEmpty() ? -1 : m_pList->row(chosen.first());
     m_strDescription = (row >= 0 && row < static_cast<int>(m_aDescription.size())) ? m_aDescription[size_t(row)] : u"";
     m_pDescription->setPlainText(Q(m_strDescription));
 }
 
 void CMarcoInputDlg::OnOK()
 {
-    const int row = m_pList->currentRow();
-    if (row < 0 || row >= static_cast<int>(m_aExpression.size()) || m_pList->selectedItems().isEmpty()) return;
+    const QList<QListWidgetItem*> chosen = m_pList->selectedItems();
+    const int row = chosen.isEmpty() ? -1 : m_pList->row(chosen.first());
+    if (row < 0 || row >= static_cast<int>(m_aExpression.size())) return;
     m_strSelect = m_aExpression[size_t(row)];
     accept();
 }
@@ -97,14 +104,16 @@ CMarcoRuleDlg::CMarcoRuleDlg(QWidget* parent) : QDialog(parent), m_strRule(Macro
     setWindowIcon(ProgramIcon());
     auto* layout = new QVBoxLayout(this);
     m_pRule = new QPlainTextEdit(this);
+    m_pRule->setObjectName(QStringLiteral("RuleText"));
     m_pRule->setReadOnly(true);
     m_pRule->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    // A bare line feed inside the rules text is no line break in a
-    // multi-line edit; only CR LF ends a line.
-    QString text = Q(m_strRule);
-    text.replace(QStringLiteral("\n\r\n"), QStringLiteral("\r\n"));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    m_pRule->setPlainText(text);
+    // Only CR LF ends a line of the rules text: a bare line feed inside a
+    // line is no break, and the last line end opens no empty line. (Joining
+    // "\n\r\n" first would swallow the empty lines of "\r\n\r\n\r\n".)
+    QStringList lines = Q(m_strRule).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    for (QString& line : lines) line.remove(QLatin1Char('\n'));
+    m_pRule->setPlainText(lines.join(QLatin1Char('\n')));
     layout->addWidget(m_pRule);
     resize(560, 400);
 }

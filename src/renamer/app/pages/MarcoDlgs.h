@@ -26,9 +26,6 @@ public:
     std::vector<std::u16string> m_aDescription;
     std::u16string m_strDescription;
 
-    QListWidget* m_pList;
-    QPlainTextEdit* m_pDescription;
-
     int exec() override;
     // OK button and double click: without a selection the dialog stays open.
     void OnOK();
@@ -36,6 +33,9 @@ public:
 private:
     void OnSelectionChanged();
     void FillTables();
+
+    QListWidget* m_pList;            // "PresetList"
+    QPlainTextEdit* m_pDescription;  // "Description"
 };
 
 class CMarcoRuleDlg : public QDialog {
@@ -44,7 +44,9 @@ public:
     explicit CMarcoRuleDlg(QWidget* parent = nullptr);
 
     std::u16string m_strRule;
-    QPlainTextEdit* m_pRule;
+
+private:
+    QPlainTextEdit* m_pRule;  // "RuleText"
 };
 
 }  // namespace kq

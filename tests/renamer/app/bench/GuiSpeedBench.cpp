@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "GuiTestSupport.h"
 #include "KQToolsDlg.h"
 #include "platform/Text.h"
 #include "renamer/app/pages/EaPage.h"
@@ -21,6 +22,7 @@
 #include "support/TestSupport.h"
 
 using namespace kq;
+using kq::test::ModeButton;
 
 namespace {
 
@@ -93,13 +95,13 @@ int main(int argc, char** argv)
             ea->m_pTemplate->setFocus();
             simple.push_back(Seconds([&] { QTest::keyClick(ea->m_pTemplate, Qt::Key_X); }));
 
-            dlg.m_aModeButtons[4]->click();
+            ModeButton(dlg, 4)->click();
             auto* ef = static_cast<CEfPage*>(dlg.Page(4));
             ef->m_pFormula->setPlainText(QStringLiteral("StrIndex(Index(),3)&\" \"&Upper(Ftitle()"));
             ef->m_pFormula->moveCursor(QTextCursor::End);
             formula.push_back(Seconds([&] { QTest::keyClick(ef->m_pFormula, Qt::Key_ParenRight); }));
 
-            dlg.m_aModeButtons[3]->click();
+            ModeButton(dlg, 3)->click();
             auto* ee = static_cast<CEePage*>(dlg.Page(3));
             ee->m_pMacro->setPlainText(QStringLiteral("{l=3;I}_{t=1;F"));
             ee->m_pMacro->moveCursor(QTextCursor::End);

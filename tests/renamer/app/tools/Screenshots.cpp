@@ -1,19 +1,26 @@
 // Saves a PNG of the main window in each of the five modes, with a sample
-// list, into the folder given (docs/ by default). Run under a real display
-// server (Xvfb) so that fonts and styles are those of a desktop.
+// list, and of the add-files and export dialogs into the folder given (docs/
+// by default). Run under a real display server (Xvfb) so that fonts and
+// styles are those of a desktop.
 #include <cstdio>
+#include <functional>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QClipboard>
+#include <QAction>
 #include <QDir>
+#include <QFileDialog>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
+#include "AppSetup.h"
 #include "FileListView.h"
+#include "GuiTestSupport.h"
 #include "KQToolsDlg.h"
 #include "QtPrompt.h"
 #include "platform/Text.h"
@@ -29,10 +36,48 @@
 #include "renamer/supersort/SortWorkList.h"
 
 using namespace kq;
+using kq::test::Find;
+using kq::test::ModeButton;
+
+namespace {
+
+bool Save(const QPixmap& picture, const QString& path)
+{
+    if (!picture.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// Opens a file dialog with open(), saves its picture once it is shown and
+// closes it.
+bool SaveFileDialog(const QString& path, const std::function<void()>& open)
+{
+    bool saved = false;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        poll.stop();
+        QTest::qWait(300);
+        saved = Save(dialog->grab(), path);
+        dialog->reject();
+    });
+    poll.start();
+    open();
+    return saved;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    ConfigureApplication();
+    if (!InstallQtChineseCatalogue()) std::fprintf(stderr, "Qt's Chinese catalogue is missing\n");
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
     QDir().mkpath(outDir);
 
@@ -51,7 +96,7 @@ int main(int argc, char** argv)
     if (!QTest::qWaitForWindowExposed(&dlg)) std::fprintf(stderr, "window not shown\n");
     prompt.Answer(EPromptAnswer::Yes);
     dlg.AddDroppedPaths({QString::fromStdU16String(dir.Child(u"样本"))});
-    dlg.m_pListView->SetSelectedRows({1, 2});
+    Find<CFileListView>(dlg, "FileList")->SetSelectedRows({1, 2});
 
     auto* ea = static_cast<CEaPage*>(dlg.Page(0));
     ea->m_pTemplate->setText(QStringLiteral("项目_<原文件名>"));
@@ -67,15 +112,16 @@ int main(int argc, char** argv)
 
     const char* names[5] = {"simple", "enhanced", "list", "advanced", "formula"};
     for (int mode = 0; mode < 5; ++mode) {
-        dlg.m_aModeButtons[size_t(mode)]->click();
+        ModeButton(dlg, mode)->click();
         QTest::qWait(100);
         const QString path = outDir + QStringLiteral("/screenshot-%1.png").arg(QLatin1String(names[mode]));
-        if (!dlg.grab().save(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
-        }
-        std::printf("%s\n", qPrintable(path));
+        if (!Save(dlg.grab(), path)) return 1;
     }
+    if (!SaveFileDialog(outDir + QStringLiteral("/screenshot-add-files.png"),
+                        [&] { Find<QPushButton>(dlg, "AddButton")->click(); }) ||
+        !SaveFileDialog(outDir + QStringLiteral("/screenshot-export.png"),
+                        [&] { Find<QAction>(dlg, "ExportList")->trigger(); }))
+        return 1;
 
     // Super sort: the chooser, the rule editor, the clause editor and the
     // preview, over a sample rule in a private configuration folder.
@@ -119,11 +165,7 @@ int main(int argc, char** argv)
         if (!QTest::qWaitForWindowExposed(dialog)) std::fprintf(stderr, "dialog not shown\n");
         QTest::qWait(100);
         const QString path = outDir + QStringLiteral("/screenshot-%1.png").arg(QLatin1String(name));
-        if (!dialog->grab().save(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
-        }
-        std::printf("%s\n", qPrintable(path));
+        if (!Save(dialog->grab(), path)) return 1;
         dialog->hide();
     }
     SetClipboardProvider(nullptr);
