@@ -336,7 +336,7 @@ void SuperSortTest::MainWindow_SuperSortReordersRowsAfterPreview()
     CScriptedPrompt prompt;
     CTempDir dir;
     CKQToolsDlg dlg;
-    QVERIFY(dlg.m_pActSuperUp->isEnabled());
+    QVERIFY(Find<QAction>(dlg, "SuperSortUp")->isEnabled());
     for (const char16_t* name : {u"第2章.txt", u"第3章", u"第1章.doc"}) {
         dir.MakeFile(name);
         dlg.List().AddFile(dir.Child(name));
@@ -351,7 +351,7 @@ void SuperSortTest::MainWindow_SuperSortReordersRowsAfterPreview()
         });
         d->OnOK();
     });
-    dlg.m_pActSuperDown->trigger();
+    Find<QAction>(dlg, "SuperSortDown")->trigger();
     QCOMPARE(Column(dlg.List(), kColOldName),
              (QStringList{QStringLiteral("第2章.txt"), QStringLiteral("第3章"), QStringLiteral("第1章.doc")}));
 
@@ -359,7 +359,7 @@ void SuperSortTest::MainWindow_SuperSortReordersRowsAfterPreview()
         WhenModal<CPrepSortDlg>([](CPrepSortDlg* p) { p->accept(); });
         d->OnOK();
     });
-    dlg.m_pActSuperUp->trigger();
+    Find<QAction>(dlg, "SuperSortUp")->trigger();
     QCOMPARE(Column(dlg.List(), kColOldName),
              (QStringList{QStringLiteral("第1章.doc"), QStringLiteral("第2章.txt"), QStringLiteral("第3章")}));
     QCOMPARE(Column(dlg.List(), kColStatus)[2], QString::fromStdU16String(kStatusDone));
