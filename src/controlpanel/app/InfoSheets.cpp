@@ -75,7 +75,20 @@ CUIPropertySheet::CUIPropertySheet(const QString& title, const QIcon& icon, QWid
 
 void CUIPropertySheet::AddPage(QWidget* page, const QString& title) { m_pTabs->addTab(page, title); }
 
-CSystemInfoPage::CSystemInfoPage(int nKind, QWidget* parent) : QWidget(parent), m_nKind(nKind)
+void CTERNPropertyPage::Fill()
+{
+    if (m_bFilled) return;
+    m_bFilled = true;
+    FillPage();
+}
+
+void CTERNPropertyPage::showEvent(QShowEvent* event)
+{
+    Fill();
+    QWidget::showEvent(event);
+}
+
+CSystemInfoPage::CSystemInfoPage(int nKind, QWidget* parent) : CTERNPropertyPage(parent), m_nKind(nKind)
 {
     m_pList = new QTreeWidget(this);
     m_pList->setRootIsDecorated(false);
@@ -92,16 +105,8 @@ CSystemInfoPage::CSystemInfoPage(int nKind, QWidget* parent) : QWidget(parent), 
     Framed(this, QStringLiteral("常规："), m_pList);
 }
 
-void CSystemInfoPage::showEvent(QShowEvent* event)
+void CSystemInfoPage::FillPage()
 {
-    Fill();
-    QWidget::showEvent(event);
-}
-
-void CSystemInfoPage::Fill()
-{
-    if (m_bFilled) return;
-    m_bFilled = true;
     CInfoTable table = PageRows(m_nKind);
     for (size_t r = 0; r < table.m_aRows.size(); ++r) {
         QStringList cells;
@@ -111,7 +116,7 @@ void CSystemInfoPage::Fill()
     }
 }
 
-CSoftInfoPage::CSoftInfoPage(QWidget* parent) : QWidget(parent)
+CSoftInfoPage::CSoftInfoPage(QWidget* parent) : CTERNPropertyPage(parent)
 {
     m_pTree = new QTreeWidget(this);
     m_pTree->setHeaderHidden(true);
@@ -120,16 +125,8 @@ CSoftInfoPage::CSoftInfoPage(QWidget* parent) : QWidget(parent)
     Framed(this, QStringLiteral("软件："), m_pTree);
 }
 
-void CSoftInfoPage::showEvent(QShowEvent* event)
+void CSoftInfoPage::FillPage()
 {
-    Fill();
-    QWidget::showEvent(event);
-}
-
-void CSoftInfoPage::Fill()
-{
-    if (m_bFilled) return;
-    m_bFilled = true;
     const QIcon product = PanelIcon(kIconPanel);
     const QIcon version = style()->standardIcon(QStyle::SP_FileDialogInfoView);
     const QIcon folder = style()->standardIcon(QStyle::SP_DirIcon);

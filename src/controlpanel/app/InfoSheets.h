@@ -24,37 +24,48 @@ private:
     QTabWidget* m_pTabs;
 };
 
-// A report-style list of one page kind, filled when first shown.
-class CSystemInfoPage : public QWidget {
+// A page that reads its values when it is first shown (or filled on demand).
+class CTERNPropertyPage : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    void Fill();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    virtual void FillPage() = 0;
+
+private:
+    bool m_bFilled = false;
+};
+
+// A report-style list of one page kind.
+class CSystemInfoPage : public CTERNPropertyPage {
     Q_OBJECT
 public:
     explicit CSystemInfoPage(int nKind, QWidget* parent = nullptr);
     int Kind() const { return m_nKind; }
     QTreeWidget* List() const { return m_pList; }
-    void Fill();
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FillPage() override;
 
 private:
     int m_nKind;
-    bool m_bFilled = false;
     QTreeWidget* m_pList;
 };
 
-// The maker's installed products as a tree, filled when first shown.
-class CSoftInfoPage : public QWidget {
+// The maker's installed products as a tree.
+class CSoftInfoPage : public CTERNPropertyPage {
     Q_OBJECT
 public:
     explicit CSoftInfoPage(QWidget* parent = nullptr);
     QTreeWidget* Tree() const { return m_pTree; }
-    void Fill();
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FillPage() override;
 
 private:
-    bool m_bFilled = false;
     QTreeWidget* m_pTree;
 };
 
