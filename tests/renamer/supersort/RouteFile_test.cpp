@@ -113,7 +113,8 @@ TEST(RouteFile, ReadsTheSingleByteForm)
         {"00", u""},
     };
     for (const auto& c : cases) {
-        CArchive in(Unhex(c.hex));
+        const std::string bytes = Unhex(c.hex);  // the archive reads it in place
+        CArchive in(bytes);
         std::u16string text;
         EXPECT_TRUE(in.ReadString(text)) << c.hex;
         EXPECT_EQ(text, c.text) << c.hex;
