@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "formula/engine/AllocationProbe.h"
 #include "formula/engine/EngineTestSupport.h"
 #include "formula/engine/FormulaParser.h"
 #include "support/TestSupport.h"
@@ -389,8 +390,81 @@ TEST(FormulaEngine, ConcatenationThatWouldExhaustMemoryIsRefused)
     std::string formula = "len(\"ab\")&SFV1";
     for (int i = 3; i <= 62; ++i) formula += "&SFV" + std::to_string(i);
     CEvalResult r = EvalFormula(formula);
-    EXPECT_EQ(r.m_nCode, 8);
+    EXPECT_EQ(r.m_nCode, kAnalyseTextTooLong);
     EXPECT_EQ(r.m_strError, "运算结果的长度不能超过16777216个字符");
+}
+
+// Terms of `len(...)` joined by "&", each a text of `units` code units.
+std::string LongTextChain(int terms, int units)
+{
+    std::string formula;
+    for (int i = 0; i < terms; ++i) formula += (i ? "&rept(\"a\"," : "rept(\"a\",") + std::to_string(units) + ")";
+    return "len(" + formula + ")";
+}
+
+TEST(FormulaEngine, EvaluationKeepsOnlyTheValuesStillToBeRead)
+{
+    // 64 texts of 32,767 units make 4 MB; keeping every partial text of the
+    // chain would hold 130 MB, every intermediate of the substitutions 80 MB.
+    std::string substitutions = LongTextChain(32, 32000);
+    substitutions = substitutions.substr(4, substitutions.size() - 5);  // without len( )
+    for (int i = 0; i < 40; ++i) substitutions = "substitute(" + substitutions + ",\"a\",\"b\")";
+    const struct {
+        std::string formula;
+        const char* output;
+        size_t finalBytes;
+    } rows[] = {
+        {LongTextChain(64, 32767), "2097088", 2097088 * 2},
+        {"len(" + substitutions + ")", "1024000", 1024000 * 2},
+    };
+    for (const auto& row : rows) {
+        CFileNameStringAnalyse engine;
+        engine.SetInputString(FromUtf8(row.formula));
+        test::CAllocationProbe probe;
+        CEvalResult r = test::Collect(engine);
+        EXPECT_EQ(r.m_nCode, kAnalyseOk) << r.m_strError;
+        EXPECT_EQ(r.m_strOutput, row.output);
+        EXPECT_LT(probe.PeakBytes(), 6 * row.finalBytes + (1u << 20));
+    }
+}
+
+TEST(FormulaEngine, RunningOutOfMemoryIsAResultCode)
+{
+    CFileNameStringAnalyse engine;
+    engine.SetInputString(FromUtf8(LongTextChain(64, 32767)));
+    {
+        test::CAllocationProbe probe(1u << 20);  // no block above 1 MB
+        CEvalResult r = test::Collect(engine);
+        EXPECT_EQ(r.m_nCode, kAnalyseOutOfMemory);
+        EXPECT_EQ(r.m_strError, "内存不足，无法计算公式");
+        EXPECT_EQ(r.m_strOutput, "");
+        // Also through a nested evaluation.
+        CFileNameStringAnalyse nested;
+        nested.SetInputString(u"strcal(\"" + FromUtf8(LongTextChain(64, 32767)) + u"\")");
+        EXPECT_EQ(nested.DoAnalyse(), kAnalyseOutOfMemory);
+    }
+    // The engine stays usable.
+    engine.SetInputString(u"len(rept(\"ab\",3))");
+    CEvalResult r = test::Collect(engine);
+    EXPECT_EQ(r.m_nCode, kAnalyseOk) << r.m_strError;
+    EXPECT_EQ(r.m_strOutput, "6");
+}
+
+TEST(FormulaEngine, ALimitHitOnceEndsLaterRowsAtOnce)
+{
+    CFileNameStringAnalyse engine;
+    engine.SetInputString(FromUtf8(LongTextChain(520, 32767)));  // 17 M units
+    EXPECT_EQ(engine.DoAnalyse(), kAnalyseTextTooLong);
+    engine.m_nIndex = 2;
+    {
+        test::CAllocationProbe probe;
+        EXPECT_EQ(engine.DoAnalyse(), kAnalyseTextTooLong);
+        EXPECT_LT(probe.PeakBytes(), 4096u);  // nothing evaluated again
+    }
+    EXPECT_EQ(engine.GetAnalyseErrorInfo(), u"运算结果的长度不能超过16777216个字符");
+    engine.SetInputString(u"index()");
+    EXPECT_EQ(engine.DoAnalyse(), kAnalyseOk);
+    EXPECT_EQ(engine.GetOutputString(), u"2");
 }
 
 }  // namespace

@@ -162,7 +162,7 @@ TEST(TextFunctions, EditByPositionAndByMarks)
         {u"substitute(\"abc\",\"\",\"x\")", u"\"abc\""},
         {u"substitute(\"abc\",\"b\",\"\")", u"\"ac\""},
         {u"len(substitute(rept(\"a\",4096),\"a\",rept(\"b\",4096)))", u"16777216"},
-        {u"substitute(rept(\"a\",4097),\"a\",rept(\"b\",4096))", u"substitute函数结果的长度不能超过16777216个字符", 4},
+        {u"substitute(rept(\"a\",4097),\"a\",rept(\"b\",4096))", u"运算结果的长度不能超过16777216个字符", kAnalyseTextTooLong},
     };
     CheckRows(rows);
 }
@@ -205,6 +205,23 @@ TEST(TextFunctions, NestedEvaluationNeverFailsTheCaller)
         {u"calreplace(\"a[2]b\",\"[\",\"]\",\"x\",9)", u"strcal函数的第5个参数必须小于或等于字符串长度", 4},
     };
     CheckRows(rows);
+}
+
+TEST(TextFunctions, NestedEvaluationIsBounded)
+{
+    // f rebuilds its own call around x = f: it would evaluate itself for ever.
+    const std::u16string f = u"calreplace(char(1)&x&char(2),char(1),char(2),x,1)";
+    const test::CEvalResult endless = test::Evaluate(u"calreplace(char(1)&\"" + f + u"\"&char(2),char(1),char(2),\"" + f + u"\",1)");
+    EXPECT_EQ(endless.m_nCode, kAnalyseTooDeep);
+    EXPECT_EQ(ToUtf8(endless.m_strError), "strcal和calreplace嵌套计算的层数不能超过16层");
+
+    // A text far longer than any typed formula is not cut into nodes: it
+    // comes back as it is, like any text that is no formula.
+    const test::CEvalResult longText = test::Evaluate(u"len(strcal(rept(\"1+\",16383)&\"1+1\"))");
+    EXPECT_EQ(longText.m_nCode, kAnalyseOk);
+    EXPECT_EQ(ToUtf8(longText.m_strOutput), "32769");
+    const test::CEvalResult shortText = test::Evaluate(u"strcal(rept(\"1+\",16383)&\"1\")");
+    EXPECT_EQ(ToUtf8(shortText.m_strOutput), "\"16384\"");
 }
 
 }  // namespace
