@@ -150,7 +150,7 @@ TEST(FileTimeFunctions, TimeFormatAndItsRefusedFormats)
 TEST(FileTimeFunctions, CurrentTimeIsNow)
 {
     test::CEvalResult r = test::Evaluate(u"curtime()");
-    ASSERT_EQ(r.m_nCode, 0);
+    ASSERT_EQ(r.m_nCode, kAnalyseOk);
     EXPECT_LE(std::llabs(Wtoi(r.m_strOutput) - CurrentTime()), 5);
 }
 
