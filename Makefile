@@ -16,6 +16,7 @@ PACKAGES += libcurl4-openssl-dev python3 openssl dpkg-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120
+FUZZ_TIMEOUT ?= 10
 
 .PHONY: all deps configure build run test test-asan bench fuzz clean screenshots
 
@@ -48,15 +49,13 @@ test-asan: deps
 bench: build
 	@./bench/run.sh $(BUILD)
 
-# Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS.
+# Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
+# (FUZZ_TIMEOUT seconds at most per input, 2 GB of memory at most).
 fuzz:
 	@./tools/install-deps.sh $(PACKAGES) $(FUZZ_PACKAGES)
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ_FUZZ=ON -DKQ_BUILD_GUI=OFF -DKQ_BUILD_TESTS=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	@for f in $(FUZZ_BUILD)/fuzz/*_fuzz; do \
-	    [ -x "$$f" ] || continue; mkdir -p fuzz-out/$$(basename $$f); \
-	    echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=fuzz-out/ fuzz-out/$$(basename $$f) || exit 1; \
-	done
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target kq_fuzzers
+	@./tools/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TIMEOUT)
 
 # The Debian package of the installed tree (build/kqtools_VERSION_ARCH.deb),
 # and a check of its control fields and file list.

@@ -62,6 +62,11 @@ inline constexpr uint64_t kReadFileLimit = uint64_t(64) << 20;
 // the last component is refused too.
 bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes = kReadFileLimit,
                    bool followLinks = true);
+// The same file in pieces, for readers that need not hold it whole: visit
+// gets each piece in order and returns false to stop early (that is no
+// failure). False under the same conditions as ReadFileBytes.
+bool ReadFileChunks(std::u16string_view path, uint64_t maxBytes,
+                    const std::function<bool(std::string_view chunk)>& visit, bool followLinks = true);
 // Creates or truncates the file and writes the bytes; with flush the data
 // reach the disk (fsync) before it returns.
 bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush);

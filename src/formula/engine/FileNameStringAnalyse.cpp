@@ -56,10 +56,10 @@ int SetInt(CTERNOperateVar& node, int value)
 int CFileNameStringAnalyse::GetExtendFunValue(CTERNOperateVar& node)
 {
     ERowFunction function = FindRowFunction(node.m_strOperate);
-    if (function == ERowFunction::None) return 2;
+    if (function == ERowFunction::None) return kAnalyseUnknownFunction;
     if (node.GetParamSize() != 0) {
         CheckParamSize(ToAsciiLower(node.m_strOperate), node.GetParamSize(), 0);
-        return 3;
+        return kAnalyseArgumentCount;
     }
     const std::u16string_view name = m_strFileName;
     const std::u16string_view folder = m_strFilePath;
@@ -89,7 +89,7 @@ int CFileNameStringAnalyse::GetExtendFunValue(CTERNOperateVar& node)
     case ERowFunction::IndexOnPath: return SetInt(node, m_nIndexOnPath);
     case ERowFunction::None: break;
     }
-    return 2;
+    return kAnalyseUnknownFunction;
 }
 
 void CFolderCounter::Count(std::u16string_view folder, int& pathIndex, int& indexOnPath)

@@ -65,7 +65,8 @@ public:
         }
     }
 
-    // Steps B to E; the root is the last node afterwards.
+    // Spaces out, then brackets and calls, then the operators of what is
+    // left, then the last token; the root is the last node afterwards.
     int Parse(std::u16string text)
     {
         int code = DoWithSpace(text);
@@ -74,15 +75,15 @@ public:
         if (code != 0) return code;
         if (!text.empty()) {
             int index = AddToVarList(text);
-            if (index < 0) return 6;
+            if (index < 0) return kAnalyseBadToken;
             if (index != static_cast<int>(m_r.m_aNodes.size()) - 1) {
                 CTERNOperateVar copy = m_r.m_aNodes[static_cast<size_t>(index)];
                 if (index < static_cast<int>(m_r.m_aPresetNames.size())) m_r.m_nRootSource = index;
                 m_r.m_aNodes.push_back(std::move(copy));
             }
         }
-        if (m_r.m_aNodes.empty()) return 99;
-        return 0;
+        if (m_r.m_aNodes.empty()) return kAnalyseNothing;
+        return kAnalyseOk;
     }
 
 private:
@@ -115,7 +116,7 @@ private:
         return u"SFV" + FormatInt(static_cast<long long>(m_r.m_aNodes.size()) + 1);
     }
 
-    // B: spaces outside quoted strings go; other white space stays.
+    // Spaces outside quoted strings go; other white space stays.
     int DoWithSpace(std::u16string& text)
     {
         std::u16string out;
@@ -124,7 +125,7 @@ private:
         for (int i = 0; i < n; ++i) {
             char16_t c = text[static_cast<size_t>(i)];
             if (c == u'"') {
-                if (!CopyQuoted(text, i, n, out)) return Fail(7, u"引号不匹配");
+                if (!CopyQuoted(text, i, n, out)) return Fail(kAnalyseQuote, u"引号不匹配");
             } else if (c != u' ') {
                 out.push_back(c);
             }
@@ -133,7 +134,7 @@ private:
         return 0;
     }
 
-    // C: innermost bracket first; a letter-led name before "(" makes it a call.
+    // Innermost bracket first; a letter-led name before "(" makes it a call.
     int DoWithBracket(std::u16string& text)
     {
         std::u16string out;
@@ -143,12 +144,12 @@ private:
         for (int i = 0; i < n; ++i) {
             char16_t c = text[static_cast<size_t>(i)];
             if (c == u'"') {
-                if (!CopyQuoted(text, i, n, out)) return Fail(7, u"引号不匹配");
+                if (!CopyQuoted(text, i, n, out)) return Fail(kAnalyseQuote, u"引号不匹配");
             } else if (c == u'(') {
                 opens.push_back(out.size());
                 out.push_back(c);
             } else if (c == u')') {
-                if (opens.empty()) return Fail(5, u"括号不匹配");
+                if (opens.empty()) return Fail(kAnalyseBracket, u"括号不匹配");
                 size_t open = opens.back();
                 opens.pop_back();
                 std::u16string content = out.substr(open + 1);
@@ -185,14 +186,14 @@ private:
             char16_t c = argText[static_cast<size_t>(i)];
             if (c == u'"') {
                 int end = ClosingQuote(argText, i, n);
-                if (end < 0) return Fail(7, u"引号不匹配");
+                if (end < 0) return Fail(kAnalyseQuote, u"引号不匹配");
                 i = end;
             } else if (c == u',') {
                 commas.push_back(i);
             }
         }
         if (!commas.empty() && (commas.front() == 0 || commas.back() == n - 1))
-            return Fail(4, u"函数" + name + u"参数错误");
+            return Fail(kAnalyseBadArgument, u"函数" + name + u"参数错误");
         std::vector<std::u16string> args;
         if (commas.empty()) {
             if (!argText.empty()) args.push_back(argText);
@@ -213,7 +214,7 @@ private:
         node.m_strOperate = name;
         for (const auto& arg : args) {
             int index = AddToVarList(arg);
-            if (index < 0) return 6;
+            if (index < 0) return kAnalyseBadToken;
             node.AddParamIndex(index);
         }
         nodeName = node.m_strName;
@@ -221,7 +222,7 @@ private:
         return 0;
     }
 
-    // D: the four precedence levels, each reduced from the left.
+    // The four precedence levels, each reduced from the left.
     int CalChildString(std::u16string& text)
     {
         if (!text.empty() && text[0] == u'+')
@@ -255,7 +256,7 @@ private:
             char16_t c = text[static_cast<size_t>(i)];
             if (c == u'"') {
                 int end = ClosingQuote(text, i, n);
-                if (end < 0) return Fail(7, u"引号不匹配");
+                if (end < 0) return Fail(kAnalyseQuote, u"引号不匹配");
                 quoteStarts.push_back(out.size());
                 out.append(text, static_cast<size_t>(i), static_cast<size_t>(end - i + 1));
                 i = end + 1;
@@ -267,44 +268,44 @@ private:
                 continue;
             }
             // Right operand.
-            if (i == n - 1) return Fail(8, u"运算符号后面没有参数");
+            if (i == n - 1) return Fail(kAnalyseOperand, u"运算符号后面没有参数");
             int rightFrom = i + 1;
             int rightTo;
             if (text[static_cast<size_t>(rightFrom)] == u'"') {
                 rightTo = ClosingQuote(text, rightFrom, n);
-                if (rightTo < 0) return Fail(7, u"引号不匹配");
+                if (rightTo < 0) return Fail(kAnalyseQuote, u"引号不匹配");
             } else {
                 int j = rightFrom;
                 while (j < n && !IsOperateCode(text[static_cast<size_t>(j)])) {
-                    if (text[static_cast<size_t>(j)] == u'"') return Fail(8, u"运算符号后面参数中出现意外引号");
+                    if (text[static_cast<size_t>(j)] == u'"') return Fail(kAnalyseOperand, u"运算符号后面参数中出现意外引号");
                     ++j;
                 }
-                if (j == rightFrom) return Fail(8, u"出现连续运算符号或运算符号后面没有参数");
+                if (j == rightFrom) return Fail(kAnalyseOperand, u"出现连续运算符号或运算符号后面没有参数");
                 rightTo = j - 1;
                 std::u16string_view operand(text.data() + rightFrom, static_cast<size_t>(j - rightFrom));
-                if (!IsAsciiLetter(operand[0]) && !CheckConst(operand)) return Fail(9, u"常量错误");
+                if (!IsAsciiLetter(operand[0]) && !CheckConst(operand)) return Fail(kAnalyseBadNumber, u"常量错误");
             }
             // Left operand, in what is already reduced.
-            if (out.empty()) return Fail(8, u"运算符号前面没有参数");
+            if (out.empty()) return Fail(kAnalyseOperand, u"运算符号前面没有参数");
             size_t leftFrom;
             if (out.back() == u'"') {
                 leftFrom = quoteStarts.back();
             } else {
                 size_t k = out.size();
                 while (k > 0 && !IsOperateCode(out[k - 1])) {
-                    if (out[k - 1] == u'"') return Fail(8, u"运算符号前面参数中出现意外引号");
+                    if (out[k - 1] == u'"') return Fail(kAnalyseOperand, u"运算符号前面参数中出现意外引号");
                     --k;
                 }
-                if (k == out.size()) return Fail(8, u"出现连续运算符号或运算符号前面没有参数");
+                if (k == out.size()) return Fail(kAnalyseOperand, u"出现连续运算符号或运算符号前面没有参数");
                 leftFrom = k;
                 std::u16string_view operand(out.data() + k, out.size() - k);
-                if (!IsAsciiLetter(operand[0]) && !CheckConst(operand)) return Fail(9, u"常量错误");
+                if (!IsAsciiLetter(operand[0]) && !CheckConst(operand)) return Fail(kAnalyseBadNumber, u"常量错误");
             }
             int left = AddToVarList(out.substr(leftFrom));
-            if (left < 0) return 6;
+            if (left < 0) return kAnalyseBadToken;
             int right = AddToVarList(
                 text.substr(static_cast<size_t>(rightFrom), static_cast<size_t>(rightTo - rightFrom + 1)));
-            if (right < 0) return 6;
+            if (right < 0) return kAnalyseBadToken;
             CTERNOperateVar node;
             node.m_strName = NextName();
             node.m_strOperate.assign(1, c);
@@ -320,11 +321,11 @@ private:
         return 0;
     }
 
-    // E: a known name, or a new literal node; -1 with a message otherwise.
+    // A token: a known name, or a new literal node; -1 with a message otherwise.
     int AddToVarList(const std::u16string& token)
     {
         if (token.empty()) {
-            Fail(6, u"常量或变量为空错误");
+            Fail(kAnalyseBadToken, u"常量或变量为空错误");
             return kParseFailed;
         }
         auto found = m_mapNames.find(token);
@@ -349,7 +350,7 @@ private:
             node.m_nType = OVT_BOOL;
             node.m_nValue = EqualsNoCase(token, u"TRUE") ? 1 : 0;
         } else {
-            Fail(6, u"变量或常量" + token + u"错误");
+            Fail(kAnalyseBadToken, u"变量或常量" + token + u"错误");
             return kParseFailed;
         }
         m_r.m_aNodes.push_back(std::move(node));
@@ -364,6 +365,11 @@ void BuildPlan(CParsedFormula& r)
 {
     const size_t presets = r.m_aPresetNames.size();
     r.m_aPlan.assign(r.m_aNodes.size(), CNodePlan{});
+    r.m_aUses.assign(r.m_aNodes.size(), 0);
+    if (!r.m_aNodes.empty()) ++r.m_aUses.back();
+    for (const CTERNOperateVar& node : r.m_aNodes)
+        for (int arg : node.m_aParamIndex)
+            if (arg >= 0 && arg < static_cast<int>(r.m_aUses.size())) ++r.m_aUses[static_cast<size_t>(arg)];
     for (size_t i = presets; i < r.m_aNodes.size(); ++i) {
         CTERNOperateVar& node = r.m_aNodes[i];
         CNodePlan& plan = r.m_aPlan[i];
@@ -423,7 +429,7 @@ int GetStringMark(int& start, int& end, const std::u16string& text, int from, in
         int close = ClosingQuote(text, i, to);
         if (close < 0) {
             start = i;
-            return 7;
+            return kAnalyseQuote;
         }
         start = i;
         end = close;
@@ -440,13 +446,13 @@ std::shared_ptr<const CParsedFormula> ParseFormula(const std::u16string& text,
     CFormulaParser parser(*result);
     parser.AddPresets(presets);
     if (text.empty()) {
-        result->m_nCode = 1;
+        result->m_nCode = kAnalyseEmptyInput;
         result->m_strError = u"用户输入的表达式为空";
     } else {
         result->m_nCode = parser.Parse(text);
     }
-    if (result->m_nCode == 0) BuildPlan(*result);
-    else if (result->m_nCode != 99) result->m_aNodes.clear();
+    if (result->m_nCode == kAnalyseOk) BuildPlan(*result);
+    else if (result->m_nCode != kAnalyseNothing) result->m_aNodes.clear();
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "formula/engine/AnalyseCode.h"
 #include "formula/engine/TERNOperateVar.h"
 
 namespace kq {
@@ -23,10 +24,11 @@ struct CNodePlan {
 struct CParsedFormula {
     std::u16string m_strText;
     std::vector<std::u16string> m_aPresetNames;
-    int m_nCode = 0;             // 0, or the code that ends every evaluation of this text
+    int m_nCode = kAnalyseOk;    // or the code that ends every evaluation of this text
     std::u16string m_strError;   // its message (none for 99)
     std::vector<CTERNOperateVar> m_aNodes;  // the preset slots come first
     std::vector<CNodePlan> m_aPlan;
+    std::vector<int> m_aUses;    // how many nodes read each node (the root once more)
     int m_nRootSource = -1;      // the root is a copy of this preset slot
 };
 
@@ -46,7 +48,7 @@ bool ParsedMatches(const CParsedFormula& parsed, const std::u16string& text,
 // Helpers of the text rewriting, shared with the tests.
 //
 // First quoted string at or after `from` (negative: 0) and before `to` (outside
-// the text: its end). None: start = end = -1, 0. Unclosed: 7. A doubled quote
+// the text: its end). None: start = end = -1, 0. Unclosed: kAnalyseQuote. A doubled quote
 // inside a string is an escaped quote.
 int GetStringMark(int& start, int& end, const std::u16string& text, int from, int to);
 // A numeric constant: first character a digit, ".", "+" or "-", then digits

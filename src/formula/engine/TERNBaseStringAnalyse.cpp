@@ -1,6 +1,8 @@
 #include "formula/engine/TERNBaseStringAnalyse.h"
 
 #include <cmath>
+#include <new>
+#include <stdexcept>
 
 #include "formula/engine/FormulaParser.h"
 #include "formula/text/TERNString.h"
@@ -13,9 +15,10 @@ namespace kq {
 
 namespace {
 
-// Texts joined by "&" can double with every step; far beyond any file name,
-// this keeps a formula from exhausting memory.
-constexpr size_t kMaxTextLength = 16 * 1024 * 1024;
+// Text buffers up to this size stay with their node between rows, so that
+// a list of short names allocates nothing; larger ones go as soon as the
+// last reader has them.
+constexpr size_t kKeepCapacity = 1024;
 
 const std::u16string kDefaultErrorTitle = u"远舟基本类库";
 
@@ -40,7 +43,15 @@ std::u16string AtLeastOneMessage(const std::u16string& name)
     return u"函数" + name + u"的形参个数至少1个,当前指定的个数是0个";
 }
 
+void ReleaseText(std::u16string& text)
+{
+    if (text.capacity() > kKeepCapacity) std::u16string().swap(text);
+    else text.clear();
+}
+
 }  // namespace
+
+std::u16string TextTooLongMessage() { return u"运算结果的长度不能超过16777216个字符"; }
 
 CTERNBaseStringAnalyse::CTERNBaseStringAnalyse() : m_strErrorTitle(kDefaultErrorTitle) {}
 CTERNBaseStringAnalyse::CTERNBaseStringAnalyse(const CTERNBaseStringAnalyse& other) = default;
@@ -66,6 +77,7 @@ void CTERNBaseStringAnalyse::InitParam(int clearPresets)
     m_strErrorTitle = kDefaultErrorTitle;
     m_aValueList.clear();
     m_bValueListReady = false;
+    m_nLimitCode = kAnalyseOk;
     if (clearPresets) m_aPresetVarList.clear();
 }
 
@@ -121,7 +133,7 @@ int CTERNBaseStringAnalyse::CheckParamSize(const std::u16string& name, int given
     return 0;
 }
 
-int CTERNBaseStringAnalyse::GetExtendFunValue(CTERNOperateVar& /*node*/) { return 2; }
+int CTERNBaseStringAnalyse::GetExtendFunValue(CTERNOperateVar& /*node*/) { return kAnalyseUnknownFunction; }
 
 // Shared by GetFunValue and the evaluation loop (which found the entry
 // when the formula was parsed).
@@ -130,15 +142,15 @@ static int CallLibrary(CTERNBaseStringAnalyse& engine, CTERNOperateVar& node, co
 {
     if (!info) {
         engine.SetLastErrorInfo(u"函数" + lowerName + u"不存在");
-        return 2;
+        return kAnalyseUnknownFunction;
     }
     if (info->m_nArgCount == kOneOrMoreArguments) {
         if (node.GetParamSize() == 0) {
             engine.SetLastErrorInfo(AtLeastOneMessage(lowerName));
-            return 3;
+            return kAnalyseArgumentCount;
         }
     } else if (!engine.CheckParamSize(lowerName, node.GetParamSize(), info->m_nArgCount)) {
-        return 3;
+        return kAnalyseArgumentCount;
     }
     return info->m_pfnFunction(engine, node);
 }
@@ -146,7 +158,7 @@ static int CallLibrary(CTERNBaseStringAnalyse& engine, CTERNOperateVar& node, co
 int CTERNBaseStringAnalyse::GetFunValue(CTERNOperateVar& node)
 {
     int code = GetExtendFunValue(node);
-    if (code != 2) return code;
+    if (code != kAnalyseUnknownFunction) return code;
     std::u16string lower = ToAsciiLower(node.m_strOperate);
     return CallLibrary(*this, node, FindFunction(lower), lower);
 }
@@ -155,7 +167,7 @@ int CTERNBaseStringAnalyse::CallFunction(int index)
 {
     CTERNOperateVar& node = m_aValueList[static_cast<size_t>(index)];
     int code = GetExtendFunValue(node);
-    if (code != 2) return code;
+    if (code != kAnalyseUnknownFunction) return code;
     if (m_bValueListReady && m_pParsed && index < static_cast<int>(m_pParsed->m_aPlan.size()))
         return CallLibrary(*this, node, m_pParsed->m_aPlan[static_cast<size_t>(index)].m_pInfo, node.m_strOperate);
     std::u16string lower = ToAsciiLower(node.m_strOperate);
@@ -180,18 +192,24 @@ int CTERNBaseStringAnalyse::DoOperate(CTERNOperateVar& node)
     const int right = node.GetParamSize() > 1 ? node.m_aParamIndex[1] : -1;
     const char16_t op = node.m_strOperate.empty() ? u'\0' : node.m_strOperate[0];
     if (op == u'&') {
-        // Built in the node's own buffer: no temporary text per row.
+        // Built in the node's own buffer: no temporary text per row. A long
+        // left text that nothing else reads is taken over, so a chain of
+        // "&" grows one text instead of copying it at every step.
         std::u16string& text = node.m_strValue;
-        text.clear();
-        AppendSValue(text, left);
-        AppendSValue(text, right);
-        if (text.size() > kMaxTextLength) {
+        if (!StealText(left, text)) {
             text.clear();
-            SetLastErrorInfo(u"运算结果的长度不能超过16777216个字符");
-            return 8;
+            AppendSValue(text, left);
         }
+        const CTERNOperateVar* rightNode = GetValueNode(right);
+        const size_t rightSize = rightNode && rightNode->m_nType == OVT_STRING ? rightNode->m_strValue.size() : 0;
+        if (text.size() + rightSize > kMaxTextLength) {
+            ReleaseText(text);
+            SetLastErrorInfo(TextTooLongMessage());
+            return kAnalyseTextTooLong;
+        }
+        AppendSValue(text, right);
         node.m_nType = OVT_STRING;
-        return 0;
+        return kAnalyseOk;
     }
     double l = 0.0;
     double r = 0.0;
@@ -205,7 +223,7 @@ int CTERNBaseStringAnalyse::DoOperate(CTERNOperateVar& node)
     case u'/':
         if (r == 0.0) {
             SetLastErrorInfo(u"除数为0错误");
-            return 8;
+            return kAnalyseOperand;
         }
         real = l / r;
         break;
@@ -215,7 +233,7 @@ int CTERNBaseStringAnalyse::DoOperate(CTERNOperateVar& node)
     case u'>': logical = l > r; break;
     case u'=': logical = l == r; break;
     case u'!': logical = l != r; break;
-    default: SetLastErrorInfo(u"不存在的运算符号"); return 10;
+    default: SetLastErrorInfo(u"不存在的运算符号"); return kAnalyseUnknownOperator;
     }
     if (logical >= 0) {
         node.m_nType = OVT_BOOL;
@@ -238,7 +256,7 @@ int CTERNBaseStringAnalyse::FinishFun(CTERNOperateVar& node)
         return Evaluate(static_cast<int>(&node - m_aValueList.data()));
     }
     // A node outside the list: its arguments, then the node.
-    if (node.m_strOperate.empty()) return 0;
+    if (node.m_strOperate.empty()) return kAnalyseOk;
     for (int i = 0; i < node.GetParamSize(); ++i) {
         int arg = node.m_aParamIndex[static_cast<size_t>(i)];
         if (arg < 0 || arg >= static_cast<int>(m_aValueList.size())) continue;
@@ -289,7 +307,7 @@ int CTERNBaseStringAnalyse::Evaluate(int root)
             break;
         case ENodeKind::If:
             if (next == 0) {
-                if (!CheckParamSize(node.m_strOperate, params, 3)) return 3;
+                if (!CheckParamSize(node.m_strOperate, params, 3)) return kAnalyseArgumentCount;
                 descend(node.m_aParamIndex[0]);
                 continue;
             }
@@ -305,7 +323,7 @@ int CTERNBaseStringAnalyse::Evaluate(int root)
         case ENodeKind::Or: {
             if (params == 0) {
                 SetLastErrorInfo(AtLeastOneMessage(node.m_strOperate));
-                return 3;
+                return kAnalyseArgumentCount;
             }
             const bool isAnd = kindOf(index) == ENodeKind::And;
             bool decided = false;
@@ -323,11 +341,47 @@ int CTERNBaseStringAnalyse::Evaluate(int root)
             break;
         }
         }
-        if (code != 0) return code;
+        if (code != kAnalyseOk) return code;
+        if (node.m_nType == OVT_STRING && node.m_strValue.size() > kMaxTextLength) {
+            ReleaseText(node.m_strValue);
+            SetLastErrorInfo(TextTooLongMessage());
+            return kAnalyseTextTooLong;
+        }
+        Consumed(node);
         m_aDone[static_cast<size_t>(index)] = 1;
         m_aStack.pop_back();
     }
-    return 0;
+    return kAnalyseOk;
+}
+
+// The node has read its arguments: a computed argument that no other node
+// reads any more gives its text back.
+void CTERNBaseStringAnalyse::Consumed(const CTERNOperateVar& node)
+{
+    if (m_aUsesLeft.size() != m_aValueList.size()) return;
+    const size_t presets = m_aPresetVarList.size();
+    for (int arg : node.m_aParamIndex) {
+        if (arg < static_cast<int>(presets) || arg >= static_cast<int>(m_aUsesLeft.size())) continue;
+        CTERNOperateVar& child = m_aValueList[static_cast<size_t>(arg)];
+        if (child.m_strOperate.empty()) continue;  // literals stay for the next row
+        if (--m_aUsesLeft[static_cast<size_t>(arg)] == 0) ReleaseText(child.m_strValue);
+    }
+}
+
+// Moves the text of node `index` into out when this is its last reader and
+// the text is long enough to be worth it.
+bool CTERNBaseStringAnalyse::StealText(int index, std::u16string& out)
+{
+    if (index < static_cast<int>(m_aPresetVarList.size()) || index >= static_cast<int>(m_aUsesLeft.size()) ||
+        m_aUsesLeft.size() != m_aValueList.size())
+        return false;
+    CTERNOperateVar& child = m_aValueList[static_cast<size_t>(index)];
+    if (child.m_strOperate.empty() || child.m_nType != OVT_STRING || m_aUsesLeft[static_cast<size_t>(index)] != 1 ||
+        child.m_strValue.size() <= kKeepCapacity || &child.m_strValue == &out)
+        return false;
+    out = std::move(child.m_strValue);
+    child.m_strValue = std::u16string();
+    return true;
 }
 
 int CTERNBaseStringAnalyse::SetOutput(const CTERNOperateVar& root)
@@ -344,7 +398,7 @@ int CTERNBaseStringAnalyse::SetOutput(const CTERNOperateVar& root)
     default: m_strOutput.clear(); break;
     }
     m_nOutputType = root.m_nType;
-    return 0;
+    return kAnalyseOk;
 }
 
 bool CTERNBaseStringAnalyse::PrepareParsed()
@@ -359,12 +413,44 @@ int CTERNBaseStringAnalyse::DoAnalyse()
 {
     if (m_strInput.empty()) {
         SetLastErrorInfo(u"用户输入的表达式为空");
-        return 1;
+        return kAnalyseEmptyInput;
     }
-    PrepareParsed();
+    try {
+        if (!PrepareParsed()) m_nLimitCode = kAnalyseOk;
+        if (m_nLimitCode != kAnalyseOk) {
+            SetLastErrorInfo(m_strLimitError);
+            return m_nLimitCode;
+        }
+        int code = Analyse();
+        if (code == kAnalyseTextTooLong || code == kAnalyseTooDeep || code == kAnalyseOutOfMemory) {
+            m_nLimitCode = code;
+            m_strLimitError = m_strErrorInfo;
+        }
+        if (code != kAnalyseOk && !m_aValueList.empty()) {
+            // What a failed evaluation left in its nodes is not needed.
+            for (size_t i = m_aPresetVarList.size(); i < m_aValueList.size(); ++i)
+                if (!m_aValueList[i].m_strOperate.empty()) ReleaseText(m_aValueList[i].m_strValue);
+        }
+        return code;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    // Out of memory: drop everything of this evaluation; the engine stays usable.
+    std::vector<CTERNOperateVar>().swap(m_aValueList);
+    std::vector<CFrame>().swap(m_aStack);
+    m_bValueListReady = false;
+    m_strErrorInfo.clear();
+    m_nLimitCode = kAnalyseOutOfMemory;
+    m_strLimitError = u"内存不足，无法计算公式";
+    SetLastErrorInfo(m_strLimitError);
+    return kAnalyseOutOfMemory;
+}
+
+int CTERNBaseStringAnalyse::Analyse()
+{
     const CParsedFormula& parsed = *m_pParsed;
-    if (parsed.m_nCode != 0) {
-        if (parsed.m_nCode != 99) SetLastErrorInfo(parsed.m_strError);
+    if (parsed.m_nCode != kAnalyseOk) {
+        if (parsed.m_nCode != kAnalyseNothing) SetLastErrorInfo(parsed.m_strError);
         return parsed.m_nCode;
     }
     const size_t presets = m_aPresetVarList.size();
@@ -394,10 +480,14 @@ int CTERNBaseStringAnalyse::DoAnalyse()
     m_aDone.resize(m_aValueList.size());
     for (size_t i = 0; i < m_aValueList.size(); ++i)
         m_aDone[i] = parsed.m_aPlan[i].m_eKind == ENodeKind::Value ? 1 : 0;
+    m_aUsesLeft = parsed.m_aUses;
     const int root = static_cast<int>(m_aValueList.size()) - 1;
     int code = Evaluate(root);
-    if (code != 0) return code;
-    return SetOutput(m_aValueList.back());
+    m_aUsesLeft.clear();  // the counts hold for this evaluation only
+    if (code != kAnalyseOk) return code;
+    code = SetOutput(m_aValueList.back());
+    if (!m_aValueList.back().m_strOperate.empty()) ReleaseText(m_aValueList.back().m_strValue);
+    return code;
 }
 
 }  // namespace kq

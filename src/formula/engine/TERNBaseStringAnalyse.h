@@ -10,27 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "formula/engine/AnalyseCode.h"
 #include "formula/engine/TERNOperateVar.h"
 
 namespace kq {
 
 struct CParsedFormula;
 
-// Result codes of DoAnalyse and of the library functions.
-enum EAnalyseCode {
-    kAnalyseOk = 0,
-    kAnalyseEmptyInput = 1,
-    kAnalyseUnknownFunction = 2,
-    kAnalyseArgumentCount = 3,
-    kAnalyseBadArgument = 4,
-    kAnalyseBracket = 5,
-    kAnalyseBadToken = 6,
-    kAnalyseQuote = 7,
-    kAnalyseOperand = 8,
-    kAnalyseBadNumber = 9,
-    kAnalyseUnknownOperator = 10,
-    kAnalyseNothing = 99,
-};
 
 // Owner window of the error message box (opaque to the core).
 using MessageWindow = void*;
@@ -48,7 +34,8 @@ public:
     int InputStringIsEmpty() const { return m_strInput.empty() ? 1 : 0; }
 
     // 0 on success, otherwise a result code (EAnalyseCode) with the message
-    // in GetAnalyseErrorInfo (none for 99).
+    // in GetAnalyseErrorInfo (none for 99). Never throws: running out of
+    // memory gives kAnalyseOutOfMemory.
     int DoAnalyse();
 
     // Text result is wrapped in double quotes; integer "%d"; real with up to
@@ -120,13 +107,19 @@ protected:
 
 private:
     bool PrepareParsed();
+    int Analyse();
     int Evaluate(int root);
+    void Consumed(const CTERNOperateVar& node);
+    bool StealText(int index, std::u16string& out);
     int CallFunction(int index);
     int SetOutput(const CTERNOperateVar& root);
 
     std::shared_ptr<const CParsedFormula> m_pParsed;
     bool m_bValueListReady = false;  // m_aValueList holds m_pParsed's nodes
     std::vector<unsigned char> m_aDone;
+    std::vector<int> m_aUsesLeft;  // readers of each node still to come
+    int m_nLimitCode = kAnalyseOk;  // a limit this formula hit (see EAnalyseCode)
+    std::u16string m_strLimitError;
     struct CFrame {
         int m_nNode;
         int m_nNext;

@@ -1,5 +1,6 @@
 #include "formula/functions/FileBase.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/CodePage.h"
@@ -60,42 +61,144 @@ bool IsValidUtf8(std::string_view bytes)
     return true;
 }
 
-// A text file as system text: UTF-16LE with its mark, UTF-8 (with or without
-// its mark), else GBK, the usual charset of such files on Chinese systems.
-bool ReadTextFile(std::u16string_view path, std::u16string& text)
-{
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes)) return false;
-    text.clear();
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        text.reserve((bytes.size() - 2) / 2);
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-            text.push_back(char16_t(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+// Walks the lines of a text file piece by piece, keeping only the one line
+// it is asked for. A file starting with the UTF-16LE mark is read in code
+// units; any other is read in bytes (UTF-8 or GBK: neither uses the byte
+// of a line feed inside a character), with a UTF-8 mark skipped.
+class CLineScanner {
+public:
+    // wanted: the 1-based line to keep, 0 to only count.
+    explicit CLineScanner(long long wanted) : m_nWanted(wanted) {}
+
+    // False once the wanted line is complete: the rest need not be read.
+    bool Feed(std::string_view data)
+    {
+        if (m_nMode == kUndecided) {
+            const size_t take = std::min(data.size(), 3 - m_strHead.size());
+            m_strHead.append(data.substr(0, take));
+            data.remove_prefix(take);
+            if (m_strHead.size() < 3) return true;
+            DecideMode();
+        }
+        return Process(data);
+    }
+
+    // Lines in the file: the last one needs no line feed.
+    long long Finish()
+    {
+        if (m_nMode == kUndecided) DecideMode();
+        if (!m_bDone && m_bPending) {
+            ++m_nLines;
+            m_bPending = false;
+            if (m_nLines == m_nWanted) m_bDone = true;
+        }
+        return m_nLines;
+    }
+
+    bool Found() const { return m_bDone; }
+
+    std::u16string Line() const
+    {
+        if (m_nMode == kUtf16) {
+            std::u16string text;
+            text.reserve(m_strLine.size() / 2);
+            for (size_t i = 0; i + 1 < m_strLine.size(); i += 2)
+                text.push_back(char16_t(static_cast<unsigned char>(m_strLine[i]) |
+                                        (static_cast<unsigned char>(m_strLine[i + 1]) << 8)));
+            if (m_bEndedByFeed && !text.empty() && text.back() == u'\r') text.pop_back();
+            return text;
+        }
+        std::string_view bytes(m_strLine);
+        if (m_bEndedByFeed && !bytes.empty() && bytes.back() == '\r') bytes.remove_suffix(1);
+        std::u16string text;
+        if (IsValidUtf8(bytes) || !FromGbk(bytes, text)) text = FromUtf8(bytes);
+        return text;
+    }
+
+private:
+    enum { kUndecided, kBytes, kUtf16 };
+
+    void DecideMode()
+    {
+        const std::string head = m_strHead;
+        m_strHead.clear();
+        if (head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xFE) {
+            m_nMode = kUtf16;
+            Process(std::string_view(head).substr(2));
+        } else {
+            m_nMode = kBytes;
+            Process(StripUtf8Bom(head));
+        }
+    }
+
+    bool Process(std::string_view data)
+    {
+        if (m_bDone) return false;
+        if (m_nMode == kUtf16) return ProcessUnits(data);
+        while (!data.empty()) {
+            const size_t lf = data.find('\n');
+            const std::string_view piece = data.substr(0, lf);
+            if (m_nLines + 1 == m_nWanted) m_strLine.append(piece);
+            if (!piece.empty()) m_bPending = true;
+            if (lf == std::string_view::npos) break;
+            if (EndLine()) return false;
+            data.remove_prefix(lf + 1);
         }
         return true;
     }
-    std::string_view body(bytes);
-    body = StripUtf8Bom(body);
-    if (IsValidUtf8(body) || !FromGbk(body, text)) text = FromUtf8(body);
-    return true;
-}
 
-// Lines end at a line feed, a carriage return before it belongs to the end;
-// a last line without a line feed counts too.
-std::vector<std::u16string_view> SplitLines(std::u16string_view text)
-{
-    std::vector<std::u16string_view> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t lf = text.find(u'\n', start);
-        size_t end = lf == std::u16string_view::npos ? text.size() : lf;
-        std::u16string_view line = text.substr(start, end - start);
-        if (lf != std::u16string_view::npos && !line.empty() && line.back() == u'\r') line.remove_suffix(1);
-        lines.push_back(line);
-        if (lf == std::u16string_view::npos) break;
-        start = lf + 1;
+    bool ProcessUnits(std::string_view data)
+    {
+        for (char byte : data) {
+            if (!m_bHalf) {
+                m_cLow = byte;
+                m_bHalf = true;
+                continue;
+            }
+            m_bHalf = false;
+            if (m_cLow == '\n' && byte == 0) {
+                if (EndLine()) return false;
+                continue;
+            }
+            m_bPending = true;
+            if (m_nLines + 1 == m_nWanted) {
+                m_strLine.push_back(m_cLow);
+                m_strLine.push_back(byte);
+            }
+        }
+        return true;
     }
-    return lines;
+
+    // True when the line just ended is the wanted one.
+    bool EndLine()
+    {
+        ++m_nLines;
+        m_bPending = false;
+        if (m_nLines != m_nWanted) return false;
+        m_bDone = m_bEndedByFeed = true;
+        return true;
+    }
+
+    long long m_nWanted;
+    int m_nMode = kUndecided;
+    std::string m_strHead;
+    long long m_nLines = 0;
+    bool m_bPending = false;
+    bool m_bDone = false;
+    bool m_bEndedByFeed = false;
+    bool m_bHalf = false;
+    char m_cLow = 0;
+    std::string m_strLine;
+};
+
+// Scans the file; false when it cannot be read as a line file.
+bool ScanLines(std::u16string_view path, CLineScanner& scanner)
+{
+    if (path.empty()) return false;
+    if (!ReadFileChunks(path, CFileBase::kMaxLineFileBytes, [&](std::string_view chunk) { return scanner.Feed(chunk); }))
+        return false;
+    scanner.Finish();
+    return true;
 }
 
 }  // namespace
@@ -158,32 +261,36 @@ int32_t CFileBase::Base_GetFileTimeA(std::u16string_view path)
     return Low32(times.m_nAccess);
 }
 
-uint32_t CFileBase::Base_GetFileSize(std::u16string_view path)
+int64_t CFileBase::Base_GetFileSize(std::u16string_view path)
 {
     uint64_t size = 0;
-    if (path.empty() || !IsRegularFile(path) || !GetFileSize(path, size)) return 0xFFFFFFFFu;
-    return static_cast<uint32_t>(size);
+    if (path.empty() || !IsRegularFile(path) || !GetFileSize(path, size)) return -1;
+    return size > uint64_t(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(size);
 }
 
 int CFileBase::Base_GetFileLineCount(std::u16string_view path)
 {
-    std::u16string text;
-    if (path.empty() || !ReadTextFile(path, text)) return -1;
-    size_t count = SplitLines(text).size();
+    CLineScanner scanner(0);
+    if (!ScanLines(path, scanner)) return -1;
+    const long long count = scanner.Finish();
     return count > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(count);
 }
 
 std::u16string CFileBase::Base_GetFileLineString(std::u16string_view path, int n)
 {
-    std::u16string text;
-    if (path.empty() || !ReadTextFile(path, text)) return {};
-    std::vector<std::u16string_view> lines = SplitLines(text);
+    // Line n itself when the file has that many lines; otherwise a second
+    // pass for n wrapped around the line count.
+    CLineScanner first(n > 0 ? n : 0);
+    if (!ScanLines(path, first)) return {};
+    if (first.Found()) return first.Line();
+    const long long count = first.Finish();
     // A file without lines has no line to wrap to.
-    if (lines.empty()) return {};
-    long long count = static_cast<long long>(lines.size());
+    if (count == 0) return {};
     long long m = static_cast<long long>(n) % count;
     if (m <= 0) m += count;
-    return std::u16string(lines[static_cast<size_t>(m - 1)]);
+    CLineScanner second(m);
+    if (!ScanLines(path, second) || !second.Found()) return {};
+    return second.Line();
 }
 
 int CFileBase::Base_GetStringCount(std::u16string_view list)

@@ -25,8 +25,12 @@ public:
     static int32_t Base_GetFileTimeC(std::u16string_view path);
     static int32_t Base_GetFileTimeM(std::u16string_view path);
     static int32_t Base_GetFileTimeA(std::u16string_view path);
-    // Size in bytes cut to 32 bits; 0xFFFFFFFF when the file cannot be read.
-    static uint32_t Base_GetFileSize(std::u16string_view path);
+    // Size in bytes; -1 when the path is not a regular file that can be read.
+    static int64_t Base_GetFileSize(std::u16string_view path);
+    // The line functions read regular files of at most this size, line by
+    // line; anything else (a larger file, a FIFO, a device, a folder) is a
+    // file that cannot be read.
+    static constexpr uint64_t kMaxLineFileBytes = uint64_t(16) << 20;
     // Lines of a text file; -1 when it cannot be read, 0 for an empty file.
     static int Base_GetFileLineCount(std::u16string_view path);
     // Line n (wrapping around the line count); empty when the file cannot be

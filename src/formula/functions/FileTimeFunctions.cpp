@@ -43,9 +43,13 @@ int FnFileTime(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
     return SetInt(node, time(ReadText(e, node, 0)));
 }
 
+// Sizes of 2 GiB and more do not fit a formula integer: they come as a real
+// number, exact to the byte (a double holds every size below 8 PiB).
 int FnFileSize(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
 {
-    return SetInt(node, static_cast<int32_t>(CFileBase::Base_GetFileSize(ReadText(e, node, 0))));
+    const int64_t size = CFileBase::Base_GetFileSize(ReadText(e, node, 0));
+    if (size > INT32_MAX) return SetReal(node, static_cast<double>(size));
+    return SetInt(node, static_cast<int>(size));
 }
 
 int FnFileLineCount(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
@@ -225,7 +229,7 @@ constexpr CFunctionInfo kFileTimeFunctions[] = {
      u"filetimem(\"/no/such/file\") → 0"},
     {u"filetimea", 1, FnFileTime<CFileBase::Base_GetFileTimeA>, kFile, u"text path", u"整数", u"返回文件的最后访问时间（1970年起的秒数），文件不存在时为0。",
      u"filetimea(\"/no/such/file\") → 0"},
-    {u"filesize", 1, FnFileSize, kFile, u"text path", u"整数", u"返回文件的字节数，文件无法打开时为-1。", u"filesize(\"/no/such/file\") → -1"},
+    {u"filesize", 1, FnFileSize, kFile, u"text path", u"整数", u"返回文件的字节数，文件无法打开时为-1；2GB及以上的文件返回实数。", u"filesize(\"/no/such/file\") → -1"},
     {u"filelinecount", 1, FnFileLineCount, kFile, u"text path", u"整数", u"返回文本文件的行数，文件无法打开时为-1。",
      u"filelinecount(\"/no/such/file\") → -1"},
     {u"filelineindex", 2, FnFileLineIndex, kFile, u"text path, int n", u"文本", u"返回文本文件的第n行，n超过行数时从头循环。",

@@ -28,11 +28,11 @@ inline std::u16string ReadText(CTERNBaseStringAnalyse& engine, CTERNOperateVar& 
     return engine.GetSValue(node[i]);
 }
 
-// Records the function's message; the call fails with code 4.
+// Records the function's message; the call fails with kAnalyseBadArgument.
 inline int Refuse(CTERNBaseStringAnalyse& engine, std::u16string_view message)
 {
     engine.SetLastErrorInfo(std::u16string(message));
-    return 4;
+    return kAnalyseBadArgument;
 }
 
 inline int SetText(CTERNOperateVar& node, std::u16string value)

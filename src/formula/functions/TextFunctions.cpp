@@ -19,11 +19,18 @@ constexpr size_t npos = std::u16string::npos;
 
 // rept refuses longer results; a text of this size is far beyond any name.
 constexpr int64_t kMaxReptLength = 32767;
-// substitute multiplies lengths; beyond this the text would only exhaust memory.
-constexpr int64_t kMaxSubstituteLength = 16 * 1024 * 1024;
 // strcal/calreplace texts can build formulas that evaluate themselves again.
-constexpr int kMaxNestedEvaluations = 16;
 thread_local int g_nNestedEvaluations = 0;
+
+// Counts one level of nested evaluation for as long as it lives, also when
+// the evaluation ends by an exception.
+class CNestingLevel {
+public:
+    CNestingLevel() { ++g_nNestedEvaluations; }
+    ~CNestingLevel() { --g_nNestedEvaluations; }
+    CNestingLevel(const CNestingLevel&) = delete;
+    CNestingLevel& operator=(const CNestingLevel&) = delete;
+};
 
 // A search that finds nothing when it starts at or past the end, also for an
 // empty pattern.
@@ -83,12 +90,26 @@ std::u16string NestedResult(const CTERNBaseStringAnalyse& nested)
     return out;
 }
 
-// Evaluates formula with a fresh base engine that shows errors the way the
-// caller does; x, when given, is a text preset. False on any failure.
-bool EvaluateNested(CTERNBaseStringAnalyse& engine, const std::u16string& formula, const std::u16string* x,
-                    std::u16string& result)
+bool IsLimitCode(int code)
 {
-    if (g_nNestedEvaluations >= kMaxNestedEvaluations) return false;
+    return code == kAnalyseTextTooLong || code == kAnalyseTooDeep || code == kAnalyseOutOfMemory;
+}
+
+// Evaluates formula with a fresh base engine that shows errors the way the
+// caller does; x, when given, is a text preset. Returns kAnalyseOk with the
+// result; a formula error gives kAnalyseBadArgument (the caller keeps its
+// text, the error is not passed on); a limit of memory or depth gives its
+// code with the message recorded, which ends the calling formula too.
+int EvaluateNested(CTERNBaseStringAnalyse& engine, const std::u16string& formula, const std::u16string* x,
+                   std::u16string& result)
+{
+    if (g_nNestedEvaluations >= kMaxNestedEvaluations) {
+        engine.SetLastErrorInfo(u"strcal和calreplace嵌套计算的层数不能超过" + FormatInt(kMaxNestedEvaluations) + u"层");
+        return kAnalyseTooDeep;
+    }
+    // A text this long is no formula anyone typed; cutting it would cost
+    // far more memory than the text itself.
+    if (formula.size() > kMaxNestedFormulaLength) return kAnalyseBadArgument;
     CTERNBaseStringAnalyse nested;
     nested.SetShowErrorInfo(engine.GetShowErrorInfo());
     nested.SetMessageWnd(engine.GetMessageWnd());
@@ -100,12 +121,18 @@ bool EvaluateNested(CTERNBaseStringAnalyse& engine, const std::u16string& formul
         nested.m_aPresetVarList.push_back(var);
     }
     nested.SetInputString(formula);
-    ++g_nNestedEvaluations;
-    int code = nested.DoAnalyse();
-    --g_nNestedEvaluations;
-    if (code != 0) return false;
+    int code;
+    {
+        CNestingLevel level;
+        code = nested.DoAnalyse();
+    }
+    if (IsLimitCode(code)) {
+        engine.SetLastErrorInfo(nested.GetAnalyseErrorInfo());
+        return code;
+    }
+    if (code != kAnalyseOk) return kAnalyseBadArgument;
     result = NestedResult(nested);
-    return true;
+    return kAnalyseOk;
 }
 
 // ---- measuring and reading --------------------------------------------------
@@ -231,7 +258,7 @@ int FirstOrLast(CTERNBaseStringAnalyse& e, CTERNOperateVar& node, bool backward)
     std::u16string s = ReadText(e, node, 0);
     int k = 0;
     if (int rc = ReadInt(e, node, 1, k)) return rc;
-    if (InClass(u'0', k) < 0) return 4;  // no message of its own
+    if (InClass(u'0', k) < 0) return kAnalyseBadArgument;  // no message of its own
     const int size = TextLength(s);
     for (int i = 0; i < size; ++i) {
         int at = backward ? size - 1 - i : i;
@@ -351,7 +378,10 @@ int FnSubstitute(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
     int64_t hits = 0;
     for (size_t pos = s.find(from); pos != npos; pos = s.find(from, pos + from.size())) ++hits;
     int64_t size = static_cast<int64_t>(s.size()) + hits * (static_cast<int64_t>(to.size()) - static_cast<int64_t>(from.size()));
-    if (size > kMaxSubstituteLength) return Refuse(e, u"substitute函数结果的长度不能超过16777216个字符");
+    if (size > static_cast<int64_t>(kMaxTextLength)) {
+        e.SetLastErrorInfo(TextTooLongMessage());
+        return kAnalyseTextTooLong;
+    }
     std::u16string out;
     out.reserve(static_cast<size_t>(size));
     size_t done = 0;
@@ -394,8 +424,9 @@ int FnStrcal(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
 {
     std::u16string s = ReadText(e, node, 0);
     std::u16string result;
-    if (!EvaluateNested(e, s, nullptr, result)) return SetText(node, std::move(s));
-    return SetText(node, std::move(result));
+    const int code = EvaluateNested(e, s, nullptr, result);
+    if (IsLimitCode(code)) return code;
+    return SetText(node, code == kAnalyseOk ? std::move(result) : std::move(s));
 }
 
 int FnCalreplace(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
@@ -411,7 +442,13 @@ int FnCalreplace(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
     if (!found) return SetText(node, std::move(s));
     std::u16string between = bStart > aEnd ? s.substr(aEnd, bStart - aEnd) : std::u16string();
     std::u16string result;
-    if (!EvaluateNested(e, f, &between, result)) return SetText(node, std::move(s));
+    const int code = EvaluateNested(e, f, &between, result);
+    if (IsLimitCode(code)) return code;
+    if (code != kAnalyseOk) return SetText(node, std::move(s));
+    if (s.size() - (bStart > aEnd ? bStart - aEnd : 0) + result.size() > kMaxTextLength) {
+        e.SetLastErrorInfo(TextTooLongMessage());
+        return kAnalyseTextTooLong;
+    }
     return SetText(node, s.substr(0, aEnd) + result + s.substr(bStart > aEnd ? bStart : aEnd));
 }
 

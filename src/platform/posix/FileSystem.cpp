@@ -161,7 +161,8 @@ bool GetFileSize(std::u16string_view path, uint64_t& size)
     return true;
 }
 
-bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes, bool followLinks)
+bool ReadFileChunks(std::u16string_view path, uint64_t maxBytes,
+                    const std::function<bool(std::string_view chunk)>& visit, bool followLinks)
 {
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
     int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW);
@@ -172,9 +173,8 @@ bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxByt
         close(fd);
         return false;
     }
-    std::string data;
-    data.reserve(size_t(st.st_size));
     char buffer[65536];
+    uint64_t total = 0;
     for (;;) {
         ssize_t n = read(fd, buffer, sizeof buffer);
         if (n < 0) {
@@ -184,13 +184,22 @@ bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxByt
         }
         if (n == 0) break;
         // The file may grow while it is read; the limit still holds.
-        if (data.size() + size_t(n) > maxBytes) {
+        total += uint64_t(n);
+        if (total > maxBytes) {
             close(fd);
             return false;
         }
-        data.append(buffer, size_t(n));
+        if (!visit(std::string_view(buffer, size_t(n)))) break;
     }
     close(fd);
+    return true;
+}
+
+bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes, bool followLinks)
+{
+    std::string data;
+    if (!ReadFileChunks(path, maxBytes, [&](std::string_view chunk) { data.append(chunk); return true; }, followLinks))
+        return false;
     bytes.swap(data);
     return true;
 }

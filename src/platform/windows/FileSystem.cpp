@@ -144,7 +144,8 @@ bool GetFileSize(std::u16string_view path, uint64_t& size)
     return true;
 }
 
-bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes, bool followLinks)
+bool ReadFileChunks(std::u16string_view path, uint64_t maxBytes,
+                    const std::function<bool(std::string_view chunk)>& visit, bool followLinks)
 {
     DWORD flags = followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
     HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -160,19 +161,27 @@ bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxByt
         CloseHandle(h);
         return false;
     }
-    std::string data;
     char buffer[65536];
     DWORD got = 0;
+    uint64_t total = 0;
     bool ok = true;
     while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
-        if (data.size() + got > maxBytes) {
+        total += got;
+        if (total > maxBytes) {
             ok = false;
             break;
         }
-        data.append(buffer, got);
+        if (!visit(std::string_view(buffer, got))) break;
     }
     CloseHandle(h);
-    if (!ok) return false;
+    return ok;
+}
+
+bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes, bool followLinks)
+{
+    std::string data;
+    if (!ReadFileChunks(path, maxBytes, [&](std::string_view chunk) { data.append(chunk); return true; }, followLinks))
+        return false;
     bytes.swap(data);
     return true;
 }

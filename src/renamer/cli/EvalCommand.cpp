@@ -1,4 +1,7 @@
 // kqtools-cli eval: one formula evaluated for one list row.
+#include <algorithm>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -48,7 +51,7 @@ bool ParseVar(const std::string& text, std::u16string& name, int& value)
     return true;
 }
 
-int RunEval(std::vector<std::string>& args)
+int Evaluate(std::vector<std::string>& args)
 {
     CArgReader reader(args);
     const bool json = reader.Flag("--json");
@@ -83,12 +86,33 @@ int RunEval(std::vector<std::string>& args)
                  ",\"error\":" + JsonString(ToUtf8(engine.GetAnalyseErrorInfo())) + "}");
         return kExitOk;
     }
-    if (code != 0) {
+    if (code != kAnalyseOk) {
         PrintErr("错误 " + std::to_string(code) + ": " + ToUtf8(engine.GetAnalyseErrorInfo()));
         return kExitFailed;
     }
     PrintOut(ToUtf8(engine.GetOutputString()));
     return kExitOk;
+}
+
+// The engine turns a failed allocation into a result code itself; this
+// catches one while the result is printed, so the promised output (a JSON
+// line, or a message and status 1) still comes instead of an abort.
+int RunEval(std::vector<std::string>& args)
+{
+    const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
+    try {
+        return Evaluate(args);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    const std::string message = "内存不足，无法计算公式";
+    if (json) {
+        PrintOut("{\"code\":" + std::to_string(kAnalyseOutOfMemory) + ",\"output\":\"\",\"type\":0,\"error\":" +
+                 JsonString(message) + "}");
+        return kExitOk;
+    }
+    PrintErr("错误 " + std::to_string(kAnalyseOutOfMemory) + ": " + message);
+    return kExitFailed;
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // kqtools-cli template: one control expression expanded for given rows.
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -51,7 +53,15 @@ int RunTemplate(std::vector<std::string>& args)
     for (size_t i = 0; i < rows.size(); ++i) {
         std::u16string text;
         const int index = static_cast<int>(i) + 1;
-        const bool ok = macro.ExpandRow(rows[i].m_strName, rows[i].m_strFolder, index, text);
+        bool ok = false;
+        try {
+            ok = macro.ExpandRow(rows[i].m_strName, rows[i].m_strFolder, index, text);
+        } catch (const std::bad_alloc&) {
+            // Out of memory fails this row like any expansion that fails.
+            std::u16string().swap(text);
+        } catch (const std::length_error&) {
+            std::u16string().swap(text);
+        }
         if (json) {
             if (!jsonRows.empty()) jsonRows += ",";
             jsonRows += std::string("{\"ok\":") + (ok ? "true" : "false") + ",\"result\":" + JsonString(ToUtf8(text)) + "}";

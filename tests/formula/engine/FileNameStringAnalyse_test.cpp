@@ -50,7 +50,7 @@ TEST(FileNameStringAnalyse, RowFunctionsDescribeTheRow)
         engine.m_strFileName = FromUtf8(row.file);
         engine.m_strFilePath = Folder(row.folder);
         engine.SetInputString(FromUtf8(row.formula));
-        ASSERT_EQ(engine.DoAnalyse(), 0) << ToUtf8(engine.GetAnalyseErrorInfo());
+        ASSERT_EQ(engine.DoAnalyse(), kAnalyseOk) << ToUtf8(engine.GetAnalyseErrorInfo());
         EXPECT_EQ(engine.GetOutputString(), Folder(row.output));
     }
 }
@@ -89,7 +89,7 @@ TEST(FileNameStringAnalyse, NumbersAndArgumentCount)
     // The base engine knows none of the row functions.
     CTERNBaseStringAnalyse base;
     base.SetInputString(u"index()");
-    EXPECT_EQ(base.DoAnalyse(), 2);
+    EXPECT_EQ(base.DoAnalyse(), kAnalyseUnknownFunction);
     EXPECT_EQ(base.GetAnalyseErrorInfo(), u"函数index不存在");
 }
 
@@ -102,7 +102,7 @@ TEST(FileNameStringAnalyse, OneEngineFollowsTheRowDataOfEveryEvaluation)
     for (int i = 0; i < 3; ++i) {
         engine.m_strFileName = names[i];
         engine.m_nIndex = i + 1;
-        ASSERT_EQ(engine.DoAnalyse(), 0) << ToUtf8(engine.GetAnalyseErrorInfo());
+        ASSERT_EQ(engine.DoAnalyse(), kAnalyseOk) << ToUtf8(engine.GetAnalyseErrorInfo());
         EXPECT_EQ(engine.GetOutputString(), expected[i]);
     }
 }

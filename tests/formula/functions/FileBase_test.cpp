@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -73,16 +75,37 @@ TEST(FileBase, LinesAreCountedAndIndexedWithWrapAround)
     EXPECT_EQ(CFileBase::Base_GetFileLineString(dir.Child(u"missing"), 1), u"");
 }
 
+TEST(FileBase, LineFunctionsReadOnlyRegularFilesWithinTheLimit)
+{
+    test::CTempDir dir;
+    // Just over the limit (a sparse file: no disk used), and a FIFO with no
+    // writer, which would block an open for reading.
+    const std::u16string big = dir.Child(u"big.txt");
+    dir.MakeFile(u"big.txt", "first\n");
+    ASSERT_EQ(truncate(ToUtf8(big).c_str(), off_t(CFileBase::kMaxLineFileBytes) + 1), 0);
+    const std::u16string fifo = dir.Child(u"pipe");
+    ASSERT_EQ(mkfifo(ToUtf8(fifo).c_str(), 0600), 0);
+    for (const std::u16string& path : {big, fifo, std::u16string(u"/dev/zero"), std::u16string(u"/dev/urandom")}) {
+        SCOPED_TRACE(ToUtf8(path));
+        EXPECT_EQ(CFileBase::Base_GetFileLineCount(path), -1);
+        EXPECT_EQ(CFileBase::Base_GetFileLineString(path, 1), u"");
+    }
+    // Up to the limit a file is read, line by line.
+    ASSERT_EQ(truncate(ToUtf8(big).c_str(), off_t(CFileBase::kMaxLineFileBytes)), 0);
+    EXPECT_EQ(CFileBase::Base_GetFileLineCount(big), 2);
+    EXPECT_EQ(CFileBase::Base_GetFileLineString(big, 3), u"first");
+}
+
 TEST(FileBase, SizeAndTimesOfRealFiles)
 {
     test::CTempDir dir;
     dir.MakeFile(u"a.txt", "12345");
     dir.MakeFile(u"empty.bin", "");
-    EXPECT_EQ(CFileBase::Base_GetFileSize(dir.Child(u"a.txt")), 5u);
-    EXPECT_EQ(CFileBase::Base_GetFileSize(dir.Child(u"empty.bin")), 0u);
-    EXPECT_EQ(CFileBase::Base_GetFileSize(dir.Child(u"missing")), 0xFFFFFFFFu);
-    EXPECT_EQ(CFileBase::Base_GetFileSize(dir.Path()), 0xFFFFFFFFu);  // a folder cannot be read as a file
-    EXPECT_EQ(CFileBase::Base_GetFileSize(u""), 0xFFFFFFFFu);
+    EXPECT_EQ(CFileBase::Base_GetFileSize(dir.Child(u"a.txt")), 5);
+    EXPECT_EQ(CFileBase::Base_GetFileSize(dir.Child(u"empty.bin")), 0);
+    EXPECT_EQ(CFileBase::Base_GetFileSize(dir.Child(u"missing")), -1);
+    EXPECT_EQ(CFileBase::Base_GetFileSize(dir.Path()), -1);  // a folder cannot be read as a file
+    EXPECT_EQ(CFileBase::Base_GetFileSize(u""), -1);
 
     const int32_t m = CFileBase::Base_GetFileTimeM(dir.Child(u"a.txt"));
     EXPECT_GT(m, 1500000000);

@@ -42,7 +42,7 @@ inline void CheckRows(const CFormulaRow* rows, size_t count)
         SCOPED_TRACE(ToUtf8(row.m_strFormula));
         CEvalResult r = Evaluate(row.m_strFormula);
         EXPECT_EQ(r.m_nCode, row.m_nCode) << ToUtf8(r.m_strError);
-        if (row.m_nCode == 0) EXPECT_EQ(ToUtf8(r.m_strOutput), ToUtf8(row.m_strExpected));
+        if (row.m_nCode == kAnalyseOk) EXPECT_EQ(ToUtf8(r.m_strOutput), ToUtf8(row.m_strExpected));
         else EXPECT_EQ(ToUtf8(r.m_strError), ToUtf8(row.m_strExpected));
     }
 }

@@ -52,7 +52,7 @@ TEST(FunctionFamilies, EveryEntryIsCompleteAndCallable)
 
             // One argument too many is refused by the count check with this entry's count.
             test::CEvalResult r = test::Evaluate(std::u16string(f.m_strName) + u"(" + ArgumentList(f.m_nArgCount + 1) + u")");
-            EXPECT_EQ(r.m_nCode, 3);
+            EXPECT_EQ(r.m_nCode, kAnalyseArgumentCount);
             EXPECT_EQ(ToUtf8(r.m_strError), ToUtf8(u"函数" + std::u16string(f.m_strName) + u"的形参个数应该为" +
                                                   FromAscii(std::to_string(f.m_nArgCount)) + u"个,当前指定的个数是" +
                                                   FromAscii(std::to_string(f.m_nArgCount + 1))));
@@ -72,7 +72,7 @@ TEST(FunctionFamilies, EveryExampleGivesItsStatedResult)
             ASSERT_NE(arrow, std::u16string_view::npos);
             SCOPED_TRACE(ToUtf8(example));
             test::CEvalResult r = test::Evaluate(std::u16string(example.substr(0, arrow)));
-            EXPECT_EQ(r.m_nCode, 0) << ToUtf8(r.m_strError);
+            EXPECT_EQ(r.m_nCode, kAnalyseOk) << ToUtf8(r.m_strError);
             EXPECT_EQ(ToUtf8(r.m_strOutput), ToUtf8(example.substr(arrow + 3)));
         }
     }
@@ -95,7 +95,7 @@ TEST(FunctionFamilies, HostileArgumentsGiveAResultOrARefusal)
                     const std::u16string formula = std::u16string(f.m_strName) + u"(" + (f.m_nArgCount ? args : u"") + u")";
                     SCOPED_TRACE(ToUtf8(formula));
                     test::CEvalResult r = test::Evaluate(formula);
-                    EXPECT_TRUE(r.m_nCode == 0 || r.m_nCode == 4) << r.m_nCode << " " << ToUtf8(r.m_strError);
+                    EXPECT_TRUE(r.m_nCode == kAnalyseOk || r.m_nCode == kAnalyseBadArgument) << r.m_nCode << " " << ToUtf8(r.m_strError);
                 }
             }
         }

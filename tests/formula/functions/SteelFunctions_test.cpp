@@ -36,13 +36,13 @@ TEST(SteelFunctions, LookupsAndRefusals)
         {u"stde90(25,3)", u"3.2"},
         {u"stde90m(25,4)", u"11.3"},
         {u"stde90m(8,1)", u"3.6"},
-        {u"stor(11)", u"非标准钢筋直径", 4},
-        {u"stir(0)", u"非标准钢筋直径", 4},
-        {u"stds(-2147483647)", u"非标准钢筋直径", 4},
-        {u"stin90(10,5)", u"第二个参数钢筋等级必须为1～4", 4},
-        {u"stde90m(10,0)", u"第二个参数钢筋等级必须为1～4", 4},
-        {u"stin90(11,5)", u"非标准钢筋直径", 4},  // the diameter is tested first
-        {u"stde45(\"x\",1)", u"非标准钢筋直径", 4},
+        {u"stor(11)", u"非标准钢筋直径", kAnalyseBadArgument},
+        {u"stir(0)", u"非标准钢筋直径", kAnalyseBadArgument},
+        {u"stds(-2147483647)", u"非标准钢筋直径", kAnalyseBadArgument},
+        {u"stin90(10,5)", u"第二个参数钢筋等级必须为1～4", kAnalyseBadArgument},
+        {u"stde90m(10,0)", u"第二个参数钢筋等级必须为1～4", kAnalyseBadArgument},
+        {u"stin90(11,5)", u"非标准钢筋直径", kAnalyseBadArgument},  // the diameter is tested first
+        {u"stde45(\"x\",1)", u"非标准钢筋直径", kAnalyseBadArgument},
     };
     CheckRows(rows);
 }

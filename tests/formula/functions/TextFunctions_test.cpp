@@ -30,24 +30,24 @@ TEST(TextFunctions, LeftRightMidCutAndRefuse)
         {u"left(\"abc\",5)", u"\"abc\""},
         {u"left(\"abc\",0)", u"\"\""},
         {u"left(\"abc\",2147483647)", u"\"abc\""},
-        {u"left(\"abc\",-1)", u"left函数第二个参数必须大于或等于0", 4},
+        {u"left(\"abc\",-1)", u"left函数第二个参数必须大于或等于0", kAnalyseBadArgument},
         {u"right(\"abcdef\",2)", u"\"ef\""},
         {u"right(\"abc\",9)", u"\"abc\""},
-        {u"right(\"abc\",-1)", u"right函数的第二个参数必须大于或等于0", 4},
+        {u"right(\"abc\",-1)", u"right函数的第二个参数必须大于或等于0", kAnalyseBadArgument},
         {u"mid(\"abcdef\",2,3)", u"\"bcd\""},
         {u"mid(\"abc\",3,5)", u"\"c\""},
         {u"mid(\"abc\",2,0)", u"\"\""},
-        {u"mid(\"abc\",4,1)", u"mid函数的第二个参数必须小于或等于字符串长度", 4},
-        {u"mid(\"\",1,1)", u"mid函数的第二个参数必须小于或等于字符串长度", 4},
-        {u"mid(\"abc\",0,1)", u"mid函数的第二个参数必须大于0", 4},
-        {u"mid(\"abc\",0,-1)", u"mid函数的第二个参数必须大于0", 4},  // the position is tested first
-        {u"mid(\"abc\",1,-2147483648)", u"mid函数的第三个参数必须大于0", 4},
+        {u"mid(\"abc\",4,1)", u"mid函数的第二个参数必须小于或等于字符串长度", kAnalyseBadArgument},
+        {u"mid(\"\",1,1)", u"mid函数的第二个参数必须小于或等于字符串长度", kAnalyseBadArgument},
+        {u"mid(\"abc\",0,1)", u"mid函数的第二个参数必须大于0", kAnalyseBadArgument},
+        {u"mid(\"abc\",0,-1)", u"mid函数的第二个参数必须大于0", kAnalyseBadArgument},  // the position is tested first
+        {u"mid(\"abc\",1,-2147483648)", u"mid函数的第三个参数必须大于0", kAnalyseBadArgument},
         {u"mid2(\"abcdef\",2,4)", u"\"bcd\""},
         {u"mid2(\"abcdef\",3,3)", u"\"c\""},
-        {u"mid2(\"abcdef\",4,2)", u"mid2函数的第三个参数必须大于第二个参数且小于或等于字符串长度", 4},
-        {u"mid2(\"abc\",1,4)", u"mid2函数的第三个参数必须大于第二个参数且小于或等于字符串长度", 4},
-        {u"mid2(\"abc\",0,1)", u"mid2函数的第二个参数必须大于0", 4},
-        {u"mid2(\"abc\",4,4)", u"mid2函数的第二个参数必须小于或等于字符串长度", 4},
+        {u"mid2(\"abcdef\",4,2)", u"mid2函数的第三个参数必须大于第二个参数且小于或等于字符串长度", kAnalyseBadArgument},
+        {u"mid2(\"abc\",1,4)", u"mid2函数的第三个参数必须大于第二个参数且小于或等于字符串长度", kAnalyseBadArgument},
+        {u"mid2(\"abc\",0,1)", u"mid2函数的第二个参数必须大于0", kAnalyseBadArgument},
+        {u"mid2(\"abc\",4,4)", u"mid2函数的第二个参数必须小于或等于字符串长度", kAnalyseBadArgument},
     };
     CheckRows(rows);
 }
@@ -63,9 +63,9 @@ TEST(TextFunctions, Mid3TakesTheTextBetweenTwoMarks)
         {u"mid3(\"a[]b\",\"[\",\"]\",1)", u"\"\""},
         {u"mid3(\"a<<b\",\"<<\",\"<\",1)", u"\"\""},  // B found inside A's occurrence
         {u"mid3(\"x--y--z\",\"--\",\"--\",-1)", u"\"\""},
-        {u"mid3(\"a[1]b\",\"[\",\"]\",0)", u"mid3函数的第4个参数必须大于0", 4},
-        {u"mid3(\"a[1]b\",\"[\",\"]\",-2)", u"mid3函数的第4个参数必须大于0", 4},
-        {u"mid3(\"ab\",\"[\",\"]\",3)", u"mid3函数的第4个参数必须小于或等于字符串长度", 4},
+        {u"mid3(\"a[1]b\",\"[\",\"]\",0)", u"mid3函数的第4个参数必须大于0", kAnalyseBadArgument},
+        {u"mid3(\"a[1]b\",\"[\",\"]\",-2)", u"mid3函数的第4个参数必须大于0", kAnalyseBadArgument},
+        {u"mid3(\"ab\",\"[\",\"]\",3)", u"mid3函数的第4个参数必须小于或等于字符串长度", kAnalyseBadArgument},
     };
     CheckRows(rows);
 }
@@ -86,7 +86,7 @@ TEST(TextFunctions, CompareAndSearch)
         {u"find(\"abc\",\"b\",9)", u"0"},
         {u"find(\"abc\",\"\",2)", u"2"},
         {u"find(\"abc\",\"\",4)", u"0"},
-        {u"find(\"abc\",\"b\",0)", u"find函数的第3个参数必须大于0", 4},
+        {u"find(\"abc\",\"b\",0)", u"find函数的第3个参数必须大于0", kAnalyseBadArgument},
         {u"findr(\"abcabc\",\"b\")", u"5"},
         {u"findr(\"aaa\",\"aa\")", u"2"},
         {u"findr(\"abc\",\"z\")", u"0"},
@@ -102,7 +102,7 @@ TEST(TextFunctions, FirstAndLastFindCharacterClasses)
         {u"first(\"Ab_c\",4)", u"3"},    {u"first(\"文a\",3)", u"2"},    {u"last(\"a b.c\",5)", u"2"},
         {u"first(\" x\",6)", u"2"},      {u"first(\"a b.c\",7)", u"4"}, {u"last(\"x..\",8)", u"1"},
         {u"first(\"abc\",1)", u"-1"},    {u"last(\"\",1)", u"-1"},
-        {u"first(\"abc\",9)", u"", 4},   {u"last(\"abc\",0)", u"", 4},   {u"first(\"\",9)", u"", 4},
+        {u"first(\"abc\",9)", u"", kAnalyseBadArgument},   {u"last(\"abc\",0)", u"", kAnalyseBadArgument},   {u"first(\"\",9)", u"", kAnalyseBadArgument},
     };
     CheckRows(rows);
 }
@@ -113,7 +113,7 @@ TEST(TextFunctions, CharactersAndCase)
         {u"char(65)", u"\"A\""},
         {u"char(20013)", u"\"中\""},
         {u"char(65536)", u"\"\""},
-        {u"char(0)", u"char函数的第一个参数必须大于0", 4},
+        {u"char(0)", u"char函数的第一个参数必须大于0", kAnalyseBadArgument},
         {u"upper(\"abc中\")", u"\"ABC中\""},
         {u"lower(\"ÀBC\")", u"\"Àbc\""},
         {u"proper(\"hello wORLD-2nd\")", u"\"Hello World-2Nd\""},
@@ -162,7 +162,7 @@ TEST(TextFunctions, EditByPositionAndByMarks)
         {u"substitute(\"abc\",\"\",\"x\")", u"\"abc\""},
         {u"substitute(\"abc\",\"b\",\"\")", u"\"ac\""},
         {u"len(substitute(rept(\"a\",4096),\"a\",rept(\"b\",4096)))", u"16777216"},
-        {u"substitute(rept(\"a\",4097),\"a\",rept(\"b\",4096))", u"substitute函数结果的长度不能超过16777216个字符", 4},
+        {u"substitute(rept(\"a\",4097),\"a\",rept(\"b\",4096))", u"运算结果的长度不能超过16777216个字符", kAnalyseTextTooLong},
     };
     CheckRows(rows);
 }
@@ -174,8 +174,8 @@ TEST(TextFunctions, ReptAndTextBuildText)
         {u"rept(\"ab\",-2)", u"\"\""},
         {u"rept(\"\",2147483647)", u"\"\""},
         {u"len(rept(\"a\",32767))", u"32767"},
-        {u"rept(\"ab\",16384)", u"rept函数结果的长度不能超过32767个字符", 4},
-        {u"rept(\"a\",2147483647)", u"rept函数结果的长度不能超过32767个字符", 4},
+        {u"rept(\"ab\",16384)", u"rept函数结果的长度不能超过32767个字符", kAnalyseBadArgument},
+        {u"rept(\"a\",2147483647)", u"rept函数结果的长度不能超过32767个字符", kAnalyseBadArgument},
         {u"text(3.14159,2)", u"\"3.14\""},
         {u"text(2.5,-3)", u"\"2.5\""},
         {u"text(2,0)", u"\"2\""},
@@ -201,10 +201,27 @@ TEST(TextFunctions, NestedEvaluationNeverFailsTheCaller)
         {u"calreplace(\"a[xy]b\",\"[\",\"]\",\"upper(x)\",1)", u"\"a[XY]b\""},
         {u"calreplace(\"a[]b\",\"[\",\"]\",\"len(x)\",1)", u"\"a[0]b\""},
         {u"calreplace(\"a[2]b\",\"[\",\"]\",\"1/0\",1)", u"\"a[2]b\""},
-        {u"calreplace(\"a[2]b\",\"[\",\"]\",\"x\",0)", u"strcal函数的第5个参数必须大于0", 4},
-        {u"calreplace(\"a[2]b\",\"[\",\"]\",\"x\",9)", u"strcal函数的第5个参数必须小于或等于字符串长度", 4},
+        {u"calreplace(\"a[2]b\",\"[\",\"]\",\"x\",0)", u"strcal函数的第5个参数必须大于0", kAnalyseBadArgument},
+        {u"calreplace(\"a[2]b\",\"[\",\"]\",\"x\",9)", u"strcal函数的第5个参数必须小于或等于字符串长度", kAnalyseBadArgument},
     };
     CheckRows(rows);
+}
+
+TEST(TextFunctions, NestedEvaluationIsBounded)
+{
+    // f rebuilds its own call around x = f: it would evaluate itself for ever.
+    const std::u16string f = u"calreplace(char(1)&x&char(2),char(1),char(2),x,1)";
+    const test::CEvalResult endless = test::Evaluate(u"calreplace(char(1)&\"" + f + u"\"&char(2),char(1),char(2),\"" + f + u"\",1)");
+    EXPECT_EQ(endless.m_nCode, kAnalyseTooDeep);
+    EXPECT_EQ(ToUtf8(endless.m_strError), "strcal和calreplace嵌套计算的层数不能超过16层");
+
+    // A text far longer than any typed formula is not cut into nodes: it
+    // comes back as it is, like any text that is no formula.
+    const test::CEvalResult longText = test::Evaluate(u"len(strcal(rept(\"1+\",16383)&\"1+1\"))");
+    EXPECT_EQ(longText.m_nCode, kAnalyseOk);
+    EXPECT_EQ(ToUtf8(longText.m_strOutput), "32769");
+    const test::CEvalResult shortText = test::Evaluate(u"strcal(rept(\"1+\",16383)&\"1\")");
+    EXPECT_EQ(ToUtf8(shortText.m_strOutput), "\"16384\"");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,7 +30,8 @@ std::string ReadAll(int fd)
 }
 
 // Runs the program with the arguments (no shell); stdout and stderr apart.
-CRun RunCli(const std::vector<std::string>& args)
+// memoryLimit, when not 0, caps the child's address space in bytes.
+CRun RunCli(const std::vector<std::string>& args, rlim_t memoryLimit = 0)
 {
     CRun run;
     int out[2];
@@ -43,6 +45,10 @@ CRun RunCli(const std::vector<std::string>& args)
         close(err[0]);
         int devnull = open("/dev/null", O_RDONLY);
         dup2(devnull, 0);
+        if (memoryLimit != 0) {
+            struct rlimit limit = {memoryLimit, memoryLimit};
+            setrlimit(RLIMIT_AS, &limit);
+        }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(KQ_CLI_PATH));
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -124,6 +130,36 @@ TEST(EvalCommand, JsonAlwaysExitsZeroWithCodeOutputTypeAndError)
         EXPECT_EQ(run.m_nExit, 0);
         EXPECT_EQ(run.m_strOut, row.out);
         EXPECT_EQ(run.m_strErr, "");
+    }
+}
+
+TEST(EvalCommand, HostileFormulasEndWithAResultNeverASignal)
+{
+    std::string chain;  // 15.4 M units, just under the text limit
+    for (int i = 0; i < 470; ++i) chain += (i ? "&" : "") + std::string("rept(\"a\",32767)");
+    std::string tooLong = chain;
+    for (int i = 0; i < 60; ++i) tooLong += "&rept(\"a\",32767)";
+    const struct {
+        std::vector<std::string> args;
+        rlim_t memoryLimit;
+        const char* out;
+    } rows[] = {
+        {{"eval", "--json", "filelinecount(\"/dev/zero\")&filelineindex(\"/dev/urandom\",1)"}, 0,
+         "{\"code\":0,\"output\":\"\\\"-1\\\"\",\"type\":1,\"error\":\"\"}\n"},
+        {{"eval", "--json", "len(" + tooLong + ")"}, 0,
+         "{\"code\":11,\"output\":\"\",\"type\":0,\"error\":\"运算结果的长度不能超过16777216个字符\"}\n"},
+        // Too little memory for the text: a JSON line all the same.
+        {{"eval", "--json", "len(" + chain + ")"}, rlim_t(64) << 20,
+         "{\"code\":13,\"output\":\"\",\"type\":0,\"error\":\"内存不足，无法计算公式\"}\n"},
+    };
+    for (const auto& row : rows) {
+#if defined(__SANITIZE_ADDRESS__)
+        // The sanitizer's shadow memory needs far more address space.
+        if (row.memoryLimit != 0) continue;
+#endif
+        CRun run = RunCli(row.args, row.memoryLimit);
+        EXPECT_EQ(run.m_nExit, 0) << run.m_strErr;
+        EXPECT_EQ(run.m_strOut, row.out);
     }
 }
 

@@ -1,0 +1,31 @@
+#!/bin/sh
+# Runs every libFuzzer target of a fuzz build for a while, each seeded from
+# fuzz/corpus/<target>/ (read only; what it finds goes to fuzz-out/<target>/).
+# A crash, a leak, a slow input or too much memory stops the run with status
+# 1 and prints the input, so that a CI log is enough to reproduce it.
+#   tools/run-fuzzers.sh BUILD SECONDS [TIMEOUT]
+set -eu
+build=${1:-build-fuzz}
+seconds=${2:-120}
+timeout=${3:-10}
+status=0
+for f in "$build"/fuzz/*_fuzz; do
+    [ -x "$f" ] || continue
+    name=$(basename "$f")
+    out=fuzz-out/$name
+    mkdir -p "$out"
+    seeds=""
+    [ -d "fuzz/corpus/$name" ] && seeds="fuzz/corpus/$name"
+    echo "== $name (${seconds}s)"
+    # shellcheck disable=SC2086
+    if ! "$f" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout="$timeout" -print_final_stats=1 \
+            -artifact_prefix="$out/" "$out" $seeds; then
+        status=1
+        for a in "$out"/crash-* "$out"/leak-* "$out"/timeout-* "$out"/oom-* "$out"/slow-unit-*; do
+            [ -f "$a" ] || continue
+            echo "== input $a (base64; reproduce with: base64 -d > input && $f input)"
+            base64 "$a"
+        done
+    fi
+done
+exit $status
