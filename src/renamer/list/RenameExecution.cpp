@@ -66,26 +66,6 @@ struct CEntryName {
     std::u16string_view operator()(size_t e) const { return m_pWork->Name(e); }
 };
 
-// Puts the jobs in node order: a stable radix sort on the node numbers,
-// 11 bits a pass and only as many passes as the largest number needs; far
-// cheaper than comparing 100,000 jobs.
-void SortJobsByNode(std::vector<CJob>& jobs)
-{
-    uint64_t bits = 0;
-    for (const CJob& job : jobs) bits |= job.m_nNode;
-    std::vector<CJob> sorted(jobs.size());
-    constexpr int kDigitBits = 11;
-    constexpr size_t kDigits = size_t(1) << kDigitBits;
-    std::vector<size_t> start(kDigits + 1);
-    for (int shift = 0; shift < 64 && (bits >> shift) != 0; shift += kDigitBits) {
-        std::fill(start.begin(), start.end(), 0);
-        for (const CJob& job : jobs) ++start[((job.m_nNode >> shift) & (kDigits - 1)) + 1];
-        for (size_t d = 1; d <= kDigits; ++d) start[d] += start[d - 1];
-        for (const CJob& job : jobs) sorted[start[(job.m_nNode >> shift) & (kDigits - 1)]++] = job;
-        jobs.swap(sorted);
-    }
-}
-
 enum ERowOutcome : char { kRowFailed = 0, kRowDone = 1 };
 
 }  // namespace
@@ -318,7 +298,8 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         }
         // Independent jobs run in inode order: consecutive moves then update
         // neighbouring inodes, which the file system writes back together.
-        SortJobsByNode(w.m_aJobs);
+        std::sort(w.m_aJobs.begin(), w.m_aJobs.end(),
+                  [](const CJob& a, const CJob& b) { return a.m_nNode < b.m_nNode; });
     }
 
     // The journal, parking names included, reaches the disk before the first move.
