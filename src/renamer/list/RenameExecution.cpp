@@ -1,5 +1,9 @@
 // ExecuteRename: checks, then moves every file once where it can.
 //
+// A new name goes to the file system as it would be stored there: without
+// trailing dots and spaces (see StoredFileName), so the checks, the moves and
+// the journal all use that name while the list shows the computed one.
+//
 // Per folder the rows form a partial permutation of names (the collision
 // check guarantees no two files end under one name), so the moves split into
 // chains that end at a free name and cycles. A chain runs from its free end,
@@ -23,9 +27,9 @@ namespace kq {
 namespace {
 
 // Names that can never be a file's name here.
-bool UsableName(const std::u16string& name)
+bool UsableName(std::u16string_view name)
 {
-    return !name.empty() && name != u"." && name != u".." && name.find(u'\0') == std::u16string::npos;
+    return !name.empty() && name != u"." && name != u".." && name.find(u'\0') == std::u16string_view::npos;
 }
 
 struct CStep {
@@ -162,12 +166,13 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         w.m_aMoving.reserve(w.m_aRows.size());
         for (size_t r : w.m_aRows) {
             const CRow& row = m_aRows[r];
-            if (row.m_strNew == row.m_strOld) {
+            const std::u16string_view stored = StoredFileName(row.m_strNew);
+            if (stored == row.m_strOld) {
                 outcome[r] = kRowDone;  // nothing to move, the name is already right
                 continue;
             }
-            if (entryOfRow[r] == kNone || !UsableName(row.m_strNew)) continue;  // fails, stays
-            w.m_aMoving.push_back({r, w.m_names.Add(row.m_strOld), w.m_names.Add(row.m_strNew)});
+            if (entryOfRow[r] == kNone || !UsableName(stored)) continue;  // fails, stays
+            w.m_aMoving.push_back({r, w.m_names.Add(row.m_strOld), w.m_names.Add(stored)});
         }
         if (w.m_aMoving.empty()) continue;
         if (journalText.empty()) {
@@ -203,7 +208,10 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         CFolderWork& w = work[g];
         const std::vector<size_t>& rowOf = rowOfEntry[g];
         auto after = [&](size_t e) {
-            return rowOf[e] == kNone ? w.Name(e) : std::u16string_view(m_aRows[rowOf[e]].m_strNew);
+            if (rowOf[e] == kNone) return w.Name(e);
+            // A row whose name cannot be used fails alone and keeps its name.
+            const std::u16string_view stored = StoredFileName(m_aRows[rowOf[e]].m_strNew);
+            return UsableName(stored) ? stored : w.Name(e);
         };
         const size_t count = w.m_aNameEnd.size();
         CNameTable future(m_ePolicy, after, count);
@@ -233,7 +241,7 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         std::vector<size_t> pred(n, kNone);
         std::vector<char> state(n, 0);  // 1 free end, 2 blocked, 3 has a successor
         for (size_t m = 0; m < n; ++m) {
-            size_t e = entries.Find(m_aRows[moving[m].m_nRow].m_strNew);
+            size_t e = entries.Find(StoredFileName(m_aRows[moving[m].m_nRow].m_strNew));
             size_t next = e == kNone || rowOf[e] == kNone ? kNone : movingIndex[rowOf[e]];
             if (next != kNone) {
                 if (pred[next] == kNone) {
@@ -271,7 +279,7 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         }
         // What is left are cycles: park the first file under a free temporary
         // name, shift the others along, bring the parked one in last.
-        CNameTable targets(m_ePolicy, [&](size_t r) { return std::u16string_view(m_aRows[r].m_strNew); });
+        CNameTable targets(m_ePolicy, [&](size_t r) { return StoredFileName(m_aRows[r].m_strNew); });
         std::deque<std::u16string> tempNames;
         CNameTable temps(m_ePolicy, [&](size_t t) { return std::u16string_view(tempNames[t]); });
         bool anyCycle = false;
@@ -377,7 +385,7 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         CRow& row = m_aRows[r];
         if (outcome[r] == kRowDone) {
             row.m_nStatus = kStatusDoneId;
-            row.m_strOld = row.m_strNew;
+            row.m_strOld = StoredFileName(row.m_strNew);
             ++m_summary.m_nRenamed;
         } else {
             row.m_nStatus = kStatusPendingId;
