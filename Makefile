@@ -13,7 +13,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120
 
-.PHONY: all deps configure build run test test-asan bench fuzz clean screenshots
+.PHONY: all deps configure build run test test-asan bench fuzz clean screenshots soak
 
 all: build
 
@@ -42,6 +42,11 @@ test-asan: deps
 
 bench: build
 	@./bench/run.sh $(BUILD)
+
+# The crash test of rename and recover with many more random kill points.
+SOAK_CASES ?= 2000
+soak: build
+	cd $(BUILD) && KQ_SOAK_CASES=$(SOAK_CASES) ctest --output-on-failure -R Recover.SurvivesKillsAnywhere --timeout 3600
 
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS.
 fuzz:

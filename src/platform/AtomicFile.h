@@ -14,6 +14,10 @@ namespace kq {
 // followed. False (path untouched) when any step fails.
 bool ReplaceFileAtomic(std::u16string_view path, std::string_view bytes);
 
+// Renames a finished (flushed) file over path and flushes the folder: the
+// last step of a write that must appear whole or not at all.
+bool PublishFile(std::u16string_view finished, std::u16string_view path);
+
 // Flushes a folder's entries (a rename or a removal in it) to the disk.
 bool SyncFolder(std::u16string_view folder);
 

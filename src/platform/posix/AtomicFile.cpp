@@ -51,6 +51,18 @@ bool SyncFolder(std::u16string_view folder)
     return ok;
 }
 
+bool PublishFile(std::u16string_view finished, std::u16string_view path)
+{
+    const std::string target = NativePath(path);
+    if (rename(NativePath(finished).c_str(), target.c_str()) != 0) return false;
+    std::string folder = FolderOf(target);
+    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return false;
+    bool ok = fsync(dir) == 0;
+    close(dir);
+    return ok;
+}
+
 bool ReplaceFileAtomic(std::u16string_view path, std::string_view bytes)
 {
     const std::string target = NativePath(path);

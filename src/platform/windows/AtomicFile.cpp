@@ -21,6 +21,11 @@ bool SyncFolder(std::u16string_view)
     return true;
 }
 
+bool PublishFile(std::u16string_view finished, std::u16string_view path)
+{
+    return MoveFileExW(Wide(finished).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
 bool ReplaceFileAtomic(std::u16string_view path, std::string_view bytes)
 {
     std::random_device device;

@@ -44,6 +44,7 @@ enum ERenameResult {
     kRenameCollision = 4,     // "文件同名"
     kRenameJournalFailed = 5, // the journal could not be written; nothing moved
     kRenamePartly = 6,        // ran, but some rows read "未处理"
+    kRenameBusy = 7,          // another run is renaming one of the folders; nothing moved
 };
 
 struct CRenameOptions {

@@ -12,8 +12,11 @@
 // leaves every file of its cycle under its old name.
 #include <algorithm>
 #include <deque>
+#include <map>
+#include <memory>
 #include <unordered_map>
 
+#include "platform/AtomicFile.h"
 #include "platform/Crt.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompt.h"
@@ -105,19 +108,50 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         }
     }
 
-    // Group the rows by folder, in order of first appearance.
+    // Group the rows by folder, in order of first appearance. A folder is
+    // known by its identity, not its text: the same folder reached through a
+    // link or a bind mount is read, checked and renamed once.
     std::vector<CFolderWork> work;
+    std::vector<CFileId> workId;
     {
-        std::unordered_map<uint32_t, size_t> groupOfKey;
+        std::map<std::pair<uint64_t, uint64_t>, size_t> groupOfId;
+        std::vector<size_t> groupOfFolder(m_aFolders.size(), kNoName);
         for (size_t r = 0; r < m_aRows.size(); ++r) {
-            const CFolderInfo& folder = m_aFolders[m_aRows[r].m_nFolder];
-            auto found = groupOfKey.try_emplace(folder.m_nKeyId, work.size());
-            if (found.second) {
-                work.emplace_back();
-                work.back().m_strFolder = folder.m_strText;
+            const uint32_t f = m_aRows[r].m_nFolder;
+            if (groupOfFolder[f] == kNoName) {
+                CFileId id;
+                // A folder that cannot be read gets a group of its own (its
+                // rows then fail); its key cannot meet a real identity.
+                if (!GetFileId(m_aFolders[f].m_strText, true, id)) id = {~uint64_t(0), m_aFolders[f].m_nKeyId};
+                auto found = groupOfId.try_emplace({id.m_nDevice, id.m_nNode}, work.size());
+                if (found.second) {
+                    work.emplace_back();
+                    work.back().m_strFolder = m_aFolders[f].m_strText;
+                    workId.push_back(id);
+                }
+                groupOfFolder[f] = found.first->second;
             }
-            work[found.first->second].m_aRows.push_back(r);
+            work[groupOfFolder[f]].m_aRows.push_back(r);
         }
+    }
+
+    // One run at a time per folder: a lock per folder identity, held until
+    // the run ends (the system drops it when the process dies).
+    const std::u16string journalFolder =
+        options.m_strJournalFolder.empty() ? DefaultJournalFolder() : options.m_strJournalFolder;
+    std::vector<std::unique_ptr<CFileLock>> folderLocks;
+    if (!CreateFolder(journalFolder)) {
+        Report(u"无法写入改名记录文件夹“" + journalFolder + u"”，为避免文件丢失，改名操作没有进行。", u"无法改名");
+        return kRenameJournalFailed;
+    }
+    for (size_t g = 0; g < work.size(); ++g) {
+        if (workId[g].m_nDevice == ~uint64_t(0)) continue;
+        auto lock = std::make_unique<CFileLock>();
+        if (!lock->TryLock(FolderLockPath(journalFolder, workId[g].m_nDevice, workId[g].m_nNode))) {
+            Report(u"文件夹“" + work[g].m_strFolder + u"”正在由另一个改名操作处理，请等它结束后再试。", u"无法改名");
+            return kRenameBusy;
+        }
+        folderLocks.push_back(std::move(lock));
     }
 
     // Read every folder and find the files that move. Their moves go to the
@@ -185,21 +219,25 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
                               NativeText(), NativeText(w.m_names.Get(step.m_nNew)));
     }
 
+    // The journal is written under a working name and published whole once
+    // it is on the disk: a journal is never seen cut short. Its lock (held
+    // on the file itself) tells recover that the run is alive.
     std::u16string journalPath;
+    std::u16string journalPart;
+    CFileLock journalLock;
     CDurableFile journal;
     bool journalOk = true;
     if (!journalText.empty()) {
-        std::u16string journalFolder =
-            options.m_strJournalFolder.empty() ? DefaultJournalFolder() : options.m_strJournalFolder;
         journalPath = NewJournalPath(journalFolder);
-        journalOk = journal.Create(journalPath) && journal.Write(journalText);
+        journalPart = journalPath + u".part";
+        journalOk = journalLock.TryLock(journalPart) && journal.Create(journalPart) && journal.Write(journalText);
         journal.StartFlush();
         std::string().swap(journalText);
     }
     auto dropJournal = [&]() {
         if (journalPath.empty()) return;
         journal.Finish(false);
-        RemoveFile(journalPath);
+        RemoveFile(journalPart);
     };
 
     // Collision check, once per folder, before anything moves: the names the
@@ -313,9 +351,9 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
     // The journal, parking names included, reaches the disk before the first move.
     if (!journalPath.empty()) {
         if (!tempText.empty()) journalOk = journal.Write(tempText) && journalOk;
-        journalOk = journal.Finish() && journalOk;
+        journalOk = journal.Finish() && journalOk && PublishFile(journalPart, journalPath);
         if (!journalOk) {
-            RemoveFile(journalPath);
+            RemoveFile(journalPart);
             Report(u"无法写入改名记录文件“" + journalPath + u"”，为避免文件丢失，改名操作没有进行。", u"无法改名");
             return kRenameJournalFailed;
         }

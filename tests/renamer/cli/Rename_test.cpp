@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/Text.h"
+#include "renamer/list/RenameJournal.h"
 #include "support/TestSupport.h"
 
 namespace kq {
@@ -29,7 +30,7 @@ std::vector<std::string> ShimEnv(std::vector<std::string> settings)
 }
 #endif
 // Folder changes a run makes for its journal before the first move.
-constexpr int kJournalSteps = 0;
+constexpr int kJournalSteps = 1;  // publishing the journal
 
 struct CCliFixture {
     CTempDir dir;
@@ -128,7 +129,7 @@ TEST(CliRename, RenamesAfterConfirmationAndReportsStatus)
     EXPECT_EQ(f.dir.ReadFile(u"a"), "b");
     EXPECT_EQ(f.dir.ReadFile(u"b"), "a");
     EXPECT_EQ(f.dir.ReadFile(u"list.csv"), "a," + d + "\r\nb," + d + "\r\n");
-    EXPECT_TRUE(f.config.List(u"TernSoft/KQTool").empty());
+    EXPECT_TRUE(FindJournals(f.config.Child(u"TernSoft/KQTool")).empty());
 }
 
 #ifndef _WIN32
@@ -179,7 +180,7 @@ TEST(CliRecover, ReplaysTheJournalOfAKilledRun)
                              "--sort", "name", d + "/r1", d + "/r2", d + "/r3", d + "/x"},
                             "", ShimEnv({"KQ_SHIM_KILL_AT=" + std::to_string(kJournalSteps + 3)}));
         EXPECT_EQ(killed.m_nExitCode, 128 + 9);
-        EXPECT_EQ(f.config.List(u"TernSoft/KQTool").size(), 1u);
+        EXPECT_EQ(FindJournals(f.config.Child(u"TernSoft/KQTool")).size(), 1u);
         EXPECT_NE(Contents(f.dir), (std::map<std::string, std::string>{
                                        {"names", "r2\nr3\nr1\ny\n"}, {"r1", "r1"}, {"r2", "r2"}, {"r3", "r3"}, {"x", "x"}}));
 
@@ -193,7 +194,7 @@ TEST(CliRecover, ReplaysTheJournalOfAKilledRun)
                    : std::map<std::string, std::string>{{"r1", "r1"}, {"r2", "r2"}, {"r3", "r3"}, {"x", "x"}};
         expected["names"] = "r2\nr3\nr1\ny\n";
         EXPECT_EQ(Contents(f.dir), expected);
-        EXPECT_TRUE(f.config.List(u"TernSoft/KQTool").empty());
+        EXPECT_TRUE(FindJournals(f.config.Child(u"TernSoft/KQTool")).empty());
 
         auto nothing = f.Run({"recover"});
         EXPECT_EQ(nothing.m_nExitCode, 0);
