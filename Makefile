@@ -18,7 +18,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120
 FUZZ_TIMEOUT ?= 10
 
-.PHONY: all deps configure build run test test-asan bench fuzz clean screenshots
+.PHONY: all deps configure build run test test-asan bench fuzz clean screenshots soak
 
 all: build
 
@@ -48,6 +48,11 @@ test-asan: deps
 
 bench: build
 	@./bench/run.sh $(BUILD)
+
+# The crash test of rename and recover with many more random kill points.
+SOAK_CASES ?= 2000
+soak: build
+	cd $(BUILD) && KQ_SOAK_CASES=$(SOAK_CASES) ctest --output-on-failure -R Recover.SurvivesKillsAnywhere --timeout 3600
 
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
 # (FUZZ_TIMEOUT seconds at most per input, 2 GB of memory at most).

@@ -50,4 +50,11 @@ void SplitPath(std::u16string_view path, std::u16string& folder, std::u16string&
     name.assign(path.substr(pos + 1));
 }
 
+std::u16string_view StoredFileName(std::u16string_view name)
+{
+    size_t end = name.size();
+    while (end > 0 && (name[end - 1] == u'.' || name[end - 1] == u' ')) --end;
+    return name.substr(0, end);
+}
+
 }  // namespace kq

@@ -28,6 +28,10 @@ std::u16string NameKey(std::u16string_view name, ENamePolicy policy);
 
 // folder + separator + name. A file in the root has the folder "".
 std::u16string JoinPath(std::u16string_view folder, std::u16string_view name);
+// A name as Windows stores it: without trailing dots and spaces ("README."
+// is README). Renaming does the same on every platform, so that a name a
+// mode computed behaves alike everywhere.
+std::u16string_view StoredFileName(std::u16string_view name);
 // Splits at the last separator: ("/a/b.txt") -> ("/a", "b.txt"); no separator
 // gives an empty folder and the whole text as name.
 void SplitPath(std::u16string_view path, std::u16string& folder, std::u16string& name);

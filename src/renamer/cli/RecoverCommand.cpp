@@ -55,10 +55,14 @@ int RunRecover(std::vector<std::string>& args)
         std::vector<CRecoverLine> report;
         int result = RecoverJournal(journals[j], finish, report);
         if (result != 0) complete = false;
+        std::u16string aside;
+        if (result == 2) aside = SetAsideJournal(journals[j]);
         if (json) {
             if (j > 0) out += ',';
             out += "{\"journal\":" + JsonString(ToUtf8(journals[j])) + ",\"readable\":" +
-                   (result == 2 ? "false" : "true") + ",\"files\":[";
+                   (result == 2 ? "false" : "true") + ",\"busy\":" + (result == 3 ? "true" : "false");
+            if (!aside.empty()) out += ",\"set_aside\":" + JsonString(ToUtf8(aside));
+            out += ",\"files\":[";
             for (size_t i = 0; i < report.size(); ++i) {
                 const CRecoverLine& line = report[i];
                 if (i > 0) out += ',';
@@ -70,7 +74,12 @@ int RunRecover(std::vector<std::string>& args)
             continue;
         }
         if (result == 2) {
-            out += "无法读取改名记录：" + ToNativeName(journals[j]) + "\n";
+            out += "无法读取改名记录：" + ToNativeName(journals[j]);
+            out += aside.empty() ? "\n" : "，已改名为 " + ToNativeName(aside) + "\n";
+            continue;
+        }
+        if (result == 3) {
+            out += "改名记录正被运行中的改名使用，已跳过：" + ToNativeName(journals[j]) + "\n";
             continue;
         }
         for (const CRecoverLine& line : report) {

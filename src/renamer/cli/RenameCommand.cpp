@@ -1,20 +1,22 @@
-// kqtools-cli rename: the whole renamer on real files.
-#include <cstdlib>
+// kqtools-cli rename: the whole renamer on real files. The run reads its
+// options, collects the files, orders the list, fills the names, exports,
+// and then previews or renames.
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/Crt.h"
+#include "platform/AtomicFile.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
+#include "renamer/cli/RenameModes.h"
+#include "renamer/cli/RenameOutput.h"
+#include "renamer/list/FileDrop.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/list/ListExport.h"
-#include "renamer/modes/AdvancedNaming.h"
-#include "renamer/modes/EnhancedNaming.h"
-#include "renamer/modes/FormulaNaming.h"
-#include "renamer/modes/ListNaming.h"
-#include "renamer/modes/SimpleNaming.h"
 
 using namespace kq;
 using namespace kq::cli;
@@ -33,227 +35,71 @@ const char* const kUsage =
     "  list:     --names-file FILE（按列表页的“添加”粘贴）--repeat TEXT --cycle\n"
     "  advanced: --template TEXT          formula: --formula TEXT\n"
     "--dry-run 只显示列表（每行: 原文件名<TAB>新文件名<TAB>目录），不改名。\n"
-    "改名前询问确认，--yes 跳过；改名后每行再加状态。--json 输出 {\"rows\":[...]}。\n"
+    "名称中的反斜杠和控制字符按 C 转义显示（\\t、\\n、\\\\、\\ooo）。\n"
+    "--export 要替换已有文件时先询问（--yes 不问）；不替换列表中的文件。\n"
+    "改名前询问确认，--yes 跳过；改名后每行再加状态。--json 输出 {\"rows\":[...]}，\n"
+    "不是 UTF-8 的名称另有 old_hex/new_hex/folder_hex 字段给出原始字节。\n"
     "退出码: 0 成功，1 被拒绝或有文件未处理，2 用法错误。";
 
-enum EMode { kSimple, kEnhanced, kList, kAdvanced, kFormula };
-
-struct COptionUse {
-    const char* m_pszName;
-    unsigned m_nModes;  // bit per EMode
+struct CRenameRequest {
+    std::string m_strModeName = "simple";
+    std::unique_ptr<IRenameMode> m_pMode;
+    bool m_bKeepExtension = true;
+    bool m_bRecursive = false;
+    bool m_bDryRun = false;
+    bool m_bYes = false;
+    bool m_bJson = false;
+    std::string m_strSort;  // empty: the order the files were collected in
+    std::string m_strExport;
+    std::vector<std::string> m_aPaths;
 };
 
-constexpr unsigned Bit(EMode m) { return 1u << m; }
-
-// Which mode-specific options belong to which modes.
-const COptionUse kModeOptions[] = {
-    {"--name", Bit(kSimple)},
-    {"--index", Bit(kSimple)},
-    {"--index-after", Bit(kSimple)},
-    {"--pattern", Bit(kEnhanced)},
-    {"--kind", Bit(kEnhanced)},
-    {"--enum-list", Bit(kEnhanced)},
-    {"--start", Bit(kSimple) | Bit(kEnhanced)},
-    {"--step", Bit(kSimple) | Bit(kEnhanced)},
-    {"--digits", Bit(kSimple) | Bit(kEnhanced)},
-    {"--find", Bit(kSimple) | Bit(kEnhanced)},
-    {"--replace", Bit(kSimple) | Bit(kEnhanced)},
-    {"--delete-position", Bit(kSimple) | Bit(kEnhanced)},
-    {"--delete-count", Bit(kSimple) | Bit(kEnhanced)},
-    {"--repeat", Bit(kSimple) | Bit(kEnhanced) | Bit(kList)},
-    {"--names-file", Bit(kList)},
-    {"--cycle", Bit(kList)},
-    {"--template", Bit(kAdvanced)},
-    {"--formula", Bit(kFormula)},
-};
-
-bool Given(const std::vector<std::string>& args, std::string_view name)
+// Reads every option; false with error set on a usage error.
+bool ParseRenameOptions(std::vector<std::string>& args, CRenameRequest& request, std::string& error)
 {
-    for (const auto& a : args) {
-        if (a == "--") break;
-        if (a == name || (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == '='))
-            return true;
+    const std::vector<std::string> original = args;
+    CArgReader reader(args);
+    reader.Value("--mode", request.m_strModeName);
+    request.m_pMode = MakeRenameMode(request.m_strModeName);
+    if (!request.m_pMode) {
+        error = "未知模式：" + request.m_strModeName;
+        return false;
     }
-    return false;
-}
-
-// Reads an integer option within [low, high]; false (with the error set) when bad.
-bool RangeValue(CArgReader& reader, const char* name, int low, int high, int& value, std::string& error)
-{
-    if (!reader.IntValue(name, value)) return !reader.HasError();
-    if (value < low || value > high) {
-        error = std::string("选项 ") + name + " 的取值应在 " + std::to_string(low) + " 到 " + std::to_string(high) + " 之间";
+    std::string foreign = ForeignModeOption(request.m_strModeName, original);
+    if (!foreign.empty()) {
+        error = "选项 " + foreign + " 不用于 " + request.m_strModeName + " 模式";
+        return false;
+    }
+    request.m_bKeepExtension = !reader.Flag("--no-keep-extension");
+    request.m_bRecursive = reader.Flag("--recursive");
+    request.m_bDryRun = reader.Flag("--dry-run");
+    request.m_bYes = reader.Flag("--yes");
+    request.m_bJson = reader.Flag("--json");
+    if (reader.Value("--sort", request.m_strSort) && request.m_strSort != "name" && request.m_strSort != "name-desc" &&
+        request.m_strSort != "folder" && request.m_strSort != "folder-desc") {
+        error = "未知排序方式：" + request.m_strSort;
+        return false;
+    }
+    reader.Value("--export", request.m_strExport);
+    if (!request.m_pMode->ReadOptions(reader, original, error)) return false;
+    request.m_aPaths = reader.Positionals();
+    if (reader.HasError()) {
+        error = reader.Error();
+        return false;
+    }
+    if (request.m_aPaths.empty()) {
+        error = "缺少要改名的文件或文件夹";
         return false;
     }
     return true;
 }
 
-std::u16string Text(CArgReader& reader, const char* name, const std::u16string& fallback)
+// Every path is checked before anything is added; false with error set
+// when one does not exist.
+bool CollectRenamePaths(const CRenameRequest& request, CFileNameList& list, std::string& error)
 {
-    std::string value;
-    return reader.Value(name, value) ? FromUtf8(value) : fallback;
-}
-
-// The replacing and deleting options shared by the Simple and Enhanced pages:
-// each part is switched on by giving its option.
-void ReplaceDeleteOptions(CArgReader& reader, const std::vector<std::string>& original,
-                          naming::CReplaceDeleteFields& fields, std::string& error)
-{
-    fields.m_bReplaceEnabled = Given(original, "--find");
-    fields.m_strFind = Text(reader, "--find", u"");
-    fields.m_strReplace = Text(reader, "--replace", u"");
-    fields.m_bDeleteEnabled = Given(original, "--delete-count");
-    if (!RangeValue(reader, "--delete-position", 0, 3, fields.m_nDeletePosition, error)) return;
-    RangeValue(reader, "--delete-count", 0, 20, fields.m_nDeleteCount, error);
-}
-
-// The old names of the rows, kept in their file-system bytes one after
-// another: after the rename the list holds only the new ones.
-struct COldNames {
-    std::string m_strText;
-    std::vector<size_t> m_aEnds;
-
-    explicit COldNames(const CFileNameList& list)
-    {
-        const size_t count = static_cast<size_t>(list.GetItemCount());
-        m_aEnds.reserve(count);
-        m_strText.reserve(count * 16);
-        for (size_t r = 0; r < count; ++r) {
-            AppendNativeName(m_strText, list.GetText(static_cast<int>(r), kColOldName));
-            m_aEnds.push_back(m_strText.size());
-        }
-    }
-    std::string_view Get(size_t r) const
-    {
-        size_t begin = r == 0 ? 0 : m_aEnds[r - 1];
-        return std::string_view(m_strText).substr(begin, m_aEnds[r] - begin);
-    }
-};
-
-// The rows as the dry run prints them; oldNames, when given, replaces
-// column 0 (which holds the new names once the files are renamed). Plain
-// lines give names and folders in the bytes the file system knows them by,
-// JSON in UTF-8 (a byte that is not UTF-8 reads U+FFFD there).
-std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool withStatus, bool json)
-{
-    std::string out;
-    out.reserve(static_cast<size_t>(list.GetItemCount()) * 64);
-    if (json) out += "{\"rows\":[";
-    // Rows of one folder share its text: convert it once per run of rows.
-    const std::u16string* lastFolder = nullptr;
-    std::string folder;
-    std::string oldName;
-    for (int r = 0; r < list.GetItemCount(); ++r) {
-        oldName.clear();
-        if (oldNames)
-            oldName = oldNames->Get(static_cast<size_t>(r));
-        else
-            AppendNativeName(oldName, list.GetText(r, kColOldName));
-        if (&list.GetText(r, kColFolder) != lastFolder) {
-            lastFolder = &list.GetText(r, kColFolder);
-            folder = json ? ToUtf8(*lastFolder) : ToNativeName(*lastFolder);
-        }
-        const std::u16string& statusText = list.GetText(r, kColStatus);
-        const std::string status = statusText == kStatusDone ? "已处理" : statusText == kStatusPending ? "未处理" : ToUtf8(statusText);
-        if (json) {
-            const std::string newName = ToUtf8(list.GetText(r, kColNewName));
-            if (r > 0) out += ',';
-            out += "{\"old\":" + JsonString(ToUtf8(FromNativeName(oldName))) + ",\"new\":" + JsonString(newName) +
-                   ",\"folder\":" + JsonString(folder) + ",\"status\":" + JsonString(status) + "}";
-        } else {
-            if (r > 0) out += '\n';
-            out += oldName;
-            out += '\t';
-            AppendNativeName(out, list.GetText(r, kColNewName));
-            out += '\t';
-            out += folder;
-            if (withStatus) {
-                out += '\t';
-                out += status;
-            }
-        }
-    }
-    if (json) out += "]}";
-    return out;
-}
-
-int RunRename(std::vector<std::string>& args)
-{
-    const std::vector<std::string> original = args;
-    CArgReader reader(args);
-    std::string modeText = "simple";
-    reader.Value("--mode", modeText);
-    EMode mode;
-    if (modeText == "simple") mode = kSimple;
-    else if (modeText == "enhanced") mode = kEnhanced;
-    else if (modeText == "list") mode = kList;
-    else if (modeText == "advanced") mode = kAdvanced;
-    else if (modeText == "formula") mode = kFormula;
-    else return UsageError("rename", "未知模式：" + modeText);
-    for (const auto& use : kModeOptions) {
-        if (!(use.m_nModes & Bit(mode)) && Given(original, use.m_pszName))
-            return UsageError("rename", std::string("选项 ") + use.m_pszName + " 不用于 " + modeText + " 模式");
-    }
-
-    const bool keepExtension = !reader.Flag("--no-keep-extension");
-    const bool recursive = reader.Flag("--recursive");
-    const bool dryRun = reader.Flag("--dry-run");
-    const bool yes = reader.Flag("--yes");
-    const bool json = reader.Flag("--json");
-    std::string sort, exportFile;
-    bool sorted = reader.Value("--sort", sort);
-    bool exporting = reader.Value("--export", exportFile);
-    if (sorted && sort != "name" && sort != "name-desc" && sort != "folder" && sort != "folder-desc")
-        return UsageError("rename", "未知排序方式：" + sort);
-
-    std::string error;
-    CEaFields simple;
-    CEnFields enhanced;
-    CElFields listFields;
-    CEeFields advanced;
-    CEfFields formula;
-    std::string namesFile;
-    switch (mode) {
-    case kSimple: {
-        simple.m_strTemplate = Text(reader, "--name", simple.m_strTemplate);
-        simple.m_bIndexEnabled = reader.Flag("--index");
-        simple.m_nIndexPosition = reader.Flag("--index-after") ? 1 : 0;
-        simple.m_strStart = Text(reader, "--start", simple.m_strStart);
-        simple.m_strStep = Text(reader, "--step", simple.m_strStep);
-        simple.m_strRepeat = Text(reader, "--repeat", simple.m_strRepeat);
-        if (!RangeValue(reader, "--digits", 0, 9, simple.m_nDigits, error)) break;
-        ReplaceDeleteOptions(reader, original, simple, error);
-        break;
-    }
-    case kEnhanced: {
-        enhanced.m_strTemplate = Text(reader, "--pattern", enhanced.m_strTemplate);
-        if (!RangeValue(reader, "--kind", 0, 7, enhanced.m_nKind, error)) break;
-        enhanced.m_strEnumList = Text(reader, "--enum-list", enhanced.m_strEnumList);
-        if (!RangeValue(reader, "--digits", 1, 9, enhanced.m_nDigits, error)) break;
-        // As on the page: the start follows the sequence unless typed.
-        enhanced.RefillStartList();
-        enhanced.m_strStart = Text(reader, "--start", enhanced.m_strStart);
-        enhanced.m_strStep = Text(reader, "--step", enhanced.m_strStep);
-        enhanced.m_strRepeat = Text(reader, "--repeat", enhanced.m_strRepeat);
-        ReplaceDeleteOptions(reader, original, enhanced, error);
-        break;
-    }
-    case kList:
-        reader.Value("--names-file", namesFile);
-        listFields.m_strRepeat = Text(reader, "--repeat", listFields.m_strRepeat);
-        listFields.m_nCycle = reader.Flag("--cycle") ? 1 : 0;
-        break;
-    case kAdvanced: advanced.m_strMacro = Text(reader, "--template", u""); break;
-    case kFormula: formula.m_strFormula = Text(reader, "--formula", u""); break;
-    }
-    if (!error.empty()) return UsageError("rename", error);
-    std::vector<std::string> paths = reader.Positionals();
-    if (reader.HasError()) return UsageError("rename", reader.Error());
-    if (paths.empty()) return UsageError("rename", "缺少要改名的文件或文件夹");
-
-    // Every path is checked before anything is added.
     std::vector<std::u16string> absolute;
-    for (const auto& p : paths) {
+    for (const auto& p : request.m_aPaths) {
         std::error_code ec;
         std::filesystem::path full = std::filesystem::absolute(std::filesystem::u8path(p), ec).lexically_normal();
 #ifdef _WIN32
@@ -261,83 +107,90 @@ int RunRename(std::vector<std::string>& args)
 #else
         std::u16string path = FromNativeName(full.string());  // any bytes, as the folder holds them
 #endif
-        if (ec || !PathExists(path)) return UsageError("rename", "找不到文件或文件夹：" + p);
+        if (ec || !PathExists(path)) {
+            error = "找不到文件或文件夹：" + p;
+            return false;
+        }
         absolute.push_back(std::move(path));
     }
-    std::string namesBytes;
-    if (!namesFile.empty() && !ReadFileBytes(FromNativeName(namesFile), namesBytes))
-        return UsageError("rename", "无法读取文件：" + namesFile);
+    CCollectedFiles files;
+    CDropSummary summary;
+    CollectFiles(absolute, request.m_bRecursive, files, summary);
+    AddCollectedFiles(list, files);
+    return true;
+}
 
-    // The command is the last thing the process does: the list stays to the
-    // end, for the system to reclaim at once instead of name by name.
-    static CFileNameList* s_pList = nullptr;
-    delete s_pList;
-    s_pList = new CFileNameList;
-    CFileNameList& list = *s_pList;
-    for (const auto& path : absolute) {
-        if (IsFolder(path)) {
-            // Gathered compactly first, so that the list makes room once.
-            std::vector<std::u16string> folders;
-            std::u16string names;
-            std::vector<std::pair<size_t, size_t>> files;  // folder index, end of the name
-            CFileNameList::CollectFolderFiles(path, recursive, [&](std::u16string_view folder, std::u16string_view name) {
-                if (folders.empty() || folders.back() != folder) folders.emplace_back(folder);
-                names.append(name);
-                files.emplace_back(folders.size() - 1, names.size());
-            });
-            list.Reserve(static_cast<size_t>(list.GetItemCount()) + files.size());
-            size_t begin = 0;
-            for (const auto& [folder, end] : files) {
-                list.AddRow(folders[folder], std::u16string_view(names).substr(begin, end - begin));
-                begin = end;
+// The order of the list before the names are filled. Every ordering option
+// of the command is applied here.
+void OrderRows(const CRenameRequest& request, CFileNameList& list)
+{
+    const std::string& sort = request.m_strSort;
+    if (sort == "name" || sort == "name-desc")
+        list.SortByName(sort == "name");
+    else if (sort == "folder" || sort == "folder-desc")
+        list.SortByDirectory(sort == "folder");
+}
+
+// --export: asks before replacing a file (unless --yes) and never replaces
+// one of the listed files. Returns an exit code, or -1 to go on.
+int ExportRows(const CRenameRequest& request, const CFileNameList& list)
+{
+    const std::u16string path = FromNativeName(request.m_strExport);
+    CFileId target;
+    if (GetFileId(path, false, target)) {
+        for (int r = 0; r < list.GetItemCount(); ++r) {
+            CFileId listed;
+            if (GetFileId(JoinPath(list.GetText(r, kColFolder), list.GetText(r, kColOldName)), false, listed) &&
+                listed == target) {
+                PrintErr("kqtools-cli: 列表中的文件不能用作导出文件：" + request.m_strExport);
+                return kExitFailed;
             }
-        } else {
-            list.AddFile(path);
         }
-    }
-    if (sorted) {
-        if (sort == "name" || sort == "name-desc") list.SortByName(sort == "name");
-        else list.SortByDirectory(sort == "folder");
-    }
-    if (mode == kList && !namesFile.empty()) {
-        namesBytes.erase(0, namesBytes.size() - StripUtf8Bom(namesBytes).size());
-        listFields.PasteText(FromUtf8(namesBytes));
-    }
-    switch (mode) {
-    case kSimple: simple.FillNewNames(list, keepExtension); break;
-    case kEnhanced: enhanced.FillNewNames(list, keepExtension); break;
-    case kList: listFields.FillNewNames(list, keepExtension); break;
-    case kAdvanced: advanced.FillNewNames(list, keepExtension); break;
-    case kFormula: formula.FillNewNames(list, keepExtension); break;
-    }
-
-    if (exporting) {
-        int result = ExportFileList(list, FromNativeName(exportFile));
-        if (result == kExportWriteFailed || result == kExportBadCharset) {
-            PrintErr("kqtools-cli: 无法写入文件：" + exportFile);
+        if (!request.m_bYes && GetPromptProvider().AskYesNo(u"文件“" + path + u"”已存在，是否替换？", u"确认替换") !=
+                                   EPromptAnswer::Yes) {
+            PrintErr("kqtools-cli: 没有导出列表：" + request.m_strExport);
             return kExitFailed;
         }
     }
+    int result = ExportFileList(list, path);
+    if (result == kExportWriteFailed || result == kExportBadCharset) {
+        PrintErr("kqtools-cli: 无法写入文件：" + request.m_strExport);
+        return kExitFailed;
+    }
+    return -1;
+}
 
-    if (dryRun) {
-        if (list.GetItemCount() > 0 || json) PrintOut(RowsText(list, nullptr, false, json));
+int RunRenameRequest(CRenameRequest& request)
+{
+    CFileNameList list;
+    std::string error;
+    if (!CollectRenamePaths(request, list, error) || !request.m_pMode->Load(error)) return UsageError("rename", error);
+    OrderRows(request, list);
+    request.m_pMode->FillNewNames(list, request.m_bKeepExtension);
+
+    if (!request.m_strExport.empty()) {
+        int code = ExportRows(request, list);
+        if (code >= 0) return code;
+    }
+    if (request.m_bDryRun) {
+        if (list.GetItemCount() > 0 || request.m_bJson) PrintOut(RowsText(list, nullptr, false, request.m_bJson));
         return kExitOk;
     }
     const COldNames oldNames(list);
-
     CRenameOptions options;
-    options.m_bConfirmed = yes;
-    // Tests stop the process after so many moves, as if it had been killed.
-    if (const char* stop = std::getenv("KQ_TEST_STOP_AFTER_MOVES")) {
-        size_t limit = static_cast<size_t>(Atoi(stop));
-        options.m_pfnAfterMove = [limit](size_t moves) {
-            if (moves >= limit) std::_Exit(9);
-        };
-    }
+    options.m_bConfirmed = request.m_bYes;
     int result = list.ExecuteRename(options);
     if (result != kRenameDone && result != kRenamePartly) return kExitFailed;
-    if (list.GetItemCount() > 0) PrintOut(RowsText(list, &oldNames, true, json));
+    if (list.GetItemCount() > 0) PrintOut(RowsText(list, &oldNames, true, request.m_bJson));
     return result == kRenameDone ? kExitOk : kExitFailed;
+}
+
+int RunRename(std::vector<std::string>& args)
+{
+    CRenameRequest request;
+    std::string error;
+    if (!ParseRenameOptions(args, request, error)) return UsageError("rename", error);
+    return RunRenameRequest(request);
 }
 
 }  // namespace

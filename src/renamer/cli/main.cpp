@@ -1,9 +1,6 @@
 // kqtools-cli: the renamer without a window, for scripts and checks.
 #include <algorithm>
 #include <clocale>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,13 +63,6 @@ int main(int argc, char** argv)
 {
     // The locale's charset decides the encoding of list exports.
     std::setlocale(LC_CTYPE, "");
-#ifdef __GLIBC__
-    // A short run over a large list frees big blocks and asks for new ones
-    // soon after: keep them in the heap for reuse rather than returning them
-    // to the system, where every fresh page costs a fault.
-    mallopt(M_MMAP_THRESHOLD, 256 << 20);
-    mallopt(M_TRIM_THRESHOLD, 512 << 20);
-#endif
 
     std::vector<std::string> args(argv + 1, argv + argc);
     std::unique_ptr<CMemoryClipboard> fileClipboard;

@@ -2,9 +2,48 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Prompt.h"
+#include "platform/Path.h"
 #include "renamer/list/FileNameList.h"
 
 namespace kq {
+
+void CollectFiles(const std::vector<std::u16string>& paths, bool includeSubfolders, CCollectedFiles& collected,
+                  CDropSummary& summary)
+{
+    auto add = [&](std::u16string_view folder, std::u16string_view name) {
+        if (collected.m_aFolders.empty() || collected.m_aFolders.back() != folder) collected.m_aFolders.emplace_back(folder);
+        collected.m_strNames.append(name);
+        collected.m_aFiles.emplace_back(collected.m_aFolders.size() - 1, collected.m_strNames.size());
+    };
+    for (const std::u16string& path : paths) {
+        if (path.empty()) continue;
+        if (IsFolder(path)) {
+            if (!CFileNameList::CollectFolderFiles(path, includeSubfolders, add)) ++summary.m_nUnreadable;
+        } else if (PathExists(path)) {
+            const size_t pos = path.rfind(kPathSeparator);
+            if (pos == std::u16string::npos) {
+                ++summary.m_nSkipped;
+                continue;
+            }
+            add(std::u16string_view(path).substr(0, pos), std::u16string_view(path).substr(pos + 1));
+        } else {
+            ++summary.m_nSkipped;
+        }
+    }
+}
+
+size_t AddCollectedFiles(CFileNameList& list, const CCollectedFiles& collected)
+{
+    list.Reserve(static_cast<size_t>(list.GetItemCount()) + collected.Count());
+    size_t added = 0;
+    size_t begin = 0;
+    for (const auto& [folder, end] : collected.m_aFiles) {
+        if (list.AddRow(collected.m_aFolders[folder], std::u16string_view(collected.m_strNames).substr(begin, end - begin)))
+            ++added;
+        begin = end;
+    }
+    return added;
+}
 
 int CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<std::u16string>& collected,
                         CDropSummary& summary)

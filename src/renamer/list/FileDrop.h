@@ -2,7 +2,10 @@
 // Qt-free: the rules of the drop live beside the list, not in a widget.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kq {
@@ -33,5 +36,23 @@ int DropPaths(CFileNameList& list, const std::vector<std::u16string>& paths, CDr
 int CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<std::u16string>& collected,
                         CDropSummary& summary);
 size_t AddCollectedPaths(CFileNameList& list, const std::vector<std::u16string>& collected);
+
+// Files gathered compactly (each folder's text once, the names one after
+// another), so that a list of 100,000 files makes room once and builds no
+// path per file.
+struct CCollectedFiles {
+    std::vector<std::u16string> m_aFolders;
+    std::u16string m_strNames;
+    std::vector<std::pair<size_t, size_t>> m_aFiles;  // folder index, end of the name
+    size_t Count() const { return m_aFiles.size(); }
+};
+
+// The collection without the question: every folder of paths contributes its
+// files (its sub-folders' with includeSubfolders), anything else that exists
+// is a file.
+void CollectFiles(const std::vector<std::u16string>& paths, bool includeSubfolders, CCollectedFiles& collected,
+                  CDropSummary& summary);
+// Adds them in collection order; returns the rows added.
+size_t AddCollectedFiles(CFileNameList& list, const CCollectedFiles& collected);
 
 }  // namespace kq

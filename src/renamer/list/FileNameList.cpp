@@ -25,7 +25,7 @@ const std::u16string& FileListColumnTitle(int column)
     return column >= 0 && column < kColCount ? titles[column] : kEmpty;
 }
 
-CFileNameList::CFileNameList(ENamePolicy policy) : m_ePolicy(policy) {}
+CFileNameList::CFileNameList(ENamePolicy policy) : m_ePolicy(policy), m_rowIndex(CRowHasher{policy}) {}
 
 const std::u16string& CFileNameList::InvalidNameCharacters()
 {
@@ -50,63 +50,14 @@ uint32_t CFileNameList::InternFolder(std::u16string_view folder)
     return index;
 }
 
-namespace {
-constexpr uint64_t kRowMask = 0xFFFFFFFFull;
-}
-
-uint64_t CFileNameList::RowHash(std::u16string_view name, uint32_t folderKeyId) const
-{
-    uint64_t h = 1469598103934665603ull ^ folderKeyId;
-    if (m_ePolicy == ENamePolicy::ExactCase) {
-        for (char16_t c : name) h = (h ^ c) * 1099511628211ull;
-    } else {
-        for (char16_t c : name) h = (h ^ AsciiUpper(c)) * 1099511628211ull;
-    }
-    return h ^ (h >> 31);
-}
-
-size_t CFileNameList::FindRow(std::u16string_view name, uint32_t folder, uint64_t* hash)
-{
-    if (m_bIndexDirty) RebuildKeys();
-    const uint32_t keyId = m_aFolders[folder].m_nKeyId;
-    const uint64_t h = RowHash(name, keyId) & ~kRowMask;
-    if (hash) *hash = h;
-    if (m_aRowSlots.empty()) return SIZE_MAX;
-    const size_t mask = m_aRowSlots.size() - 1;
-    for (size_t i = (h >> 32) & mask;; i = (i + 1) & mask) {
-        uint64_t slot = m_aRowSlots[i];
-        if (slot == 0) return SIZE_MAX;
-        if ((slot & ~kRowMask) != h) continue;
-        const CRow& row = m_aRows[(slot & kRowMask) - 1];
-        if (m_aFolders[row.m_nFolder].m_nKeyId == keyId && NamesEqual(row.m_strOld, name, m_ePolicy))
-            return (slot & kRowMask) - 1;
-    }
-}
-
-void CFileNameList::IndexRow(size_t row, uint64_t hash)
-{
-    if (m_bIndexDirty) return;  // picked up by the next rebuild
-    if ((m_nIndexedRows + 1) * 2 > m_aRowSlots.size()) {
-        RebuildKeys();
-        return;
-    }
-    const CRow& r = m_aRows[row];
-    const uint64_t h = hash != 0 ? hash : RowHash(r.m_strOld, m_aFolders[r.m_nFolder].m_nKeyId) & ~kRowMask;
-    const size_t mask = m_aRowSlots.size() - 1;
-    size_t i = (h >> 32) & mask;
-    while (m_aRowSlots[i] != 0) i = (i + 1) & mask;
-    m_aRowSlots[i] = h | (row + 1);
-    ++m_nIndexedRows;
-}
-
 void CFileNameList::RebuildKeys(size_t capacity)
 {
-    size_t size = 16;
-    while (size < std::max(capacity, m_aRows.size()) * 2 + 2) size <<= 1;
-    m_aRowSlots.assign(size, 0);
-    m_nIndexedRows = 0;
+    m_rowIndex.Clear();
+    m_rowIndex.Reserve(std::max(capacity, m_aRows.size()) + 1);
     m_bIndexDirty = false;
-    for (size_t r = 0; r < m_aRows.size(); ++r) IndexRow(r);
+    // A row that repeats an earlier one (only through SetText) is not indexed:
+    // look-ups find the first.
+    for (size_t r = 0; r < m_aRows.size(); ++r) m_rowIndex.Insert(r, [this](size_t i) { return RowKey(i); });
 }
 
 const std::u16string& CFileNameList::GetText(int row, int column) const
@@ -145,7 +96,7 @@ void CFileNameList::Reserve(size_t rows)
 {
     m_aRows.reserve(rows);
     // Size the row index once instead of doubling it on the way.
-    if (rows * 2 + 2 > m_aRowSlots.size()) RebuildKeys(rows);
+    if (!m_bIndexDirty) m_rowIndex.Reserve(rows + 1);
 }
 
 uint32_t CFileNameList::InternStatus(std::u16string_view text)
@@ -166,15 +117,19 @@ bool CFileNameList::AddFile(std::u16string_view path)
 
 bool CFileNameList::AddRow(std::u16string_view folder, std::u16string_view name)
 {
-    if (m_aRows.size() >= kRowMask - 1) return false;
+    if (m_aRows.size() >= 0xFFFFFFF0u) return false;
     uint32_t folderIndex = InternFolder(folder);
-    uint64_t hash = 0;
-    if (FindRow(name, folderIndex, &hash) != SIZE_MAX) return false;
+    if (m_bIndexDirty) RebuildKeys();
     CRow row;
     row.m_strOld.assign(name);
     row.m_nFolder = folderIndex;
     m_aRows.push_back(std::move(row));
-    IndexRow(m_aRows.size() - 1, hash);
+    // One hash for the look-up and the insertion: a row already listed is
+    // refused by the index and taken back.
+    if (!m_rowIndex.Insert(m_aRows.size() - 1, [this](size_t r) { return RowKey(r); })) {
+        m_aRows.pop_back();
+        return false;
+    }
     return true;
 }
 
@@ -239,8 +194,7 @@ void CFileNameList::Clear()
     m_aFolders.clear();
     m_mapFolderText.clear();
     m_mapFolderKey.clear();
-    m_aRowSlots.clear();
-    m_nIndexedRows = 0;
+    m_rowIndex.Clear();
     m_bIndexDirty = false;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/Path.h"
+#include "renamer/list/NameTable.h"
 
 namespace kq {
 
@@ -43,6 +44,7 @@ enum ERenameResult {
     kRenameCollision = 4,     // "文件同名"
     kRenameJournalFailed = 5, // the journal could not be written; nothing moved
     kRenamePartly = 6,        // ran, but some rows read "未处理"
+    kRenameBusy = 7,          // another run is renaming one of the folders; nothing moved
 };
 
 struct CRenameOptions {
@@ -159,13 +161,25 @@ private:
     };
 
     uint32_t InternFolder(std::u16string_view folder);
-    // The row index: an open-addressing table of row positions keyed by
-    // (name, folder) under the policy, rebuilt after rows move or change.
-    uint64_t RowHash(std::u16string_view name, uint32_t folderKeyId) const;
-    // FindRow also gives the key's hash, which IndexRow takes to skip
-    // computing it again (0: compute it).
-    size_t FindRow(std::u16string_view name, uint32_t folder, uint64_t* hash = nullptr);
-    void IndexRow(size_t row, uint64_t hash = 0);
+    // The row index: row positions keyed by (name, folder) under the policy,
+    // rebuilt after rows move or change.
+    struct CRowKey {
+        std::u16string_view m_strName;
+        uint32_t m_nFolderKey;
+    };
+    struct CRowHasher {
+        using Key = CRowKey;
+        ENamePolicy m_ePolicy;
+        uint64_t Hash(const CRowKey& k) const { return HashName(k.m_strName, m_ePolicy, k.m_nFolderKey); }
+        bool Equal(const CRowKey& a, const CRowKey& b) const
+        {
+            return a.m_nFolderKey == b.m_nFolderKey && NamesEqual(a.m_strName, b.m_strName, m_ePolicy);
+        }
+    };
+    CRowKey RowKey(size_t row) const
+    {
+        return {m_aRows[row].m_strOld, m_aFolders[m_aRows[row].m_nFolder].m_nKeyId};
+    }
     void RebuildKeys(size_t capacity = 0);
     void MoveRow(int from, int to);
     int MoveSelection(CRowSet& selection, int step);  // step -1 up, 1 down
@@ -181,8 +195,7 @@ private:
     std::unordered_map<std::u16string, uint32_t> m_mapFolderKey;   // key -> key id
     std::deque<std::u16string> m_aStatusTexts{u"未处理", u"已处理"};
     std::unordered_map<std::u16string, uint32_t> m_mapStatus;  // texts after the first two
-    std::vector<uint64_t> m_aRowSlots;  // 0 free, else hash high bits | (row + 1)
-    size_t m_nIndexedRows = 0;
+    CNameIndex<CRowHasher> m_rowIndex;
     bool m_bIndexDirty = false;
     CRenameSummary m_summary;
     std::u16string m_strLastMessage;

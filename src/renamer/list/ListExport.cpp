@@ -1,5 +1,6 @@
 #include "renamer/list/ListExport.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompt.h"
@@ -31,7 +32,9 @@ int ExportFileList(const CFileNameList& list, std::u16string_view path, const st
     std::string bytes;
     if (!EncodeText(FormatFileList(list), charset.empty() ? LocaleCharset() : charset, bytes))
         return kExportBadCharset;
-    return WriteFileBytes(path, bytes, false) ? kExportDone : kExportWriteFailed;
+    // Replaced whole: a crash never leaves half a list, and a link at path is
+    // replaced rather than followed.
+    return ReplaceFileAtomic(path, bytes) ? kExportDone : kExportWriteFailed;
 }
 
 }  // namespace kq

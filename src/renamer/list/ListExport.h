@@ -20,7 +20,7 @@ enum EExportResult {
 std::u16string FormatFileList(const CFileNameList& list);
 
 // Writes the list in charset (empty: the locale's charset) to path, replacing
-// an existing file. The empty-list message goes through the prompt provider.
+// an existing file atomically. The empty-list message goes through the prompt provider.
 int ExportFileList(const CFileNameList& list, std::u16string_view path, const std::string& charset = {});
 
 // Title and filter of the save dialog.

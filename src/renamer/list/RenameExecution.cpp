@@ -1,5 +1,9 @@
 // ExecuteRename: checks, then moves every file once where it can.
 //
+// A new name goes to the file system as it would be stored there: without
+// trailing dots and spaces (see StoredFileName), so the checks, the moves and
+// the journal all use that name while the list shows the computed one.
+//
 // Per folder the rows form a partial permutation of names (the collision
 // check guarantees no two files end under one name), so the moves split into
 // chains that end at a free name and cycles. A chain runs from its free end,
@@ -8,8 +12,11 @@
 // leaves every file of its cycle under its old name.
 #include <algorithm>
 #include <deque>
+#include <map>
+#include <memory>
 #include <unordered_map>
 
+#include "platform/AtomicFile.h"
 #include "platform/Crt.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompt.h"
@@ -23,9 +30,9 @@ namespace kq {
 namespace {
 
 // Names that can never be a file's name here.
-bool UsableName(const std::u16string& name)
+bool UsableName(std::u16string_view name)
 {
-    return !name.empty() && name != u"." && name != u".." && name.find(u'\0') == std::u16string::npos;
+    return !name.empty() && name != u"." && name != u".." && name.find(u'\0') == std::u16string_view::npos;
 }
 
 struct CStep {
@@ -66,26 +73,6 @@ struct CEntryName {
     std::u16string_view operator()(size_t e) const { return m_pWork->Name(e); }
 };
 
-// Puts the jobs in node order: a stable radix sort on the node numbers,
-// 11 bits a pass and only as many passes as the largest number needs; far
-// cheaper than comparing 100,000 jobs.
-void SortJobsByNode(std::vector<CJob>& jobs)
-{
-    uint64_t bits = 0;
-    for (const CJob& job : jobs) bits |= job.m_nNode;
-    std::vector<CJob> sorted(jobs.size());
-    constexpr int kDigitBits = 11;
-    constexpr size_t kDigits = size_t(1) << kDigitBits;
-    std::vector<size_t> start(kDigits + 1);
-    for (int shift = 0; shift < 64 && (bits >> shift) != 0; shift += kDigitBits) {
-        std::fill(start.begin(), start.end(), 0);
-        for (const CJob& job : jobs) ++start[((job.m_nNode >> shift) & (kDigits - 1)) + 1];
-        for (size_t d = 1; d <= kDigits; ++d) start[d] += start[d - 1];
-        for (const CJob& job : jobs) sorted[start[(job.m_nNode >> shift) & (kDigits - 1)]++] = job;
-        jobs.swap(sorted);
-    }
-}
-
 enum ERowOutcome : char { kRowFailed = 0, kRowDone = 1 };
 
 }  // namespace
@@ -121,19 +108,50 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         }
     }
 
-    // Group the rows by folder, in order of first appearance.
+    // Group the rows by folder, in order of first appearance. A folder is
+    // known by its identity, not its text: the same folder reached through a
+    // link or a bind mount is read, checked and renamed once.
     std::vector<CFolderWork> work;
+    std::vector<CFileId> workId;
     {
-        std::unordered_map<uint32_t, size_t> groupOfKey;
+        std::map<std::pair<uint64_t, uint64_t>, size_t> groupOfId;
+        std::vector<size_t> groupOfFolder(m_aFolders.size(), kNoName);
         for (size_t r = 0; r < m_aRows.size(); ++r) {
-            const CFolderInfo& folder = m_aFolders[m_aRows[r].m_nFolder];
-            auto found = groupOfKey.try_emplace(folder.m_nKeyId, work.size());
-            if (found.second) {
-                work.emplace_back();
-                work.back().m_strFolder = folder.m_strText;
+            const uint32_t f = m_aRows[r].m_nFolder;
+            if (groupOfFolder[f] == kNoName) {
+                CFileId id;
+                // A folder that cannot be read gets a group of its own (its
+                // rows then fail); its key cannot meet a real identity.
+                if (!GetFileId(m_aFolders[f].m_strText, true, id)) id = {~uint64_t(0), m_aFolders[f].m_nKeyId};
+                auto found = groupOfId.try_emplace({id.m_nDevice, id.m_nNode}, work.size());
+                if (found.second) {
+                    work.emplace_back();
+                    work.back().m_strFolder = m_aFolders[f].m_strText;
+                    workId.push_back(id);
+                }
+                groupOfFolder[f] = found.first->second;
             }
-            work[found.first->second].m_aRows.push_back(r);
+            work[groupOfFolder[f]].m_aRows.push_back(r);
         }
+    }
+
+    // One run at a time per folder: a lock per folder identity, held until
+    // the run ends (the system drops it when the process dies).
+    const std::u16string journalFolder =
+        options.m_strJournalFolder.empty() ? DefaultJournalFolder() : options.m_strJournalFolder;
+    std::vector<std::unique_ptr<CFileLock>> folderLocks;
+    if (!CreateFolder(journalFolder)) {
+        Report(u"无法写入改名记录文件夹“" + journalFolder + u"”，为避免文件丢失，改名操作没有进行。", u"无法改名");
+        return kRenameJournalFailed;
+    }
+    for (size_t g = 0; g < work.size(); ++g) {
+        if (workId[g].m_nDevice == ~uint64_t(0)) continue;
+        auto lock = std::make_unique<CFileLock>();
+        if (!lock->TryLock(FolderLockPath(journalFolder, workId[g].m_nDevice, workId[g].m_nNode))) {
+            Report(u"文件夹“" + work[g].m_strFolder + u"”正在由另一个改名操作处理，请等它结束后再试。", u"无法改名");
+            return kRenameBusy;
+        }
+        folderLocks.push_back(std::move(lock));
     }
 
     // Read every folder and find the files that move. Their moves go to the
@@ -182,12 +200,13 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         w.m_aMoving.reserve(w.m_aRows.size());
         for (size_t r : w.m_aRows) {
             const CRow& row = m_aRows[r];
-            if (row.m_strNew == row.m_strOld) {
+            const std::u16string_view stored = StoredFileName(row.m_strNew);
+            if (stored == row.m_strOld) {
                 outcome[r] = kRowDone;  // nothing to move, the name is already right
                 continue;
             }
-            if (entryOfRow[r] == kNone || !UsableName(row.m_strNew)) continue;  // fails, stays
-            w.m_aMoving.push_back({r, w.m_names.Add(row.m_strOld), w.m_names.Add(row.m_strNew)});
+            if (entryOfRow[r] == kNone || !UsableName(stored)) continue;  // fails, stays
+            w.m_aMoving.push_back({r, w.m_names.Add(row.m_strOld), w.m_names.Add(stored)});
         }
         if (w.m_aMoving.empty()) continue;
         if (journalText.empty()) {
@@ -200,21 +219,25 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
                               NativeText(), NativeText(w.m_names.Get(step.m_nNew)));
     }
 
+    // The journal is written under a working name and published whole once
+    // it is on the disk: a journal is never seen cut short. Its lock (held
+    // on the file itself) tells recover that the run is alive.
     std::u16string journalPath;
+    std::u16string journalPart;
+    CFileLock journalLock;
     CDurableFile journal;
     bool journalOk = true;
     if (!journalText.empty()) {
-        std::u16string journalFolder =
-            options.m_strJournalFolder.empty() ? DefaultJournalFolder() : options.m_strJournalFolder;
         journalPath = NewJournalPath(journalFolder);
-        journalOk = journal.Create(journalPath) && journal.Write(journalText);
+        journalPart = journalPath + u".part";
+        journalOk = journalLock.TryLock(journalPart) && journal.Create(journalPart) && journal.Write(journalText);
         journal.StartFlush();
         std::string().swap(journalText);
     }
     auto dropJournal = [&]() {
         if (journalPath.empty()) return;
         journal.Finish(false);
-        RemoveFile(journalPath);
+        RemoveFile(journalPart);
     };
 
     // Collision check, once per folder, before anything moves: the names the
@@ -223,7 +246,10 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         CFolderWork& w = work[g];
         const std::vector<size_t>& rowOf = rowOfEntry[g];
         auto after = [&](size_t e) {
-            return rowOf[e] == kNone ? w.Name(e) : std::u16string_view(m_aRows[rowOf[e]].m_strNew);
+            if (rowOf[e] == kNone) return w.Name(e);
+            // A row whose name cannot be used fails alone and keeps its name.
+            const std::u16string_view stored = StoredFileName(m_aRows[rowOf[e]].m_strNew);
+            return UsableName(stored) ? stored : w.Name(e);
         };
         const size_t count = w.m_aNameEnd.size();
         CNameTable future(m_ePolicy, after, count);
@@ -253,7 +279,7 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         std::vector<size_t> pred(n, kNone);
         std::vector<char> state(n, 0);  // 1 free end, 2 blocked, 3 has a successor
         for (size_t m = 0; m < n; ++m) {
-            size_t e = entries.Find(m_aRows[moving[m].m_nRow].m_strNew);
+            size_t e = entries.Find(StoredFileName(m_aRows[moving[m].m_nRow].m_strNew));
             size_t next = e == kNone || rowOf[e] == kNone ? kNone : movingIndex[rowOf[e]];
             if (next != kNone) {
                 if (pred[next] == kNone) {
@@ -291,7 +317,7 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         }
         // What is left are cycles: park the first file under a free temporary
         // name, shift the others along, bring the parked one in last.
-        CNameTable targets(m_ePolicy, [&](size_t r) { return std::u16string_view(m_aRows[r].m_strNew); });
+        CNameTable targets(m_ePolicy, [&](size_t r) { return StoredFileName(m_aRows[r].m_strNew); });
         std::deque<std::u16string> tempNames;
         CNameTable temps(m_ePolicy, [&](size_t t) { return std::u16string_view(tempNames[t]); });
         bool anyCycle = false;
@@ -318,15 +344,16 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         }
         // Independent jobs run in inode order: consecutive moves then update
         // neighbouring inodes, which the file system writes back together.
-        SortJobsByNode(w.m_aJobs);
+        std::sort(w.m_aJobs.begin(), w.m_aJobs.end(),
+                  [](const CJob& a, const CJob& b) { return a.m_nNode < b.m_nNode; });
     }
 
     // The journal, parking names included, reaches the disk before the first move.
     if (!journalPath.empty()) {
         if (!tempText.empty()) journalOk = journal.Write(tempText) && journalOk;
-        journalOk = journal.Finish() && journalOk;
+        journalOk = journal.Finish() && journalOk && PublishFile(journalPart, journalPath);
         if (!journalOk) {
-            RemoveFile(journalPath);
+            RemoveFile(journalPart);
             Report(u"无法写入改名记录文件“" + journalPath + u"”，为避免文件丢失，改名操作没有进行。", u"无法改名");
             return kRenameJournalFailed;
         }
@@ -396,7 +423,7 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         CRow& row = m_aRows[r];
         if (outcome[r] == kRowDone) {
             row.m_nStatus = kStatusDoneId;
-            row.m_strOld = row.m_strNew;
+            row.m_strOld = StoredFileName(row.m_strNew);
             ++m_summary.m_nRenamed;
         } else {
             row.m_nStatus = kStatusPendingId;

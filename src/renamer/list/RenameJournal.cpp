@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/Crt.h"
 #include "platform/FileSystem.h"
@@ -18,6 +19,7 @@ namespace kq {
 
 namespace {
 
+constexpr size_t kNoMove = static_cast<size_t>(-1);
 constexpr std::string_view kHeader = "KQTOOLS-RENAME-JOURNAL 1\n";
 constexpr std::u16string_view kSuffix = u".kqjournal";
 
@@ -74,6 +76,14 @@ std::vector<std::string_view> SplitTabs(std::string_view line)
     return fields;
 }
 
+// A journal names files inside its folders only: one path component, never
+// "." or "..", no separator and no NUL.
+bool SingleName(std::u16string_view name)
+{
+    return !name.empty() && name != u"." && name != u".." && name.find(kPathSeparator) == std::u16string_view::npos &&
+           name.find(u'/') == std::u16string_view::npos && name.find(u'\0') == std::u16string_view::npos;
+}
+
 bool HoldsNode(const std::u16string& folder, const std::u16string& name, uint64_t node)
 {
     if (name.empty()) return false;
@@ -105,6 +115,12 @@ std::u16string NewJournalPath(const std::u16string& folder)
                                                    std::u16string(kSuffix));
         if (!PathExists(path)) return path;
     }
+}
+
+std::u16string FolderLockPath(const std::u16string& journalFolder, uint64_t device, uint64_t node)
+{
+    return JoinPath(journalFolder, u"folder-" + FormatInt(static_cast<long long>(device)) + u"-" +
+                                       FormatInt(static_cast<long long>(node)) + u".lock");
 }
 
 std::vector<std::u16string> FindJournals(const std::u16string& folder)
@@ -227,6 +243,9 @@ bool ParseJournal(std::string_view text, std::vector<CJournalFolder>& folders)
             move.m_strOld = Unescape(fields[2]);
             move.m_strTemp = Unescape(fields[3]);
             move.m_strNew = Unescape(fields[4]);
+            if (!SingleName(move.m_strOld) || !SingleName(move.m_strNew) ||
+                (!move.m_strTemp.empty() && !SingleName(move.m_strTemp)))
+                return false;
             folders[current].m_aMoves.push_back(std::move(move));
             mapped = false;
         } else if (fields[0] == "T" && fields.size() == 3 && !folders.empty()) {
@@ -237,8 +256,9 @@ bool ParseJournal(std::string_view text, std::vector<CJournalFolder>& folders)
                 mapped = true;
             }
             auto found = moveOf.find(Unescape(fields[1]));
-            if (found == moveOf.end()) return false;
-            moves[found->second].m_strTemp = Unescape(fields[2]);
+            std::u16string temp = Unescape(fields[2]);
+            if (found == moveOf.end() || !SingleName(temp)) return false;
+            moves[found->second].m_strTemp = std::move(temp);
         } else {
             return false;
         }
@@ -248,18 +268,107 @@ bool ParseJournal(std::string_view text, std::vector<CJournalFolder>& folders)
 
 bool WriteJournal(const std::u16string& path, const std::vector<CJournalFolder>& folders)
 {
-    return WriteFileBytes(path, FormatJournal(folders), true);
+    return ReplaceFileAtomic(path, FormatJournal(folders));
 }
 
-bool WriteJournalText(const std::u16string& path, std::string_view text) { return WriteFileBytes(path, text, true); }
+bool WriteJournalText(const std::u16string& path, std::string_view text) { return ReplaceFileAtomic(path, text); }
 
 bool ReadJournal(const std::u16string& path, std::vector<CJournalFolder>& folders)
 {
+    // Only a regular file, not through a link, within the size limit: a
+    // FIFO or a link to a device named like a journal is refused at once.
     std::string bytes;
-    return ReadFileBytes(path, bytes) && ParseJournal(bytes, folders);
+    return ReadFileBytes(path, bytes, kReadFileLimit, false) && ParseJournal(bytes, folders);
+}
+
+std::u16string SetAsideJournal(const std::u16string& path)
+{
+    for (size_t n = 0; n < 1000; ++n) {
+        std::u16string aside = path + u".damaged" + (n == 0 ? u"" : FormatInt(static_cast<long long>(n)));
+        if (MoveFileNoReplace(path, aside)) return aside;
+        if (!PathExists(path)) break;
+    }
+    return {};
 }
 
 namespace {
+
+// Where each move's file is now: one of its names (old, temporary, new) that
+// holds its node. A name counts for one move only: with hard links two moves
+// can share a node, and a name that is one move's old name and another's new
+// name belongs to the second only once the first has left it. A file found
+// under two of its own names (a link made, the unlink not yet) keeps the
+// wanted one and loses the other.
+std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std::vector<CJournalMove>& moves, bool finish)
+{
+    const size_t n = moves.size();
+    auto names = [&](size_t i) {
+        return std::array<const std::u16string*, 3>{&moves[i].m_strTemp, &moves[i].m_strOld, &moves[i].m_strNew};
+    };
+    // name -> the moves that use it, for names shared by moves of one node.
+    std::unordered_map<std::u16string, std::vector<size_t>> users;
+    for (size_t i = 0; i < n; ++i)
+        for (const std::u16string* name : names(i))
+            if (!name->empty()) users[*name].push_back(i);
+    auto sharedWithSameNode = [&](size_t i, const std::u16string& name) {
+        for (size_t j : users[name])
+            if (j != i && moves[j].m_nNode == moves[i].m_nNode) return j;
+        return kNoMove;
+    };
+    std::vector<const std::u16string*> located(n, nullptr);
+    std::vector<std::vector<const std::u16string*>> ambiguous(n);
+    for (size_t i = 0; i < n; ++i) {
+        std::vector<const std::u16string*> held;
+        for (const std::u16string* name : names(i)) {
+            if (!HoldsNode(folder, *name, moves[i].m_nNode)) continue;
+            if (sharedWithSameNode(i, *name) != kNoMove)
+                ambiguous[i].push_back(name);
+            else
+                held.push_back(name);
+        }
+        if (held.empty()) continue;
+        const std::u16string& wanted = finish ? moves[i].m_strNew : moves[i].m_strOld;
+        located[i] = held[0];
+        if (held.size() > 1) {
+            // Cut between link and unlink: the same file under two names.
+            CFileId a, b;
+            for (const std::u16string* name : held)
+                if (*name == wanted) located[i] = name;
+            for (const std::u16string* name : held) {
+                if (name == located[i]) continue;
+                if (GetFileId(JoinPath(folder, *located[i]), false, a) && GetFileId(JoinPath(folder, *name), false, b) &&
+                    a == b)
+                    RemoveFile(JoinPath(folder, *name));
+            }
+        }
+    }
+    // Shared names: settle them once the other user's place is known.
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (size_t i = 0; i < n; ++i) {
+            if (located[i] || ambiguous[i].empty()) continue;
+            for (const std::u16string* name : ambiguous[i]) {
+                const size_t j = sharedWithSameNode(i, *name);
+                // Whichever role the name plays for i, it is i's once j is
+                // known to be under another name.
+                if (located[j] && *located[j] != *name) {
+                    located[i] = name;
+                    changed = true;
+                    break;
+                }
+            }
+        }
+    }
+    // Still open: nothing has moved between them; an old name is its own.
+    for (size_t i = 0; i < n; ++i) {
+        if (located[i]) continue;
+        for (const std::u16string* name : ambiguous[i]) {
+            const size_t j = sharedWithSameNode(i, *name);
+            if (name == &moves[i].m_strOld && !(located[j] && *located[j] == *name)) located[i] = name;
+        }
+    }
+    return located;
+}
 
 struct CRecoverEntry {
     CJournalMove* m_pMove = nullptr;
@@ -339,6 +448,12 @@ void RecoverFolder(const std::u16string& folder, std::vector<CRecoverEntry>& ent
 
 int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecoverLine>& report)
 {
+    // A live run holds a lock on its journal; a second recover holds one
+    // beside it.
+    if (CFileLock::IsHeld(path)) return 3;
+    const std::u16string lockPath = path + u".lock";
+    CFileLock lock;
+    if (!lock.TryLock(lockPath)) return 3;
     std::vector<CJournalFolder> folders;
     if (!ReadJournal(path, folders)) return 2;
 
@@ -352,17 +467,16 @@ int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecover
             names.insert(move.m_strNew);
             if (!move.m_strTemp.empty()) names.insert(move.m_strTemp);
         }
+        const std::vector<const std::u16string*> located = LocateFiles(folder, folders[f].m_aMoves, finish);
         for (size_t i = 0; i < folders[f].m_aMoves.size(); ++i) {
             CJournalMove& move = folders[f].m_aMoves[i];
             CRecoverEntry e;
             e.m_pMove = &move;
             e.m_pWanted = finish ? &move.m_strNew : &move.m_strOld;
-            for (const std::u16string* name : {&move.m_strOld, &move.m_strTemp, &move.m_strNew}) {
-                if (HoldsNode(folder, *name, move.m_nNode)) {
-                    e.m_bFound = true;
-                    e.m_strCurrent = e.m_strFoundAt = *name;
-                    break;
-                }
+            const std::u16string* where = located[i];
+            if (where) {
+                e.m_bFound = true;
+                e.m_strCurrent = e.m_strFoundAt = *where;
             }
             e.m_bDone = e.m_bFound && e.m_strCurrent == *e.m_pWanted;
             // A file that may sit in a cycle needs a parking name; it is
@@ -402,7 +516,10 @@ int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecover
             report.push_back(std::move(line));
         }
     }
-    if (complete) RemoveFile(path);
+    if (complete) {
+        RemoveFile(path);
+        RemoveFile(lockPath);
+    }
     return complete ? 0 : 1;
 }
 

@@ -29,6 +29,8 @@ std::u16string TemporaryName(size_t number);
 std::u16string DefaultJournalFolder();
 // A fresh journal path in folder (the folder is created when missing).
 std::u16string NewJournalPath(const std::u16string& folder);
+// The lock file of one folder (by identity) in the journal folder.
+std::u16string FolderLockPath(const std::u16string& journalFolder, uint64_t device, uint64_t node);
 // Journals left in folder, oldest name first.
 std::vector<std::u16string> FindJournals(const std::u16string& folder);
 
@@ -48,10 +50,13 @@ void AppendJournalMove(std::string& out, uint64_t node, std::string_view oldName
 void AppendJournalTemp(std::string& out, std::string_view oldName, std::string_view temp);
 void AppendJournalTemp(std::string& out, std::u16string_view oldName, std::u16string_view temp);
 bool ParseJournal(std::string_view text, std::vector<CJournalFolder>& folders);
-// Writes and flushes the journal.
+// Replaces the journal atomically (written beside it, flushed, renamed over).
 bool WriteJournal(const std::u16string& path, const std::vector<CJournalFolder>& folders);
 bool WriteJournalText(const std::u16string& path, std::string_view text);
 bool ReadJournal(const std::u16string& path, std::vector<CJournalFolder>& folders);
+// Renames a journal that cannot be read out of the way (never deletes it);
+// returns its new path, or empty when it could not be moved.
+std::u16string SetAsideJournal(const std::u16string& path);
 
 enum ERecoverOutcome {
     kRecoverMoved = 0,      // now under the wanted name
@@ -71,7 +76,8 @@ struct CRecoverLine {
 // never replacing a file. The journal is removed when every file ends where
 // it should; otherwise it is kept (rewritten when temporary names were added).
 // Returns 0 when all files are in place, 1 when some are not, 2 when the
-// journal cannot be read.
+// journal cannot be read, 3 when its run (or another recover) still holds it:
+// nothing is touched then.
 int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecoverLine>& report);
 
 }  // namespace kq

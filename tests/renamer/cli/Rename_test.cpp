@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 
 #include "platform/Text.h"
+#include "renamer/list/RenameJournal.h"
 #include "support/TestSupport.h"
 
 namespace kq {
@@ -17,6 +19,18 @@ std::map<std::string, std::string> Contents(const CTempDir& dir)
     for (const auto& name : dir.List()) files[ToNativeName(name)] = dir.ReadFile(name);
     return files;
 }
+
+#ifdef KQ_FS_SHIM_PATH
+// The environment that loads the file-system shim with the given settings.
+std::vector<std::string> ShimEnv(std::vector<std::string> settings)
+{
+    settings.push_back(std::string("LD_PRELOAD=") + KQ_FS_SHIM_PATH);
+    settings.push_back("ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0");
+    return settings;
+}
+#endif
+// Folder changes a run makes for its journal before the first move.
+constexpr int kJournalSteps = 1;  // publishing the journal
 
 struct CCliFixture {
     CTempDir dir;
@@ -107,14 +121,15 @@ TEST(CliRename, RenamesAfterConfirmationAndReportsStatus)
     EXPECT_NE(declined.m_strErr.find("确认改名"), std::string::npos);
     EXPECT_EQ(f.dir.ReadFile(u"a"), "a");
 
-    auto done = f.Run(swap, "y\n");
+    // list.csv exists now: one answer replaces it, one confirms the rename.
+    auto done = f.Run(swap, "y\ny\n");
     EXPECT_EQ(done.m_nExitCode, 0) << done.m_strErr;
     EXPECT_EQ(done.m_strOut, "a\tb\t" + d + "\t已处理\nb\ta\t" + d + "\t已处理\n");
     EXPECT_NE(done.m_strErr.find("文件批量改名操作成功完成！"), std::string::npos);
     EXPECT_EQ(f.dir.ReadFile(u"a"), "b");
     EXPECT_EQ(f.dir.ReadFile(u"b"), "a");
     EXPECT_EQ(f.dir.ReadFile(u"list.csv"), "a," + d + "\r\nb," + d + "\r\n");
-    EXPECT_TRUE(f.config.List(u"TernSoft/KQTool").empty());
+    EXPECT_TRUE(FindJournals(f.config.Child(u"TernSoft/KQTool")).empty());
 }
 
 #ifndef _WIN32
@@ -150,6 +165,7 @@ TEST(CliRename, RefusalPrintsTheMessageAndMovesNothing)
     EXPECT_NE(bad.m_strErr.find("名称非法"), std::string::npos);
 }
 
+#ifdef KQ_FS_SHIM_PATH
 // The process dies after two of the rotation's four moves; recover puts
 // every file back (or, with --finish, under its new name).
 TEST(CliRecover, ReplaysTheJournalOfAKilledRun)
@@ -162,9 +178,9 @@ TEST(CliRecover, ReplaysTheJournalOfAKilledRun)
         const std::string d = f.dir.NativePath();
         auto killed = f.Run({"rename", "--yes", "--mode", "list", "--names-file", d + "/names", "--no-keep-extension",
                              "--sort", "name", d + "/r1", d + "/r2", d + "/r3", d + "/x"},
-                            "", {"KQ_TEST_STOP_AFTER_MOVES=2"});
-        EXPECT_EQ(killed.m_nExitCode, 9);
-        EXPECT_EQ(f.config.List(u"TernSoft/KQTool").size(), 1u);
+                            "", ShimEnv({"KQ_SHIM_KILL_AT=" + std::to_string(kJournalSteps + 3)}));
+        EXPECT_EQ(killed.m_nExitCode, 128 + 9);
+        EXPECT_EQ(FindJournals(f.config.Child(u"TernSoft/KQTool")).size(), 1u);
         EXPECT_NE(Contents(f.dir), (std::map<std::string, std::string>{
                                        {"names", "r2\nr3\nr1\ny\n"}, {"r1", "r1"}, {"r2", "r2"}, {"r3", "r3"}, {"x", "x"}}));
 
@@ -178,13 +194,81 @@ TEST(CliRecover, ReplaysTheJournalOfAKilledRun)
                    : std::map<std::string, std::string>{{"r1", "r1"}, {"r2", "r2"}, {"r3", "r3"}, {"x", "x"}};
         expected["names"] = "r2\nr3\nr1\ny\n";
         EXPECT_EQ(Contents(f.dir), expected);
-        EXPECT_TRUE(f.config.List(u"TernSoft/KQTool").empty());
+        EXPECT_TRUE(FindJournals(f.config.Child(u"TernSoft/KQTool")).empty());
 
         auto nothing = f.Run({"recover"});
         EXPECT_EQ(nothing.m_nExitCode, 0);
         EXPECT_EQ(nothing.m_strOut, "没有需要处理的改名记录。\n");
     }
 }
+
+#endif
+
+TEST(CliRename, ExportAsksBeforeReplacingAndSparesListedFiles)
+{
+    CCliFixture f;
+    CTempDir outside;
+    f.dir.MakeFile(u"a.txt", "a");
+    f.dir.MakeFile(u"old.csv", "old");
+    outside.MakeFile(u"target", "keep");
+    const std::string d = f.dir.NativePath();
+    const std::string csv = "a.txt," + d + "\r\n";
+    struct Case {
+        std::vector<std::string> extra;
+        std::string input;
+        int code;
+        std::string after;  // old.csv afterwards
+    } cases[] = {
+        {{}, "n\n", 1, "old"},
+        {{}, "y\n", 0, csv},
+        {{"--yes"}, "", 0, csv},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        f.dir.MakeFile(u"old.csv", "old");
+        std::vector<std::string> args = {"rename", "--dry-run", "--export", d + "/old.csv", d + "/a.txt"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        auto r = f.Run(args, c.input);
+        EXPECT_EQ(r.m_nExitCode, c.code) << r.m_strErr;
+        EXPECT_EQ(f.dir.ReadFile(u"old.csv"), c.after);
+    }
+    // A listed file is never the export, even with --yes.
+    auto listed = f.Run({"rename", "--yes", "--export", d + "/a.txt", "--name", "b", d + "/a.txt"});
+    EXPECT_EQ(listed.m_nExitCode, 1);
+    EXPECT_NE(listed.m_strErr.find("列表中的文件"), std::string::npos);
+    EXPECT_EQ(f.dir.ReadFile(u"a.txt"), "a");
+#ifndef _WIN32
+    // A link is replaced by the export, its target outside stays as it was.
+    std::filesystem::create_symlink(outside.NativePath() + "/target", d + "/link.csv");
+    auto linked = f.Run({"rename", "--dry-run", "--yes", "--export", d + "/link.csv", d + "/a.txt"});
+    EXPECT_EQ(linked.m_nExitCode, 0) << linked.m_strErr;
+    EXPECT_EQ(outside.ReadFile(u"target"), "keep");
+    EXPECT_FALSE(std::filesystem::is_symlink(d + "/link.csv"));
+    EXPECT_EQ(f.dir.ReadFile(u"link.csv"), csv);
+#endif
+}
+
+#ifndef _WIN32
+// Plain lines escape what would split a field or a line; JSON keeps bytes
+// that are not UTF-8 in hex beside the readable name.
+TEST(CliRename, OutputKeepsUnusualNamesUnambiguous)
+{
+    CCliFixture f;
+    f.dir.MakeFile(FromNativeName("a\tb\nc"), "1");
+    f.dir.MakeFile(FromNativeName("back\\slash"), "2");
+    f.dir.MakeFile(FromNativeName("x\xFF"), "3");
+    const std::string d = f.dir.NativePath();
+    auto plain = f.Run({"rename", "--dry-run", "--no-keep-extension", "--sort", "name", d});
+    EXPECT_EQ(plain.m_nExitCode, 0) << plain.m_strErr;
+    EXPECT_EQ(plain.m_strOut, "a\\tb\\nc\ta\\tb\\nc\t" + d + "\nback\\\\slash\tback\\\\slash\t" + d +
+                                  "\nx\xFF\tx\xFF\t" + d + "\n");
+    auto json = f.Run({"rename", "--dry-run", "--json", "--no-keep-extension", "--sort", "name", d});
+    EXPECT_NE(json.m_strOut.find("\"old\":\"a\\tb\\nc\",\"new\":\"a\\tb\\nc\""), std::string::npos) << json.m_strOut;
+    EXPECT_NE(json.m_strOut.find("\"status\":\"未处理\",\"old_hex\":\"78ff\",\"new_hex\":\"78ff\"}"), std::string::npos)
+        << json.m_strOut;
+    EXPECT_EQ(json.m_strOut.find("folder_hex"), std::string::npos);
+}
+#endif
 
 }  // namespace
 }  // namespace kq

@@ -29,6 +29,14 @@ Files Folder(const CTempDir& dir, std::u16string_view sub = {})
     return files;
 }
 
+// The journal folder keeps only the lock files of the folders a run held.
+bool NothingButLocks(const CTempDir& journal)
+{
+    for (const auto& name : journal.List())
+        if (name.size() < 5 || name.substr(name.size() - 5) != u".lock") return false;
+    return true;
+}
+
 struct CRenameRun {
     CTempDir dir;
     CTempDir journal;
@@ -95,7 +103,7 @@ TEST(ExecuteRename, RenamesSwapsRotationsShiftsAndChainsWithFewestMoves)
                 EXPECT_EQ(run.list.GetText(r, kColStatus), u"已处理");
                 EXPECT_EQ(run.list.GetText(r, kColOldName), run.list.GetText(r, kColNewName));
             }
-            EXPECT_TRUE(run.journal.List().empty());  // the journal is gone after the run
+            EXPECT_TRUE(NothingButLocks(run.journal));  // the journal is gone after the run
         }
     }
 }
@@ -195,7 +203,7 @@ TEST(ExecuteRename, RefusesBeforeTouchingAnyFile)
             EXPECT_NE(run.prompt.Shown().back().m_strText.find(c.text), std::u16string::npos);
         }
         EXPECT_EQ(run.list.LastSummary().m_nMoves, 0u);
-        EXPECT_TRUE(run.journal.List().empty());
+        EXPECT_TRUE(NothingButLocks(run.journal));
     }
 }
 
@@ -329,7 +337,7 @@ TEST(ExecuteRename, FailedMoveLeavesFilesUnderTheirOldNames)
             if (statuses[size_t(r)] == u"未处理") {
                 EXPECT_EQ(run.list.GetText(r, kColOldName), c.rows[size_t(r)].first);
             }
-        EXPECT_TRUE(run.journal.List().empty());
+        EXPECT_TRUE(NothingButLocks(run.journal));
     }
 }
 
@@ -403,7 +411,7 @@ TEST(ExecuteRename, JournalIsOnDiskBeforeTheFirstMove)
         parked += !m.m_strTemp.empty();
     }
     EXPECT_EQ(parked, 1);  // only the swap passes through a temporary name
-    EXPECT_TRUE(run.journal.List().empty());
+    EXPECT_TRUE(NothingButLocks(run.journal));
 }
 
 // Stops the run after N moves (as if the process died there), then undoes
@@ -532,6 +540,44 @@ TEST(RenameJournal, Utf8AndUtf16WritersAgree)
                               std::string_view(ToUtf8(a + b)));
             EXPECT_EQ(narrow, wide);
         }
+    }
+}
+
+// New names are stored without trailing dots and spaces, as Windows stores
+// them; the list still shows the computed name in column 1.
+TEST(ExecuteRename, StoresNewNamesWithoutTrailingDotsAndSpaces)
+{
+    struct Case {
+        const char* what;
+        std::vector<const char16_t*> files;
+        std::vector<std::pair<const char16_t*, const char16_t*>> rows;
+        int result;
+        Files expected;
+        std::vector<const char16_t*> status;  // per row
+        size_t moves;
+    } cases[] = {
+        {"keep-extension dot", {u"README"}, {{u"README", u"README."}}, kRenameDone, {{u"README", "README"}}, {u"已处理"}, 0},
+        {"trailing spaces", {u"x"}, {{u"x", u"a b "}}, kRenameDone, {{u"a b", "x"}}, {u"已处理"}, 1},
+        {"collision with an existing name", {u"y", u"x"}, {{u"y", u"x."}}, kRenameCollision, {{u"x", "x"}, {u"y", "y"}},
+         {u"未处理"}, 0},
+        {"only dots fails alone", {u"a", u"b"}, {{u"a", u"..."}, {u"b", u"c"}}, kRenamePartly, {{u"a", "a"}, {u"c", "b"}},
+         {u"未处理", u"已处理"}, 1},
+        {"swap through a dotted name", {u"a", u"b"}, {{u"a", u"b"}, {u"b", u"a."}}, kRenameDone, {{u"a", "b"}, {u"b", "a"}},
+         {u"已处理", u"已处理"}, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CRenameRun run(ENamePolicy::ExactCase);
+        for (auto f : c.files) run.dir.MakeFile(f, ToUtf8(f));
+        for (const auto& [from, to] : c.rows) run.Row(from, to);
+        EXPECT_EQ(run.Run(), c.result) << ToUtf8(run.list.LastMessage());
+        EXPECT_EQ(Folder(run.dir), c.expected);
+        for (size_t r = 0; r < c.rows.size(); ++r) {
+            EXPECT_EQ(run.list.GetText(int(r), kColStatus), c.status[r]);
+            EXPECT_EQ(run.list.GetText(int(r), kColNewName), c.rows[r].second);  // shown as computed
+        }
+        EXPECT_EQ(run.list.LastSummary().m_nMoves, c.moves);
+        if (c.result == kRenameDone) EXPECT_EQ(run.list.GetText(0, kColOldName), StoredFileName(c.rows[0].second));
     }
 }
 

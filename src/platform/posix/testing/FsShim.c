@@ -1,0 +1,121 @@
+/* A preload library for tests only (never installed): it makes the file
+ * system behave like one the program cannot test for on this machine, and
+ * kills the process at a chosen step, as a crash or a power cut would.
+ *
+ *   KQ_SHIM_NO_NOREPLACE=1  renameat2(RENAME_NOREPLACE) fails with EINVAL (NFS, some FUSE)
+ *   KQ_SHIM_NO_LINK=1       link/linkat fail with EPERM (FAT, exFAT)
+ *   KQ_SHIM_CREATE_TARGET=1 a plain rename first creates its target, as
+ *                           another program might between a check and the rename
+ *   KQ_SHIM_KILL_AT=N       SIGKILL before the Nth call that changes a folder
+ *                           (rename, link, unlink; counted from 1)
+ */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+static int Flag(const char* name)
+{
+    const char* v = getenv(name);
+    return v && *v && strcmp(v, "0") != 0;
+}
+
+static void Step(void)
+{
+    static long s_nCalls = 0;
+    static long s_nKillAt = -1;
+    if (s_nKillAt < 0) {
+        const char* v = getenv("KQ_SHIM_KILL_AT");
+        s_nKillAt = v ? atol(v) : 0;
+    }
+    if (s_nKillAt > 0 && ++s_nCalls >= s_nKillAt) kill(getpid(), SIGKILL);
+}
+
+static void Intrude(int dir, const char* to)
+{
+    if (!Flag("KQ_SHIM_CREATE_TARGET")) return;
+    int fd = openat(dir, to, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd >= 0) {
+        (void)!write(fd, "intruder", 8);
+        close(fd);
+    }
+}
+
+int renameat2(int olddir, const char* from, int newdir, const char* to, unsigned int flags)
+{
+    static int (*real)(int, const char*, int, const char*, unsigned int);
+    if (!real) real = (int (*)(int, const char*, int, const char*, unsigned int))dlsym(RTLD_NEXT, "renameat2");
+    if ((flags & RENAME_NOREPLACE) && Flag("KQ_SHIM_NO_NOREPLACE")) {
+        errno = EINVAL;
+        return -1;
+    }
+    Step();
+    return real(olddir, from, newdir, to, flags);
+}
+
+int renameat(int olddir, const char* from, int newdir, const char* to)
+{
+    static int (*real)(int, const char*, int, const char*);
+    if (!real) real = (int (*)(int, const char*, int, const char*))dlsym(RTLD_NEXT, "renameat");
+    Step();
+    Intrude(newdir, to);
+    return real(olddir, from, newdir, to);
+}
+
+int rename(const char* from, const char* to)
+{
+    static int (*real)(const char*, const char*);
+    if (!real) real = (int (*)(const char*, const char*))dlsym(RTLD_NEXT, "rename");
+    Step();
+    Intrude(AT_FDCWD, to);
+    return real(from, to);
+}
+
+int linkat(int olddir, const char* from, int newdir, const char* to, int flags)
+{
+    static int (*real)(int, const char*, int, const char*, int);
+    if (!real) real = (int (*)(int, const char*, int, const char*, int))dlsym(RTLD_NEXT, "linkat");
+    if (Flag("KQ_SHIM_NO_LINK")) {
+        errno = EPERM;
+        return -1;
+    }
+    Step();
+    return real(olddir, from, newdir, to, flags);
+}
+
+int link(const char* from, const char* to)
+{
+    static int (*real)(const char*, const char*);
+    if (!real) real = (int (*)(const char*, const char*))dlsym(RTLD_NEXT, "link");
+    if (Flag("KQ_SHIM_NO_LINK")) {
+        errno = EPERM;
+        return -1;
+    }
+    Step();
+    return real(from, to);
+}
+
+int unlinkat(int dir, const char* name, int flags)
+{
+    static int (*real)(int, const char*, int);
+    if (!real) real = (int (*)(int, const char*, int))dlsym(RTLD_NEXT, "unlinkat");
+    Step();
+    return real(dir, name, flags);
+}
+
+int unlink(const char* name)
+{
+    static int (*real)(const char*);
+    if (!real) real = (int (*)(const char*))dlsym(RTLD_NEXT, "unlink");
+    Step();
+    return real(name);
+}

@@ -1,0 +1,140 @@
+#include "renamer/cli/RenameOutput.h"
+
+#include <array>
+
+#include "platform/Text.h"
+#include "renamer/cli/CliSupport.h"
+#include "renamer/list/FileNameList.h"
+
+namespace kq::cli {
+
+namespace {
+
+bool IsUtf8(std::string_view bytes)
+{
+    // A name is valid UTF-8 exactly when it reads back to itself.
+    for (unsigned char c : bytes)
+        if (c >= 0x80) return ToUtf8(FromUtf8(bytes)) == bytes;
+    return true;
+}
+
+void AppendHex(std::string& out, std::string_view bytes)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    for (unsigned char c : bytes) {
+        out += kDigits[c >> 4];
+        out += kDigits[c & 15];
+    }
+}
+
+}  // namespace
+
+void AppendEscapedName(std::string& out, std::string_view bytes)
+{
+    static constexpr auto kNeeds = [] {
+        std::array<char, 256> table{};
+        for (int c = 0; c < 0x20; ++c) table[c] = 1;
+        table[0x7F] = 1;
+        table['\\'] = 1;
+        return table;
+    }();
+    size_t plain = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (!kNeeds[c]) continue;
+        out.append(bytes.substr(plain, i - plain));
+        plain = i + 1;
+        out += '\\';
+        switch (c) {
+        case '\\': out += '\\'; break;
+        case '\t': out += 't'; break;
+        case '\n': out += 'n'; break;
+        case '\r': out += 'r'; break;
+        case '\a': out += 'a'; break;
+        case '\b': out += 'b'; break;
+        case '\f': out += 'f'; break;
+        case '\v': out += 'v'; break;
+        default:
+            out += char('0' + (c >> 6));
+            out += char('0' + ((c >> 3) & 7));
+            out += char('0' + (c & 7));
+        }
+    }
+    out.append(bytes.substr(plain));
+}
+
+COldNames::COldNames(const CFileNameList& list)
+{
+    const size_t count = static_cast<size_t>(list.GetItemCount());
+    m_aEnds.reserve(count);
+    m_strText.reserve(count * 16);
+    for (size_t r = 0; r < count; ++r) {
+        AppendNativeName(m_strText, list.GetText(static_cast<int>(r), kColOldName));
+        m_aEnds.push_back(m_strText.size());
+    }
+}
+
+std::string_view COldNames::Get(size_t row) const
+{
+    size_t begin = row == 0 ? 0 : m_aEnds[row - 1];
+    return std::string_view(m_strText).substr(begin, m_aEnds[row] - begin);
+}
+
+std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool withStatus, bool json)
+{
+    std::string out;
+    out.reserve(static_cast<size_t>(list.GetItemCount()) * 64);
+    if (json) out += "{\"rows\":[";
+    // Rows of one folder share its text: convert it once per run of rows.
+    const std::u16string* lastFolder = nullptr;
+    std::string folder;
+    std::string oldName;
+    std::string newName;
+    for (int r = 0; r < list.GetItemCount(); ++r) {
+        oldName.clear();
+        if (oldNames)
+            oldName = oldNames->Get(static_cast<size_t>(r));
+        else
+            AppendNativeName(oldName, list.GetText(r, kColOldName));
+        newName.clear();
+        AppendNativeName(newName, list.GetText(r, kColNewName));
+        if (&list.GetText(r, kColFolder) != lastFolder) {
+            lastFolder = &list.GetText(r, kColFolder);
+            folder = ToNativeName(*lastFolder);
+        }
+        const std::u16string& statusText = list.GetText(r, kColStatus);
+        const std::string status = statusText == kStatusDone ? "已处理" : statusText == kStatusPending ? "未处理" : ToUtf8(statusText);
+        if (json) {
+            if (r > 0) out += ',';
+            out += "{\"old\":" + JsonString(ToUtf8(FromNativeName(oldName))) + ",\"new\":" +
+                   JsonString(ToUtf8(FromNativeName(newName))) + ",\"folder\":" + JsonString(ToUtf8(FromNativeName(folder))) +
+                   ",\"status\":" + JsonString(status);
+            const std::pair<const char*, const std::string*> raw[] = {
+                {"old_hex", &oldName}, {"new_hex", &newName}, {"folder_hex", &folder}};
+            for (const auto& [key, bytes] : raw) {
+                if (IsUtf8(*bytes)) continue;
+                out += ",\"";
+                out += key;
+                out += "\":\"";
+                AppendHex(out, *bytes);
+                out += '"';
+            }
+            out += '}';
+        } else {
+            if (r > 0) out += '\n';
+            AppendEscapedName(out, oldName);
+            out += '\t';
+            AppendEscapedName(out, newName);
+            out += '\t';
+            AppendEscapedName(out, folder);
+            if (withStatus) {
+                out += '\t';
+                out += status;
+            }
+        }
+    }
+    if (json) out += "]}";
+    return out;
+}
+
+}  // namespace kq::cli
