@@ -14,6 +14,7 @@
 #include "renamer/cli/CliSupport.h"
 #include "renamer/cli/RenameModes.h"
 #include "renamer/cli/RenameOutput.h"
+#include "renamer/cli/SuperSortOption.h"
 #include "renamer/list/FileDrop.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/list/ListExport.h"
@@ -27,6 +28,7 @@ const char* const kUsage =
     "用法: kqtools-cli [--clipboard-file FILE] rename [--mode simple|enhanced|list|advanced|formula]\n"
     "         [--no-keep-extension] [--recursive] [--sort name|name-desc|folder|folder-desc]\n"
     "         [--export FILE.csv] [--dry-run] [--yes] [--json] PATH...\n"
+    "         [--super-sort NAME[:desc] [--rules FILE]]（按超级排序规则排序，:desc 为降序）\n"
     "把文件和文件夹（其中的文件）加入列表，按所选模式生成新文件名并改名。\n"
     "  simple:   --name TEXT --index --start TEXT --step TEXT --repeat TEXT --digits 0..9 --index-after\n"
     "  enhanced: --pattern TEXT --kind 0..7 --enum-list TEXT --digits 1..9 --start TEXT --step TEXT --repeat TEXT\n"
@@ -50,6 +52,8 @@ struct CRenameRequest {
     bool m_bYes = false;
     bool m_bJson = false;
     std::string m_strSort;  // empty: the order the files were collected in
+    std::string m_strSuperSort;  // a super-sort rule instead, NAME[:desc]
+    CRuleSource m_rules;
     std::string m_strExport;
     std::vector<std::string> m_aPaths;
 };
@@ -78,6 +82,12 @@ bool ParseRenameOptions(std::vector<std::string>& args, CRenameRequest& request,
     if (reader.Value("--sort", request.m_strSort) && request.m_strSort != "name" && request.m_strSort != "name-desc" &&
         request.m_strSort != "folder" && request.m_strSort != "folder-desc") {
         error = "未知排序方式：" + request.m_strSort;
+        return false;
+    }
+    const bool superSorted = reader.Value("--super-sort", request.m_strSuperSort);
+    request.m_rules = RuleSource(reader);
+    if (superSorted && !request.m_strSort.empty()) {
+        error = "--sort 与 --super-sort 只能选一个";
         return false;
     }
     reader.Value("--export", request.m_strExport);
@@ -122,13 +132,17 @@ bool CollectRenamePaths(const CRenameRequest& request, CFileNameList& list, std:
 
 // The order of the list before the names are filled. Every ordering option
 // of the command is applied here.
-void OrderRows(const CRenameRequest& request, CFileNameList& list)
+// Returns an exit code when a super-sort rule could not be applied, else -1.
+int OrderRows(const CRenameRequest& request, CFileNameList& list)
 {
     const std::string& sort = request.m_strSort;
     if (sort == "name" || sort == "name-desc")
         list.SortByName(sort == "name");
     else if (sort == "folder" || sort == "folder-desc")
         list.SortByDirectory(sort == "folder");
+    else if (!request.m_strSuperSort.empty())
+        if (int code = ApplySuperSortOption(request.m_strSuperSort, request.m_rules, list)) return code;
+    return -1;
 }
 
 // --export: asks before replacing a file (unless --yes) and never replaces
@@ -165,7 +179,7 @@ int RunRenameRequest(CRenameRequest& request)
     CFileNameList list;
     std::string error;
     if (!CollectRenamePaths(request, list, error) || !request.m_pMode->Load(error)) return UsageError("rename", error);
-    OrderRows(request, list);
+    if (int code = OrderRows(request, list); code >= 0) return code;
     request.m_pMode->FillNewNames(list, request.m_bKeepExtension);
 
     if (!request.m_strExport.empty()) {
