@@ -93,11 +93,6 @@ private:
     bool m_bFailed = false;
 };
 
-// Replaces the file's contents so that a crash or a full disk leaves either
-// the old file or the new one, never a mix: the bytes go to a new file in
-// the same folder, reach the disk, and that file is renamed over the old one.
-// On failure the old file is untouched and the new one removed.
-bool WriteFileAtomically(std::u16string_view path, std::string_view bytes);
 
 bool RemoveFile(std::u16string_view path);
 bool CreateFolder(std::u16string_view path);  // parents too; true when it exists

@@ -258,43 +258,6 @@ bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush
     return file.Create(path) && file.Write(bytes) && file.Finish(flush);
 }
 
-bool WriteFileAtomically(std::u16string_view path, std::string_view bytes)
-{
-    const std::string target = NativePath(path);
-    // mkstemp gives a fresh name in the same folder, so the rename below
-    // stays within one file system and never meets another writer's file.
-    std::string temp = target + ".XXXXXX";
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = true;
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (ok && left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else {
-            p += n;
-            left -= size_t(n);
-        }
-    }
-    ok = ok && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        unlink(temp.c_str());
-        return false;
-    }
-    // The rename itself reaches the disk with the folder.
-    std::string folder = target.substr(0, target.rfind('/') == std::string::npos ? 0 : target.rfind('/'));
-    int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
-    return true;
-}
-
 bool RemoveFile(std::u16string_view path) { return unlink(NativePath(path).c_str()) == 0; }
 
 bool CreateFolder(std::u16string_view path)

@@ -234,21 +234,6 @@ bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush
     return file.Create(path) && file.Write(bytes) && file.Finish(flush);
 }
 
-bool WriteFileAtomically(std::u16string_view path, std::string_view bytes)
-{
-    std::u16string temp(path);
-    temp += u".kq-new";
-    if (!WriteFileBytes(temp, bytes, true)) {
-        DeleteFileW(Wide(temp).c_str());
-        return false;
-    }
-    if (!MoveFileExW(Wide(temp).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(Wide(temp).c_str());
-        return false;
-    }
-    return true;
-}
-
 bool RemoveFile(std::u16string_view path) { return DeleteFileW(Wide(path).c_str()) != 0; }
 
 bool CreateFolder(std::u16string_view path)

@@ -1,6 +1,7 @@
 #include "renamer/supersort/RouteFile.h"
 
 #include "platform/Crt.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
 #include "platform/Prompt.h"
@@ -58,7 +59,7 @@ int LoadRouteFile(std::u16string_view path, CSortRouteList& list, int* state)
 
 int SaveRouteFile(std::u16string_view path, const CSortRouteList& list)
 {
-    return WriteFileAtomically(path, RouteBytes(list)) ? 1 : 0;
+    return ReplaceFileAtomic(path, RouteBytes(list)) ? 1 : 0;
 }
 
 std::u16string GetConfigFolder() { return DefaultJournalFolder(); }
@@ -81,7 +82,7 @@ bool CRouteStore::KeepOriginal()
         // A store that could not be read at all is moved aside whole;
         // otherwise the bytes read are copied.
         bool kept = m_nState == kRouteFileUnreadable ? MoveFileNoReplace(m_strPath, candidate)
-                                                     : WriteFileAtomically(candidate, m_strOriginal);
+                                                     : ReplaceFileAtomic(candidate, m_strOriginal);
         if (!kept) return false;
         m_strBackup = candidate;
         GetPromptProvider().Inform(StoreBackupText(m_strPath, m_strBackup), kStoreDamagedTitle);
