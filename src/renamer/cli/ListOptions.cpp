@@ -5,6 +5,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "renamer/list/FileDrop.h"
 #include "renamer/list/FileNameList.h"
 
 namespace kq::cli {
@@ -26,27 +27,10 @@ bool BuildFileList(const std::vector<std::string>& paths, bool recursive, CFileN
         }
         absolute.push_back(std::move(path));
     }
-    for (const auto& path : absolute) {
-        if (!IsFolder(path)) {
-            list.AddFile(path);
-            continue;
-        }
-        // Gathered compactly first, so that the list makes room once.
-        std::vector<std::u16string> folders;
-        std::u16string names;
-        std::vector<std::pair<size_t, size_t>> files;  // folder index, end of the name
-        CFileNameList::CollectFolderFiles(path, recursive, [&](std::u16string_view folder, std::u16string_view name) {
-            if (folders.empty() || folders.back() != folder) folders.emplace_back(folder);
-            names.append(name);
-            files.emplace_back(folders.size() - 1, names.size());
-        });
-        list.Reserve(static_cast<size_t>(list.GetItemCount()) + files.size());
-        size_t begin = 0;
-        for (const auto& [folder, end] : files) {
-            list.AddRow(folders[folder], std::u16string_view(names).substr(begin, end - begin));
-            begin = end;
-        }
-    }
+    CCollectedFiles files;
+    CDropSummary summary;
+    CollectFiles(absolute, recursive, files, summary);
+    AddCollectedFiles(list, files);
     return true;
 }
 

@@ -12,10 +12,10 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
+#include "renamer/cli/ListOptions.h"
 #include "renamer/cli/RenameModes.h"
 #include "renamer/cli/RenameOutput.h"
 #include "renamer/cli/SuperSortOption.h"
-#include "renamer/list/FileDrop.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/list/ListExport.h"
 
@@ -104,32 +104,6 @@ bool ParseRenameOptions(std::vector<std::string>& args, CRenameRequest& request,
     return true;
 }
 
-// Every path is checked before anything is added; false with error set
-// when one does not exist.
-bool CollectRenamePaths(const CRenameRequest& request, CFileNameList& list, std::string& error)
-{
-    std::vector<std::u16string> absolute;
-    for (const auto& p : request.m_aPaths) {
-        std::error_code ec;
-        std::filesystem::path full = std::filesystem::absolute(std::filesystem::u8path(p), ec).lexically_normal();
-#ifdef _WIN32
-        std::u16string path = full.u16string();
-#else
-        std::u16string path = FromNativeName(full.string());  // any bytes, as the folder holds them
-#endif
-        if (ec || !PathExists(path)) {
-            error = "找不到文件或文件夹：" + p;
-            return false;
-        }
-        absolute.push_back(std::move(path));
-    }
-    CCollectedFiles files;
-    CDropSummary summary;
-    CollectFiles(absolute, request.m_bRecursive, files, summary);
-    AddCollectedFiles(list, files);
-    return true;
-}
-
 // The order of the list before the names are filled. Every ordering option
 // of the command is applied here.
 // Returns an exit code when a super-sort rule could not be applied, else -1.
@@ -178,7 +152,7 @@ int RunRenameRequest(CRenameRequest& request)
 {
     CFileNameList list;
     std::string error;
-    if (!CollectRenamePaths(request, list, error) || !request.m_pMode->Load(error)) return UsageError("rename", error);
+    if (!BuildFileList(request.m_aPaths, request.m_bRecursive, list, error) || !request.m_pMode->Load(error)) return UsageError("rename", error);
     if (int code = OrderRows(request, list); code >= 0) return code;
     request.m_pMode->FillNewNames(list, request.m_bKeepExtension);
 
