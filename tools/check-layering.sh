@@ -51,8 +51,10 @@ function fail(msg) { print FILENAME_ ":" line ": " msg; bad = 1 }
     # The updater and control panel cores use the platform and the texts only.
     if (dir ~ /^(updater|controlpanel)/ && !isApp && to >= 2 && program(tdir) != program(dir))
         { fail(dir " may use platform and formula/text only, not " target); next }
-    # Only the updater and control panel themselves use their cores.
-    if (tdir ~ /^(updater|controlpanel)/ && program(tdir) != program(dir)) { fail(dir " includes " target); next }
+    # Only the updater and control panel themselves use their cores, and the
+    # command line, which runs the update pass in a terminal.
+    if (tdir ~ /^(updater|controlpanel)/ && program(tdir) != program(dir) &&
+        !(dir ~ /^renamer\/cli/ && tdir ~ /^updater\/core/)) { fail(dir " includes " target); next }
     # Programs do not reach into one another.
     if (isApp && to == 9 && program(tdir) != program(dir)) { fail("one program includes another: " target); next }
     if (isApp && tdir ~ /^renamer\/cli/) { fail("the window includes the command line: " target); next }

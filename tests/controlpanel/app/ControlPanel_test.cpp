@@ -232,4 +232,4 @@ private slots:
 };
 
 QTEST_MAIN(CControlPanelTest)
-#include "ControlPanelTest.moc"
+#include "ControlPanel_test.moc"

@@ -155,4 +155,4 @@ private slots:
 };
 
 QTEST_MAIN(UpdaterAppTest)
-#include "UpdaterAppTest.moc"
+#include "UpdaterApp_test.moc"
