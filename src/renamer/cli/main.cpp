@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Clipboard.h"
+#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
@@ -74,7 +75,7 @@ int main(int argc, char** argv)
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
 #endif
 
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = CommandLineArguments(argc, argv);
     std::unique_ptr<CMemoryClipboard> fileClipboard;
     size_t i = 0;
     for (; i < args.size(); ++i) {

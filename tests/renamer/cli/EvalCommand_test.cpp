@@ -1,13 +1,10 @@
 // kqtools-cli eval, run as the real program.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
+#include "platform/Text.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -18,47 +15,15 @@ struct CRun {
     std::string m_strErr;
 };
 
-std::string ReadAll(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
-    close(fd);
-    return text;
-}
-
 // Runs the program with the arguments (no shell); stdout and stderr apart.
-CRun RunCli(const std::vector<std::string>& args)
+// Folder arguments are written with '/' and handed over with the platform's
+// separator.
+CRun RunCli(std::vector<std::string> args)
 {
-    CRun run;
-    int out[2];
-    int err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) return run;
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        close(out[0]);
-        close(err[0]);
-        int devnull = open("/dev/null", O_RDONLY);
-        dup2(devnull, 0);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(KQ_CLI_PATH));
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(KQ_CLI_PATH, argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    close(err[1]);
-    // stderr is small; read stdout first, then stderr.
-    run.m_strOut = ReadAll(out[0]);
-    run.m_strErr = ReadAll(err[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.m_nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "--folder") args[i + 1] = kq::test::WithPlatformSeparators(args[i + 1]);
+    kq::test::CRunResult result = kq::test::RunProgram(KQ_CLI_PATH, args);
+    return {result.m_nExitCode, result.m_strOut, result.m_strErr};
 }
 
 TEST(EvalCommand, PlainOutputAndExitCodes)
@@ -131,7 +96,7 @@ TEST(EvalCommand, ClipboardFileFeedsTheClipboardFunctions)
 {
     kq::test::CTempDir dir;
     dir.MakeFile(u"clip.txt", "甲,乙,丙");
-    CRun run = RunCli({"--clipboard-file", dir.NativePath() + "/clip.txt", "eval", "clip()"});
+    CRun run = RunCli({"--clipboard-file", kq::ToUtf8(dir.Child(u"clip.txt")), "eval", "clip()"});
     EXPECT_EQ(run.m_nExit, 0) << run.m_strErr;
     EXPECT_EQ(run.m_strOut, "\"甲,乙,丙\"\n");
 }
