@@ -7,6 +7,9 @@
 #include "platform/Text.h"
 
 namespace kq::test {
+// Its own namespace: the function tests have a CEvalResult of another shape,
+// and one test program may link both.
+inline namespace engine {
 
 struct CEvalResult {
     int m_nCode = 0;
@@ -32,4 +35,5 @@ inline CEvalResult EvalFormula(const std::string& formula)
     return Collect(engine);
 }
 
+}  // namespace engine
 }  // namespace kq::test
