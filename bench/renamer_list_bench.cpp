@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
@@ -25,24 +26,13 @@
 #include "renamer/modes/SimpleNaming.h"
 
 using namespace kq;
+using kq::bench::Median;
+using kq::bench::Seconds;
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kRows = 100000;
-
-double Seconds(const std::function<void()>& work)
-{
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 long ResidentKb()
 {

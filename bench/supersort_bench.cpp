@@ -16,29 +16,19 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "platform/Text.h"
 #include "renamer/supersort/RouteFile.h"
 #include "renamer/supersort/WeightOrder.h"
 
 using namespace kq;
+using kq::bench::Median;
+using kq::bench::Seconds;
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kRows = 100000;
-
-double Seconds(const std::function<void()>& work)
-{
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 CSortRouteClause Clause(int combination, std::array<int, 3> modes, std::array<std::u16string, 3> texts,
                         std::u16string weight)

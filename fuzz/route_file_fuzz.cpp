@@ -6,27 +6,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "platform/Prompt.h"
 #include "renamer/supersort/RouteFile.h"
 
-namespace {
-
-// "版本过低" would go to stderr for every newer object: keep the run quiet.
-class CSilentPrompt : public kq::IPromptProvider {
-public:
-    void Inform(const std::u16string&, const std::u16string&) override {}
-    kq::EPromptAnswer AskYesNo(const std::u16string&, const std::u16string&) override { return kq::EPromptAnswer::No; }
-    kq::EPromptAnswer AskYesNoCancel(const std::u16string&, const std::u16string&) override
-    {
-        return kq::EPromptAnswer::Cancel;
-    }
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static CSilentPrompt prompt;
+    static kq::fuzz::CSilentPrompt prompt;
     kq::SetPromptProvider(&prompt);
     kq::CSortRouteList list;
     kq::ReadRouteBytes(std::string_view(reinterpret_cast<const char*>(data), size), list);

@@ -4,28 +4,15 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "platform/Path.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "renamer/templates/StringOperatorMacro.h"
 
-namespace {
-
-class CSilentPrompt : public kq::IPromptProvider {
-public:
-    void Inform(const std::u16string&, const std::u16string&) override {}
-    kq::EPromptAnswer AskYesNo(const std::u16string&, const std::u16string&) override { return kq::EPromptAnswer::No; }
-    kq::EPromptAnswer AskYesNoCancel(const std::u16string&, const std::u16string&) override
-    {
-        return kq::EPromptAnswer::Cancel;
-    }
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static CSilentPrompt prompt;
+    static kq::fuzz::CSilentPrompt prompt;
     kq::SetPromptProvider(&prompt);
     const std::u16string templateText =
         kq::FromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
