@@ -2,10 +2,7 @@
 // print for scripts without opening a window; otherwise one window per user
 // session, a second start bringing the first to the front.
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QThread>
-#include <QTranslator>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -15,6 +12,7 @@
 #include "TERNControlPanelDlg.h"
 #include "controlpanel/core/Diagnostics.h"
 #include "platform/SpecialFolders.h"
+#include "qtcommon/QtSetup.h"
 
 int main(int argc, char** argv)
 {
@@ -41,10 +39,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    kq::InstallQtChineseCatalogue();
 
     kq::CTERNControlPanelDlg dialog(kq::ProgramFolder());
     instance.Listen(&dialog);

@@ -9,9 +9,4 @@ namespace kq {
 // ("确认改名 — …"), and the titles must read exactly as written.
 void ConfigureApplication();
 
-// Loads Qt's own Chinese catalogue, so that the standard dialogs and buttons
-// read in Chinese whatever the user's locale (the interface is Chinese by
-// design). False when the catalogue is not installed.
-bool InstallQtChineseCatalogue();
-
 }  // namespace kq

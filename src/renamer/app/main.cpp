@@ -5,9 +5,7 @@
 
 #include "AppSetup.h"
 #include "KQToolsDlg.h"
-#include "QtPrompt.h"
-#include "platform/Clipboard.h"
-#include "platform/Prompt.h"
+#include "qtcommon/QtSetup.h"
 
 int main(int argc, char** argv)
 {
@@ -16,19 +14,10 @@ int main(int argc, char** argv)
     // The standard dialogs (file dialogs, their questions) in Chinese too.
     kq::InstallQtChineseCatalogue();
 
-    kq::CQtPrompt prompt;
-    kq::CQtClipboard clipboard;
-    kq::SetPromptProvider(&prompt);
-    kq::SetClipboardProvider(&clipboard);
-
-    {
-        kq::CKQToolsDlg dialog;
-        const QStringList paths = QApplication::arguments().mid(1);
-        if (!paths.isEmpty())
-            QTimer::singleShot(0, &dialog, [&dialog, paths] { dialog.AddDroppedPaths(paths); });
-        dialog.exec();
-    }
-    kq::SetPromptProvider(nullptr);
-    kq::SetClipboardProvider(nullptr);
+    kq::CQtProviderScope providers;
+    kq::CKQToolsDlg dialog;
+    const QStringList paths = QApplication::arguments().mid(1);
+    if (!paths.isEmpty()) QTimer::singleShot(0, &dialog, [&dialog, paths] { dialog.AddDroppedPaths(paths); });
+    dialog.exec();
     return 0;
 }

@@ -2,9 +2,8 @@
 // descriptor; brings that product up to date and ends.
 #include <QApplication>
 
-#include "QtPrompt.h"
 #include "UpdateApp.h"
-#include "platform/Prompt.h"
+#include "qtcommon/QtSetup.h"
 
 int main(int argc, char** argv)
 {
@@ -12,9 +11,6 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("远舟工作室"));
     QApplication::setApplicationName(QStringLiteral("远舟在线升级工具"));
     QApplication::setQuitOnLastWindowClosed(false);
-    kq::CQtPrompt prompt;
-    kq::SetPromptProvider(&prompt);
-    const int code = kq::CTERNUpdateApp::Run(QApplication::arguments());
-    kq::SetPromptProvider(nullptr);
-    return code;
+    kq::CQtProviderScope providers;
+    return kq::CTERNUpdateApp::Run(QApplication::arguments());
 }

@@ -15,7 +15,7 @@
 
 #include "GuiTestSupport.h"
 #include "KQToolsDlg.h"
-#include "QtPrompt.h"
+#include "qtcommon/QtPrompt.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "renamer/modes/FormulaPresets.h"

@@ -8,7 +8,7 @@
 
 #include "LoopbackServer.h"
 #include "ProgressDlg.h"
-#include "QtPrompt.h"
+#include "qtcommon/QtPrompt.h"
 #include "UpdateApp.h"
 #include "platform/CodePage.h"
 #include "platform/Shell.h"

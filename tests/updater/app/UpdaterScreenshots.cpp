@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "ProgressDlg.h"
-#include "QtPrompt.h"
+#include "qtcommon/QtPrompt.h"
 
 using namespace kq;
 

@@ -1,4 +1,4 @@
-#include "QtPrompt.h"
+#include "qtcommon/QtPrompt.h"
 
 #include <QApplication>
 #include <QClipboard>
