@@ -130,20 +130,14 @@ void CKQToolsDlg::BuildControls()
     auto* right = new QVBoxLayout;
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);  // the buttons stand apart, never edge to edge
-    auto makeButton = [this, buttons](const char* text) {
-        auto* button = new QPushButton(QString::fromUtf8(text), this);
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-        return button;
-    };
-    m_pAdd = makeButton("添加");
-    m_pDelete = makeButton("清除");
-    m_pUp = makeButton("上移");
-    m_pDown = makeButton("下移");
-    m_pSort = makeButton("排序");
-    m_pMore = makeButton("更多");
+    m_pAdd = MakeButton(this, QStringLiteral("添加"), buttons);
+    m_pDelete = MakeButton(this, QStringLiteral("清除"), buttons);
+    m_pUp = MakeButton(this, QStringLiteral("上移"), buttons);
+    m_pDown = MakeButton(this, QStringLiteral("下移"), buttons);
+    m_pSort = MakeButton(this, QStringLiteral("排序"), buttons);
+    m_pMore = MakeButton(this, QStringLiteral("更多"), buttons);
     buttons->addSpacing(24);
-    m_pExecute = makeButton("执行改名");
+    m_pExecute = MakeButton(this, QStringLiteral("执行改名"), buttons);
     buttons->addStretch(1);
     right->addLayout(buttons);
 

@@ -25,12 +25,8 @@ QPlainTextEdit* BuildTextPage(QWidget* page, QPushButton*& first, const QString&
     edit->setTabChangesFocus(true);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     layout->addWidget(edit, 1);
-    first = new QPushButton(firstText, page);
-    second = new QPushButton(secondText, page);
-    first->setAutoDefault(false);
-    second->setAutoDefault(false);
-    layout->addWidget(first);
-    layout->addWidget(second);
+    first = MakeButton(page, firstText, layout);
+    second = MakeButton(page, secondText, layout);
     layout->addSpacing(8);
     layout->addWidget(MakePageNote(page, note));
     return edit;

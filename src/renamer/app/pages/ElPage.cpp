@@ -22,11 +22,10 @@ CElPage::CElPage(QWidget* parent) : CModePage(parent)
     layout->addWidget(m_pNames, 1);
 
     auto* buttons = new QGridLayout;
-    m_pAdd = new QPushButton(QStringLiteral("添加"), this);
-    m_pDelete = new QPushButton(QStringLiteral("删除"), this);
-    m_pUp = new QPushButton(QStringLiteral("上移"), this);
-    m_pDown = new QPushButton(QStringLiteral("下移"), this);
-    for (QPushButton* b : {m_pAdd, m_pDelete, m_pUp, m_pDown}) b->setAutoDefault(false);
+    m_pAdd = MakeButton(this, QStringLiteral("添加"));
+    m_pDelete = MakeButton(this, QStringLiteral("删除"));
+    m_pUp = MakeButton(this, QStringLiteral("上移"));
+    m_pDown = MakeButton(this, QStringLiteral("下移"));
     buttons->addWidget(m_pAdd, 0, 0);
     buttons->addWidget(m_pDelete, 0, 1);
     buttons->addWidget(m_pUp, 1, 0);

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QPushButton>
 
 #include "AppIcons.h"
 
@@ -46,6 +47,14 @@ void SetComboText(QComboBox* combo, const QString& text)
     } else if (index >= 0) {
         combo->setCurrentIndex(index);
     }
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& text, QBoxLayout* row)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    if (row) row->addWidget(button);
+    return button;
 }
 
 QWidget* MakePageNote(QWidget* parent, const QString& text)

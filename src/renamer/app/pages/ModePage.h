@@ -11,6 +11,9 @@
 #include <QLabel>
 #include <QWidget>
 
+class QBoxLayout;
+class QPushButton;
+
 namespace kq {
 
 class CFileNameList;
@@ -37,6 +40,9 @@ QComboBox* MakeNumberCombo(QWidget* parent, int first, int last, bool editable);
 QLabel* AddLabeledRow(QGridLayout* grid, QWidget* page, const char16_t* caption, QWidget* control);
 // Selects the item whose text is text, else shows it as the edit text.
 void SetComboText(QComboBox* combo, const QString& text);
+// A push button that Enter never presses (a window's Enter belongs to its
+// default button), added to row when one is given.
+QPushButton* MakeButton(QWidget* parent, const QString& text, QBoxLayout* row = nullptr);
 // The icon and note shown under a page's controls.
 QWidget* MakePageNote(QWidget* parent, const QString& text);
 // Enables each widget exactly when on.

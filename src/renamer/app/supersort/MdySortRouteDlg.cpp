@@ -40,18 +40,12 @@ CMdySortRouteDlg::CMdySortRouteDlg(CSortRouteItem& route, QWidget* parent) : QDi
     m_pTable->verticalHeader()->hide();
     groupLayout->addWidget(m_pTable, 1);
     auto* row = new QHBoxLayout;
-    auto makeButton = [this, row, group](const char* text) {
-        auto* button = new QPushButton(QString::fromUtf8(text), group);
-        button->setAutoDefault(false);
-        row->addWidget(button);
-        return button;
-    };
-    m_pAdd = makeButton("增加");
-    m_pEdit = makeButton("编辑");
-    m_pDelete = makeButton("删除");
-    m_pUp = makeButton("上移");
-    m_pDown = makeButton("下移");
-    m_pClear = makeButton("清空");
+    m_pAdd = MakeButton(group, QStringLiteral("增加"), row);
+    m_pEdit = MakeButton(group, QStringLiteral("编辑"), row);
+    m_pDelete = MakeButton(group, QStringLiteral("删除"), row);
+    m_pUp = MakeButton(group, QStringLiteral("上移"), row);
+    m_pDown = MakeButton(group, QStringLiteral("下移"), row);
+    m_pClear = MakeButton(group, QStringLiteral("清空"), row);
     row->addStretch(1);
     groupLayout->addLayout(row);
     layout->addWidget(group, 1);

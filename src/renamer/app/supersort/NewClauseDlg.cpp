@@ -87,12 +87,10 @@ CNewClauseDlg::CNewClauseDlg(CSortRouteClause& clause, QWidget* parent) : QDialo
     }
 
     auto* bottom = new QHBoxLayout;
-    m_pHelp = new QPushButton(QStringLiteral("表达式帮助"), this);
-    m_pHelp->setAutoDefault(false);
+    m_pHelp = MakeButton(this, QStringLiteral("表达式帮助"));
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setAutoDefault(false);
+    auto* cancel = MakeButton(this, QStringLiteral("取消"));
     bottom->addWidget(m_pHelp);
     bottom->addStretch(1);
     bottom->addWidget(ok);

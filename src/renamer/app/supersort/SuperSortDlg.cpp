@@ -60,26 +60,21 @@ CSuperSortDlg::CSuperSortDlg(QWidget* parent, const std::u16string& storePath)
     grid->addWidget(m_pDescription, 2, 0, 5, 2);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(6, 1);
-    auto makeButton = [this](QWidget* owner, const char* text) {
-        auto* button = new QPushButton(QString::fromUtf8(text), owner);
-        button->setAutoDefault(false);
-        return button;
-    };
-    m_pAdd = makeButton(group, "增加");
-    m_pEdit = makeButton(group, "编辑");
-    m_pRename = makeButton(group, "改名");
-    m_pDelete = makeButton(group, "删除");
-    m_pExport = makeButton(group, "导出");
-    m_pImport = makeButton(group, "导入");
+    m_pAdd = MakeButton(group, QStringLiteral("增加"));
+    m_pEdit = MakeButton(group, QStringLiteral("编辑"));
+    m_pRename = MakeButton(group, QStringLiteral("改名"));
+    m_pDelete = MakeButton(group, QStringLiteral("删除"));
+    m_pExport = MakeButton(group, QStringLiteral("导出"));
+    m_pImport = MakeButton(group, QStringLiteral("导入"));
     int row = 0;
     for (QPushButton* button : {m_pAdd, m_pEdit, m_pRename, m_pDelete, m_pExport, m_pImport})
         grid->addWidget(button, row++, 2);
     layout->addWidget(group, 1);
     auto* bottom = new QHBoxLayout;
-    m_pFolder = makeButton(this, "目录");
+    m_pFolder = MakeButton(this, QStringLiteral("目录"));
     m_pOK = new QPushButton(QStringLiteral("确定"), this);
     m_pOK->setDefault(true);
-    m_pCancel = makeButton(this, "取消");
+    m_pCancel = MakeButton(this, QStringLiteral("取消"));
     bottom->addWidget(m_pFolder);
     bottom->addStretch(1);
     bottom->addWidget(m_pOK);
