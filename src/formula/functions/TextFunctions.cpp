@@ -56,28 +56,40 @@ bool EndsWith(std::u16string_view s, std::u16string_view t)
     return s.substr(s.size() > t.size() ? s.size() - t.size() : 0) == t;
 }
 
-// Locates the text between an occurrence of a and the next occurrence of b:
-// n = -1 takes the last a, otherwise the first a at or after position n.
-// B is searched from one character after the start of a. Returns 0 with
-// found set (and the bounds of the text between when found), or 4.
-int LocateBetween(CTERNBaseStringAnalyse& engine, std::u16string_view s, std::u16string_view a, std::u16string_view b,
-                  int n, std::u16string_view tooSmall, std::u16string_view tooLarge, bool& found, size_t& aEnd,
-                  size_t& bStart)
+// The text s of mid3 and calreplace and, when found, the bounds of the text
+// between an occurrence of A and the next occurrence of B in it.
+struct CBetween {
+    std::u16string m_strText;
+    bool m_bFound = false;
+    size_t m_nAEnd = 0;
+    size_t m_nBStart = 0;
+};
+
+// Reads s, A and B (arguments 0 to 2) and the start n (argument nArg), and
+// locates the text between: n = -1 takes the last A, otherwise the first A
+// at or after position n; B is searched from one character after the start
+// of A. Returns 0, or a refusal naming argument nArg of function name.
+int LocateBetween(CTERNBaseStringAnalyse& engine, CTERNOperateVar& node, int nArg, std::u16string_view name,
+                  CBetween& between)
 {
-    found = false;
+    const std::u16string& s = between.m_strText = ReadText(engine, node, 0);
+    const std::u16string a = ReadText(engine, node, 1), b = ReadText(engine, node, 2);
+    int n = 0;
+    if (int rc = ReadInt(engine, node, nArg, n)) return rc;
     size_t aStart;
     if (n == -1) {
         aStart = FindLast(s, a);
     } else {
-        if (n < 1) return Refuse(engine, tooSmall);
-        if (n > TextLength(s)) return Refuse(engine, tooLarge);
+        const std::u16string argument = std::u16string(name) + u"函数的第" + FormatInt(nArg + 1) + u"个参数必须";
+        if (n < 1) return Refuse(engine, argument + u"大于0");
+        if (n > TextLength(s)) return Refuse(engine, argument + u"小于或等于字符串长度");
         aStart = FindFrom(s, a, static_cast<size_t>(n) - 1);
     }
     if (aStart == npos) return 0;
-    bStart = FindFrom(s, b, aStart + 1);
-    if (bStart == npos) return 0;
-    aEnd = aStart + a.size();
-    found = true;
+    between.m_nBStart = FindFrom(s, b, aStart + 1);
+    if (between.m_nBStart == npos) return 0;
+    between.m_nAEnd = aStart + a.size();
+    between.m_bFound = true;
     return 0;
 }
 
@@ -188,18 +200,11 @@ int FnMid2(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
 
 int FnMid3(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
 {
-    std::u16string s = ReadText(e, node, 0);
-    std::u16string a = ReadText(e, node, 1);
-    std::u16string b = ReadText(e, node, 2);
-    int n = 0;
-    if (int rc = ReadInt(e, node, 3, n)) return rc;
-    bool found = false;
-    size_t aEnd = 0, bStart = 0;
-    if (int rc = LocateBetween(e, s, a, b, n, u"mid3函数的第4个参数必须大于0", u"mid3函数的第4个参数必须小于或等于字符串长度",
-                               found, aEnd, bStart))
-        return rc;
-    if (!found || bStart <= aEnd) return SetText(node, {});
-    return SetText(node, s.substr(aEnd, bStart - aEnd));
+    CBetween located;
+    if (int rc = LocateBetween(e, node, 3, u"mid3", located)) return rc;
+    const size_t aEnd = located.m_nAEnd, bStart = located.m_nBStart;
+    if (!located.m_bFound || bStart <= aEnd) return SetText(node, {});
+    return SetText(node, located.m_strText.substr(aEnd, bStart - aEnd));
 }
 
 // ---- comparing and searching ------------------------------------------------
@@ -431,15 +436,13 @@ int FnStrcal(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
 
 int FnCalreplace(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
 {
-    std::u16string s = ReadText(e, node, 0), a = ReadText(e, node, 1), b = ReadText(e, node, 2), f = ReadText(e, node, 3);
-    int n = 0;
-    if (int rc = ReadInt(e, node, 4, n)) return rc;
-    bool found = false;
-    size_t aEnd = 0, bStart = 0;
-    if (int rc = LocateBetween(e, s, a, b, n, u"strcal函数的第5个参数必须大于0", u"strcal函数的第5个参数必须小于或等于字符串长度",
-                               found, aEnd, bStart))
-        return rc;
-    if (!found) return SetText(node, std::move(s));
+    CBetween located;
+    // Its messages speak of strcal, as they always have.
+    if (int rc = LocateBetween(e, node, 4, u"strcal", located)) return rc;
+    std::u16string& s = located.m_strText;
+    const size_t aEnd = located.m_nAEnd, bStart = located.m_nBStart;
+    if (!located.m_bFound) return SetText(node, std::move(s));
+    const std::u16string f = ReadText(e, node, 3);
     std::u16string between = bStart > aEnd ? s.substr(aEnd, bStart - aEnd) : std::u16string();
     std::u16string result;
     const int code = EvaluateNested(e, f, &between, result);
