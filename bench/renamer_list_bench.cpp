@@ -143,7 +143,7 @@ int main()
         int slowestIndex = 0;
         for (int p = 0; p < kFormulaPresetCount; ++p) {
             CEfFields formula;
-            formula.m_strFormula = FormulaPresets()[p].m_pszFormula;
+            formula.m_strFormula = FormulaPresets()[p].m_strExpression;
             double t = Seconds([&] { formula.FillNewNames(list, true); });
             if (t > slowest) {
                 slowest = t;
@@ -151,7 +151,7 @@ int main()
             }
         }
         CEfFields formula;
-        formula.m_strFormula = FormulaPresets()[slowestIndex].m_pszFormula;
+        formula.m_strFormula = FormulaPresets()[slowestIndex].m_strExpression;
         std::string label = "FillNewNames Formula, slowest preset #" + std::to_string(slowestIndex + 1);
         time(label.c_str(), 1.0, [&] { formula.FillNewNames(list, true); });
     }

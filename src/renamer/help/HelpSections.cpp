@@ -68,30 +68,18 @@ std::string FunctionCount() { return ToUtf8(FormatInt(static_cast<long long>(Fun
 
 std::string Version() { return KQ_VERSION_TEXT; }
 
-std::string PresetTable(const std::vector<std::pair<std::u16string, std::u16string>>& rows, const char* heading)
+std::string PresetTable(std::span<const CExpressionPreset> presets, const char* heading)
 {
     std::string out = "<table>\n<tr><th>" + std::string(heading) + "</th><th>说明</th></tr>\n";
-    for (const auto& [text, description] : rows)
-        out += "<tr><td><code>" + Html(text) + "</code></td><td>" + Html(description) + "</td></tr>\n";
+    for (const CExpressionPreset& preset : presets)
+        out += "<tr><td><code>" + Html(preset.m_strExpression) + "</code></td><td>" + Html(preset.m_strDescription) +
+               "</td></tr>\n";
     return out + "</table>\n";
 }
 
-std::string Expressions()
-{
-    std::vector<std::pair<std::u16string, std::u16string>> rows;
-    for (const CMacroPreset& preset : MacroPresets())
-        rows.emplace_back(std::u16string(preset.m_strExpression), std::u16string(preset.m_strDescription));
-    return PresetTable(rows, "控制表达式");
-}
+std::string Expressions() { return PresetTable(MacroPresets(), "控制表达式"); }
 
-std::string Formulas()
-{
-    std::vector<std::pair<std::u16string, std::u16string>> rows;
-    const CFormulaPreset* presets = FormulaPresets();
-    for (int i = 0; i < kFormulaPresetCount; ++i)
-        rows.emplace_back(presets[i].m_pszFormula, presets[i].m_pszDescription);
-    return PresetTable(rows, "公式");
-}
+std::string Formulas() { return PresetTable(FormulaPresets(), "公式"); }
 
 // The rules exactly as the rules dialog shows them.
 std::string Rules()

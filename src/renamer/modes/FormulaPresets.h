@@ -1,18 +1,15 @@
 // The fifteen ready-made formulas of "常用公式", with their descriptions.
 #pragma once
 
-#include <string>
+#include <span>
+
+#include "renamer/templates/MacroPresets.h"
 
 namespace kq {
 
-struct CFormulaPreset {
-    const char16_t* m_pszFormula;
-    const char16_t* m_pszDescription;
-};
-
 inline constexpr int kFormulaPresetCount = 15;
 // In list order.
-const CFormulaPreset* FormulaPresets();
+std::span<const CExpressionPreset> FormulaPresets();
 
 // Window title of the picker in formula mode.
 extern const char16_t* const kFormulaPickerTitle;  // "常用公式"

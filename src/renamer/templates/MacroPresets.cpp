@@ -4,7 +4,7 @@ namespace kq {
 
 namespace {
 
-constexpr CMacroPreset kPresets[] = {
+constexpr CExpressionPreset kPresets[] = {
     {u"{t=1;F}.{t=1;E}", u"将文件名称及后缀转为大写，注意不要选择“保持文件后缀不变”"},
     {u"{t=2;F}.{t=2;E}", u"将文件名称及后缀转为小写，注意不要选择“保持文件后缀不变”"},
     {u"{t=1;F}.{E}", u"将文件名称转为大写，后缀不变，注意不要选择“保持文件后缀不变”"},
@@ -28,6 +28,6 @@ constexpr CMacroPreset kPresets[] = {
 
 }  // namespace
 
-std::span<const CMacroPreset> MacroPresets() { return kPresets; }
+std::span<const CExpressionPreset> MacroPresets() { return kPresets; }
 
 }  // namespace kq

@@ -57,12 +57,12 @@ void HelpTest::MainHelp_ListsReadyMadeTextsAndRules()
     const QString html = ReadHelp("KQTools.html");
     QVERIFY2(!html.isEmpty(), "KQTools.html was not generated");
     QVERIFY(!html.contains(QStringLiteral("<!-- KQ:")));
-    for (const CMacroPreset& preset : MacroPresets()) {
+    for (const CExpressionPreset& preset : MacroPresets()) {
         QVERIFY2(html.contains(H(preset.m_strExpression)), qPrintable(H(preset.m_strExpression)));
         QVERIFY(html.contains(H(preset.m_strDescription)));
     }
     for (int i = 0; i < kFormulaPresetCount; ++i)
-        QVERIFY(html.contains(H(FormulaPresets()[i].m_pszFormula)));
+        QVERIFY(html.contains(H(FormulaPresets()[i].m_strExpression)));
     QVERIFY(html.contains(QStringLiteral("【2.2】整数控制参数")));
     QVERIFY(html.contains(QStringLiteral("版本 2.15")));
 }

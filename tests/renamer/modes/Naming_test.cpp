@@ -408,9 +408,9 @@ TEST(FormulaPresets, EveryReadyMadeFormulaEvaluates)
                       u"001 Ab-Cd", u"001-Ab-Cd", u"文档01 Ab-Cd"};
     ASSERT_EQ(expected.size(), size_t(kFormulaPresetCount));
     for (int p = 0; p < kFormulaPresetCount; ++p) {
-        SCOPED_TRACE(ToUtf8(FormulaPresets()[p].m_pszFormula));
+        SCOPED_TRACE(ToUtf8(FormulaPresets()[p].m_strExpression));
         CEfFields fields;
-        fields.m_strFormula = FormulaPresets()[p].m_pszFormula;
+        fields.m_strFormula = FormulaPresets()[p].m_strExpression;
         CFileNameList list = MakeList({u"01 Ab-Cd.pdf"});
         fields.FillNewNames(list, false);
         EXPECT_EQ(list.GetText(0, kColNewName), expected[size_t(p)]);

@@ -52,17 +52,9 @@ void CMarcoInputDlg::FillTables()
 {
     m_aExpression.clear();
     m_aDescription.clear();
-    if (m_bFormulaMode) {
-        const CFormulaPreset* presets = FormulaPresets();
-        for (int i = 0; i < kFormulaPresetCount; ++i) {
-            m_aExpression.emplace_back(presets[i].m_pszFormula);
-            m_aDescription.emplace_back(presets[i].m_pszDescription);
-        }
-    } else {
-        for (const CMacroPreset& preset : MacroPresets()) {
-            m_aExpression.emplace_back(preset.m_strExpression);
-            m_aDescription.emplace_back(preset.m_strDescription);
-        }
+    for (const CExpressionPreset& preset : m_bFormulaMode ? FormulaPresets() : MacroPresets()) {
+        m_aExpression.emplace_back(preset.m_strExpression);
+        m_aDescription.emplace_back(preset.m_strDescription);
     }
 }
 
