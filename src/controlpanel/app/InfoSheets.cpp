@@ -13,7 +13,6 @@
 #include <memory>
 
 #include "PanelIcons.h"
-#include "platform/SystemInfo.h"
 
 namespace kq {
 
@@ -40,19 +39,6 @@ QIcon ProgramFileIcon(const std::u16string& path)
         if (!icon.isNull()) return icon;
     }
     return PanelIcon(kIconPanel);
-}
-
-CInfoTable PageRows(int nKind)
-{
-    switch (nKind) {
-    case kPageCopyright: return CopyrightPage();
-    case kPageSystem: return SystemPage(ReadSystemFacts());
-    case kPageCommunity: return CommunityPage();
-    case kPageUsers: return UsersPage();
-    case kPageDevelopers: return DevelopersPage();
-    case kPagePlatform: return PlatformPage(*OpenMachineRegistry(), IsSystem64Bit());
-    default: return InfoPageFrame(nKind);
-    }
 }
 
 }  // namespace
@@ -107,7 +93,7 @@ CSystemInfoPage::CSystemInfoPage(int nKind, QWidget* parent) : CTERNPropertyPage
 
 void CSystemInfoPage::FillPage()
 {
-    CInfoTable table = PageRows(m_nKind);
+    CInfoTable table = InfoPage(m_nKind);
     for (size_t r = 0; r < table.m_aRows.size(); ++r) {
         QStringList cells;
         for (const auto& cell : table.m_aRows[r]) cells << Q(cell);

@@ -1,6 +1,8 @@
 #include "controlpanel/core/Diagnostics.h"
 
-#include "platform/SystemInfo.h"
+#include <string_view>
+#include <utility>
+
 #include "platform/Text.h"
 
 namespace kq {
@@ -46,19 +48,15 @@ CDiagnosticsResult Usage(std::string message)
 
 std::string PageText(std::string_view name, bool bJson)
 {
-    if (name == "software") {
-        auto registry = OpenMachineRegistry();
-        return FormatProducts(SoftwareProducts(*registry), bJson);
-    }
-    if (name == "platform") {
-        auto registry = OpenMachineRegistry();
-        return FormatInfoTable(PlatformPage(*registry, IsSystem64Bit()), bJson);
-    }
-    if (name == "system") return FormatInfoTable(SystemPage(ReadSystemFacts()), bJson);
-    if (name == "copyright") return FormatInfoTable(CopyrightPage(), bJson);
-    if (name == "community") return FormatInfoTable(CommunityPage(), bJson);
-    if (name == "developers") return FormatInfoTable(DevelopersPage(), bJson);
-    return FormatInfoTable(UsersPage(), bJson);
+    if (name == "software") return FormatProducts(SoftwareProducts(*OpenMachineRegistry()), bJson);
+    constexpr std::pair<std::string_view, int> kKinds[] = {{"copyright", kPageCopyright},
+                                                           {"system", kPageSystem},
+                                                           {"platform", kPagePlatform},
+                                                           {"community", kPageCommunity},
+                                                           {"developers", kPageDevelopers}};
+    for (const auto& [known, kind] : kKinds)
+        if (name == known) return FormatInfoTable(InfoPage(kind), bJson);
+    return FormatInfoTable(InfoPage(kPageUsers), bJson);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/Maker.h"
+#include "platform/SystemInfo.h"
 #include "platform/Text.h"
 
 #ifndef KQ_VERSION_TEXT
@@ -113,6 +114,19 @@ CInfoTable SystemPage(const CSystemFacts& facts)
         {u"账号权限", facts.m_bAdministrator ? u"管理员" : u"非管理员"},
         {u"当前时间", FromUtf8(date)},
     });
+}
+
+CInfoTable InfoPage(int nKind)
+{
+    switch (nKind) {
+    case kPageCopyright: return CopyrightPage();
+    case kPageSystem: return SystemPage(ReadSystemFacts());
+    case kPageCommunity: return CommunityPage();
+    case kPageUsers: return UsersPage();
+    case kPageDevelopers: return DevelopersPage();
+    case kPagePlatform: return PlatformPage(*OpenMachineRegistry(), IsSystem64Bit());
+    default: return InfoPageFrame(nKind);
+    }
 }
 
 }  // namespace kq

@@ -79,4 +79,8 @@ std::vector<CProductInfo> SoftwareProducts(const CRegistrySource& registry);
 // 32-bit one (only that one on a 32-bit system).
 CInfoTable PlatformPage(const CRegistrySource& registry, bool b64BitSystem);
 
+// The page of a kind as the window and --page show it: the system and
+// platform pages read from this machine; an unknown kind has its frame only.
+CInfoTable InfoPage(int nKind);
+
 }  // namespace kq
