@@ -10,29 +10,10 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "qtcommon/WhenModal.h"
 #include "renamer/list/FileNameList.h"
 
 namespace kq::test {
-
-// Runs action on the next modal dialog of type T as soon as it is shown
-// (polling, as the dialog's exec() blocks the caller).
-template <class T>
-void WhenModal(std::function<void(T*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(dialog);
-            // A check that failed inside the action must not leave the
-            // dialog, and with it the test, waiting forever.
-            if (dialog->isVisible()) dialog->reject();
-        }
-    });
-    timer->start();
-}
 
 // The child of parent with the given object name, as the tests find the
 // window's controls; the test program stops when there is none.

@@ -28,7 +28,6 @@
 #include "GuiTestSupport.h"
 #include "KQToolsDlg.h"
 #include "qtcommon/QtPrompt.h"
-#include "qtcommon/QtSetup.h"
 #include "renamer/list/LaunchCommands.h"
 #include "platform/Crt.h"
 #include "platform/Shell.h"
@@ -115,7 +114,6 @@ private slots:
     void Drop_ReportsCopyNeverMove();
     void Titles_ReadExactlyAsWritten();
     void Layout_ButtonsAndPanesStandApartAndPagesStayPut();
-    void QtCatalogue_StandardDialogsInChinese();
 };
 
 void MainWindowTest::StartUp_ShowsDefaults()
@@ -682,26 +680,6 @@ void MainWindowTest::Layout_ButtonsAndPanesStandApartAndPagesStayPut()
         QCOMPARE(box->geometry(), firstBox);
         QCOMPARE(dlg.Page(mode)->mapTo(&dlg, QPoint(0, 0)), first.topLeft());
     }
-}
-
-// Last: the catalogue stays installed for the rest of the program.
-void MainWindowTest::QtCatalogue_StandardDialogsInChinese()
-{
-    QVERIFY2(InstallQtChineseCatalogue(), "Qt's Chinese catalogue is missing (Debian: qt6-translations-l10n)");
-    QDialogButtonBox box(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Ok |
-                         QDialogButtonBox::Cancel);
-    QVERIFY(box.button(QDialogButtonBox::Yes)->text().startsWith(QStringLiteral("是")));
-    QVERIFY(box.button(QDialogButtonBox::No)->text().startsWith(QStringLiteral("否")));
-    QVERIFY(box.button(QDialogButtonBox::Ok)->text().startsWith(QStringLiteral("确定")));
-    QVERIFY(box.button(QDialogButtonBox::Cancel)->text().startsWith(QStringLiteral("取消")));
-    // The widgets' own file dialog, as "添加" and "输出列表" open it.
-    QFileDialog dialog;
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    auto* lookIn = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"));
-    QVERIFY(lookIn);
-    QVERIFY2(lookIn->text() != QStringLiteral("Look in:"), qPrintable(lookIn->text()));
-    QCOMPARE(QFileDialog::tr("Save As"), QStringLiteral("另存为"));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -15,10 +15,10 @@
 
 #include "GuiTestSupport.h"
 #include "KQToolsDlg.h"
-#include "qtcommon/QtPrompt.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "renamer/modes/FormulaPresets.h"
+#include "qtcommon/QtPrompt.h"
 #include "renamer/app/pages/EaPage.h"
 #include "renamer/app/pages/ElPage.h"
 #include "renamer/app/pages/EePage.h"
@@ -64,7 +64,6 @@ private slots:
     void RuleDialog_ShowsRulesText();
     void Pickers_OpenWithNothingChosenOrDescribed();
     void FormulaHelp_OpensCalhelpFromInstallationFolder();
-    void QtPrompt_ShowsChineseButtonsAndReturnsTheAnswer();
 };
 
 void PagesTest::EaPage_ChecksEnableTheirControls()
@@ -333,56 +332,6 @@ void PagesTest::FormulaHelp_OpensCalhelpFromInstallationFolder()
     page.m_pHelp->click();
     QCOMPARE(target, QStringLiteral("\"/opt/kq/calhelp.html\""));
     SetShellOpenHook(nullptr);
-}
-
-void PagesTest::QtPrompt_ShowsChineseButtonsAndReturnsTheAnswer()
-{
-    CQtPrompt prompt;
-    struct {
-        int kind;  // 0 inform, 1 yes/no, 2 yes/no/cancel
-        QStringList buttons;
-        QString defaultButton;
-        QString click;  // empty: Escape
-        EPromptAnswer answer;
-        QMessageBox::Icon icon;
-    } rows[] = {
-        {0, {"确定"}, "确定", "确定", EPromptAnswer::No, QMessageBox::Information},
-        {1, {"是(&Y)", "否(&N)"}, "否(&N)", "是(&Y)", EPromptAnswer::Yes, QMessageBox::Question},
-        {1, {"是(&Y)", "否(&N)"}, "否(&N)", "", EPromptAnswer::No, QMessageBox::Question},
-        {2, {"是(&Y)", "否(&N)", "取消"}, "是(&Y)", "否(&N)", EPromptAnswer::No, QMessageBox::Question},
-        {2, {"是(&Y)", "否(&N)", "取消"}, "是(&Y)", "", EPromptAnswer::Cancel, QMessageBox::Question},
-    };
-    for (const auto& row : rows) {
-        QStringList buttons;
-        QString defaultButton, title, text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        WhenModal<QMessageBox>([&](QMessageBox* box) {
-            title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
-            for (QAbstractButton* b : box->buttons()) buttons << b->text();
-            defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
-            if (row.click.isEmpty()) {
-                QTest::keyClick(box, Qt::Key_Escape);
-                return;
-            }
-            for (QAbstractButton* b : box->buttons())
-                if (b->text() == row.click) b->click();
-        });
-        EPromptAnswer answer = EPromptAnswer::No;
-        if (row.kind == 0) prompt.Inform(u"正文", u"标题");
-        else if (row.kind == 1) answer = prompt.AskYesNo(u"正文", u"标题");
-        else answer = prompt.AskYesNoCancel(u"正文", u"标题");
-        buttons.sort();
-        QStringList expected = row.buttons;
-        expected.sort();
-        QCOMPARE(buttons, expected);
-        QCOMPARE(defaultButton, row.defaultButton);
-        QCOMPARE(title, QStringLiteral("标题"));
-        QCOMPARE(text, QStringLiteral("正文"));
-        QCOMPARE(icon, row.icon);
-        QCOMPARE(int(answer), int(row.answer));
-    }
 }
 
 // Nothing selected, nothing described, and OK does nothing; the description
