@@ -23,6 +23,7 @@
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/list/NameTable.h"
+#include "renamer/list/RenameHistory.h"
 #include "renamer/list/RenameJournal.h"
 
 namespace kq {
@@ -432,6 +433,21 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
     }
     m_bIndexDirty = true;
     m_summary.m_nMoves = moves;
+
+    // History for undo: the moves that really happened, recorded while the
+    // folders are still held. A run that left a file parked is for recover.
+    if (options.m_bKeepHistory && m_summary.m_nLeftTemporary == 0) {
+        std::vector<CJournalFolder> done;
+        for (const CFolderWork& w : work) {
+            CJournalFolder folder{w.m_strFolder, {}};
+            for (const CStep& step : w.m_aMoving)
+                if (outcome[step.m_nRow] == kRowDone)
+                    folder.m_aMoves.push_back({w.m_aNodes[entryOfRow[step.m_nRow]], w.m_names.Name(step.m_nOld), {},
+                                               w.m_names.Name(step.m_nNew)});
+            if (!folder.m_aMoves.empty()) done.push_back(std::move(folder));
+        }
+        RecordRenameHistory(journalFolder, std::move(done));
+    }
 
     if (!journalPath.empty()) {
         if (m_summary.m_nLeftTemporary == 0)
