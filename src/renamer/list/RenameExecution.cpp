@@ -434,19 +434,25 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
     m_bIndexDirty = true;
     m_summary.m_nMoves = moves;
 
-    // History for undo: the moves that really happened, recorded while the
-    // folders are still held. A run that left a file parked is for recover.
+    // History for undo: the moves that really happened, as journal text,
+    // recorded while the folders are still held. A run that left a file
+    // parked is for recover.
     if (options.m_bKeepHistory && m_summary.m_nLeftTemporary == 0) {
-        std::vector<CJournalFolder> done;
+        std::string done;
         for (const CFolderWork& w : work) {
-            CJournalFolder folder{w.m_strFolder, {}};
-            for (const CStep& step : w.m_aMoving)
-                if (outcome[step.m_nRow] == kRowDone)
-                    folder.m_aMoves.push_back({w.m_aNodes[entryOfRow[step.m_nRow]], w.m_names.Name(step.m_nOld), {},
-                                               w.m_names.Name(step.m_nNew)});
-            if (!folder.m_aMoves.empty()) done.push_back(std::move(folder));
+            bool folderWritten = false;
+            for (const CStep& step : w.m_aMoving) {
+                if (outcome[step.m_nRow] != kRowDone) continue;
+                if (!folderWritten) {
+                    if (done.empty()) AppendJournalHeader(done);
+                    AppendJournalFolder(done, w.m_strFolder);
+                    folderWritten = true;
+                }
+                AppendJournalMove(done, w.m_aNodes[entryOfRow[step.m_nRow]], NativeText(w.m_names.Get(step.m_nOld)),
+                                  NativeText(), NativeText(w.m_names.Get(step.m_nNew)));
+            }
         }
-        RecordRenameHistory(journalFolder, std::move(done));
+        RecordRenameHistory(journalFolder, done);
     }
 
     if (!journalPath.empty()) {

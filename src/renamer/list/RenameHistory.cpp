@@ -18,6 +18,7 @@ constexpr std::string_view kJournalHeader = "KQTOOLS-RENAME-JOURNAL 1\n";
 constexpr std::u16string_view kSuffix = u".kqhistory";
 constexpr std::u16string_view kPrefix = u"run-";
 constexpr size_t kNumberDigits = 16;
+constexpr int64_t kStalePartSeconds = 24 * 60 * 60;
 
 template <class T>
 bool ParseNumber(std::string_view text, T& value)
@@ -141,27 +142,37 @@ bool ReadHistoryRecord(const std::u16string& path, CHistoryRun& run)
     return ReadFileBytes(path, bytes, kReadFileLimit, false) && ParseHistoryRecord(bytes, run);
 }
 
-bool RecordRenameHistory(const std::u16string& journalFolder, std::vector<CJournalFolder> done)
+bool RecordRenameHistory(const std::u16string& journalFolder, std::string_view doneJournal)
 {
-    CHistoryRun run;
-    run.m_nTime = CurrentTime();
-    for (CJournalFolder& folder : done) {
-        CFileId id;
-        // A folder that cannot be identified could not be undone safely.
-        if (folder.m_aMoves.empty() || !GetFileId(folder.m_strFolder, true, id)) continue;
-        run.m_aFolders.push_back(std::move(folder));
-        for (auto& move : run.m_aFolders.back().m_aMoves) move.m_strTemp.clear();
-        run.m_aFolderIds.push_back(id);
+    if (doneJournal.substr(0, kJournalHeader.size()) != kJournalHeader) return false;
+    // The header, then each folder's identity: only the folder lines are
+    // read back, the moves go in as they are.
+    std::string text(kHeader);
+    text += "R\t" + std::to_string(CurrentTime()) + "\n";
+    for (size_t pos = kJournalHeader.size(); pos < doneJournal.size();) {
+        size_t end = doneJournal.find('\n', pos);
+        if (end == std::string_view::npos) return false;
+        if (doneJournal.substr(pos, 2) == "D\t") {
+            std::vector<CJournalFolder> folder;
+            CFileId id;  // stays 0 when the folder is gone: undo then leaves its files
+            if (!ParseJournal(std::string(kJournalHeader) + std::string(doneJournal.substr(pos, end + 1 - pos)), folder))
+                return false;
+            GetFileId(folder[0].m_strFolder, true, id);
+            text += "F\t";
+            AppendNumber(text, id.m_nDevice);
+            text += '\t';
+            AppendNumber(text, id.m_nNode);
+            text += '\n';
+        }
+        pos = end + 1;
     }
-    if (run.m_aFolders.empty()) return false;
-    const std::string text = FormatHistoryRecord(run);
-    if (text.size() > kReadFileLimit) return false;  // could never be read back
+    if (text.size() + doneJournal.size() > kReadFileLimit) return false;  // could never be read back
 
     const std::u16string folder = HistoryFolder(journalFolder);
     if (!CreateFolder(folder)) return false;
     const std::u16string part = PartPath(folder);
     CDurableFile file;
-    bool ok = file.Create(part) && file.Write(text);
+    bool ok = file.Create(part) && file.Write(text) && file.Write(doneJournal);
     ok = file.Finish() && ok;
     // The next number; a record of a run ending at the same moment takes
     // it first and this one moves on, never replacing it.
@@ -181,6 +192,11 @@ bool RecordRenameHistory(const std::u16string& journalFolder, std::vector<CJourn
     SyncFolder(folder);
     records = FindHistoryRecords(journalFolder);
     for (size_t i = 0; i + kHistoryLimit < records.size(); ++i) RemoveFile(records[i]);
+    // Working files of writers killed long ago.
+    for (const auto& stale : FindFilesBySuffix(folder, u".part")) {
+        CFileTimes times;
+        if (GetFileTimes(stale, times) && times.m_nModification + kStalePartSeconds < CurrentTime()) RemoveFile(stale);
+    }
     return true;
 }
 

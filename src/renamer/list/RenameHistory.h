@@ -46,11 +46,13 @@ bool ParseHistoryRecord(std::string_view text, CHistoryRun& run);
 // Only a regular file, not through a link, within the read limit.
 bool ReadHistoryRecord(const std::u16string& path, CHistoryRun& run);
 
-// Records the moves a run made (folders without moves are left out; nothing
-// is recorded when no file moved) as the newest record, written whole or not
-// at all and never over another record, then drops the oldest beyond the
-// limit. Called while the run still holds its folders.
-bool RecordRenameHistory(const std::u16string& journalFolder, std::vector<CJournalFolder> done);
+// Records the moves a run made, given as journal text (AppendJournalHeader,
+// then AppendJournalFolder and AppendJournalMove without parking names, each
+// folder once), as the newest record: written whole or not at all, never
+// over another record. Drops the oldest records beyond the limit. Nothing is
+// recorded for an empty text. Called while the run still holds its folders,
+// whose identities go into the record.
+bool RecordRenameHistory(const std::u16string& journalFolder, std::string_view doneJournal);
 // Replaces a record with what is left of its run (atomically).
 bool RewriteHistoryRecord(const CHistoryRun& run);
 
