@@ -153,7 +153,8 @@ void CKQToolsDlg::OnUndoLastRename()
     const std::vector<std::u16string> records = FindHistoryRecords({});
     CHistoryRun run;
     if (!records.empty() && ReadHistoryRecord(records.back(), run) &&
-        GetPromptProvider().AskYesNo(u"确实要撤销上次改名吗？上次改名共改动" + FormatInt(static_cast<long long>(run.Count())) +
+        GetPromptProvider().AskYesNo(u"确实要撤销上次改名吗？上次改名共改动" +
+                                         FormatInt(static_cast<long long>(run.Count())) +
                                          u"个文件，仍使用新文件名的文件将恢复原文件名。",
                                      u"撤销上次改名") != EPromptAnswer::Yes)
         return;

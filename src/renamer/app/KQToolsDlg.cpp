@@ -221,7 +221,7 @@ void CKQToolsDlg::NameControls()
         {m_pActExport, "ExportList"},        {m_pActHelp, "HelpTopics"},          {m_pActWeb, "WebPage"},
         {m_pActUpdate, "OnlineUpdate"},      {m_pActAbout, "About"},              {m_pActNameUp, "SortNameUp"},
         {m_pActNameDown, "SortNameDown"},    {m_pActFolderUp, "SortFolderUp"},    {m_pActFolderDown, "SortFolderDown"},
-        {m_pActSuperUp, "SuperSortUp"},      {m_pActSuperDown, "SuperSortDown"},   {m_pActUndo, "UndoLastRename"},
+        {m_pActSuperUp, "SuperSortUp"},      {m_pActSuperDown, "SuperSortDown"},  {m_pActUndo, "UndoLastRename"},
     };
     for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
 }

@@ -15,13 +15,12 @@ using namespace kq::cli;
 
 namespace {
 
-const char* const kUsage =
-    "用法: kqtools-cli undo [--list] [--json]\n"
-    "撤销上次完成的改名：仍使用新文件名且未被替换的文件恢复原文件名，\n"
-    "已改变、已移走或原文件名已被占用的文件逐个报告并保持不动，不覆盖任何文件。\n"
-    "  --list  列出可以撤销的改名（时间、文件数、文件夹），最近的在前\n"
-    "  --json  以 JSON 输出\n"
-    "退出码: 0 全部撤销（--list: 列出完毕），1 没有可撤销的改名或有文件未能恢复，2 用法错误。";
+const char* const kUsage = "用法: kqtools-cli undo [--list] [--json]\n"
+                           "撤销上次完成的改名：仍使用新文件名且未被替换的文件恢复原文件名，\n"
+                           "已改变、已移走或原文件名已被占用的文件逐个报告并保持不动，不覆盖任何文件。\n"
+                           "  --list  列出可以撤销的改名（时间、文件数、文件夹），最近的在前\n"
+                           "  --json  以 JSON 输出\n"
+                           "退出码: 0 全部撤销（--list: 列出完毕），1 没有可撤销的改名或有文件未能恢复，2 用法错误。";
 
 struct COutcome {
     const char* m_pszText;
@@ -85,7 +84,8 @@ std::string UndoJson(const CUndoReport& report)
 {
     std::string out = "{\"result\":" + JsonString(ResultKey(report.m_nResult));
     if (report.m_nResult == kUndoDone || report.m_nResult == kUndoPartly)
-        out += ",\"time\":" + std::to_string(report.m_run.m_nTime) + ",\"count\":" + std::to_string(report.m_run.Count()) +
+        out += ",\"time\":" + std::to_string(report.m_run.m_nTime) +
+               ",\"count\":" + std::to_string(report.m_run.Count()) +
                ",\"restored\":" + std::to_string(report.Restored());
     if (report.m_nResult == kUndoDamaged) {
         out += ",\"record\":" + Json(report.m_damaged.m_strPath);
@@ -95,8 +95,9 @@ std::string UndoJson(const CUndoReport& report)
     for (size_t i = 0; i < report.m_aLines.size(); ++i) {
         const CUndoLine& line = report.m_aLines[i];
         if (i > 0) out += ',';
-        out += "{\"folder\":" + Json(line.m_strFolder) + ",\"old\":" + Json(line.m_strOld) + ",\"new\":" +
-               Json(line.m_strNew) + ",\"outcome\":" + JsonString(Outcome(line.m_nOutcome).m_pszKey) + "}";
+        out += "{\"folder\":" + Json(line.m_strFolder) + ",\"old\":" + Json(line.m_strOld) +
+               ",\"new\":" + Json(line.m_strNew) + ",\"outcome\":" + JsonString(Outcome(line.m_nOutcome).m_pszKey) +
+               "}";
     }
     return out + "]}";
 }
@@ -110,17 +111,17 @@ int RunList(bool json)
         out = "{\"runs\":[";
         for (size_t i = 0; i < runs.size(); ++i) {
             if (i > 0) out += ',';
-            out += "{\"time\":" + std::to_string(runs[i].m_nTime) + ",\"time_text\":" +
-                   Json(FormatRouteTime(runs[i].m_nTime)) + ",\"count\":" + std::to_string(runs[i].Count()) +
-                   ",\"folders\":[";
+            out += "{\"time\":" + std::to_string(runs[i].m_nTime) +
+                   ",\"time_text\":" + Json(FormatRouteTime(runs[i].m_nTime)) +
+                   ",\"count\":" + std::to_string(runs[i].Count()) + ",\"folders\":[";
             for (size_t f = 0; f < runs[i].m_aFolders.size(); ++f)
                 out += (f > 0 ? "," : "") + Json(runs[i].m_aFolders[f].m_strFolder);
             out += "]}";
         }
         out += "],\"damaged\":[";
         for (size_t i = 0; i < damaged.size(); ++i)
-            out += (i > 0 ? ",{\"record\":" : "{\"record\":") + Json(damaged[i].m_strPath) + ",\"set_aside\":" +
-                   Json(damaged[i].m_strAside) + "}";
+            out += (i > 0 ? ",{\"record\":" : "{\"record\":") + Json(damaged[i].m_strPath) +
+                   ",\"set_aside\":" + Json(damaged[i].m_strAside) + "}";
         out += "]}";
     } else {
         for (const CDamagedRecord& d : damaged) {

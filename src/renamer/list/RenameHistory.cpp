@@ -61,7 +61,8 @@ std::u16string PartPath(const std::u16string& folder)
 {
     std::random_device device;
     for (;;) {
-        std::u16string path = JoinPath(folder, u"record-" + FormatInt(static_cast<long long>(device() % 1000000000u)) + u".part");
+        std::u16string path =
+            JoinPath(folder, u"record-" + FormatInt(static_cast<long long>(device() % 1000000000u)) + u".part");
         if (!PathExists(path)) return path;
     }
 }
@@ -155,7 +156,8 @@ bool RecordRenameHistory(const std::u16string& journalFolder, std::string_view d
         if (doneJournal.substr(pos, 2) == "D\t") {
             std::vector<CJournalFolder> folder;
             CFileId id;  // stays 0 when the folder is gone: undo then leaves its files
-            if (!ParseJournal(std::string(kJournalHeader) + std::string(doneJournal.substr(pos, end + 1 - pos)), folder))
+            if (!ParseJournal(std::string(kJournalHeader) + std::string(doneJournal.substr(pos, end + 1 - pos)),
+                              folder))
                 return false;
             GetFileId(folder[0].m_strFolder, true, id);
             text += "F\t";
@@ -183,7 +185,8 @@ bool RecordRenameHistory(const std::u16string& journalFolder, std::string_view d
         if (RecordNumber(path, n) && n >= number) number = n + 1;
     }
     bool published = false;
-    for (int attempt = 0; ok && !published && attempt < 100; ++attempt, ++number)
+    constexpr uint64_t kLastNumber = 9999999999999999u;  // kNumberDigits nines
+    for (int attempt = 0; ok && !published && attempt < 100 && number <= kLastNumber; ++attempt, ++number)
         published = MoveFileNoReplace(part, JoinPath(folder, RecordName(number)));
     if (!published) {
         RemoveFile(part);

@@ -20,7 +20,10 @@ public:
     ~CQuietPrompt() override { SetPromptProvider(m_pOuter); }
     void Inform(const std::u16string&, const std::u16string&) override {}
     EPromptAnswer AskYesNo(const std::u16string&, const std::u16string&) override { return EPromptAnswer::Yes; }
-    EPromptAnswer AskYesNoCancel(const std::u16string&, const std::u16string&) override { return EPromptAnswer::Cancel; }
+    EPromptAnswer AskYesNoCancel(const std::u16string&, const std::u16string&) override
+    {
+        return EPromptAnswer::Cancel;
+    }
 
 private:
     IPromptProvider* m_pOuter;
@@ -95,7 +98,8 @@ std::vector<size_t> DropBlockedMoves(const std::vector<CUndoLine>& lines, const 
         blocked.pop_back();
         if (isBlocked[i]) continue;
         isBlocked[i] = 1;
-        if (auto w = waiting.find(i); w != waiting.end()) blocked.insert(blocked.end(), w->second.begin(), w->second.end());
+        if (auto w = waiting.find(i); w != waiting.end())
+            blocked.insert(blocked.end(), w->second.begin(), w->second.end());
     }
     std::vector<size_t> free;
     for (size_t i : movable)
@@ -186,6 +190,8 @@ int UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report)
             for (size_t r = 0; r < lineOfRow.size(); ++r)
                 if (list.GetText(static_cast<int>(r), kColStatus) == kStatusDone)
                     lines[lineOfRow[r]].m_nOutcome = kUndoRestored;
+        // Files left under temporary names are for recover: say so.
+        if (list.LastSummary().m_nLeftTemporary > 0) report.m_strMessage = list.LastMessage();
     }
     KeepWhatIsLeft(run, lines);
     return report.m_nResult = report.Restored() == lines.size() ? kUndoDone : kUndoPartly;
@@ -226,15 +232,19 @@ std::u16string UndoSummaryText(const CUndoReport& report)
     if (report.m_nResult == kUndoDone) return u"已撤销上次改名：" + count(restored) + u"个文件已恢复原文件名。";
     size_t changed = 0, blocked = 0, refused = 0;
     for (const CUndoLine& line : report.m_aLines) {
-        if (line.m_nOutcome == kUndoBlocked) ++blocked;
-        else if (line.m_nOutcome == kUndoNameRefused) ++refused;
-        else if (line.m_nOutcome != kUndoRestored && line.m_nOutcome != kUndoInPlace) ++changed;
+        if (line.m_nOutcome == kUndoBlocked)
+            ++blocked;
+        else if (line.m_nOutcome == kUndoNameRefused)
+            ++refused;
+        else if (line.m_nOutcome != kUndoRestored && line.m_nOutcome != kUndoInPlace)
+            ++changed;
     }
     std::u16string text = u"上次改名未能全部撤销：" + count(restored) + u"个文件已恢复原文件名";
     if (changed > 0) text += u"，" + count(changed) + u"个文件改名后已被改变或移走，没有撤销";
     if (refused > 0) text += u"，" + count(refused) + u"个文件的原文件名无法经由改名恢复";
     if (blocked > 0) text += u"，" + count(blocked) + u"个文件的原文件名已被占用或无法改回（可在处理后再次撤销）";
-    return text + u"。";
+    text += u"。";
+    return report.m_strMessage.empty() ? text : text + u"\n" + report.m_strMessage;
 }
 
 }  // namespace kq

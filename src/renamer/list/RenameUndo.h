@@ -45,7 +45,7 @@ struct CUndoReport {
     CHistoryRun m_run;  // the run undone
     std::vector<CUndoLine> m_aLines;
     CDamagedRecord m_damaged;     // with kUndoDamaged
-    std::u16string m_strMessage;  // the rename's message when it could not start
+    std::u16string m_strMessage;  // the rename's message when it could not start or left files parked
     size_t Restored() const;      // lines restored or in place
 };
 

@@ -19,7 +19,8 @@ struct CUndoCli {
         return test::RunProgram(KQ_CLI_PATH, args, {}, {"KQ_CONFIG_HOME=" + config.NativePath()});
     }
     // A replace-mode rename of the named files in dir.
-    test::CRunResult Rename(const std::string& find, const std::string& replace, const std::vector<std::string>& names) const
+    test::CRunResult Rename(const std::string& find, const std::string& replace,
+                            const std::vector<std::string>& names) const
     {
         std::vector<std::string> args = {"rename", "--yes", "--find", find, "--replace", replace};
         for (const auto& n : names) args.push_back(dir.NativePath() + "/" + n);
@@ -54,7 +55,8 @@ TEST(UndoCommand, ListsAndUndoesTheLastRun)
     EXPECT_EQ(lines[4], '-');  // "YYYY-MM-DD hh:mm:ss"
     auto json = cli.Run({"undo", "--list", "--json"});
     EXPECT_EQ(json.m_nExitCode, 0);
-    EXPECT_NE(json.m_strOut.find("\"count\":1,\"folders\":[" + JsonString(cli.dir.NativePath()) + "]"), std::string::npos)
+    EXPECT_NE(json.m_strOut.find("\"count\":1,\"folders\":[" + JsonString(cli.dir.NativePath()) + "]"),
+              std::string::npos)
         << json.m_strOut;
 
     auto undo = cli.Run({"undo"});
@@ -70,8 +72,10 @@ TEST(UndoCommand, ListsAndUndoesTheLastRun)
     auto partly = cli.Run({"undo", "--json"});
     EXPECT_EQ(partly.m_nExitCode, 1);
     EXPECT_NE(partly.m_strOut.find("\"result\":\"partly\""), std::string::npos) << partly.m_strOut;
-    EXPECT_NE(partly.m_strOut.find("\"new\":\"img_2.jpg\",\"outcome\":\"changed\""), std::string::npos) << partly.m_strOut;
-    EXPECT_NE(partly.m_strOut.find("\"new\":\"img_1.jpg\",\"outcome\":\"restored\""), std::string::npos) << partly.m_strOut;
+    EXPECT_NE(partly.m_strOut.find("\"new\":\"img_2.jpg\",\"outcome\":\"changed\""), std::string::npos)
+        << partly.m_strOut;
+    EXPECT_NE(partly.m_strOut.find("\"new\":\"img_1.jpg\",\"outcome\":\"restored\""), std::string::npos)
+        << partly.m_strOut;
     EXPECT_EQ(cli.dir.List(), (std::vector<std::u16string>{u"img_2.jpg", u"photo_1.jpg"}));
     EXPECT_EQ(cli.dir.ReadFile(u"img_2.jpg"), "new");
     EXPECT_EQ(cli.Run({"undo"}).m_nExitCode, 1);

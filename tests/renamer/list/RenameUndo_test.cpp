@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -117,8 +118,9 @@ TEST(RenameUndo, LeavesChangedGoneAndBlockedFilesAlone)
 
     CUndoReport report;
     EXPECT_EQ(f.Undo(report), kUndoPartly);
-    EXPECT_EQ(f.Outcomes(report), (std::map<std::u16string, int>{
-                                       {u"x", kUndoChanged}, {u"y", kUndoGone}, {u"z", kUndoBlocked}, {u"w", kUndoRestored}}));
+    EXPECT_EQ(f.Outcomes(report),
+              (std::map<std::u16string, int>{
+                  {u"x", kUndoChanged}, {u"y", kUndoGone}, {u"z", kUndoBlocked}, {u"w", kUndoRestored}}));
     EXPECT_EQ(f.Contents(), (Files{{u"x", "another file"}, {u"c", "taken"}, {u"z", "c"}, {u"d", "d"}}));
     EXPECT_NE(UndoSummaryText(report).find(u"已被占用"), std::u16string::npos);
 
@@ -194,7 +196,7 @@ TEST(RenameUndo, KeepsNamesTheRenameCannotGiveBack)
     CUndoReport report;
     EXPECT_EQ(f.Undo(report), kUndoPartly);
     EXPECT_EQ(f.Outcomes(report), (std::map<std::u16string, int>{
-                                       {u"x", kUndoNameRefused}, {u"y", kUndoNameRefused}, {u"z", kUndoRestored}}));
+                                      {u"x", kUndoNameRefused}, {u"y", kUndoNameRefused}, {u"z", kUndoRestored}}));
     EXPECT_EQ(f.Contents(), (Files{{u"x", "a."}, {u"y", "q:r"}, {u"p", "p"}}));
 }
 
@@ -249,25 +251,27 @@ TEST(RenameHistory, SetsAsideRecordsItCannotTrust)
         const char* what;
         std::function<void(const std::u16string& path, const CHistoryRun& good)> plant;
     } cases[] = {
-        {"cut", [](const std::u16string& path, const CHistoryRun& good) {
+        {"cut",
+         [](const std::u16string& path, const CHistoryRun& good) {
              const std::string text = FormatHistoryRecord(good);
              WriteFileBytes(path, text.substr(0, text.size() - 3), true);
          }},
-        {"escape", [&](const std::u16string& path, const CHistoryRun& good) {
+        {"escape",
+         [&](const std::u16string& path, const CHistoryRun& good) {
              CHistoryRun bad = good;
              bad.m_aFolders[0].m_aMoves[0] = {victim.m_nNode, u"stolen", u"", FromUtf8(escape)};
              WriteFileBytes(path, FormatHistoryRecord(bad), true);
          }},
-        {"no folder identity", [](const std::u16string& path, const CHistoryRun& good) {
+        {"no folder identity",
+         [](const std::u16string& path, const CHistoryRun& good) {
              CHistoryRun bad = good;
              bad.m_aFolderIds.clear();
              WriteFileBytes(path, FormatHistoryRecord(bad), true);
          }},
 #ifndef _WIN32
         {"fifo", [](const std::u16string& path, const CHistoryRun&) { mkfifo(ToNativeName(path).c_str(), 0600); }},
-        {"zero", [](const std::u16string& path, const CHistoryRun&) {
-             std::filesystem::create_symlink("/dev/zero", ToNativeName(path));
-         }},
+        {"zero", [](const std::u16string& path,
+                    const CHistoryRun&) { std::filesystem::create_symlink("/dev/zero", ToNativeName(path)); }},
 #endif
     };
     for (const auto& c : cases) {
@@ -317,6 +321,24 @@ TEST(RenameUndo, WaitsForRunsThatHoldItsFolderOrTheHistory)
     EXPECT_EQ(f.Contents(), (Files{{u"b", "a"}}));
     EXPECT_EQ(f.Undo(report), kUndoDone);
     EXPECT_EQ(f.Contents(), (Files{{u"a", "a"}}));
+}
+
+// An undo whose swap cannot be finished nor put back leaves a file parked:
+// the user is sent to recover, and the run stays to be undone again.
+TEST(RenameUndo, SendsTheUserToRecoverWhenAFileStaysParked)
+{
+    CUndoFixture f;
+    f.Make({u"a", u"b"});
+    ASSERT_EQ(f.Rename({{u"a", u"b"}, {u"b", u"a"}}), kRenameDone);
+    SetMoveFailureHook([](std::u16string_view from, std::u16string_view) {
+        return from.ends_with(u".kq-tmp") ? EACCES : 0;
+    });
+    CUndoReport report;
+    EXPECT_EQ(f.Undo(report), kUndoPartly);
+    SetMoveFailureHook(nullptr);
+    EXPECT_NE(UndoSummaryText(report).find(u"kqtools-cli recover"), std::u16string::npos);
+    EXPECT_EQ(FindJournals(f.journal.Path()).size(), 1u);
+    EXPECT_TRUE(HasRenameHistory(f.journal.Path()));
 }
 
 TEST(RenameUndo, PutsTheOldNamesBackIntoTheList)
