@@ -1,4 +1,5 @@
 // The command buttons and menu entries of the main window.
+#include <QAction>
 #include <QFileDialog>
 #include <QItemSelectionModel>
 
@@ -7,8 +8,11 @@
 #include "FileListModel.h"
 #include "FileListView.h"
 #include "KQToolsDlg.h"
+#include "platform/Crt.h"
+#include "platform/Prompt.h"
 #include "renamer/list/LaunchCommands.h"
 #include "renamer/list/ListExport.h"
+#include "renamer/list/RenameUndo.h"
 #include "renamer/app/pages/ModePage.h"
 #include "renamer/app/supersort/SuperSortDlg.h"
 
@@ -137,6 +141,33 @@ void CKQToolsDlg::OnExecuteRename()
     // Columns 0 and 2 of any row may have changed; column 1 keeps the names
     // just applied until the next refresh.
     m_pModel->AllChanged();
+    UpdateUndoAction();
+}
+
+void CKQToolsDlg::UpdateUndoAction() { m_pActUndo->setEnabled(HasRenameHistory({})); }
+
+void CKQToolsDlg::OnUndoLastRename()
+{
+    // The count asked about is the newest run's; a record that cannot be
+    // read is left to the undo, which reports it and sets it aside.
+    const std::vector<std::u16string> records = FindHistoryRecords({});
+    CHistoryRun run;
+    if (!records.empty() && ReadHistoryRecord(records.back(), run) &&
+        GetPromptProvider().AskYesNo(u"确实要撤销上次改名吗？上次改名共改动" +
+                                         FormatInt(static_cast<long long>(run.Count())) +
+                                         u"个文件，仍使用新文件名的文件将恢复原文件名。",
+                                     u"撤销上次改名") != EPromptAnswer::Yes)
+        return;
+    CUndoReport report;
+    const int result = UndoLastRename({}, report);
+    if (ApplyUndoToList(report, m_list) > 0) {
+        m_pModel->AllChanged();
+        RefreshNewNames();
+    }
+    UpdateUndoAction();
+    GetPromptProvider().Inform(UndoSummaryText(report), result == kUndoDone     ? u"撤销完成"
+                                                        : result == kUndoPartly ? u"撤销未全部完成"
+                                                                                : u"无法撤销");
 }
 
 void CKQToolsDlg::OnSelectAll() { m_pListView->SetSelectedRows(m_list.SelectAllRows()); }

@@ -55,6 +55,7 @@ CKQToolsDlg::CKQToolsDlg(QWidget* parent) : QDialog(parent)
     ShowModePage();
     RefreshNewNames();
     UpdateCountPane();
+    UpdateUndoAction();
 }
 
 CKQToolsDlg::~CKQToolsDlg()
@@ -157,6 +158,8 @@ void CKQToolsDlg::BuildMenus()
     m_pActInvert = m_pListMenu->addAction(QStringLiteral("反选文件(&M)"));
     m_pActClear = m_pListMenu->addAction(QStringLiteral("清空列表(&C)"));
     m_pListMenu->addSeparator();
+    m_pActUndo = m_pListMenu->addAction(QStringLiteral("撤销上次改名"));
+    m_pListMenu->addSeparator();
     m_pActExport = m_pListMenu->addAction(QStringLiteral("输出列表(&E)"));
     m_pListMenu->addSeparator();
     m_pActHelp = m_pListMenu->addAction(QStringLiteral("帮助主题(&H)"));
@@ -212,7 +215,7 @@ void CKQToolsDlg::NameControls()
         {m_pActExport, "ExportList"},        {m_pActHelp, "HelpTopics"},          {m_pActWeb, "WebPage"},
         {m_pActUpdate, "OnlineUpdate"},      {m_pActAbout, "About"},              {m_pActNameUp, "SortNameUp"},
         {m_pActNameDown, "SortNameDown"},    {m_pActFolderUp, "SortFolderUp"},    {m_pActFolderDown, "SortFolderDown"},
-        {m_pActSuperUp, "SuperSortUp"},      {m_pActSuperDown, "SuperSortDown"},
+        {m_pActSuperUp, "SuperSortUp"},      {m_pActSuperDown, "SuperSortDown"},  {m_pActUndo, "UndoLastRename"},
     };
     for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
 }
@@ -244,6 +247,8 @@ void CKQToolsDlg::ConnectCommands()
     connect(m_pActSelectAll, &QAction::triggered, this, &CKQToolsDlg::OnSelectAll);
     connect(m_pActInvert, &QAction::triggered, this, &CKQToolsDlg::OnInvertSelection);
     connect(m_pActClear, &QAction::triggered, this, &CKQToolsDlg::OnClearList);
+    connect(m_pActUndo, &QAction::triggered, this, &CKQToolsDlg::OnUndoLastRename);
+    connect(m_pListMenu, &QMenu::aboutToShow, this, &CKQToolsDlg::UpdateUndoAction);
     connect(m_pActExport, &QAction::triggered, this, &CKQToolsDlg::OnExport);
     connect(m_pActHelp, &QAction::triggered, this, &CKQToolsDlg::OnHelp);
     connect(m_pActWeb, &QAction::triggered, this, &CKQToolsDlg::OnWebPage);

@@ -75,6 +75,7 @@ public:
     void OnSelectAll();
     void OnInvertSelection();
     void OnClearList();
+    void OnUndoLastRename();
     void OnSort(bool byName, bool ascending);
     void OnSuperSort(bool ascending);
     void OnExport();
@@ -102,6 +103,8 @@ private:
     // Runs a change of the row count with the model reset around it and the
     // selection kept where it is.
     void ChangeRows(const std::function<void()>& change);
+    // "撤销上次改名" is offered only while the history holds a run.
+    void UpdateUndoAction();
 
     // Widgets.
     std::array<QRadioButton*, 5> m_aModeButtons{};
@@ -128,6 +131,7 @@ private:
     QAction* m_pActSelectAll;
     QAction* m_pActInvert;
     QAction* m_pActClear;
+    QAction* m_pActUndo;
     QAction* m_pActExport;
     QAction* m_pActHelp;
     QAction* m_pActWeb;

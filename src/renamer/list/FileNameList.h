@@ -55,6 +55,9 @@ struct CRenameOptions {
     // Called after every successful move with the number done so far; tests
     // use it to stop the process mid-run.
     std::function<void(size_t movesDone)> m_pfnAfterMove;
+    // Record the moves made in the history that undo reads (off for the
+    // undo's own run).
+    bool m_bKeepHistory = true;
 };
 
 struct CRenameSummary {

@@ -23,6 +23,7 @@
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/list/NameTable.h"
+#include "renamer/list/RenameHistory.h"
 #include "renamer/list/RenameJournal.h"
 
 namespace kq {
@@ -432,6 +433,27 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
     }
     m_bIndexDirty = true;
     m_summary.m_nMoves = moves;
+
+    // History for undo: the moves that really happened, as journal text,
+    // recorded while the folders are still held. A run that left a file
+    // parked is for recover.
+    if (options.m_bKeepHistory && m_summary.m_nLeftTemporary == 0) {
+        std::string done;
+        for (const CFolderWork& w : work) {
+            bool folderWritten = false;
+            for (const CStep& step : w.m_aMoving) {
+                if (outcome[step.m_nRow] != kRowDone) continue;
+                if (!folderWritten) {
+                    if (done.empty()) AppendJournalHeader(done);
+                    AppendJournalFolder(done, w.m_strFolder);
+                    folderWritten = true;
+                }
+                AppendJournalMove(done, w.m_aNodes[entryOfRow[step.m_nRow]], NativeText(w.m_names.Get(step.m_nOld)),
+                                  NativeText(), NativeText(w.m_names.Get(step.m_nNew)));
+            }
+        }
+        RecordRenameHistory(journalFolder, done);
+    }
 
     if (!journalPath.empty()) {
         if (m_summary.m_nLeftTemporary == 0)

@@ -123,11 +123,13 @@ std::u16string FolderLockPath(const std::u16string& journalFolder, uint64_t devi
                                        FormatInt(static_cast<long long>(node)) + u".lock");
 }
 
-std::vector<std::u16string> FindJournals(const std::u16string& folder)
+std::vector<std::u16string> FindJournals(const std::u16string& folder) { return FindFilesBySuffix(folder, kSuffix); }
+
+std::vector<std::u16string> FindFilesBySuffix(const std::u16string& folder, std::u16string_view suffix)
 {
     std::vector<std::u16string> names;
     ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {
-        if (!isDirectory && name.size() > kSuffix.size() && name.substr(name.size() - kSuffix.size()) == kSuffix)
+        if (!isDirectory && name.size() > suffix.size() && name.substr(name.size() - suffix.size()) == suffix)
             names.emplace_back(name);
         return true;
     });

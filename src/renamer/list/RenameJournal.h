@@ -33,6 +33,9 @@ std::u16string NewJournalPath(const std::u16string& folder);
 std::u16string FolderLockPath(const std::u16string& journalFolder, uint64_t device, uint64_t node);
 // Journals left in folder, oldest name first.
 std::vector<std::u16string> FindJournals(const std::u16string& folder);
+// Paths of the entries of folder (folders aside) whose names end in suffix,
+// in name order.
+std::vector<std::u16string> FindFilesBySuffix(const std::u16string& folder, std::u16string_view suffix);
 
 std::string FormatJournal(const std::vector<CJournalFolder>& folders);
 // The same text piece by piece, for writers that hold the names elsewhere:

@@ -29,11 +29,12 @@ Files Folder(const CTempDir& dir, std::u16string_view sub = {})
     return files;
 }
 
-// The journal folder keeps only the lock files of the folders a run held.
+// The journal folder keeps only the lock files of the folders a run held
+// (and the history of completed runs).
 bool NothingButLocks(const CTempDir& journal)
 {
     for (const auto& name : journal.List())
-        if (name.size() < 5 || name.substr(name.size() - 5) != u".lock") return false;
+        if (name != u"history" && (name.size() < 5 || name.substr(name.size() - 5) != u".lock")) return false;
     return true;
 }
 

@@ -1,0 +1,235 @@
+#include "renamer/list/RenameHistory.h"
+
+#include <charconv>
+#include <random>
+
+#include "platform/AtomicFile.h"
+#include "platform/Clock.h"
+#include "platform/Crt.h"
+#include "platform/Path.h"
+#include "platform/Text.h"
+
+namespace kq {
+
+namespace {
+
+constexpr std::string_view kHeader = "KQTOOLS-RENAME-HISTORY 1\n";
+constexpr std::string_view kJournalHeader = "KQTOOLS-RENAME-JOURNAL 1\n";
+constexpr std::u16string_view kSuffix = u".kqhistory";
+constexpr std::u16string_view kPrefix = u"run-";
+constexpr size_t kNumberDigits = 16;
+constexpr int64_t kStalePartSeconds = 24 * 60 * 60;
+
+template <class T>
+bool ParseNumber(std::string_view text, T& value)
+{
+    if (text.empty() || text[0] == '-' || text[0] == '+') return false;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+void AppendNumber(std::string& out, uint64_t value)
+{
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+// The number of a record named "run-<digits>.kqhistory"; false for any other name.
+bool RecordNumber(std::u16string_view path, uint64_t& number)
+{
+    const size_t slash = path.find_last_of(kPathSeparator);
+    std::u16string_view name = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+    if (name.size() != kPrefix.size() + kNumberDigits + kSuffix.size() || name.substr(0, kPrefix.size()) != kPrefix)
+        return false;
+    number = 0;
+    for (char16_t c : name.substr(kPrefix.size(), kNumberDigits)) {
+        if (!IsAsciiDigit(c)) return false;
+        number = number * 10 + static_cast<uint64_t>(c - u'0');
+    }
+    return true;
+}
+
+std::u16string RecordName(uint64_t number)
+{
+    std::u16string digits = FormatInt(static_cast<long long>(number));
+    if (digits.size() < kNumberDigits) digits.insert(0, kNumberDigits - digits.size(), u'0');
+    return std::u16string(kPrefix) + digits + std::u16string(kSuffix);
+}
+
+// A fresh working name for a record being written.
+std::u16string PartPath(const std::u16string& folder)
+{
+    std::random_device device;
+    for (;;) {
+        std::u16string path =
+            JoinPath(folder, u"record-" + FormatInt(static_cast<long long>(device() % 1000000000u)) + u".part");
+        if (!PathExists(path)) return path;
+    }
+}
+
+}  // namespace
+
+size_t CHistoryRun::Count() const
+{
+    size_t count = 0;
+    for (const auto& folder : m_aFolders) count += folder.m_aMoves.size();
+    return count;
+}
+
+std::u16string HistoryFolder(const std::u16string& journalFolder)
+{
+    return JoinPath(journalFolder.empty() ? DefaultJournalFolder() : journalFolder, u"history");
+}
+
+std::string FormatHistoryRecord(const CHistoryRun& run)
+{
+    std::string out(kHeader);
+    out += "R\t";
+    out += std::to_string(run.m_nTime);
+    out += '\n';
+    for (const CFileId& id : run.m_aFolderIds) {
+        out += "F\t";
+        AppendNumber(out, id.m_nDevice);
+        out += '\t';
+        AppendNumber(out, id.m_nNode);
+        out += '\n';
+    }
+    out += FormatJournal(run.m_aFolders);
+    return out;
+}
+
+bool ParseHistoryRecord(std::string_view text, CHistoryRun& run)
+{
+    run.m_aFolders.clear();
+    run.m_aFolderIds.clear();
+    if (text.substr(0, kHeader.size()) != kHeader) return false;
+    size_t pos = kHeader.size();
+    bool timed = false;
+    while (text.substr(pos, kJournalHeader.size()) != kJournalHeader) {
+        const size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) return false;
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (line.substr(0, 2) == "R\t" && !timed) {
+            if (!ParseNumber(line.substr(2), run.m_nTime)) return false;
+            timed = true;
+        } else if (line.substr(0, 2) == "F\t") {
+            const size_t tab = line.find('\t', 2);
+            CFileId id;
+            if (tab == std::string_view::npos || !ParseNumber(line.substr(2, tab - 2), id.m_nDevice) ||
+                !ParseNumber(line.substr(tab + 1), id.m_nNode))
+                return false;
+            run.m_aFolderIds.push_back(id);
+        } else {
+            return false;
+        }
+    }
+    if (!timed || !ParseJournal(text.substr(pos), run.m_aFolders)) return false;
+    // Every folder has its identity and at least one move; a history never
+    // parks a file.
+    if (run.m_aFolders.empty() || run.m_aFolders.size() != run.m_aFolderIds.size()) return false;
+    for (const auto& folder : run.m_aFolders) {
+        if (folder.m_aMoves.empty()) return false;
+        for (const auto& move : folder.m_aMoves)
+            if (!move.m_strTemp.empty()) return false;
+    }
+    return true;
+}
+
+bool ReadHistoryRecord(const std::u16string& path, CHistoryRun& run)
+{
+    std::string bytes;
+    run.m_strPath = path;
+    return ReadFileBytes(path, bytes, kReadFileLimit, false) && ParseHistoryRecord(bytes, run);
+}
+
+bool RecordRenameHistory(const std::u16string& journalFolder, std::string_view doneJournal)
+{
+    if (doneJournal.substr(0, kJournalHeader.size()) != kJournalHeader) return false;
+    // The header, then each folder's identity: only the folder lines are
+    // read back, the moves go in as they are.
+    std::string text(kHeader);
+    text += "R\t" + std::to_string(CurrentTime()) + "\n";
+    for (size_t pos = kJournalHeader.size(); pos < doneJournal.size();) {
+        size_t end = doneJournal.find('\n', pos);
+        if (end == std::string_view::npos) return false;
+        if (doneJournal.substr(pos, 2) == "D\t") {
+            std::vector<CJournalFolder> folder;
+            CFileId id;  // stays 0 when the folder is gone: undo then leaves its files
+            if (!ParseJournal(std::string(kJournalHeader) + std::string(doneJournal.substr(pos, end + 1 - pos)),
+                              folder))
+                return false;
+            GetFileId(folder[0].m_strFolder, true, id);
+            text += "F\t";
+            AppendNumber(text, id.m_nDevice);
+            text += '\t';
+            AppendNumber(text, id.m_nNode);
+            text += '\n';
+        }
+        pos = end + 1;
+    }
+    if (text.size() + doneJournal.size() > kReadFileLimit) return false;  // could never be read back
+
+    const std::u16string folder = HistoryFolder(journalFolder);
+    if (!CreateFolder(folder)) return false;
+    const std::u16string part = PartPath(folder);
+    CDurableFile file;
+    bool ok = file.Create(part) && file.Write(text) && file.Write(doneJournal);
+    ok = file.Finish() && ok;
+    // The next number; a record of a run ending at the same moment takes
+    // it first and this one moves on, never replacing it.
+    std::vector<std::u16string> records = FindHistoryRecords(journalFolder);
+    uint64_t number = 0;
+    for (const auto& path : records) {
+        uint64_t n = 0;
+        if (RecordNumber(path, n) && n >= number) number = n + 1;
+    }
+    bool published = false;
+    constexpr uint64_t kLastNumber = 9999999999999999u;  // kNumberDigits nines
+    for (int attempt = 0; ok && !published && attempt < 100 && number <= kLastNumber; ++attempt, ++number)
+        published = MoveFileNoReplace(part, JoinPath(folder, RecordName(number)));
+    if (!published) {
+        RemoveFile(part);
+        return false;
+    }
+    SyncFolder(folder);
+    records = FindHistoryRecords(journalFolder);
+    for (size_t i = 0; i + kHistoryLimit < records.size(); ++i) RemoveFile(records[i]);
+    // Working files of writers killed long ago.
+    for (const auto& stale : FindFilesBySuffix(folder, u".part")) {
+        CFileTimes times;
+        if (GetFileTimes(stale, times) && times.m_nModification + kStalePartSeconds < CurrentTime()) RemoveFile(stale);
+    }
+    return true;
+}
+
+bool RewriteHistoryRecord(const CHistoryRun& run) { return ReplaceFileAtomic(run.m_strPath, FormatHistoryRecord(run)); }
+
+std::vector<std::u16string> FindHistoryRecords(const std::u16string& journalFolder)
+{
+    // Only names of our own: their fixed width makes name order run order.
+    std::vector<std::u16string> records = FindFilesBySuffix(HistoryFolder(journalFolder), kSuffix);
+    std::erase_if(records, [](const std::u16string& path) {
+        uint64_t number = 0;
+        return !RecordNumber(path, number);
+    });
+    return records;
+}
+
+bool HasRenameHistory(const std::u16string& journalFolder) { return !FindHistoryRecords(journalFolder).empty(); }
+
+std::vector<CHistoryRun> ListRenameHistory(const std::u16string& journalFolder, std::vector<CDamagedRecord>& damaged)
+{
+    const std::vector<std::u16string> records = FindHistoryRecords(journalFolder);
+    std::vector<CHistoryRun> runs;
+    for (size_t i = records.size(); i-- > 0;) {
+        CHistoryRun run;
+        if (ReadHistoryRecord(records[i], run))
+            runs.push_back(std::move(run));
+        else
+            damaged.push_back({records[i], SetAsideJournal(records[i])});
+    }
+    return runs;
+}
+
+}  // namespace kq

@@ -1,0 +1,250 @@
+#include "renamer/list/RenameUndo.h"
+
+#include <unordered_map>
+
+#include "platform/AtomicFile.h"
+#include "platform/Crt.h"
+#include "platform/Path.h"
+#include "platform/Prompt.h"
+#include "renamer/list/FileNameList.h"
+
+namespace kq {
+
+namespace {
+
+// The rename inside an undo keeps its message boxes to itself: the undo
+// reports for both.
+class CQuietPrompt : public IPromptProvider {
+public:
+    CQuietPrompt() : m_pOuter(&GetPromptProvider()) { SetPromptProvider(this); }
+    ~CQuietPrompt() override { SetPromptProvider(m_pOuter); }
+    void Inform(const std::u16string&, const std::u16string&) override {}
+    EPromptAnswer AskYesNo(const std::u16string&, const std::u16string&) override { return EPromptAnswer::Yes; }
+    EPromptAnswer AskYesNoCancel(const std::u16string&, const std::u16string&) override
+    {
+        return EPromptAnswer::Cancel;
+    }
+
+private:
+    IPromptProvider* m_pOuter;
+};
+
+// A name the rename would change or refuse as a target cannot be given back
+// through it.
+bool RenameCanGive(const std::u16string& name)
+{
+    if (StoredFileName(name) != name) return false;
+    return name.find_first_of(CFileNameList::InvalidNameCharacters()) == std::u16string::npos;
+}
+
+// One line per move of the run, in its order; movable gets the lines whose
+// file is still under its new name and the same file (those read kUndoBlocked
+// until they move).
+void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vector<size_t>& movable)
+{
+    for (size_t f = 0; f < run.m_aFolders.size(); ++f) {
+        const std::u16string& folder = run.m_aFolders[f].m_strFolder;
+        CFileId folderId;
+        const bool sameFolder = GetFileId(folder, true, folderId) && folderId == run.m_aFolderIds[f];
+        for (const CJournalMove& move : run.m_aFolders[f].m_aMoves) {
+            CUndoLine line{folder, move.m_strOld, move.m_strNew, kUndoGone};
+            const CFileId expected{folderId.m_nDevice, move.m_nNode};
+            CFileId at;
+            if (!sameFolder) {
+                line.m_nOutcome = kUndoFolderChanged;
+            } else if (GetFileId(JoinPath(folder, move.m_strNew), false, at)) {
+                // A node number freed by a deleted file can come back with a
+                // new one: a file made after the run is not the file renamed.
+                CFileTimes times;
+                if (at != expected ||
+                    (GetFileTimes(JoinPath(folder, move.m_strNew), times) && times.m_nCreation > run.m_nTime)) {
+                    line.m_nOutcome = kUndoChanged;
+                } else if (!RenameCanGive(move.m_strOld)) {
+                    line.m_nOutcome = kUndoNameRefused;
+                } else {
+                    line.m_nOutcome = kUndoBlocked;
+                    movable.push_back(lines.size());
+                }
+            } else if (GetFileId(JoinPath(folder, move.m_strOld), false, at) && at == expected) {
+                line.m_nOutcome = kUndoInPlace;
+            }
+            lines.push_back(std::move(line));
+        }
+    }
+}
+
+// An old name held by a file that stays blocks its move, and with it every
+// move waiting for that file's name: the rename would refuse the whole undo.
+std::vector<size_t> DropBlockedMoves(const std::vector<CUndoLine>& lines, const std::vector<size_t>& movable)
+{
+    const ENamePolicy policy = DefaultNamePolicy();
+    auto key = [&](const std::u16string& folder, const std::u16string& name) {
+        return folder + u'\0' + NameKey(name, policy);
+    };
+    std::unordered_map<std::u16string, size_t> holder;  // folder and new name -> its line
+    for (size_t i : movable) holder.emplace(key(lines[i].m_strFolder, lines[i].m_strNew), i);
+    std::unordered_map<size_t, std::vector<size_t>> waiting;  // line -> lines that need its name
+    std::vector<size_t> blocked;
+    for (size_t i : movable) {
+        auto found = holder.find(key(lines[i].m_strFolder, lines[i].m_strOld));
+        if (found != holder.end())
+            waiting[found->second].push_back(i);
+        else if (PathExists(JoinPath(lines[i].m_strFolder, lines[i].m_strOld)))
+            blocked.push_back(i);
+    }
+    std::vector<char> isBlocked(lines.size(), 0);
+    while (!blocked.empty()) {
+        const size_t i = blocked.back();
+        blocked.pop_back();
+        if (isBlocked[i]) continue;
+        isBlocked[i] = 1;
+        if (auto w = waiting.find(i); w != waiting.end())
+            blocked.insert(blocked.end(), w->second.begin(), w->second.end());
+    }
+    std::vector<size_t> free;
+    for (size_t i : movable)
+        if (!isBlocked[i]) free.push_back(i);
+    return free;
+}
+
+// Keeps in the record only the files that may still go back later; removes
+// it when there are none.
+void KeepWhatIsLeft(const CHistoryRun& run, const std::vector<CUndoLine>& lines)
+{
+    CHistoryRun left;
+    left.m_strPath = run.m_strPath;
+    left.m_nTime = run.m_nTime;
+    size_t line = 0;
+    for (size_t f = 0; f < run.m_aFolders.size(); ++f) {
+        CJournalFolder kept{run.m_aFolders[f].m_strFolder, {}};
+        for (const CJournalMove& move : run.m_aFolders[f].m_aMoves)
+            if (lines[line++].m_nOutcome == kUndoBlocked) kept.m_aMoves.push_back(move);
+        if (kept.m_aMoves.empty()) continue;
+        left.m_aFolders.push_back(std::move(kept));
+        left.m_aFolderIds.push_back(run.m_aFolderIds[f]);
+    }
+    if (left.m_aFolders.empty())
+        RemoveFile(run.m_strPath);
+    else
+        RewriteHistoryRecord(left);
+}
+
+}  // namespace
+
+size_t CUndoReport::Restored() const
+{
+    size_t count = 0;
+    for (const CUndoLine& line : m_aLines)
+        if (line.m_nOutcome == kUndoRestored || line.m_nOutcome == kUndoInPlace) ++count;
+    return count;
+}
+
+int UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report)
+{
+    report = CUndoReport{};
+    const std::u16string journalFolder = journalFolderIn.empty() ? DefaultJournalFolder() : journalFolderIn;
+    if (!HasRenameHistory(journalFolder)) return report.m_nResult = kUndoNothing;
+    // One undo at a time: two would both take the newest run.
+    CFileLock lock;
+    if (!lock.TryLock(JoinPath(HistoryFolder(journalFolder), u"undo.lock"))) return report.m_nResult = kUndoBusy;
+    const std::vector<std::u16string> records = FindHistoryRecords(journalFolder);
+    if (records.empty()) return report.m_nResult = kUndoNothing;
+    CHistoryRun& run = report.m_run;
+    if (!ReadHistoryRecord(records.back(), run)) {
+        report.m_damaged = {records.back(), SetAsideJournal(records.back())};
+        return report.m_nResult = kUndoDamaged;
+    }
+
+    std::vector<CUndoLine>& lines = report.m_aLines;
+    std::vector<size_t> movable;
+    CheckFiles(run, lines, movable);
+    movable = DropBlockedMoves(lines, movable);
+    if (!movable.empty()) {
+        // The rename itself takes the files back: cycles are parked and
+        // undone as in any run, the folders are locked and journalled.
+        CFileNameList list;
+        std::vector<size_t> lineOfRow;
+        for (size_t i : movable) {
+            if (!list.AddRow(lines[i].m_strFolder, lines[i].m_strNew)) continue;
+            list.SetText(list.GetItemCount() - 1, kColNewName, lines[i].m_strOld);
+            lineOfRow.push_back(i);
+        }
+        CRenameOptions options;
+        options.m_bConfirmed = true;
+        options.m_strJournalFolder = journalFolder;
+        // Undone moves are not a run of their own to undo.
+        options.m_bKeepHistory = false;
+        int result;
+        {
+            CQuietPrompt quiet;
+            result = list.ExecuteRename(options);
+        }
+        if (result == kRenameBusy || result == kRenameJournalFailed || result == kRenameInvalidName) {
+            report.m_strMessage = list.LastMessage();
+            lines.clear();
+            return report.m_nResult = result == kRenameBusy ? kUndoBusy : kUndoFailed;
+        }
+        // A collision means the folder changed after the check: nothing
+        // moved and every file stays blocked.
+        if (result == kRenameDone || result == kRenamePartly)
+            for (size_t r = 0; r < lineOfRow.size(); ++r)
+                if (list.GetText(static_cast<int>(r), kColStatus) == kStatusDone)
+                    lines[lineOfRow[r]].m_nOutcome = kUndoRestored;
+        // Files left under temporary names are for recover: say so.
+        if (list.LastSummary().m_nLeftTemporary > 0) report.m_strMessage = list.LastMessage();
+    }
+    KeepWhatIsLeft(run, lines);
+    return report.m_nResult = report.Restored() == lines.size() ? kUndoDone : kUndoPartly;
+}
+
+size_t ApplyUndoToList(const CUndoReport& report, CFileNameList& list)
+{
+    std::unordered_map<std::u16string, const CUndoLine*> restored;  // folder and new name -> line
+    for (const CUndoLine& line : report.m_aLines)
+        if (line.m_nOutcome == kUndoRestored) restored.emplace(line.m_strFolder + u'\0' + line.m_strNew, &line);
+    size_t changed = 0;
+    for (int r = 0; r < list.GetItemCount() && !restored.empty(); ++r) {
+        auto found = restored.find(list.GetText(r, kColFolder) + u'\0' + list.GetText(r, kColOldName));
+        if (found == restored.end()) continue;
+        list.SetText(r, kColOldName, found->second->m_strOld);
+        list.SetText(r, kColStatus, kStatusPending);
+        restored.erase(found);
+        ++changed;
+    }
+    return changed;
+}
+
+std::u16string UndoSummaryText(const CUndoReport& report)
+{
+    auto count = [](size_t n) { return FormatInt(static_cast<long long>(n)); };
+    switch (report.m_nResult) {
+    case kUndoNothing: return u"没有可以撤销的改名。";
+    case kUndoBusy:
+        return report.m_strMessage.empty() ? u"另一个撤销操作正在进行，请等它结束后再试。" : report.m_strMessage;
+    case kUndoDamaged:
+        return u"无法读取改名历史记录“" + report.m_damaged.m_strPath + u"”" +
+               (report.m_damaged.m_strAside.empty() ? u"" : u"，已将它改名为“" + report.m_damaged.m_strAside + u"”") +
+               u"；没有撤销任何文件。";
+    case kUndoFailed: return report.m_strMessage.empty() ? u"撤销没有进行。" : report.m_strMessage;
+    default: break;
+    }
+    const size_t restored = report.Restored();
+    if (report.m_nResult == kUndoDone) return u"已撤销上次改名：" + count(restored) + u"个文件已恢复原文件名。";
+    size_t changed = 0, blocked = 0, refused = 0;
+    for (const CUndoLine& line : report.m_aLines) {
+        if (line.m_nOutcome == kUndoBlocked)
+            ++blocked;
+        else if (line.m_nOutcome == kUndoNameRefused)
+            ++refused;
+        else if (line.m_nOutcome != kUndoRestored && line.m_nOutcome != kUndoInPlace)
+            ++changed;
+    }
+    std::u16string text = u"上次改名未能全部撤销：" + count(restored) + u"个文件已恢复原文件名";
+    if (changed > 0) text += u"，" + count(changed) + u"个文件改名后已被改变或移走，没有撤销";
+    if (refused > 0) text += u"，" + count(refused) + u"个文件的原文件名无法经由改名恢复";
+    if (blocked > 0) text += u"，" + count(blocked) + u"个文件的原文件名已被占用或无法改回（可在处理后再次撤销）";
+    text += u"。";
+    return report.m_strMessage.empty() ? text : text + u"\n" + report.m_strMessage;
+}
+
+}  // namespace kq

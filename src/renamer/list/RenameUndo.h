@@ -1,0 +1,63 @@
+// Undo of the last completed rename: the files of the newest history record
+// that are still under their new names, and still the same files, go back to
+// their old names through the rename itself (so swaps and rotations undo as
+// they were done, nothing is overwritten and a crash leaves a journal).
+// Everything else is reported and left alone.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "renamer/list/RenameHistory.h"
+
+namespace kq {
+
+class CFileNameList;
+
+enum EUndoOutcome {
+    kUndoRestored = 0,       // back under its old name
+    kUndoInPlace = 1,        // was under its old name already
+    kUndoChanged = 2,        // another file holds the new name now
+    kUndoGone = 3,           // under neither name
+    kUndoBlocked = 4,        // the old name is taken, or the move failed: still under the new name
+    kUndoFolderChanged = 5,  // the folder is not the one renamed (moved, replaced or gone)
+    kUndoNameRefused = 6,    // the old name is one a rename cannot give (a refused character, a trailing dot or space)
+};
+
+struct CUndoLine {
+    std::u16string m_strFolder;
+    std::u16string m_strOld;
+    std::u16string m_strNew;
+    int m_nOutcome = kUndoGone;
+};
+
+enum EUndoResult {
+    kUndoDone = 0,     // every file of the run is under its old name
+    kUndoPartly = 1,   // some are not (see the lines); the record keeps the blocked ones
+    kUndoNothing = 2,  // no run to undo
+    kUndoBusy = 3,     // another undo, or a rename of one of the folders, is running: nothing moved
+    kUndoDamaged = 4,  // the newest record cannot be read: it was set aside, nothing moved
+    kUndoFailed = 5,   // the rename could not start (its journal could not be written): nothing moved
+};
+
+struct CUndoReport {
+    int m_nResult = kUndoNothing;
+    CHistoryRun m_run;  // the run undone
+    std::vector<CUndoLine> m_aLines;
+    CDamagedRecord m_damaged;     // with kUndoDamaged
+    std::u16string m_strMessage;  // the rename's message when it could not start or left files parked
+    size_t Restored() const;      // lines restored or in place
+};
+
+// Undoes the newest run of the history in journalFolder (empty: the default
+// journal folder). Messages of the rename inside are kept, not shown.
+int UndoLastRename(const std::u16string& journalFolder, CUndoReport& report);
+
+// The rows of the list that show a restored file under its new name get the
+// old name back and "未处理". Returns the number of rows changed.
+size_t ApplyUndoToList(const CUndoReport& report, CFileNameList& list);
+
+// One sentence for the user about the whole undo.
+std::u16string UndoSummaryText(const CUndoReport& report);
+
+}  // namespace kq

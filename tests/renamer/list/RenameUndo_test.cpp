@@ -1,0 +1,363 @@
+// The rename history and undo of the last run, on real temporary folders.
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <thread>
+
+#include "platform/AtomicFile.h"
+#include "platform/Crt.h"
+#include "platform/FileSystem.h"
+#include "platform/Path.h"
+#include "platform/Text.h"
+#include "renamer/list/FileNameList.h"
+#include "renamer/list/RenameUndo.h"
+#include "support/TestSupport.h"
+
+namespace kq {
+namespace {
+
+using test::CScriptedPrompt;
+using test::CTempDir;
+
+using Files = std::map<std::u16string, std::string>;  // name -> content
+using Rows = std::vector<std::pair<std::u16string, std::u16string>>;
+
+struct CUndoFixture {
+    CTempDir dir;
+    CTempDir journal;
+    CScriptedPrompt prompt;
+
+    // Files that hold their own names, so the test sees which went where.
+    void Make(std::initializer_list<const char16_t*> names) const
+    {
+        for (auto n : names) dir.MakeFile(n, ToUtf8(n));
+    }
+    Files Contents() const
+    {
+        Files files;
+        for (const auto& name : dir.List())
+            if (!IsFolder(dir.Child(name))) files[name] = dir.ReadFile(name);
+        return files;
+    }
+    int Rename(const Rows& rows, CFileNameList* into = nullptr) const
+    {
+        CFileNameList own;
+        CFileNameList& list = into ? *into : own;
+        for (const auto& [from, to] : rows) {
+            list.AddFile(dir.Child(from));
+            list.SetText(list.GetItemCount() - 1, kColNewName, to);
+        }
+        CRenameOptions options;
+        options.m_bConfirmed = true;
+        options.m_strJournalFolder = journal.Path();
+        return list.ExecuteRename(options);
+    }
+    int Undo(CUndoReport& report) const { return UndoLastRename(journal.Path(), report); }
+    // outcome of each line by the name it was renamed to
+    std::map<std::u16string, int> Outcomes(const CUndoReport& report) const
+    {
+        std::map<std::u16string, int> outcomes;
+        for (const auto& line : report.m_aLines) outcomes[line.m_strNew] = line.m_nOutcome;
+        return outcomes;
+    }
+};
+
+TEST(RenameUndo, GivesBackTheOldNamesOfSwapsRotationsAndChains)
+{
+    struct Case {
+        const char* what;
+        Rows rows;
+    } cases[] = {
+        {"simple", {{u"a", u"x"}, {u"b", u"y"}}},
+        {"swap", {{u"a", u"b"}, {u"b", u"a"}}},
+        {"rotation", {{u"a", u"b"}, {u"b", u"c"}, {u"c", u"a"}}},
+        {"chain", {{u"a", u"b"}, {u"b", u"c"}, {u"c", u"d"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CUndoFixture f;
+        f.Make({u"a", u"b", u"c"});
+        const Files before = f.Contents();
+        ASSERT_EQ(f.Rename(c.rows), kRenameDone);
+        ASSERT_NE(f.Contents(), before);
+        ASSERT_TRUE(HasRenameHistory(f.journal.Path()));
+        CUndoReport report;
+        EXPECT_EQ(f.Undo(report), kUndoDone);
+        EXPECT_EQ(f.Contents(), before);
+        EXPECT_EQ(report.Restored(), c.rows.size());
+        EXPECT_EQ(report.m_run.Count(), c.rows.size());
+        // The undo is no run of its own: nothing is left to undo.
+        EXPECT_FALSE(HasRenameHistory(f.journal.Path()));
+        EXPECT_TRUE(FindJournals(f.journal.Path()).empty());
+        EXPECT_EQ(f.Undo(report), kUndoNothing);
+    }
+}
+
+// Changed, deleted and blocked files are reported and left alone; only the
+// blocked ones stay in the record, so that undo can finish once their old
+// names are free.
+TEST(RenameUndo, LeavesChangedGoneAndBlockedFilesAlone)
+{
+    CUndoFixture f;
+    f.Make({u"a", u"b", u"c", u"d"});
+    ASSERT_EQ(f.Rename({{u"a", u"x"}, {u"b", u"y"}, {u"c", u"z"}, {u"d", u"w"}}), kRenameDone);
+    // Another file under the new name, saved over it as editors do.
+    f.dir.MakeFile(u"x.new", "another file");
+    RemoveFile(f.dir.Child(u"x"));
+    ASSERT_TRUE(MoveFileNoReplace(f.dir.Child(u"x.new"), f.dir.Child(u"x")));
+    RemoveFile(f.dir.Child(u"y"));
+    f.dir.MakeFile(u"c", "taken");  // the old name is taken since
+
+    CUndoReport report;
+    EXPECT_EQ(f.Undo(report), kUndoPartly);
+    EXPECT_EQ(f.Outcomes(report),
+              (std::map<std::u16string, int>{
+                  {u"x", kUndoChanged}, {u"y", kUndoGone}, {u"z", kUndoBlocked}, {u"w", kUndoRestored}}));
+    EXPECT_EQ(f.Contents(), (Files{{u"x", "another file"}, {u"c", "taken"}, {u"z", "c"}, {u"d", "d"}}));
+    EXPECT_NE(UndoSummaryText(report).find(u"已被占用"), std::u16string::npos);
+
+    RemoveFile(f.dir.Child(u"c"));
+    EXPECT_EQ(f.Undo(report), kUndoDone);
+    ASSERT_EQ(report.m_aLines.size(), 1u);
+    EXPECT_EQ(f.Contents(), (Files{{u"x", "another file"}, {u"c", "c"}, {u"d", "d"}}));
+    EXPECT_FALSE(HasRenameHistory(f.journal.Path()));
+}
+
+// A file deleted and another made under its new name may get its node
+// number back; being younger than the run tells them apart.
+TEST(RenameUndo, LeavesANewFileThatReusedTheNodeNumber)
+{
+    CUndoFixture f;
+    f.Make({u"a"});
+    ASSERT_EQ(f.Rename({{u"a", u"x"}}), kRenameDone);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    RemoveFile(f.dir.Child(u"x"));
+    f.dir.MakeFile(u"x", "another file");
+    CUndoReport report;
+    EXPECT_EQ(f.Undo(report), kUndoPartly);
+    EXPECT_EQ(f.Outcomes(report), (std::map<std::u16string, int>{{u"x", kUndoChanged}}));
+    EXPECT_EQ(f.Contents(), (Files{{u"x", "another file"}}));
+}
+
+// A taken old name blocks the files waiting for it too: nothing moves and
+// nothing is overwritten.
+TEST(RenameUndo, TakenNameBlocksTheChainBehindIt)
+{
+    CUndoFixture f;
+    f.Make({u"a", u"b"});
+    ASSERT_EQ(f.Rename({{u"a", u"b"}, {u"b", u"c"}}), kRenameDone);
+    f.dir.MakeFile(u"a", "taken");
+    CUndoReport report;
+    EXPECT_EQ(f.Undo(report), kUndoPartly);
+    EXPECT_EQ(f.Outcomes(report), (std::map<std::u16string, int>{{u"b", kUndoBlocked}, {u"c", kUndoBlocked}}));
+    EXPECT_EQ(f.Contents(), (Files{{u"a", "taken"}, {u"b", "a"}, {u"c", "b"}}));
+    std::vector<CDamagedRecord> damaged;
+    const auto runs = ListRenameHistory(f.journal.Path(), damaged);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].Count(), 2u);
+}
+
+TEST(RenameUndo, LeavesAFolderThatIsNotTheOneRenamed)
+{
+    CUndoFixture f;
+    f.dir.MakeFile(u"sub/a", "a");
+    CFileNameList list;
+    list.AddFile(f.dir.Child(u"sub/a"));
+    list.SetText(0, kColNewName, u"b");
+    CRenameOptions options;
+    options.m_bConfirmed = true;
+    options.m_strJournalFolder = f.journal.Path();
+    ASSERT_EQ(list.ExecuteRename(options), kRenameDone);
+    ASSERT_TRUE(MoveFileNoReplace(f.dir.Child(u"sub"), f.dir.Child(u"old")));
+    f.dir.MakeFile(u"sub/b", "other");
+    CUndoReport report;
+    EXPECT_EQ(f.Undo(report), kUndoPartly);
+    EXPECT_EQ(f.Outcomes(report), (std::map<std::u16string, int>{{u"b", kUndoFolderChanged}}));
+    EXPECT_EQ(f.dir.ReadFile(u"sub/b"), "other");
+    EXPECT_EQ(f.dir.ReadFile(u"old/b"), "a");
+    EXPECT_FALSE(HasRenameHistory(f.journal.Path()));
+}
+
+// Names the rename cannot give (refused characters, trailing dots) are not
+// turned into other names.
+TEST(RenameUndo, KeepsNamesTheRenameCannotGiveBack)
+{
+    CUndoFixture f;
+    f.Make({u"a.", u"q:r", u"p"});
+    ASSERT_EQ(f.Rename({{u"a.", u"x"}, {u"q:r", u"y"}, {u"p", u"z"}}), kRenameDone);
+    CUndoReport report;
+    EXPECT_EQ(f.Undo(report), kUndoPartly);
+    EXPECT_EQ(f.Outcomes(report), (std::map<std::u16string, int>{
+                                      {u"x", kUndoNameRefused}, {u"y", kUndoNameRefused}, {u"z", kUndoRestored}}));
+    EXPECT_EQ(f.Contents(), (Files{{u"x", "a."}, {u"y", "q:r"}, {u"p", "p"}}));
+}
+
+TEST(RenameHistory, RecordsOnlyRunsThatMovedFiles)
+{
+    CUndoFixture f;
+    f.Make({u"a", u"b"});
+    EXPECT_EQ(f.Rename({{u"a", u"a"}}), kRenameDone);  // nothing to move
+    EXPECT_EQ(f.Rename({{u"a", u"b"}}), kRenameCollision);
+    EXPECT_FALSE(HasRenameHistory(f.journal.Path()));
+    // A row that fails is not part of the record.
+    EXPECT_EQ(f.Rename({{u"a", u"c"}, {u"b", u"d/e"}}), kRenameInvalidName);
+    RemoveFile(f.dir.Child(u"b"));
+    EXPECT_EQ(f.Rename({{u"a", u"c"}, {u"b", u"d"}}), kRenamePartly);
+    std::vector<CDamagedRecord> damaged;
+    const auto runs = ListRenameHistory(f.journal.Path(), damaged);
+    ASSERT_EQ(runs.size(), 1u);
+    ASSERT_EQ(runs[0].Count(), 1u);
+    EXPECT_EQ(runs[0].m_aFolders[0].m_aMoves[0].m_strNew, u"c");
+    EXPECT_EQ(runs[0].m_aFolders[0].m_strFolder, f.dir.Path());
+    EXPECT_TRUE(damaged.empty());
+}
+
+TEST(RenameHistory, KeepsTheNewestTwentyRuns)
+{
+    CUndoFixture f;
+    for (int i = 0; i <= 20; ++i) f.dir.MakeFile(u"n" + FormatInt(i), "x");
+    for (int i = 0; i <= 20; ++i) ASSERT_EQ(f.Rename({{u"n" + FormatInt(i), u"m" + FormatInt(i)}}), kRenameDone);
+    std::vector<CDamagedRecord> damaged;
+    const auto runs = ListRenameHistory(f.journal.Path(), damaged);
+    ASSERT_EQ(runs.size(), kHistoryLimit);
+    EXPECT_EQ(runs.front().m_aFolders[0].m_aMoves[0].m_strNew, u"m20");
+    EXPECT_EQ(runs.back().m_aFolders[0].m_aMoves[0].m_strNew, u"m1");
+    // Undo goes back one run at a time, newest first.
+    CUndoReport report;
+    EXPECT_EQ(f.Undo(report), kUndoDone);
+    EXPECT_EQ(f.Undo(report), kUndoDone);
+    EXPECT_TRUE(PathExists(f.dir.Child(u"n20")) && PathExists(f.dir.Child(u"n19")) && PathExists(f.dir.Child(u"m18")));
+    EXPECT_EQ(FindHistoryRecords(f.journal.Path()).size(), kHistoryLimit - 2);
+}
+
+// A record that cannot be trusted is set aside and nothing moves; the run
+// before it can still be undone.
+TEST(RenameHistory, SetsAsideRecordsItCannotTrust)
+{
+    CTempDir other;
+    other.MakeFile(u"victim", "v");
+    CFileId victim;
+    ASSERT_TRUE(GetFileId(other.Child(u"victim"), false, victim));
+    const std::string escape = "../" + std::filesystem::path(other.NativePath()).filename().string() + "/victim";
+    struct Case {
+        const char* what;
+        std::function<void(const std::u16string& path, const CHistoryRun& good)> plant;
+    } cases[] = {
+        {"cut",
+         [](const std::u16string& path, const CHistoryRun& good) {
+             const std::string text = FormatHistoryRecord(good);
+             WriteFileBytes(path, text.substr(0, text.size() - 3), true);
+         }},
+        {"escape",
+         [&](const std::u16string& path, const CHistoryRun& good) {
+             CHistoryRun bad = good;
+             bad.m_aFolders[0].m_aMoves[0] = {victim.m_nNode, u"stolen", u"", FromUtf8(escape)};
+             WriteFileBytes(path, FormatHistoryRecord(bad), true);
+         }},
+        {"no folder identity",
+         [](const std::u16string& path, const CHistoryRun& good) {
+             CHistoryRun bad = good;
+             bad.m_aFolderIds.clear();
+             WriteFileBytes(path, FormatHistoryRecord(bad), true);
+         }},
+#ifndef _WIN32
+        {"fifo", [](const std::u16string& path, const CHistoryRun&) { mkfifo(ToNativeName(path).c_str(), 0600); }},
+        {"zero", [](const std::u16string& path,
+                    const CHistoryRun&) { std::filesystem::create_symlink("/dev/zero", ToNativeName(path)); }},
+#endif
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CUndoFixture f;
+        f.Make({u"a"});
+        ASSERT_EQ(f.Rename({{u"a", u"b"}}), kRenameDone);
+        std::vector<std::u16string> records = FindHistoryRecords(f.journal.Path());
+        ASSERT_EQ(records.size(), 1u);
+        CHistoryRun good;
+        ASSERT_TRUE(ReadHistoryRecord(records[0], good));
+        const std::u16string planted = JoinPath(HistoryFolder(f.journal.Path()), u"run-9000000000000000.kqhistory");
+        c.plant(planted, good);
+
+        CUndoReport report;
+        EXPECT_EQ(f.Undo(report), kUndoDamaged);
+        EXPECT_EQ(report.m_damaged.m_strPath, planted);
+        EXPECT_FALSE(report.m_damaged.m_strAside.empty());
+        EXPECT_FALSE(PathExists(planted));
+        EXPECT_TRUE(PathExists(report.m_damaged.m_strAside));
+        EXPECT_EQ(f.Contents(), (Files{{u"b", "a"}}));
+        EXPECT_EQ(other.ReadFile(u"victim"), "v");
+        EXPECT_EQ(f.Undo(report), kUndoDone);
+        EXPECT_EQ(f.Contents(), (Files{{u"a", "a"}}));
+    }
+}
+
+TEST(RenameUndo, WaitsForRunsThatHoldItsFolderOrTheHistory)
+{
+    CUndoFixture f;
+    f.Make({u"a"});
+    ASSERT_EQ(f.Rename({{u"a", u"b"}}), kRenameDone);
+    CFileId id;
+    ASSERT_TRUE(GetFileId(f.dir.Path(), true, id));
+    CUndoReport report;
+    {
+        CFileLock running;
+        ASSERT_TRUE(running.TryLock(FolderLockPath(f.journal.Path(), id.m_nDevice, id.m_nNode)));
+        EXPECT_EQ(f.Undo(report), kUndoBusy);
+        EXPECT_NE(UndoSummaryText(report).find(u"正在由另一个改名操作处理"), std::u16string::npos);
+    }
+    {
+        CFileLock undoing;
+        ASSERT_TRUE(undoing.TryLock(JoinPath(HistoryFolder(f.journal.Path()), u"undo.lock")));
+        EXPECT_EQ(f.Undo(report), kUndoBusy);
+    }
+    EXPECT_EQ(f.Contents(), (Files{{u"b", "a"}}));
+    EXPECT_EQ(f.Undo(report), kUndoDone);
+    EXPECT_EQ(f.Contents(), (Files{{u"a", "a"}}));
+}
+
+// An undo whose swap cannot be finished nor put back leaves a file parked:
+// the user is sent to recover, and the run stays to be undone again.
+TEST(RenameUndo, SendsTheUserToRecoverWhenAFileStaysParked)
+{
+    CUndoFixture f;
+    f.Make({u"a", u"b"});
+    ASSERT_EQ(f.Rename({{u"a", u"b"}, {u"b", u"a"}}), kRenameDone);
+    SetMoveFailureHook([](std::u16string_view from, std::u16string_view) {
+        return from.ends_with(u".kq-tmp") ? EACCES : 0;
+    });
+    CUndoReport report;
+    EXPECT_EQ(f.Undo(report), kUndoPartly);
+    SetMoveFailureHook(nullptr);
+    EXPECT_NE(UndoSummaryText(report).find(u"kqtools-cli recover"), std::u16string::npos);
+    EXPECT_EQ(FindJournals(f.journal.Path()).size(), 1u);
+    EXPECT_TRUE(HasRenameHistory(f.journal.Path()));
+}
+
+TEST(RenameUndo, PutsTheOldNamesBackIntoTheList)
+{
+    CUndoFixture f;
+    f.Make({u"a", u"b", u"c"});
+    CFileNameList list;
+    ASSERT_EQ(f.Rename({{u"a", u"b"}, {u"b", u"a"}, {u"c", u"c"}}, &list), kRenameDone);
+    CUndoReport report;
+    ASSERT_EQ(f.Undo(report), kUndoDone);
+    EXPECT_EQ(ApplyUndoToList(report, list), 2u);
+    for (int r = 0; r < 3; ++r) {
+        const std::u16string name = list.GetText(r, kColOldName);
+        EXPECT_EQ(f.dir.ReadFile(name), ToUtf8(name));
+    }
+    EXPECT_EQ(list.GetText(0, kColOldName), u"a");
+    EXPECT_EQ(list.GetText(0, kColStatus), kStatusPending);
+    EXPECT_EQ(list.GetText(2, kColStatus), kStatusDone);
+}
+
+}  // namespace
+}  // namespace kq
