@@ -23,9 +23,6 @@ enum class ETarget : char {
     Successor,  // another moving row's file holds it
 };
 
-// Where a moving row stands while the jobs are formed.
-enum EPlacement : char { kOpen = 0, kRuns, kHeldUp };
-
 }  // namespace
 
 void CFolderEntries::Reserve(size_t entries, size_t averageUnits)
@@ -109,13 +106,13 @@ std::optional<std::u16string> CFolderPlan::FindCollision() const
 
 // Walks back from a chain's free end (or around a cycle) over the rows not
 // placed yet; only a job that runs gets steps.
-void CFolderPlan::AddJob(size_t firstMove, bool runs, const std::vector<size_t>& pred, std::vector<char>& placed)
+void CFolderPlan::AddJob(size_t firstMove, bool runs, const std::vector<size_t>& pred, std::vector<EPlacement>& placed)
 {
     CPlanJob job;
     job.m_nFirst = m_aSteps.size();
     job.m_nNode = NodeOfRow(m_aMoving[firstMove].m_nRow);
-    for (size_t k = firstMove; k != kNoName && placed[k] == kOpen; k = pred[k]) {
-        placed[k] = runs ? kRuns : kHeldUp;
+    for (size_t k = firstMove; k != kNoName && placed[k] == EPlacement::Open; k = pred[k]) {
+        placed[k] = runs ? EPlacement::Runs : EPlacement::HeldUp;
         if (runs) m_aSteps.push_back(m_aMoving[k]);
     }
     job.m_nCount = m_aSteps.size() - job.m_nFirst;
@@ -142,7 +139,7 @@ void CFolderPlan::PlanMoves()
             target[m] = e != kNoName ? ETarget::Held : ETarget::Free;
         }
     }
-    std::vector<char> placed(n, kOpen);
+    std::vector<EPlacement> placed(n, EPlacement::Open);
     m_aSteps.reserve(n);
     m_aJobs.reserve(n);
     for (size_t m = 0; m < n; ++m) {
@@ -151,7 +148,7 @@ void CFolderPlan::PlanMoves()
     }
     // What is left are cycles.
     for (size_t m = 0; m < n; ++m) {
-        if (placed[m] != kOpen) continue;
+        if (placed[m] != EPlacement::Open) continue;
         AddJob(m, true, pred, placed);
         CPlanJob& job = m_aJobs.back();
         job.m_eKind = EJobKind::Cycle;

@@ -105,7 +105,6 @@ public:
     const std::u16string& Folder() const { return m_strFolder; }
     const std::vector<CPlanRow>& Rows() const { return m_aRows; }
     ERowPlan RowPlan(size_t row) const { return m_aPlan[row]; }
-    const CFolderEntries& Entries() const { return m_entries; }
     const CNativeNames& Names() const { return m_names; }
     const std::vector<CPlanStep>& Moving() const { return m_aMoving; }
     const std::vector<CPlanStep>& Steps() const { return m_aSteps; }
@@ -131,7 +130,9 @@ private:
     };
     // The name an entry has after the run, as far as the rows decide.
     std::u16string_view NameAfter(size_t e) const;
-    void AddJob(size_t firstMove, bool runs, const std::vector<size_t>& pred, std::vector<char>& placed);
+    // Where a moving row stands while the jobs are formed.
+    enum class EPlacement : char { Open, Runs, HeldUp };
+    void AddJob(size_t firstMove, bool runs, const std::vector<size_t>& pred, std::vector<EPlacement>& placed);
     size_t PickParkingName(size_t number);
 
     ENamePolicy m_ePolicy;
