@@ -101,6 +101,12 @@ bool CreateFolder(std::u16string_view path);  // parents too; true when it exist
 // with errno EEXIST instead. On failure errno tells why.
 bool MoveFileNoReplace(std::u16string_view from, std::u16string_view to);
 
+// True when path is an empty regular file without any permission (its node
+// in node): the placeholder a move reserves its target with on a file system
+// with neither RENAME_NOREPLACE nor hard links, left there when the process
+// died before the move.
+bool IsMovePlaceholder(std::u16string_view path, uint64_t& node);
+
 // Names converted once into the form the system calls take (UTF-8 on POSIX,
 // UTF-16 on Windows), kept one after another and each known by the position
 // Add returns. A large rename converts every name once, in list order, and

@@ -33,10 +33,96 @@ int HookFailure(std::u16string_view from, std::u16string_view to)
     return g_moveHook ? g_moveHook(from, to) : 0;
 }
 
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Removes the placeholder at to only while it is still ours and empty.
+void DropPlaceholder(int placeholder, int toDir, const char* to)
+{
+    struct stat mine, there;
+    if (fstat(placeholder, &mine) == 0 && mine.st_size == 0 && fstatat(toDir, to, &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+        SameFile(mine, there))
+        unlinkat(toDir, to, 0);
+}
+
+// Copies what another program wrote into the placeholder to a new file at
+// to, so that its bytes are not lost with the placeholder.
+void RestorePlaceholder(int placeholder, int toDir, const char* to)
+{
+    int out = openat(toDir, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (out < 0) return;
+    char buffer[65536];
+    off_t at = 0;
+    for (;;) {
+        ssize_t n = pread(placeholder, buffer, sizeof buffer, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        if (write(out, buffer, size_t(n)) != n) break;
+        at += n;
+    }
+    close(out);
+}
+
+int MoveAt(int fromDir, const char* from, int toDir, const char* to, bool restoreOnOverwrite = true);
+
+// A file system with neither RENAME_NOREPLACE nor hard links offers no move
+// that refuses to replace. The target is reserved by an exclusive create,
+// and the file renamed over that empty placeholder: another program that
+// creates the name exclusively fails, one that checks finds it taken. What
+// remains is a program that writes into the placeholder between the last
+// check and the rename; its bytes show in the placeholder afterwards, and
+// then the move is undone, those bytes are put back at to, and the move
+// fails with EEXIST.
+int MoveOverPlaceholder(int fromDir, const char* from, int toDir, const char* to, bool restoreOnOverwrite)
+{
+    struct stat source;
+    if (fstatat(fromDir, from, &source, AT_SYMLINK_NOFOLLOW) != 0) return -1;
+    if (S_ISDIR(source.st_mode)) {
+        // A folder renamed over an empty folder replaces it, over anything
+        // else fails, so an empty folder is a placeholder that cannot lose
+        // anything.
+        if (mkdirat(toDir, to, 0700) != 0) return -1;
+        if (renameat(fromDir, from, toDir, to) == 0) return 0;
+        int saved = errno;
+        unlinkat(toDir, to, AT_REMOVEDIR);
+        errno = saved;
+        return -1;
+    }
+    int placeholder = openat(toDir, to, O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0);
+    if (placeholder < 0) return -1;
+    struct stat mine, there;
+    if (fstat(placeholder, &mine) != 0 || mine.st_size != 0 || fstatat(toDir, to, &there, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !SameFile(mine, there)) {
+        DropPlaceholder(placeholder, toDir, to);
+        close(placeholder);
+        errno = EEXIST;
+        return -1;
+    }
+    if (renameat(fromDir, from, toDir, to) != 0) {
+        int saved = errno;
+        DropPlaceholder(placeholder, toDir, to);
+        close(placeholder);
+        errno = saved;
+        return -1;
+    }
+    if (fstat(placeholder, &mine) != 0 || mine.st_size == 0 || !restoreOnOverwrite) {
+        close(placeholder);
+        return 0;
+    }
+    // Written into while reserved: put the file back, the writer's bytes in.
+    if (MoveAt(toDir, to, fromDir, from, false) != 0) {
+        close(placeholder);
+        return 0;  // the file stays under its new name; the move stands
+    }
+    RestorePlaceholder(placeholder, toDir, to);
+    close(placeholder);
+    errno = EEXIST;
+    return -1;
+}
+
 // Tries renameat2(RENAME_NOREPLACE); where the file system refuses the flag,
 // link+unlink (never replaces either); for folders, which cannot be linked,
-// a check then a plain rename.
-int MoveAt(int fromDir, const char* from, int toDir, const char* to)
+// and where links are refused too, a move over a placeholder.
+int MoveAt(int fromDir, const char* from, int toDir, const char* to, bool restoreOnOverwrite)
 {
     static bool s_noRenameat2 = false;
     if (!s_noRenameat2) {
@@ -52,12 +138,7 @@ int MoveAt(int fromDir, const char* from, int toDir, const char* to)
         return -1;
     }
     if (errno != EPERM && errno != EXDEV && errno != ENOTSUP) return -1;
-    struct stat st;
-    if (fstatat(toDir, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        errno = EEXIST;
-        return -1;
-    }
-    return renameat(fromDir, from, toDir, to);
+    return MoveOverPlaceholder(fromDir, from, toDir, to, restoreOnOverwrite);
 }
 
 }  // namespace
@@ -280,6 +361,15 @@ bool MoveFileNoReplace(std::u16string_view from, std::u16string_view to)
         return false;
     }
     return MoveAt(AT_FDCWD, NativePath(from).c_str(), AT_FDCWD, NativePath(to).c_str()) == 0;
+}
+
+bool IsMovePlaceholder(std::u16string_view path, uint64_t& node)
+{
+    struct stat st;
+    if (lstat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0 || (st.st_mode & 07777) != 0)
+        return false;
+    node = static_cast<uint64_t>(st.st_ino);
+    return true;
 }
 
 void SetMoveFailureHook(MoveFailureHook hook)

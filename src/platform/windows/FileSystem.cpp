@@ -234,6 +234,9 @@ bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush
     return file.Create(path) && file.Write(bytes) && file.Finish(flush);
 }
 
+// Moves here never reserve their target: MoveFileEx refuses to replace.
+bool IsMovePlaceholder(std::u16string_view, uint64_t&) { return false; }
+
 bool RemoveFile(std::u16string_view path) { return DeleteFileW(Wide(path).c_str()) != 0; }
 
 bool CreateFolder(std::u16string_view path)

@@ -372,6 +372,22 @@ std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std
     return located;
 }
 
+// A run cut short on a file system with neither RENAME_NOREPLACE nor hard
+// links can leave the empty placeholder a move reserved its target with.
+// Holding none of the journal's files, it goes.
+void RemovePlaceholders(const std::u16string& folder, const std::vector<CJournalMove>& moves)
+{
+    std::unordered_set<uint64_t> nodes;
+    for (const CJournalMove& move : moves) nodes.insert(move.m_nNode);
+    for (const CJournalMove& move : moves) {
+        for (const std::u16string* name : {&move.m_strOld, &move.m_strTemp, &move.m_strNew}) {
+            uint64_t node = 0;
+            const std::u16string path = JoinPath(folder, *name);
+            if (!name->empty() && IsMovePlaceholder(path, node) && !nodes.count(node)) RemoveFile(path);
+        }
+    }
+}
+
 struct CRecoverEntry {
     CJournalMove* m_pMove = nullptr;
     std::u16string m_strCurrent;  // where the file is now
@@ -469,6 +485,7 @@ int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecover
             names.insert(move.m_strNew);
             if (!move.m_strTemp.empty()) names.insert(move.m_strTemp);
         }
+        RemovePlaceholders(folder, folders[f].m_aMoves);
         const std::vector<const std::u16string*> located = LocateFiles(folder, folders[f].m_aMoves, finish);
         for (size_t i = 0; i < folders[f].m_aMoves.size(); ++i) {
             CJournalMove& move = folders[f].m_aMoves[i];

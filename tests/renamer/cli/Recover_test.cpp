@@ -191,6 +191,63 @@ TEST(Recover, RecognisesLinksOfOneFile)
     }
 }
 
+// Without RENAME_NOREPLACE and hard links a move goes over a placeholder:
+// cycles and chains still work and leave nothing behind, and a file written
+// at a target while it is reserved is kept and its row fails.
+TEST(Rename, FallbackWithoutNoReplaceOrLinksNeverReplacesAFile)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> from, to;
+        std::string intrudeAt;  // the plain rename before which another program writes the target
+        int exitCode;
+        Files expected;
+    } cases[] = {
+        {"swap, rotation and shift", {"s1", "s2", "t1", "t2", "t3", "u1"}, {"s2", "s1", "t2", "t3", "t1", "u2"}, "", 0,
+         {{"s1", "s2"}, {"s2", "s1"}, {"t1", "t3"}, {"t2", "t1"}, {"t3", "t2"}, {"u2", "u1"}}},
+        {"written while reserved", {"a"}, {"b"}, "1", 1, {{"a", "a"}, {"b", "intruder"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFixture f;
+        for (const auto& n : c.from) f.dir.MakeFile(FromUtf8(n), n);
+        std::vector<std::string> env = {"KQ_SHIM_NO_NOREPLACE=1", "KQ_SHIM_NO_LINK=1"};
+        if (!c.intrudeAt.empty()) env.push_back("KQ_SHIM_CREATE_TARGET=" + c.intrudeAt);
+        auto r = f.Rename(c.from, c.to, env);
+        EXPECT_EQ(r.m_nExitCode, c.exitCode) << r.m_strOut << r.m_strErr;
+        EXPECT_EQ(Contents(f.dir), c.expected);
+        EXPECT_TRUE(f.Journals().empty());
+    }
+}
+
+// A kill between reserving a target and the move leaves an empty
+// placeholder; recover removes it and finishes or undoes the run.
+TEST(Recover, RemovesPlaceholdersOfMovesCutShort)
+{
+    for (int killAt = 1; killAt <= 6; ++killAt) {
+        for (bool finish : {false, true}) {
+            SCOPED_TRACE(std::to_string(killAt) + (finish ? " finish" : " undo"));
+            CFixture f;
+            f.dir.MakeFile(u"a", "a");
+            f.dir.MakeFile(u"b", "b");
+            const std::vector<std::string> env = {"KQ_SHIM_NO_NOREPLACE=1", "KQ_SHIM_NO_LINK=1"};
+            std::vector<std::string> killed = env;
+            killed.push_back("KQ_SHIM_KILL_AT=" + std::to_string(killAt));
+            auto r = f.Rename({"a", "b"}, {"b", "c"}, killed);
+            auto back = f.Run(finish ? std::vector<std::string>{"recover", "--finish"} : std::vector<std::string>{"recover"}, env);
+            EXPECT_EQ(back.m_nExitCode, 0) << back.m_strOut;
+            // Killed before its journal was published, a run has moved nothing.
+            const Files before = {{"a", "a"}, {"b", "b"}}, after = {{"b", "a"}, {"c", "b"}};
+            const Files now = Contents(f.dir);
+            if (r.m_nExitCode == 0 || (finish && now != before))
+                EXPECT_EQ(now, after);
+            else
+                EXPECT_EQ(now, before);
+            EXPECT_TRUE(f.Journals().empty());
+        }
+    }
+}
+
 // Kills at random points of runs and of recoveries: every file ends under
 // exactly its old or its new name, no temporary name is left, and a final
 // recover empties the journal folder. KQ_SOAK_CASES runs more (make soak).

@@ -4,8 +4,10 @@
  *
  *   KQ_SHIM_NO_NOREPLACE=1  renameat2(RENAME_NOREPLACE) fails with EINVAL (NFS, some FUSE)
  *   KQ_SHIM_NO_LINK=1       link/linkat fail with EPERM (FAT, exFAT)
- *   KQ_SHIM_CREATE_TARGET=1 a plain rename first creates its target, as
- *                           another program might between a check and the rename
+ *   KQ_SHIM_CREATE_TARGET=N before the Nth plain renameat, another program
+ *                           writes "intruder" to its target (creating it, or
+ *                           into the file there), as one might between a check
+ *                           and the rename
  *   KQ_SHIM_KILL_AT=N       SIGKILL before the Nth call that changes a folder
  *                           (rename, link, unlink; counted from 1)
  */
@@ -42,8 +44,10 @@ static void Step(void)
 
 static void Intrude(int dir, const char* to)
 {
-    if (!Flag("KQ_SHIM_CREATE_TARGET")) return;
-    int fd = openat(dir, to, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    static long s_nCalls = 0;
+    const char* v = getenv("KQ_SHIM_CREATE_TARGET");
+    if (!v || ++s_nCalls != atol(v)) return;
+    int fd = openat(dir, to, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd >= 0) {
         (void)!write(fd, "intruder", 8);
         close(fd);
@@ -76,7 +80,6 @@ int rename(const char* from, const char* to)
     static int (*real)(const char*, const char*);
     if (!real) real = (int (*)(const char*, const char*))dlsym(RTLD_NEXT, "rename");
     Step();
-    Intrude(AT_FDCWD, to);
     return real(from, to);
 }
 

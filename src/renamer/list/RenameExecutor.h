@@ -1,0 +1,56 @@
+// The rename executor: carries out folder plans through the platform layer.
+// A move never replaces a file; a chain stops at its first failed move (the
+// files before it find their targets still taken), and a cycle whose move
+// fails is put back as it was.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "renamer/list/RenamePlan.h"
+
+namespace kq {
+
+// What became of a row once its folder's plan ran.
+enum class ERowOutcome : char {
+    Failed,     // under its old name (or, see m_nLeftTemporary, parked)
+    Unchanged,  // its name was already right
+    Moved,      // under its new name
+};
+
+struct CFolderOutcome {
+    std::vector<ERowOutcome> m_aRows;  // by the plan's rows
+    size_t m_nLeftTemporary = 0;       // files a failed cycle left under a parking name
+};
+
+// The journal records of the moves that were carried out (the folder, then
+// its rows that moved, in row order), in the bytes the file system knows the
+// names by; nothing when no row of the folder moved.
+void AppendDoneMoves(std::string& out, const CFolderPlan& plan, const CFolderOutcome& outcome);
+
+class CRenameExecutor {
+public:
+    // afterMove, when set, hears of every successful move with the count so
+    // far (undo moves included).
+    explicit CRenameExecutor(const std::function<void(size_t movesDone)>& afterMove) : m_pfnAfterMove(afterMove) {}
+
+    CFolderOutcome Run(const CFolderPlan& plan);
+    size_t Moves() const { return m_nMoves; }
+
+private:
+    // One move in the open folder, counted when it succeeds.
+    bool Move(size_t from, size_t to);
+    void RunChain(const CPlanStep* steps, size_t count, CFolderOutcome& outcome);
+    void RunCycle(const CPlanJob& job, const CPlanStep* steps, CFolderOutcome& outcome);
+
+    const std::function<void(size_t)>& m_pfnAfterMove;
+    size_t m_nMoves = 0;
+    const CFolderHandle* m_pFolder = nullptr;  // the folder of the plan that runs
+    const CNativeNames* m_pNames = nullptr;
+    std::vector<std::pair<size_t, size_t>> m_aUndo;  // a cycle's moves so far, from -> to
+};
+
+}  // namespace kq

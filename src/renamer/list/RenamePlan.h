@@ -1,0 +1,157 @@
+// The rename planner: from one folder's entries and the rows that rename
+// files in it, which rows move, whether their new names collide, and the
+// order of the moves. Pure: it reads and writes no file, so every plan can be
+// checked in memory.
+//
+// The rows of a folder form a partial permutation of names (once the
+// collision check passes no two files end under one name), so the moves
+// split into chains that end at a free name and cycles. A chain runs from its
+// free end, so each target is free when its move runs; only a cycle passes
+// one file through a parking name.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/Path.h"
+#include "renamer/list/NameTable.h"
+
+namespace kq {
+
+// A folder's entries as read from the disk, their names one after another.
+class CFolderEntries {
+public:
+    void Reserve(size_t entries, size_t averageUnits);
+    void Add(std::u16string_view name, bool isDirectory, uint64_t node);
+    size_t Count() const { return m_aNameEnd.size(); }
+    std::u16string_view Name(size_t e) const
+    {
+        const size_t begin = e == 0 ? 0 : m_aNameEnd[e - 1];
+        return std::u16string_view(m_strPool).substr(begin, m_aNameEnd[e] - begin);
+    }
+    uint64_t Node(size_t e) const { return m_aNodes[e]; }
+    bool IsDirectory(size_t e) const { return m_aIsDir[e] != 0; }
+
+private:
+    std::u16string m_strPool;
+    std::vector<size_t> m_aNameEnd;  // end of each entry's name in the pool
+    std::vector<uint64_t> m_aNodes;
+    std::vector<char> m_aIsDir;
+};
+
+// A row of the list that renames a file of the folder.
+struct CPlanRow {
+    size_t m_nListRow;                // its place in the list; numbers its parking name
+    std::u16string_view m_strOld;     // the name the list knows it by
+    std::u16string_view m_strNew;     // as computed; stored without trailing dots and spaces
+};
+
+// What the plan expects of a row before anything runs.
+enum class ERowPlan : char {
+    Refused,    // no such file, a folder, listed twice, or an unusable name: stays
+    Unchanged,  // the new name is the old one: done without a move
+    Moves,      // a move of its own (it may still be held up by a file that stays)
+};
+
+// One move: a row and its old and new names, as positions in the plan's names.
+struct CPlanStep {
+    size_t m_nRow;  // the row's position in the plan's rows
+    size_t m_nOld;
+    size_t m_nNew;
+};
+
+enum class EJobKind : char { Chain, Cycle };
+
+// A chain or a cycle: a range of the plan's steps, in execution order. A
+// cycle parks its first file, shifts the others along and brings the parked
+// file in last.
+struct CPlanJob {
+    EJobKind m_eKind = EJobKind::Chain;
+    size_t m_nFirst = 0;
+    size_t m_nCount = 0;
+    uint64_t m_nNode = 0;          // node of the first file, the order jobs run in
+    size_t m_nTemp = kNoName;      // a cycle's parking name (a position in the names)
+};
+
+// The plan of one folder. It keeps views into the entries and the rows'
+// texts, which must outlive it; it stays where it was made.
+class CFolderPlan {
+public:
+    CFolderPlan(ENamePolicy policy, std::u16string folder, CFolderEntries entries, std::vector<CPlanRow> rows);
+    CFolderPlan(const CFolderPlan&) = delete;
+    CFolderPlan& operator=(const CFolderPlan&) = delete;
+
+    // Finds each row's file and the rows that move.
+    void MatchRows();
+    // The name two of the folder's files would share afterwards (entries
+    // that are folders aside), if any; nothing may move then.
+    std::optional<std::u16string> FindCollision() const;
+    // Orders the moves into chains and cycles, picks the parking names and
+    // sorts the jobs by node: consecutive moves then update neighbouring
+    // inodes, which the file system writes back together.
+    void PlanMoves();
+
+    // The journal records: the folder and its moves (in row order), then,
+    // once planned, the folder again and its cycles' parking names.
+    bool HasMoves() const { return !m_aMoving.empty(); }
+    void AppendJournalMoves(std::string& out) const;
+    void AppendJournalTemps(std::string& out) const;
+
+    const std::u16string& Folder() const { return m_strFolder; }
+    const std::vector<CPlanRow>& Rows() const { return m_aRows; }
+    ERowPlan RowPlan(size_t row) const { return m_aPlan[row]; }
+    const CNativeNames& Names() const { return m_names; }
+    const std::vector<CPlanStep>& Moving() const { return m_aMoving; }
+    const std::vector<CPlanStep>& Steps() const { return m_aSteps; }
+    const std::vector<CPlanJob>& Jobs() const { return m_aJobs; }
+    // The node of the file a moving row renames.
+    uint64_t NodeOfRow(size_t row) const { return m_entries.Node(m_aEntryOfRow[row]); }
+
+private:
+    struct CEntryName {
+        const CFolderEntries* m_pEntries;
+        std::u16string_view operator()(size_t e) const { return m_pEntries->Name(e); }
+    };
+    struct CTargetName {  // a moving row's new name
+        const CFolderPlan* m_pPlan;
+        std::u16string_view operator()(size_t m) const
+        {
+            return StoredFileName(m_pPlan->m_aRows[m_pPlan->m_aMoving[m].m_nRow].m_strNew);
+        }
+    };
+    struct CParkingName {
+        const CFolderPlan* m_pPlan;
+        std::u16string_view operator()(size_t p) const { return m_pPlan->m_aParking[p]; }
+    };
+    // The name an entry has after the run, as far as the rows decide.
+    std::u16string_view NameAfter(size_t e) const;
+    // Where a moving row stands while the jobs are formed.
+    enum class EPlacement : char { Open, Runs, HeldUp };
+    void AddJob(size_t firstMove, bool runs, const std::vector<size_t>& pred, std::vector<EPlacement>& placed);
+    size_t PickParkingName(size_t number);
+
+    ENamePolicy m_ePolicy;
+    std::u16string m_strFolder;
+    CFolderEntries m_entries;
+    std::vector<CPlanRow> m_aRows;
+    CNameTable<CEntryName> m_existing;    // entry name -> entry
+    std::vector<size_t> m_aRowOfEntry;    // entry -> the row that renames it
+    std::vector<size_t> m_aEntryOfRow;    // row -> its entry
+    std::vector<ERowPlan> m_aPlan;
+    CNativeNames m_names;                 // the names the moves use, converted once
+    std::vector<CPlanStep> m_aMoving;     // the rows that move, in row order
+    std::vector<CPlanStep> m_aSteps;      // the same in execution order, blocked chains left out
+    std::vector<CPlanJob> m_aJobs;
+    // Parking names must be free of entries, new names and each other.
+    std::vector<std::u16string> m_aParking;
+    CNameTable<CTargetName> m_targets;    // filled at the first cycle
+    CNameTable<CParkingName> m_parked;
+    std::string m_strJournalTemps;        // the parking names' journal records
+};
+
+}  // namespace kq
