@@ -212,6 +212,28 @@ std::string WithPlatformSeparators(std::string path)
     return path;
 }
 
+std::u16string PlatformPath(std::u16string_view posixPath)
+{
+    std::u16string path(posixPath);
+#ifdef _WIN32
+    for (char16_t& c : path) c = c == u'/' ? u'\\' : c == u'\\' ? u'/' : c;
+#endif
+    return path;
+}
+
+std::u16string PlatformQuotedPaths(std::u16string_view formula)
+{
+    std::u16string text(formula);
+#ifdef _WIN32
+    bool quoted = false;
+    for (char16_t& c : text) {
+        if (c == u'"') quoted = !quoted;  // a doubled quote toggles twice
+        else if (quoted && (c == u'/' || c == u'\\')) c = c == u'/' ? u'\\' : u'/';
+    }
+#endif
+    return text;
+}
+
 #ifdef _WIN32
 
 CRunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& stdinText,

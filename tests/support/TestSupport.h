@@ -92,6 +92,15 @@ std::string HostPath(std::string path);
 // '/' replaced by the platform's separator (for paths the core splits).
 std::string WithPlatformSeparators(std::string path);
 
+// Tests write paths the POSIX way. On Windows the separator is '\\' and '/'
+// an ordinary character, so exchanging the two turns a POSIX path and the
+// result expected from it into their Windows counterparts (an involution:
+// applied to an output it gives the POSIX form back). Identity on POSIX.
+std::u16string PlatformPath(std::u16string_view posixPath);
+// The same inside the double-quoted texts of a formula or a result only, so
+// '/' still divides outside them.
+std::u16string PlatformQuotedPaths(std::u16string_view formula);
+
 // Runs a program with arguments (no shell), feeding stdin_text, and collects
 // its exit status and output. extraEnv holds "NAME=value" entries;
 // addressSpaceLimit, when not 0, caps the child's address space in bytes

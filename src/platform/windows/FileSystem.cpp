@@ -43,12 +43,50 @@ int ErrnoFromWin32(DWORD error)
     }
 }
 
-bool Move(const std::wstring& from, const std::wstring& to)
+bool MoveOnce(const std::wstring& from, const std::wstring& to)
 {
     // Without MOVEFILE_REPLACE_EXISTING the move fails when the target exists.
     if (MoveFileExW(from.c_str(), to.c_str(), 0)) return true;
     errno = ErrnoFromWin32(GetLastError());
     return false;
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b)
+{
+    CFileId idA, idB;
+    return GetFileId(std::u16string(a.begin(), a.end()), false, idA) && GetFileId(std::u16string(b.begin(), b.end()), false, idB) &&
+           idA == idB;
+}
+
+// A new name that differs from the old one only in case names the same file.
+// Windows renames it in place, but a file system reached through a
+// compatibility layer may resolve the target to the file itself and report
+// success without changing anything. Through a free temporary name the new
+// case holds everywhere.
+bool MoveCaseOnly(const std::wstring& from, const std::wstring& to)
+{
+    for (unsigned n = 0; n < 100; ++n) {
+        std::wstring temp = to + L".kq-case" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(n);
+        if (!MoveOnce(from, temp)) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        if (MoveOnce(temp, to)) return true;
+        int err = errno;
+        MoveFileExW(temp.c_str(), from.c_str(), 0);
+        errno = err;
+        return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+bool Move(const std::wstring& from, const std::wstring& to)
+{
+    if (from != to && CompareStringOrdinal(from.c_str(), static_cast<int>(from.size()), to.c_str(), static_cast<int>(to.size()), TRUE) == CSTR_EQUAL &&
+        SameFile(from, to))
+        return MoveCaseOnly(from, to);
+    return MoveOnce(from, to);
 }
 
 int HookFailure(std::u16string_view from, std::u16string_view to)
@@ -72,15 +110,37 @@ std::string NativePath(std::u16string_view path)
 bool ForEachFolderEntryId(std::u16string_view folder,
                           const std::function<bool(std::u16string_view, bool, uint64_t)>& visit)
 {
-    std::wstring pattern = Wide(folder) + L"\\*.*";
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    do {
-        std::u16string name(reinterpret_cast<const char16_t*>(data.cFileName));
-        if (!visit(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, 0)) break;
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    // The directory listing of an open folder carries each entry's file id,
+    // the number GetFileId reports: the rename journal names files by it and
+    // recovery checks it, so it must not be 0 here.
+    HANDLE h = CreateFileW(Wide(folder).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION self;
+    if (!GetFileInformationByHandle(h, &self) || !(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        CloseHandle(h);
+        return false;
+    }
+    // Per call, as a visit may walk a sub-folder meanwhile.
+    std::vector<LONGLONG> storage(64 * 1024 / sizeof(LONGLONG));
+    auto* buffer = reinterpret_cast<BYTE*>(storage.data());
+    const DWORD bufferSize = static_cast<DWORD>(storage.size() * sizeof(LONGLONG));
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    bool more = true;
+    while (more && GetFileInformationByHandleEx(h, kind, buffer, bufferSize)) {
+        kind = FileIdBothDirectoryInfo;
+        for (size_t at = 0;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer + at);
+            std::u16string_view name(reinterpret_cast<const char16_t*>(entry->FileName), entry->FileNameLength / sizeof(WCHAR));
+            if (!visit(name, (entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, static_cast<uint64_t>(entry->FileId.QuadPart))) {
+                more = false;
+                break;
+            }
+            if (entry->NextEntryOffset == 0) break;
+            at += entry->NextEntryOffset;
+        }
+    }
+    CloseHandle(h);
     return true;
 }
 

@@ -29,14 +29,16 @@ TEST(FileBase, PathPartsSplitAtTheSeparatorAndTheFirstPoint)
         {u"//server/share", u"share", u"//server/", u"share", u"", u""},
         {u"", u"", u"", u"", u"", u""},
     };
+    using test::PlatformPath;
     for (const CCase& c : cases) {
         SCOPED_TRACE(ToUtf8(c.m_strPath));
-        EXPECT_EQ(CFileBase::Base_GetFileName(c.m_strPath), c.m_strName);
-        EXPECT_EQ(CFileBase::Base_GetFilePath(c.m_strPath), c.m_strFolder);
-        EXPECT_EQ(CFileBase::Base_GetPathName(c.m_strPath), c.m_strPath);
-        EXPECT_EQ(CFileBase::Base_GetFileTitle(c.m_strPath), c.m_strTitle);
-        EXPECT_EQ(CFileBase::Base_GetFileExt(c.m_strPath), c.m_strExt);
-        EXPECT_EQ(CFileBase::Base_GetFileRoot(c.m_strPath), c.m_strRoot);
+        const std::u16string path = PlatformPath(c.m_strPath);
+        EXPECT_EQ(CFileBase::Base_GetFileName(path), PlatformPath(c.m_strName));
+        EXPECT_EQ(CFileBase::Base_GetFilePath(path), PlatformPath(c.m_strFolder));
+        EXPECT_EQ(CFileBase::Base_GetPathName(path), path);
+        EXPECT_EQ(CFileBase::Base_GetFileTitle(path), PlatformPath(c.m_strTitle));
+        EXPECT_EQ(CFileBase::Base_GetFileExt(path), PlatformPath(c.m_strExt));
+        EXPECT_EQ(CFileBase::Base_GetFileRoot(path), c.m_strRoot);
     }
 }
 

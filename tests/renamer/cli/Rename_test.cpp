@@ -13,6 +13,14 @@ namespace {
 using test::CTempDir;
 using test::RunProgram;
 
+// The JSON string of a path (Windows paths hold backslashes).
+std::string JsonText(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out + "\"";
+}
+
 std::map<std::string, std::string> Contents(const CTempDir& dir)
 {
     std::map<std::string, std::string> files;
@@ -74,7 +82,7 @@ TEST(CliRename, DryRunPrintsEveryModesNames)
           d + "/b.txt", d + "/a.txt"},
          "b.txt\t1b.txt" + folder + "\na.txt\t2a.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--json", "--name", "x\"y", d + "/a.txt"},
-         "{\"rows\":[{\"old\":\"a.txt\",\"new\":\"x\\\"y.txt\",\"folder\":\"" + d + "\",\"status\":\"未处理\"}]}\n"},
+         "{\"rows\":[{\"old\":\"a.txt\",\"new\":\"x\\\"y.txt\",\"folder\":" + JsonText(d) + ",\"status\":\"未处理\"}]}\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[2]);
