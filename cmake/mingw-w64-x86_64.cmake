@@ -33,3 +33,7 @@ if(KQ_WINE AND CMAKE_BINARY_DIR)
   file(CHMOD ${CMAKE_BINARY_DIR}/wine-run PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 endif()
+
+# List the tests of each program when ctest runs rather than after every link:
+# the build then never waits on Wine, which starts slowly on a busy machine.
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)

@@ -90,7 +90,9 @@ TEST_F(CRegistryKeys, FailuresLeaveTheDestinationUntouched)
         SCOPED_TRACE(ToUtf8(row.name));
         std::u16string value = u"unchanged";
         EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(Key(), row.name, row.kind, value), row.result);
-        if (row.result == 0) EXPECT_EQ(value, u"unchanged");
+        if (row.result == 0) {
+            EXPECT_EQ(value, u"unchanged");
+        }
     }
     int number = 5;
     EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(Key(), u"Text", 4, number), 0);

@@ -72,11 +72,9 @@ std::string Conversion(const std::tm& tm, char c)
     case 'c': return Put(tm, "%a %b ") + Number(tm.tm_mday, 2, ' ') + Put(tm, " %H:%M:%S %Y");
     case 'z': {
         // The runtime gives the zone's name here; POSIX gives the offset.
+        // (msvcrt.dll has _timezone but no DST bias: its summer time is one hour.)
         _tzset();
-        long west = 0, bias = 0;
-        _get_timezone(&west);
-        _get_dstbias(&bias);
-        long east = -(west + (tm.tm_isdst > 0 ? bias : 0));
+        long east = -_timezone + (tm.tm_isdst > 0 ? 3600 : 0);
         char sign = east < 0 ? '-' : '+';
         if (east < 0) east = -east;
         return sign + Number(static_cast<int>(east / 3600), 2) + Number(static_cast<int>(east / 60 % 60), 2);

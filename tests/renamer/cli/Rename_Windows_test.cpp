@@ -16,6 +16,14 @@ namespace {
 using test::CTempDir;
 using test::RunProgram;
 
+// Backslashes doubled, as JSON and the journal write them.
+std::string Escaped(const std::string& text)
+{
+    std::string escaped;
+    for (char c : text) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return escaped;
+}
+
 struct CWindowsCli {
     CTempDir dir;
     CTempDir config;
@@ -54,11 +62,7 @@ TEST(WindowsCli, RenamesChineseNamesGivenOnTheCommandLine)
     json.insert(json.begin() + 2, "--json");
     auto machine = cli.Run(json);
     EXPECT_NE(machine.m_strOut.find("\"new\":\"旅行-一.jpg\""), std::string::npos) << machine.m_strOut;
-    EXPECT_NE(machine.m_strOut.find("\"folder\":" + std::string("\"") + [&] {
-        std::string escaped;
-        for (char c : folder) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-        return escaped;
-    }() + "\""), std::string::npos) << machine.m_strOut;
+    EXPECT_NE(machine.m_strOut.find("\"folder\":\"" + Escaped(folder) + "\""), std::string::npos) << machine.m_strOut;
 
     auto done = cli.Run(args);
     EXPECT_EQ(done.m_nExitCode, 0) << done.m_strErr;
@@ -100,6 +104,7 @@ TEST(WindowsCli, RecoverReplaysAJournalWithWindowsPaths)
         SCOPED_TRACE(finish);
         CWindowsCli cli;
         for (const char16_t* n : {u"甲", u"乙", u"丙"}) cli.dir.MakeFile(n, ToUtf8(n));
+        // In name order 丙 乙 甲: a swap through a temporary name, stopped halfway.
         cli.dir.MakeFile(u"names", "乙\n丙\n甲\n");
         auto killed = cli.Run({"rename", "--yes", "--mode", "list", "--names-file", cli.Path(u"names"), "--no-keep-extension",
                                "--sort", "name", cli.Path(u"丙"), cli.Path(u"乙"), cli.Path(u"甲")},
@@ -108,14 +113,15 @@ TEST(WindowsCli, RecoverReplaysAJournalWithWindowsPaths)
         auto journals = cli.config.List(u"TernSoft/KQTool");
         ASSERT_EQ(journals.size(), 1u);
         const std::string journal = cli.config.ReadFile(u"TernSoft/KQTool/" + journals[0]);
-        // The folder is written as Windows names it: drive, colon, backslashes.
-        EXPECT_NE(journal.find(cli.dir.NativePath()), std::string::npos) << journal;
+        // The folder is written as Windows names it: drive, colon, backslashes
+        // (each doubled by the journal's escaping).
+        EXPECT_NE(journal.find("D\t" + Escaped(cli.dir.NativePath()) + "\n"), std::string::npos) << journal;
         EXPECT_EQ(cli.dir.NativePath().substr(1, 2), ":\\");
 
         auto recovered = cli.Run(finish ? std::vector<std::string>{"recover", "--finish"} : std::vector<std::string>{"recover"});
         EXPECT_EQ(recovered.m_nExitCode, 0) << recovered.m_strOut << recovered.m_strErr;
         std::map<std::u16string, std::string> expected =
-            finish ? std::map<std::u16string, std::string>{{u"甲", "乙"}, {u"乙", "丙"}, {u"丙", "甲"}}
+            finish ? std::map<std::u16string, std::string>{{u"丙", "乙"}, {u"乙", "丙"}, {u"甲", "甲"}}
                    : std::map<std::u16string, std::string>{{u"甲", "甲"}, {u"乙", "乙"}, {u"丙", "丙"}};
         expected[u"names"] = "乙\n丙\n甲\n";
         EXPECT_EQ(cli.Files(), expected);
