@@ -19,6 +19,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # without DLLs copied beside them. Unicode entry points and file names need
 # nothing more: the platform layer calls the wide-character API.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# The same for the DLLs (the control panel applet and the test plug-ins).
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Test programs (and gtest discovery) run under Wine, with a prefix of their
 # own inside the build folder and without Wine's debug chatter, also when

@@ -16,7 +16,7 @@ toolchain="$src/cmake/mingw-w64-x86_64.cmake"
 triplet=x86_64-w64-mingw32
 
 launcher=""
-if command -v ccache >/dev/null 2>&1; then
+if [ -n "${CCACHE_DIR:-}" ] && command -v ccache >/dev/null 2>&1; then
     launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
 fi
 

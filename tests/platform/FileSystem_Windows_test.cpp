@@ -52,26 +52,6 @@ TEST(WindowsFileSystem, NamesIgnoreCaseAndCaseOnlyMovesChangeTheName)
     EXPECT_EQ(dir.List(), (std::vector<std::u16string>{u"a.txt", u"文件B.TXT"}));
 }
 
-TEST(WindowsFileSystem, EnumerationGivesTheIdsGetFileIdGives)
-{
-    CTempDir dir;
-    dir.MakeFile(u"one.txt");
-    dir.MakeFile(u"中文.doc");
-    dir.MakeFolder(u"sub");
-    int seen = 0;
-    ASSERT_TRUE(ForEachFolderEntryId(dir.Path(), [&](std::u16string_view name, bool isDirectory, uint64_t node) {
-        if (name == u"." || name == u"..") return true;
-        CFileId id;
-        EXPECT_TRUE(GetFileId(JoinPath(dir.Path(), name), false, id));
-        EXPECT_EQ(node, id.m_nNode) << ToUtf8(name);
-        EXPECT_NE(node, 0u);
-        EXPECT_EQ(isDirectory, name == u"sub");
-        ++seen;
-        return true;
-    }));
-    EXPECT_EQ(seen, 3);
-}
-
 TEST(WindowsFileSystem, TimesComeFromTheFileTimes)
 {
     CTempDir dir;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -101,6 +102,20 @@ TEST(Enumeration, ReportsEveryEntryWithItsKindAndDotEntries)
     EXPECT_EQ(files, (std::vector<std::u16string>{u"one.txt", u"中文.doc"}));
     EXPECT_EQ(folders, expectedFolders);
 
+    // Each entry's node is the one GetFileId gives for it: the rename journal
+    // names files by it.
+    int seen = 0;
+    ASSERT_TRUE(ForEachFolderEntryId(dir.Path(), [&](std::u16string_view name, bool, uint64_t node) {
+        if (name == u"." || name == u"..") return true;
+        CFileId id;
+        EXPECT_TRUE(GetFileId(JoinPath(dir.Path(), name), false, id));
+        EXPECT_EQ(node, id.m_nNode) << ToUtf8(name);
+        EXPECT_NE(node, 0u);
+        ++seen;
+        return true;
+    }));
+    EXPECT_EQ(seen, int(expectedFolders.size() + files.size() - 2));
+
     entries.clear();
     EXPECT_FALSE(EnumerateFolder(dir.Child(u"one.txt"), entries));
     EXPECT_FALSE(EnumerateFolder(dir.Child(u"missing"), entries));
@@ -151,24 +166,31 @@ TEST(FileFacts, ReadFileBytes_RefusesWhatIsNotASmallRegularFile)
 {
     CTempDir dir;
     ASSERT_TRUE(WriteFileBytes(dir.Child(u"ten.txt"), "0123456789", false));
-    const std::string fifo = dir.NativePath() + "/fifo";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    ASSERT_EQ(symlink((dir.NativePath() + "/ten.txt").c_str(), (dir.NativePath() + "/link").c_str()), 0);
-
     struct Case {
         std::u16string path;
         uint64_t limit;
         bool followLinks;
         bool ok;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {dir.Child(u"ten.txt"), 10, true, true},
         {dir.Child(u"ten.txt"), 9, true, false},
-        {dir.Child(u"fifo"), kReadFileLimit, true, false},
+        {dir.Path(), kReadFileLimit, true, false},
+#ifdef _WIN32
+        {u"NUL", kReadFileLimit, true, false},
+#else
         {u"/dev/zero", kReadFileLimit, true, false},
-        {dir.Child(u"link"), kReadFileLimit, true, true},
-        {dir.Child(u"link"), kReadFileLimit, false, false},
+#endif
     };
+#ifndef _WIN32
+    // FIFOs and symbolic links are POSIX things.
+    const std::string fifo = dir.NativePath() + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(symlink((dir.NativePath() + "/ten.txt").c_str(), (dir.NativePath() + "/link").c_str()), 0);
+    cases.push_back({dir.Child(u"fifo"), kReadFileLimit, true, false});
+    cases.push_back({dir.Child(u"link"), kReadFileLimit, true, true});
+    cases.push_back({dir.Child(u"link"), kReadFileLimit, false, false});
+#endif
     for (const Case& c : cases) {
         std::string bytes = "kept";
         EXPECT_EQ(ReadFileBytes(c.path, bytes, c.limit, c.followLinks), c.ok) << ToUtf8(c.path);

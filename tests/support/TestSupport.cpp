@@ -212,6 +212,13 @@ std::string WithPlatformSeparators(std::string path)
     return path;
 }
 
+std::string BackslashesDoubled(const std::string& text)
+{
+    std::string out;
+    for (char c : text) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out;
+}
+
 std::u16string PlatformPath(std::u16string_view posixPath)
 {
     std::u16string path(posixPath);

@@ -92,6 +92,10 @@ std::string HostPath(std::string path);
 // '/' replaced by the platform's separator (for paths the core splits).
 std::string WithPlatformSeparators(std::string path);
 
+// Backslashes doubled: a Windows path as JSON, the rename journal and the
+// CLI's escaped name fields write it (unchanged where there are none).
+std::string BackslashesDoubled(const std::string& text);
+
 // Tests write paths the POSIX way. On Windows the separator is '\\' and '/'
 // an ordinary character, so exchanging the two turns a POSIX path and the
 // result expected from it into their Windows counterparts (an involution:

@@ -144,19 +144,6 @@ bool ForEachFolderEntryId(std::u16string_view folder,
     return true;
 }
 
-bool ForEachFolderEntry(std::u16string_view folder, const std::function<bool(std::u16string_view, bool)>& visit)
-{
-    return ForEachFolderEntryId(folder, [&](std::u16string_view name, bool isDirectory, uint64_t) { return visit(name, isDirectory); });
-}
-
-bool EnumerateFolder(std::u16string_view folder, std::vector<CFolderEntry>& entries)
-{
-    return ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {
-        entries.push_back({std::u16string(name), isDirectory});
-        return true;
-    });
-}
-
 bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
 {
     DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
@@ -208,8 +195,8 @@ bool ReadFileChunks(std::u16string_view path, uint64_t maxBytes,
                     const std::function<bool(std::string_view chunk)>& visit, bool followLinks)
 {
     DWORD flags = followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
-    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           flags, nullptr);
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     // Only disk files: a pipe or a console would block or never end.
     LARGE_INTEGER size;
@@ -237,15 +224,6 @@ bool ReadFileChunks(std::u16string_view path, uint64_t maxBytes,
     return ok;
 }
 
-bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes, bool followLinks)
-{
-    std::string data;
-    if (!ReadFileChunks(path, maxBytes, [&](std::string_view chunk) { data.append(chunk); return true; }, followLinks))
-        return false;
-    bytes.swap(data);
-    return true;
-}
-
 CDurableFile::~CDurableFile()
 {
     if (m_hFile >= 0) CloseHandle(reinterpret_cast<HANDLE>(m_hFile));
@@ -254,7 +232,10 @@ CDurableFile::~CDurableFile()
 bool CDurableFile::Create(std::u16string_view path)
 {
     if (m_hFile >= 0) CloseHandle(reinterpret_cast<HANDLE>(m_hFile));
-    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared like a POSIX file: the rename journal is written while a lock
+    // handle holds it open, and published by a rename.
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     m_hFile = h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(h);
     m_bFailed = m_hFile < 0;
     return !m_bFailed;
@@ -286,12 +267,6 @@ bool CDurableFile::Finish(bool flush)
     ok = CloseHandle(h) && ok;
     m_hFile = -1;
     return ok;
-}
-
-bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush)
-{
-    CDurableFile file;
-    return file.Create(path) && file.Write(bytes) && file.Finish(flush);
 }
 
 bool RemoveFile(std::u16string_view path) { return DeleteFileW(Wide(path).c_str()) != 0; }

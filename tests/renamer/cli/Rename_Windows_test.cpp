@@ -7,7 +7,9 @@
 
 #include <map>
 
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "renamer/list/RenameJournal.h"
 #include "support/TestSupport.h"
 
 namespace kq {
@@ -15,14 +17,6 @@ namespace {
 
 using test::CTempDir;
 using test::RunProgram;
-
-// Backslashes doubled, as JSON and the journal write them.
-std::string Escaped(const std::string& text)
-{
-    std::string escaped;
-    for (char c : text) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    return escaped;
-}
 
 struct CWindowsCli {
     CTempDir dir;
@@ -56,13 +50,14 @@ TEST(WindowsCli, RenamesChineseNamesGivenOnTheCommandLine)
     auto preview = cli.Run(dry);
     ASSERT_EQ(preview.m_nExitCode, 0) << preview.m_strErr;
     const std::string folder = cli.dir.NativePath();
-    EXPECT_EQ(preview.m_strOut, "照片 一.jpg\t旅行-一.jpg\t" + folder + "\n照片 二.jpg\t旅行-二.jpg\t" + folder + "\n");
+    const std::string shown = test::BackslashesDoubled(folder);  // escaped like names
+    EXPECT_EQ(preview.m_strOut, "照片 一.jpg\t旅行-一.jpg\t" + shown + "\n照片 二.jpg\t旅行-二.jpg\t" + shown + "\n");
 
     std::vector<std::string> json = dry;
     json.insert(json.begin() + 2, "--json");
     auto machine = cli.Run(json);
     EXPECT_NE(machine.m_strOut.find("\"new\":\"旅行-一.jpg\""), std::string::npos) << machine.m_strOut;
-    EXPECT_NE(machine.m_strOut.find("\"folder\":\"" + Escaped(folder) + "\""), std::string::npos) << machine.m_strOut;
+    EXPECT_NE(machine.m_strOut.find("\"folder\":\"" + test::BackslashesDoubled(folder) + "\""), std::string::npos) << machine.m_strOut;
 
     auto done = cli.Run(args);
     EXPECT_EQ(done.m_nExitCode, 0) << done.m_strErr;
@@ -98,34 +93,35 @@ TEST(WindowsCli, NamesThatDifferOnlyInCase)
                                {u"A.txt", "B"}, {u"B.txt", "A"}, {u"same", "Same\nsame\n"}, {u"swap", "B.txt\nA.txt\n"}}));
 }
 
+// The journal a run stopped after its first move leaves behind, with the
+// folder as Windows names it (drive, colon, backslashes), replayed by the
+// program: back to the old names, or on to the new ones with --finish.
 TEST(WindowsCli, RecoverReplaysAJournalWithWindowsPaths)
 {
     for (bool finish : {false, true}) {
         SCOPED_TRACE(finish);
         CWindowsCli cli;
-        for (const char16_t* n : {u"甲", u"乙", u"丙"}) cli.dir.MakeFile(n, ToUtf8(n));
-        // In name order 丙 乙 甲: a swap through a temporary name, stopped halfway.
-        cli.dir.MakeFile(u"names", "乙\n丙\n甲\n");
-        auto killed = cli.Run({"rename", "--yes", "--mode", "list", "--names-file", cli.Path(u"names"), "--no-keep-extension",
-                               "--sort", "name", cli.Path(u"丙"), cli.Path(u"乙"), cli.Path(u"甲")},
-                              "", {"KQ_TEST_STOP_AFTER_MOVES=2"});
-        EXPECT_EQ(killed.m_nExitCode, 9) << killed.m_strErr;
-        auto journals = cli.config.List(u"TernSoft/KQTool");
-        ASSERT_EQ(journals.size(), 1u);
-        const std::string journal = cli.config.ReadFile(u"TernSoft/KQTool/" + journals[0]);
-        // The folder is written as Windows names it: drive, colon, backslashes
-        // (each doubled by the journal's escaping).
-        EXPECT_NE(journal.find("D\t" + Escaped(cli.dir.NativePath()) + "\n"), std::string::npos) << journal;
-        EXPECT_EQ(cli.dir.NativePath().substr(1, 2), ":\\");
+        ASSERT_EQ(cli.dir.NativePath().substr(1, 2), ":\\");
+        cli.dir.MakeFile(u"甲", "1");
+        cli.dir.MakeFile(u"乙", "2");
+        CFileId first, second;
+        ASSERT_TRUE(GetFileId(cli.dir.Child(u"甲"), false, first));
+        ASSERT_TRUE(GetFileId(cli.dir.Child(u"乙"), false, second));
+        const std::u16string journals = cli.config.Child(u"TernSoft/KQTool");
+        ASSERT_TRUE(CreateFolder(journals));
+        const std::u16string journal = NewJournalPath(journals);
+        ASSERT_TRUE(WriteJournal(journal, {{cli.dir.Path(), {{first.m_nNode, u"甲", u"", u"新甲"},
+                                                             {second.m_nNode, u"乙", u"", u"新乙"}}}}));
+        std::string text;
+        ASSERT_TRUE(ReadFileBytes(journal, text));
+        EXPECT_NE(text.find("D\t" + test::BackslashesDoubled(cli.dir.NativePath()) + "\n"), std::string::npos) << text;
+        ASSERT_TRUE(MoveFileNoReplace(cli.dir.Child(u"甲"), cli.dir.Child(u"新甲")));
 
         auto recovered = cli.Run(finish ? std::vector<std::string>{"recover", "--finish"} : std::vector<std::string>{"recover"});
         EXPECT_EQ(recovered.m_nExitCode, 0) << recovered.m_strOut << recovered.m_strErr;
-        std::map<std::u16string, std::string> expected =
-            finish ? std::map<std::u16string, std::string>{{u"丙", "乙"}, {u"乙", "丙"}, {u"甲", "甲"}}
-                   : std::map<std::u16string, std::string>{{u"甲", "甲"}, {u"乙", "乙"}, {u"丙", "丙"}};
-        expected[u"names"] = "乙\n丙\n甲\n";
-        EXPECT_EQ(cli.Files(), expected);
-        EXPECT_TRUE(cli.config.List(u"TernSoft/KQTool").empty());
+        EXPECT_EQ(cli.Files(), finish ? (std::map<std::u16string, std::string>{{u"新甲", "1"}, {u"新乙", "2"}})
+                                      : (std::map<std::u16string, std::string>{{u"甲", "1"}, {u"乙", "2"}}));
+        EXPECT_TRUE(FindJournals(journals).empty());
     }
 }
 
