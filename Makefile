@@ -17,8 +17,12 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120
 FUZZ_TIMEOUT ?= 10
+# The Windows cross-build: mingw-w64 compilers, Wine to run the tests, the
+# GoogleTest sources to build it for the target, zip for the download.
+WINDOWS_PACKAGES := cmake make googletest mingw-w64 wine wine64 zip
+WINDOWS_BUILD ?= build-windows
 
-.PHONY: all deps configure build run test test-asan bench fuzz clean screenshots soak
+.PHONY: all deps configure build run test test-asan bench fuzz clean screenshots soak test-windows dist-windows
 
 all: build
 
@@ -45,6 +49,17 @@ test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKQ_SANITIZE=ON -DKQ_BUILD_GUI=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# The core, kqtools-cli.exe and their tests cross-built with mingw-w64 and
+# run under Wine (a prefix of its own inside WINDOWS_BUILD, no display).
+test-windows:
+	@./tools/install-deps.sh $(WINDOWS_PACKAGES)
+	./tools/windows.sh test $(WINDOWS_BUILD) $(JOBS)
+
+# kqtools-<version>-windows-x64.zip: kqtools-cli.exe with what it needs.
+dist-windows:
+	@./tools/install-deps.sh $(WINDOWS_PACKAGES)
+	./tools/windows.sh dist $(WINDOWS_BUILD) $(JOBS)
 
 bench: build
 	@./bench/run.sh $(BUILD)
@@ -76,4 +91,4 @@ screenshots: configure
 	@./tools/screenshots.sh $(BUILD) docs
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

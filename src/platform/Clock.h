@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <ctime>
+#include <string>
+#include <string_view>
 
 namespace kq {
 
@@ -10,5 +12,8 @@ namespace kq {
 int64_t CurrentTime();
 // Breaks t down in the local time zone; false when it cannot.
 bool LocalTime(int64_t t, std::tm& out);
+// strftime in the "C" locale with the C and POSIX conversions (E and O
+// modifiers included) on every platform; the format is assumed valid.
+std::string FormatTimeC(const std::tm& tm, std::string_view format);
 
 }  // namespace kq

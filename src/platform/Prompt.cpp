@@ -1,10 +1,9 @@
 #include "platform/Prompt.h"
 
 #include <atomic>
-#include <cstdio>
-#include <iostream>
 #include <string>
 
+#include "platform/Console.h"
 #include "platform/Text.h"
 
 namespace kq {
@@ -17,14 +16,13 @@ void Show(const std::u16string& text, const std::u16string& title, const char* c
 {
     std::string line = ToUtf8(title) + ": " + ToUtf8(text);
     if (choices) line += std::string(" ") + choices;
-    std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
+    WriteStdText(EStdStream::Err, line + "\n");
 }
 
 // Reads one answer line; false at end of input.
 bool ReadAnswer(std::string& answer)
 {
-    if (!std::getline(std::cin, answer)) return false;
+    if (!ReadStdLine(answer)) return false;
     while (!answer.empty() && (answer.back() == '\r' || answer.back() == ' ')) answer.pop_back();
     return true;
 }

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -83,7 +86,13 @@ TEST(Enumeration, ReportsEveryEntryWithItsKindAndDotEntries)
     dir.MakeFile(u"one.txt");
     dir.MakeFile(u"中文.doc");
     dir.MakeFolder(u"sub");
+#ifndef _WIN32
     ASSERT_EQ(symlink("sub", (dir.NativePath() + "/link").c_str()), 0);
+    const std::vector<std::u16string> expectedFolders{u".", u"..", u"link", u"sub"};
+#else
+    // Making a link needs a privilege on Windows; links are POSIX's case.
+    const std::vector<std::u16string> expectedFolders{u".", u"..", u"sub"};
+#endif
     std::vector<CFolderEntry> entries;
     ASSERT_TRUE(EnumerateFolder(dir.Path(), entries));
     std::vector<std::u16string> files, folders;
@@ -91,7 +100,21 @@ TEST(Enumeration, ReportsEveryEntryWithItsKindAndDotEntries)
     std::sort(files.begin(), files.end());
     std::sort(folders.begin(), folders.end());
     EXPECT_EQ(files, (std::vector<std::u16string>{u"one.txt", u"中文.doc"}));
-    EXPECT_EQ(folders, (std::vector<std::u16string>{u".", u"..", u"link", u"sub"}));
+    EXPECT_EQ(folders, expectedFolders);
+
+    // Each entry's node is the one GetFileId gives for it: the rename journal
+    // names files by it.
+    int seen = 0;
+    ASSERT_TRUE(ForEachFolderEntryId(dir.Path(), [&](std::u16string_view name, bool, uint64_t node) {
+        if (name == u"." || name == u"..") return true;
+        CFileId id;
+        EXPECT_TRUE(GetFileId(JoinPath(dir.Path(), name), false, id));
+        EXPECT_EQ(node, id.m_nNode) << ToUtf8(name);
+        EXPECT_NE(node, 0u);
+        ++seen;
+        return true;
+    }));
+    EXPECT_EQ(seen, int(expectedFolders.size() + files.size() - 2));
 
     entries.clear();
     EXPECT_FALSE(EnumerateFolder(dir.Child(u"one.txt"), entries));
@@ -109,8 +132,13 @@ TEST(FileFacts, TimesSizeAndContents)
     EXPECT_FALSE(GetFileSize(dir.Path(), size));  // a folder has no size here
     EXPECT_FALSE(GetFileSize(dir.Child(u"missing"), size));
 
+#ifdef _WIN32
+    struct _stat64 st;
+    ASSERT_EQ(_wstat64(reinterpret_cast<const wchar_t*>(dir.Child(u"f.bin").c_str()), &st), 0);
+#else
     struct stat st;
     ASSERT_EQ(stat((dir.NativePath() + "/f.bin").c_str(), &st), 0);
+#endif
     CFileTimes times;
     ASSERT_TRUE(GetFileTimes(dir.Child(u"f.bin"), times));
     EXPECT_EQ(times.m_nModification, st.st_mtime);
@@ -138,24 +166,31 @@ TEST(FileFacts, ReadFileBytes_RefusesWhatIsNotASmallRegularFile)
 {
     CTempDir dir;
     ASSERT_TRUE(WriteFileBytes(dir.Child(u"ten.txt"), "0123456789", false));
-    const std::string fifo = dir.NativePath() + "/fifo";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    ASSERT_EQ(symlink((dir.NativePath() + "/ten.txt").c_str(), (dir.NativePath() + "/link").c_str()), 0);
-
     struct Case {
         std::u16string path;
         uint64_t limit;
         bool followLinks;
         bool ok;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {dir.Child(u"ten.txt"), 10, true, true},
         {dir.Child(u"ten.txt"), 9, true, false},
-        {dir.Child(u"fifo"), kReadFileLimit, true, false},
+        {dir.Path(), kReadFileLimit, true, false},
+#ifdef _WIN32
+        {u"NUL", kReadFileLimit, true, false},
+#else
         {u"/dev/zero", kReadFileLimit, true, false},
-        {dir.Child(u"link"), kReadFileLimit, true, true},
-        {dir.Child(u"link"), kReadFileLimit, false, false},
+#endif
     };
+#ifndef _WIN32
+    // FIFOs and symbolic links are POSIX things.
+    const std::string fifo = dir.NativePath() + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(symlink((dir.NativePath() + "/ten.txt").c_str(), (dir.NativePath() + "/link").c_str()), 0);
+    cases.push_back({dir.Child(u"fifo"), kReadFileLimit, true, false});
+    cases.push_back({dir.Child(u"link"), kReadFileLimit, true, true});
+    cases.push_back({dir.Child(u"link"), kReadFileLimit, false, false});
+#endif
     for (const Case& c : cases) {
         std::string bytes = "kept";
         EXPECT_EQ(ReadFileBytes(c.path, bytes, c.limit, c.followLinks), c.ok) << ToUtf8(c.path);

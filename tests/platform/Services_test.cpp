@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <string>
@@ -58,6 +60,8 @@ TEST(Shell, SplitsParametersAndUsesTheHook)
     EXPECT_TRUE(calls[0].second.empty());
 }
 
+#ifndef _WIN32
+// POSIX programs and folders; Services_Windows_test.cpp has the Windows side.
 TEST(Shell, StartsAProgramWithoutWaiting)
 {
     test::CTempDir dir;
@@ -89,6 +93,8 @@ TEST(SpecialFolders, HonourTheOverrides)
     CScopedEnv tmp("TMPDIR", "/var/tmp/");
     EXPECT_EQ(TempFolder(), u"/var/tmp");
 }
+
+#endif
 
 TEST(Clipboard, ProviderCanBeReplacedAndRestored)
 {

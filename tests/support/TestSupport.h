@@ -22,8 +22,10 @@ public:
     CTempDir& operator=(const CTempDir&) = delete;
 
     const std::u16string& Path() const { return m_strPath; }
+    // UTF-8 form of the path.
     std::string NativePath() const;
-    // Path of a child (relative, '/'-separated).
+    // Path of a child (relative, '/'-separated; the platform's separator in
+    // the result).
     std::u16string Child(std::u16string_view relative) const;
     // Creates a file (and its parent folders) with the given content.
     void MakeFile(std::u16string_view relative, std::string_view content = {}) const;
@@ -82,14 +84,38 @@ private:
     bool m_bHadOld = false;
 };
 
+// A path the build wrote down (a program, the test data) in the form this
+// platform's calls take: on Windows forward slashes become backslashes and a
+// Unix path of a cross-build run under Wine gets Wine's drive for "/" (Z:).
+std::string HostPath(std::string path);
+
+// '/' replaced by the platform's separator (for paths the core splits).
+std::string WithPlatformSeparators(std::string path);
+
+// Backslashes doubled: a Windows path as JSON, the rename journal and the
+// CLI's escaped name fields write it (unchanged where there are none).
+std::string BackslashesDoubled(const std::string& text);
+
+// Tests write paths the POSIX way. On Windows the separator is '\\' and '/'
+// an ordinary character, so exchanging the two turns a POSIX path and the
+// result expected from it into their Windows counterparts (an involution:
+// applied to an output it gives the POSIX form back). Identity on POSIX.
+std::u16string PlatformPath(std::u16string_view posixPath);
+// The same inside the double-quoted texts of a formula or a result only, so
+// '/' still divides outside them.
+std::u16string PlatformQuotedPaths(std::u16string_view formula);
+
 // Runs a program with arguments (no shell), feeding stdin_text, and collects
-// its exit status and output.
+// its exit status and output. extraEnv holds "NAME=value" entries;
+// addressSpaceLimit, when not 0, caps the child's address space in bytes
+// (POSIX only).
 struct CRunResult {
     int m_nExitCode = -1;
     std::string m_strOut;
     std::string m_strErr;
 };
 CRunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& stdinText = {}, const std::vector<std::string>& extraEnv = {});
+                      const std::string& stdinText = {}, const std::vector<std::string>& extraEnv = {},
+                      size_t addressSpaceLimit = 0);
 
 }  // namespace kq::test

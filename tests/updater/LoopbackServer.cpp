@@ -1,16 +1,20 @@
 #include "LoopbackServer.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 
 #include "platform/Text.h"
 
 namespace kq::test {
+
+#ifndef _WIN32
 
 namespace {
 
@@ -94,6 +98,8 @@ CLoopbackServer::~CLoopbackServer()
         waitpid(m_nPid, nullptr, 0);
     }
 }
+
+#endif  // !_WIN32
 
 void CLoopbackServer::Serve(const std::string& name, const std::string& content) const
 {

@@ -1,9 +1,12 @@
 // The loopback HTTP(S) server of the updater tests (loopback_server.py),
-// serving the files of a temporary folder on 127.0.0.1.
+// serving the files of a temporary folder on 127.0.0.1. On Windows, where
+// there is no Python, the same plain-HTTP responses come from a thread of the
+// test (LoopbackServer_Windows.cpp); TLS is POSIX-only.
 #pragma once
 
+#include <cstdint>
 #include <string>
-#include <sys/types.h>
+#include <thread>
 
 #include "support/TestSupport.h"
 
@@ -27,8 +30,14 @@ public:
 
 private:
     CTempDir m_root;
-    pid_t m_nPid = -1;
+#ifdef _WIN32
+    void ServeConnections();
+    uintptr_t m_hListen = ~uintptr_t(0);
+    std::thread m_thread;
+#else
+    int m_nPid = -1;
     int m_hStdin = -1;
+#endif
     int m_nPort = 0;
     bool m_bTls = false;
 };

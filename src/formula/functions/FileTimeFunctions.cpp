@@ -3,8 +3,6 @@
 // results.
 #include <cstdint>
 #include <ctime>
-#include <locale>
-#include <sstream>
 
 #include "formula/text/TERNString.h"
 #include "formula/functions/FileBase.h"
@@ -128,12 +126,7 @@ bool IsTimeFormatValid(std::u16string_view format)
 std::u16string FormatTime(const std::tm& tm, std::u16string_view format)
 {
     if (!IsTimeFormatValid(format)) return {};
-    const std::string pattern = ToUtf8(format);
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    const auto& facet = std::use_facet<std::time_put<char>>(std::locale::classic());
-    facet.put(std::ostreambuf_iterator<char>(out), out, ' ', &tm, pattern.data(), pattern.data() + pattern.size());
-    std::u16string text = FromUtf8(out.str());
+    std::u16string text = FromUtf8(FormatTimeC(tm, ToUtf8(format)));
     if (text.size() > kMaxTimeText) return {};
     return text;
 }

@@ -170,13 +170,6 @@ bool ForEachFolderEntryId(std::u16string_view folder,
     return true;
 }
 
-bool ForEachFolderEntry(std::u16string_view folder,
-                        const std::function<bool(std::u16string_view, bool)>& visit)
-{
-    return ForEachFolderEntryId(
-        folder, [&](std::u16string_view name, bool isDirectory, uint64_t) { return visit(name, isDirectory); });
-}
-
 bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
 {
     std::string native = NativePath(path);
@@ -186,14 +179,6 @@ bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
     id.m_nDevice = static_cast<uint64_t>(st.st_dev);
     id.m_nNode = static_cast<uint64_t>(st.st_ino);
     return true;
-}
-
-bool EnumerateFolder(std::u16string_view folder, std::vector<CFolderEntry>& entries)
-{
-    return ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {
-        entries.push_back({std::u16string(name), isDirectory});
-        return true;
-    });
 }
 
 bool PathExists(std::u16string_view path)
@@ -276,15 +261,6 @@ bool ReadFileChunks(std::u16string_view path, uint64_t maxBytes,
     return true;
 }
 
-bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes, bool followLinks)
-{
-    std::string data;
-    if (!ReadFileChunks(path, maxBytes, [&](std::string_view chunk) { data.append(chunk); return true; }, followLinks))
-        return false;
-    bytes.swap(data);
-    return true;
-}
-
 CDurableFile::~CDurableFile()
 {
     if (m_hFile >= 0) close(static_cast<int>(m_hFile));
@@ -331,12 +307,6 @@ bool CDurableFile::Finish(bool flush)
     ok = close(static_cast<int>(m_hFile)) == 0 && ok;
     m_hFile = -1;
     return ok;
-}
-
-bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush)
-{
-    CDurableFile file;
-    return file.Create(path) && file.Write(bytes) && file.Finish(flush);
 }
 
 bool RemoveFile(std::u16string_view path) { return unlink(NativePath(path).c_str()) == 0; }

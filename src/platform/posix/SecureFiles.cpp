@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "platform/FileSystem.h"
+#include "platform/NativeFile.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 
@@ -50,65 +51,43 @@ bool PrivateTempFolder(std::u16string& folder)
     return true;
 }
 
-bool CAtomicFileWriter::Create(std::u16string_view target)
+namespace native {
+
+intptr_t CreateNewPrivateFile(std::u16string_view path, bool& exists)
 {
-    Discard();
-    m_bFailed = false;
-    m_strTarget = target;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        m_strTemp = TempNameFor(m_strTarget);
-        int fd = open(NativePath(m_strTemp).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            m_hFile = fd;
-            m_strBuffer.reserve(kAtomicWriteBuffer);
-            return true;
-        }
-        if (errno != EEXIST) break;
-    }
-    m_strTemp.clear();
-    return false;
+    int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    exists = fd < 0 && errno == EEXIST;
+    return fd;
 }
 
-bool CAtomicFileWriter::FlushBuffer()
+long long WriteSome(intptr_t file, const char* data, size_t size)
 {
-    const char* p = m_strBuffer.data();
-    size_t left = m_strBuffer.size();
-    while (left > 0 && !m_bFailed) {
-        ssize_t n = write(static_cast<int>(m_hFile), p, left);
+    for (;;) {
+        ssize_t n = write(static_cast<int>(file), data, size);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) m_bFailed = true;
-        else {
-            p += n;
-            left -= size_t(n);
-        }
+        return n;
     }
-    m_strBuffer.clear();
-    return !m_bFailed;
 }
 
-bool CAtomicFileWriter::Commit()
+long long ReadSome(intptr_t file, char* buffer, size_t size)
 {
-    if (m_hFile < 0) return false;
-    bool ok = FlushBuffer() && fsync(static_cast<int>(m_hFile)) == 0;
-    ok = close(static_cast<int>(m_hFile)) == 0 && ok;
-    m_hFile = -1;
-    // rename() replaces a link at the target rather than following it.
-    ok = ok && rename(NativePath(m_strTemp).c_str(), NativePath(m_strTarget).c_str()) == 0;
-    if (!ok) unlink(NativePath(m_strTemp).c_str());
-    m_strTemp.clear();
-    return ok;
+    for (;;) {
+        ssize_t n = read(static_cast<int>(file), buffer, size);
+        if (n < 0 && errno == EINTR) continue;
+        return n;
+    }
 }
 
-void CAtomicFileWriter::Discard()
+bool SyncFile(intptr_t file) { return fsync(static_cast<int>(file)) == 0; }
+bool CloseFile(intptr_t file) { return close(static_cast<int>(file)) == 0; }
+
+// rename() replaces a link at the target rather than following it.
+bool RenameReplacing(std::u16string_view from, std::u16string_view to)
 {
-    if (m_hFile >= 0) close(static_cast<int>(m_hFile));
-    m_hFile = -1;
-    if (!m_strTemp.empty()) unlink(NativePath(m_strTemp).c_str());
-    m_strTemp.clear();
-    m_strBuffer.clear();
+    return rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
 }
 
-CRegularFileReader::~CRegularFileReader() { Close(); }
+}  // namespace native
 
 bool CRegularFileReader::Open(std::u16string_view path)
 {
@@ -125,23 +104,6 @@ bool CRegularFileReader::Open(std::u16string_view path)
     m_hFile = fd;
     m_nSize = uint64_t(st.st_size);
     return true;
-}
-
-void CRegularFileReader::Close()
-{
-    if (m_hFile >= 0) close(static_cast<int>(m_hFile));
-    m_hFile = -1;
-    m_nSize = 0;
-}
-
-long long CRegularFileReader::Read(char* buffer, size_t size)
-{
-    if (m_hFile < 0) return -1;
-    for (;;) {
-        ssize_t n = read(static_cast<int>(m_hFile), buffer, size);
-        if (n < 0 && errno == EINTR) continue;
-        return n;
-    }
 }
 
 bool MakeOwnerExecutable(std::u16string_view path)

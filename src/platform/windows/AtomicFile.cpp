@@ -13,6 +13,20 @@ namespace {
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
+// Windows byte-range locks are mandatory: a lock on the data would fail the
+// writes of the file's owner through its other handle (the journal is
+// written while it is locked). One byte far beyond any content is locked
+// instead, and the file stays open to renames and removal, as on POSIX.
+constexpr DWORD kLockOffsetHigh = 0x40000000;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+OVERLAPPED LockPosition()
+{
+    OVERLAPPED at = {};
+    at.OffsetHigh = kLockOffsetHigh;
+    return at;
+}
+
 }  // namespace
 
 bool SyncFolder(std::u16string_view)
@@ -60,10 +74,10 @@ CFileLock::~CFileLock() { Unlock(); }
 bool CFileLock::TryLock(std::u16string_view path)
 {
     Unlock();
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    OVERLAPPED at = {};
+    OVERLAPPED at = LockPosition();
     if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
         CloseHandle(file);
         return false;
@@ -81,10 +95,10 @@ void CFileLock::Unlock()
 
 bool CFileLock::IsHeld(std::u16string_view path)
 {
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    OVERLAPPED at = {};
+    OVERLAPPED at = LockPosition();
     const bool held = !LockFileEx(file, LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
     if (!held) UnlockFileEx(file, 0, 1, 0, &at);
     CloseHandle(file);

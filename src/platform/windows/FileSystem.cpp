@@ -43,12 +43,50 @@ int ErrnoFromWin32(DWORD error)
     }
 }
 
-bool Move(const std::wstring& from, const std::wstring& to)
+bool MoveOnce(const std::wstring& from, const std::wstring& to)
 {
     // Without MOVEFILE_REPLACE_EXISTING the move fails when the target exists.
     if (MoveFileExW(from.c_str(), to.c_str(), 0)) return true;
     errno = ErrnoFromWin32(GetLastError());
     return false;
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b)
+{
+    CFileId idA, idB;
+    return GetFileId(std::u16string(a.begin(), a.end()), false, idA) && GetFileId(std::u16string(b.begin(), b.end()), false, idB) &&
+           idA == idB;
+}
+
+// A new name that differs from the old one only in case names the same file.
+// Windows renames it in place, but a file system reached through a
+// compatibility layer may resolve the target to the file itself and report
+// success without changing anything. Through a free temporary name the new
+// case holds everywhere.
+bool MoveCaseOnly(const std::wstring& from, const std::wstring& to)
+{
+    for (unsigned n = 0; n < 100; ++n) {
+        std::wstring temp = to + L".kq-case" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(n);
+        if (!MoveOnce(from, temp)) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        if (MoveOnce(temp, to)) return true;
+        int err = errno;
+        MoveFileExW(temp.c_str(), from.c_str(), 0);
+        errno = err;
+        return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+bool Move(const std::wstring& from, const std::wstring& to)
+{
+    if (from != to && CompareStringOrdinal(from.c_str(), static_cast<int>(from.size()), to.c_str(), static_cast<int>(to.size()), TRUE) == CSTR_EQUAL &&
+        SameFile(from, to))
+        return MoveCaseOnly(from, to);
+    return MoveOnce(from, to);
 }
 
 int HookFailure(std::u16string_view from, std::u16string_view to)
@@ -72,29 +110,38 @@ std::string NativePath(std::u16string_view path)
 bool ForEachFolderEntryId(std::u16string_view folder,
                           const std::function<bool(std::u16string_view, bool, uint64_t)>& visit)
 {
-    std::wstring pattern = Wide(folder) + L"\\*.*";
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    do {
-        std::u16string name(reinterpret_cast<const char16_t*>(data.cFileName));
-        if (!visit(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, 0)) break;
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    // The directory listing of an open folder carries each entry's file id,
+    // the number GetFileId reports: the rename journal names files by it and
+    // recovery checks it, so it must not be 0 here.
+    HANDLE h = CreateFileW(Wide(folder).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION self;
+    if (!GetFileInformationByHandle(h, &self) || !(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        CloseHandle(h);
+        return false;
+    }
+    // Per call, as a visit may walk a sub-folder meanwhile.
+    std::vector<LONGLONG> storage(64 * 1024 / sizeof(LONGLONG));
+    auto* buffer = reinterpret_cast<BYTE*>(storage.data());
+    const DWORD bufferSize = static_cast<DWORD>(storage.size() * sizeof(LONGLONG));
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    bool more = true;
+    while (more && GetFileInformationByHandleEx(h, kind, buffer, bufferSize)) {
+        kind = FileIdBothDirectoryInfo;
+        for (size_t at = 0;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer + at);
+            std::u16string_view name(reinterpret_cast<const char16_t*>(entry->FileName), entry->FileNameLength / sizeof(WCHAR));
+            if (!visit(name, (entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, static_cast<uint64_t>(entry->FileId.QuadPart))) {
+                more = false;
+                break;
+            }
+            if (entry->NextEntryOffset == 0) break;
+            at += entry->NextEntryOffset;
+        }
+    }
+    CloseHandle(h);
     return true;
-}
-
-bool ForEachFolderEntry(std::u16string_view folder, const std::function<bool(std::u16string_view, bool)>& visit)
-{
-    return ForEachFolderEntryId(folder, [&](std::u16string_view name, bool isDirectory, uint64_t) { return visit(name, isDirectory); });
-}
-
-bool EnumerateFolder(std::u16string_view folder, std::vector<CFolderEntry>& entries)
-{
-    return ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {
-        entries.push_back({std::u16string(name), isDirectory});
-        return true;
-    });
 }
 
 bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
@@ -148,8 +195,8 @@ bool ReadFileChunks(std::u16string_view path, uint64_t maxBytes,
                     const std::function<bool(std::string_view chunk)>& visit, bool followLinks)
 {
     DWORD flags = followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
-    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           flags, nullptr);
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     // Only disk files: a pipe or a console would block or never end.
     LARGE_INTEGER size;
@@ -177,15 +224,6 @@ bool ReadFileChunks(std::u16string_view path, uint64_t maxBytes,
     return ok;
 }
 
-bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes, bool followLinks)
-{
-    std::string data;
-    if (!ReadFileChunks(path, maxBytes, [&](std::string_view chunk) { data.append(chunk); return true; }, followLinks))
-        return false;
-    bytes.swap(data);
-    return true;
-}
-
 CDurableFile::~CDurableFile()
 {
     if (m_hFile >= 0) CloseHandle(reinterpret_cast<HANDLE>(m_hFile));
@@ -194,7 +232,10 @@ CDurableFile::~CDurableFile()
 bool CDurableFile::Create(std::u16string_view path)
 {
     if (m_hFile >= 0) CloseHandle(reinterpret_cast<HANDLE>(m_hFile));
-    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared like a POSIX file: the rename journal is written while a lock
+    // handle holds it open, and published by a rename.
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     m_hFile = h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(h);
     m_bFailed = m_hFile < 0;
     return !m_bFailed;
@@ -226,12 +267,6 @@ bool CDurableFile::Finish(bool flush)
     ok = CloseHandle(h) && ok;
     m_hFile = -1;
     return ok;
-}
-
-bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush)
-{
-    CDurableFile file;
-    return file.Create(path) && file.Write(bytes) && file.Finish(flush);
 }
 
 // Moves here never reserve their target: MoveFileEx refuses to replace.

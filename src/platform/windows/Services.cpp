@@ -123,21 +123,46 @@ std::string LocaleCharset() { return "CP" + std::to_string(GetACP()); }
 namespace {
 UINT CodePageOf(const std::string& charset)
 {
-    if (charset == "GBK" || charset == "CP936") return 936;
-    if (charset == "UTF-8") return CP_UTF8;
-    if (charset.rfind("CP", 0) == 0) return static_cast<UINT>(std::atoi(charset.c_str() + 2));
-    return 0;
+    UINT cp = 0;
+    if (charset == "GBK" || charset == "CP936") cp = 936;
+    else if (charset == "UTF-8") cp = CP_UTF8;
+    else if (charset.rfind("CP", 0) == 0) cp = static_cast<UINT>(std::atoi(charset.c_str() + 2));
+    return cp && IsValidCodePage(cp) ? cp : 0;
 }
+
+// Windows' code-page tables map a few bytes no character starts with into the
+// private-use area (0xFF in code page 936 reads U+F8F5); iconv calls them
+// malformed. Both sides read U+FFFD for them.
+bool IsSingleBytePlaceholder(char16_t c) { return c >= 0xE000 && c <= 0xF8FF; }
 }  // namespace
 
 bool EncodeText(std::u16string_view text, const std::string& charset, std::string& bytes)
 {
     UINT cp = CodePageOf(charset);
     if (!cp) return false;
-    auto* w = reinterpret_cast<const wchar_t*>(text.data());
-    int n = WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    if (cp == CP_UTF8) {
+        bytes = ToUtf8(text);
+        return true;
+    }
+    // A character the code page cannot hold is one '?', also when it takes
+    // two units (a surrogate pair) or is a lone surrogate: the conversion
+    // would write one '?' per unit.
+    std::u16string units;
+    units.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) ++i;
+            c = u'?';
+        }
+        units.push_back(c);
+    }
+    auto* w = reinterpret_cast<const wchar_t*>(units.data());
+    // No best fit: "é" must not quietly become "e".
+    const DWORD flags = WC_NO_BEST_FIT_CHARS;
+    int n = WideCharToMultiByte(cp, flags, w, static_cast<int>(units.size()), nullptr, 0, "?", nullptr);
     bytes.resize(static_cast<size_t>(n));
-    WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(cp, flags, w, static_cast<int>(units.size()), bytes.data(), n, "?", nullptr);
     return true;
 }
 
@@ -145,9 +170,34 @@ bool DecodeText(std::string_view bytes, const std::string& charset, std::u16stri
 {
     UINT cp = CodePageOf(charset);
     if (!cp) return false;
-    int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    text.resize(static_cast<size_t>(n));
-    MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), reinterpret_cast<wchar_t*>(text.data()), n);
+    if (cp == CP_UTF8) {
+        text = FromUtf8(bytes);
+        return true;
+    }
+    // Character by character, so that a malformed byte costs only itself:
+    // a lead byte with its trail byte, else the byte alone.
+    text.clear();
+    text.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            text.push_back(b);
+            ++i;
+            continue;
+        }
+        wchar_t out[2];
+        int got = 0;
+        if (IsDBCSLeadByteEx(cp, b) && i + 1 < bytes.size())
+            got = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data() + i, 2, out, 2);
+        if (got == 1) {
+            text.push_back(static_cast<char16_t>(out[0]));
+            i += 2;
+            continue;
+        }
+        got = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data() + i, 1, out, 2);
+        text.push_back(got == 1 && !IsSingleBytePlaceholder(static_cast<char16_t>(out[0])) ? static_cast<char16_t>(out[0]) : u'\uFFFD');
+        ++i;
+    }
     return true;
 }
 

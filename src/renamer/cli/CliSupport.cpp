@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/Console.h"
 #include "platform/Crt.h"
 
 namespace kq::cli {
@@ -124,15 +125,10 @@ int UsageError(std::string_view command, std::string_view message)
 
 void PrintOut(std::string_view text)
 {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
+    WriteStdText(EStdStream::Out, text);
+    WriteStdText(EStdStream::Out, "\n");
 }
 
-void PrintErr(std::string_view text)
-{
-    std::fflush(stdout);
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fputc('\n', stderr);
-}
+void PrintErr(std::string_view text) { WriteStdText(EStdStream::Err, std::string(text) + "\n"); }
 
 }  // namespace kq::cli

@@ -2,8 +2,8 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
+#include "platform/Console.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
 
@@ -64,15 +64,14 @@ void CTerminalProgress::SetPercentText(const std::u16string& text)
     const int filled = int(static_cast<long long>(m_nPos - m_nLow) * kWidth / (m_nHigh - m_nLow));
     std::string line = "\r[" + std::string(size_t(filled), '#') + std::string(size_t(kWidth - filled), ' ') + "] " +
                        ToUtf8(text);
-    std::fputs(line.c_str(), stderr);
-    std::fflush(stderr);
+    WriteStdText(EStdStream::Err, line);
 }
 
 void CTerminalProgress::Close()
 {
     if (!m_bOpen) return;
     m_bOpen = false;
-    std::fputs("\n", stderr);
+    WriteStdText(EStdStream::Err, "\n");
 }
 
 std::string JsonReal(double value)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Clipboard.h"
+#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
@@ -64,7 +65,7 @@ int main(int argc, char** argv)
     // The locale's charset decides the encoding of list exports.
     std::setlocale(LC_CTYPE, "");
 
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = CommandLineArguments(argc, argv);
     std::unique_ptr<CMemoryClipboard> fileClipboard;
     size_t i = 0;
     for (; i < args.size(); ++i) {

@@ -10,6 +10,7 @@
 #include "controlpanel/core/PanelCommands.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/SpecialFolders.h"
+#include "platform/Path.h"
 #include "platform/Text.h"
 #include "support/TestSupport.h"
 
@@ -41,7 +42,7 @@ struct CFakeLibraries {
     {
         return {[this](std::u16string_view path) -> void* {
                     m_aCalls.push_back("load " + ToUtf8(path));
-                    std::u16string file(path.substr(path.rfind(u'/') + 1));
+                    std::u16string file(path.substr(path.find_last_of(u"/\\") + 1));
                     if (!m_aExports.count(file)) return nullptr;
                     m_aHandles.push_back(ToUtf8(file));
                     return reinterpret_cast<void*>(m_aHandles.size());
@@ -64,19 +65,21 @@ TEST(PluginHost, LooksUpExportsInOrderDropsIncompleteLibrariesUnloadsInReverse)
     CFakeLibraries fake;
     std::u16string tool = SharedLibraryFileName(u"TERNToolPanel"), select = SharedLibraryFileName(u"TERNSelectPanel");
     std::string t = ToUtf8(tool), s = ToUtf8(select);
+    // The folder joined with the platform's separator.
+    const std::string loadT = "load " + ToUtf8(JoinPath(u"/p", tool)), loadS = "load " + ToUtf8(JoinPath(u"/p", select));
     std::vector<std::string> all = {"ICPL_GetExportVersion", "ICPL_GetCommandCount", "ICPL_GetCommandName", "ICPL_ExecuteCommand"};
     struct {
         std::vector<std::string> toolExports, selectExports;
         std::vector<std::string> calls;
     } cases[] = {
         {all, all,
-         {"load /p/" + t, "find " + t + " ICPL_GetExportVersion", "find " + t + " ICPL_GetCommandCount",
-          "find " + t + " ICPL_GetCommandName", "find " + t + " ICPL_ExecuteCommand", "load /p/" + s,
+         {loadT, "find " + t + " ICPL_GetExportVersion", "find " + t + " ICPL_GetCommandCount",
+          "find " + t + " ICPL_GetCommandName", "find " + t + " ICPL_ExecuteCommand", loadS,
           "find " + s + " ICPL_GetExportVersion", "find " + s + " ICPL_GetCommandCount",
           "find " + s + " ICPL_GetCommandName", "find " + s + " ICPL_ExecuteCommand", "unload " + s, "unload " + t}},
         // The marker missing: nothing else is looked up, the library goes at once.
         {{"ICPL_GetCommandCount", "ICPL_GetCommandName", "ICPL_ExecuteCommand"}, all,
-         {"load /p/" + t, "find " + t + " ICPL_GetExportVersion", "unload " + t, "load /p/" + s,
+         {loadT, "find " + t + " ICPL_GetExportVersion", "unload " + t, loadS,
           "find " + s + " ICPL_GetExportVersion", "find " + s + " ICPL_GetCommandCount",
           "find " + s + " ICPL_GetCommandName", "find " + s + " ICPL_ExecuteCommand", "unload " + s}},
     };

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "controlpanel/core/InfoPages.h"
+#include "platform/Path.h"
 #include "platform/Text.h"
 
 namespace kq {
@@ -63,9 +64,9 @@ TEST(PlatformPage, SixtyFourBitSystemListsBothViewsSixtyFourFirst)
     };
     EXPECT_EQ(table.m_aRows, expected);
     ASSERT_EQ(table.m_aRowPrograms.size(), expected.size());
-    EXPECT_EQ(table.m_aRowPrograms[0], u"/opt/cad/acad2010/acad.exe");
-    EXPECT_EQ(table.m_aRowPrograms[1], u"/opt/cad/zwcad-en/zwcad.exe");
-    EXPECT_EQ(table.m_aRowPrograms[3], u"/opt/cad/icad/icad.exe");
+    EXPECT_EQ(table.m_aRowPrograms[0], JoinPath(u"/opt/cad/acad2010", u"acad.exe"));
+    EXPECT_EQ(table.m_aRowPrograms[1], JoinPath(u"/opt/cad/zwcad-en", u"zwcad.exe"));
+    EXPECT_EQ(table.m_aRowPrograms[3], JoinPath(u"/opt/cad/icad", u"icad.exe"));
 }
 
 TEST(PlatformPage, ThirtyTwoBitSystemReadsOnlyTheKeysAsWritten)

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "formula/functions/FileBase.h"
 #include "platform/Text.h"
@@ -29,14 +32,16 @@ TEST(FileBase, PathPartsSplitAtTheSeparatorAndTheFirstPoint)
         {u"//server/share", u"share", u"//server/", u"share", u"", u""},
         {u"", u"", u"", u"", u"", u""},
     };
+    using test::PlatformPath;
     for (const CCase& c : cases) {
         SCOPED_TRACE(ToUtf8(c.m_strPath));
-        EXPECT_EQ(CFileBase::Base_GetFileName(c.m_strPath), c.m_strName);
-        EXPECT_EQ(CFileBase::Base_GetFilePath(c.m_strPath), c.m_strFolder);
-        EXPECT_EQ(CFileBase::Base_GetPathName(c.m_strPath), c.m_strPath);
-        EXPECT_EQ(CFileBase::Base_GetFileTitle(c.m_strPath), c.m_strTitle);
-        EXPECT_EQ(CFileBase::Base_GetFileExt(c.m_strPath), c.m_strExt);
-        EXPECT_EQ(CFileBase::Base_GetFileRoot(c.m_strPath), c.m_strRoot);
+        const std::u16string path = PlatformPath(c.m_strPath);
+        EXPECT_EQ(CFileBase::Base_GetFileName(path), PlatformPath(c.m_strName));
+        EXPECT_EQ(CFileBase::Base_GetFilePath(path), PlatformPath(c.m_strFolder));
+        EXPECT_EQ(CFileBase::Base_GetPathName(path), path);
+        EXPECT_EQ(CFileBase::Base_GetFileTitle(path), PlatformPath(c.m_strTitle));
+        EXPECT_EQ(CFileBase::Base_GetFileExt(path), PlatformPath(c.m_strExt));
+        EXPECT_EQ(CFileBase::Base_GetFileRoot(path), c.m_strRoot);
     }
 }
 
@@ -82,16 +87,22 @@ TEST(FileBase, LineFunctionsReadOnlyRegularFilesWithinTheLimit)
     // writer, which would block an open for reading.
     const std::u16string big = dir.Child(u"big.txt");
     dir.MakeFile(u"big.txt", "first\n");
-    ASSERT_EQ(truncate(ToUtf8(big).c_str(), off_t(CFileBase::kMaxLineFileBytes) + 1), 0);
+    const std::filesystem::path bigPath(big);
+    std::filesystem::resize_file(bigPath, CFileBase::kMaxLineFileBytes + 1);
+#ifdef _WIN32
+    std::vector<std::u16string> refused = {big, u"NUL"};
+#else
     const std::u16string fifo = dir.Child(u"pipe");
     ASSERT_EQ(mkfifo(ToUtf8(fifo).c_str(), 0600), 0);
-    for (const std::u16string& path : {big, fifo, std::u16string(u"/dev/zero"), std::u16string(u"/dev/urandom")}) {
+    std::vector<std::u16string> refused = {big, fifo, u"/dev/zero", u"/dev/urandom"};
+#endif
+    for (const std::u16string& path : refused) {
         SCOPED_TRACE(ToUtf8(path));
         EXPECT_EQ(CFileBase::Base_GetFileLineCount(path), -1);
         EXPECT_EQ(CFileBase::Base_GetFileLineString(path, 1), u"");
     }
     // Up to the limit a file is read, line by line.
-    ASSERT_EQ(truncate(ToUtf8(big).c_str(), off_t(CFileBase::kMaxLineFileBytes)), 0);
+    std::filesystem::resize_file(bigPath, CFileBase::kMaxLineFileBytes);
     EXPECT_EQ(CFileBase::Base_GetFileLineCount(big), 2);
     EXPECT_EQ(CFileBase::Base_GetFileLineString(big, 3), u"first");
 }

@@ -7,6 +7,7 @@
 
 #include "formula/engine/TERNBaseStringAnalyse.h"
 #include "platform/Text.h"
+#include "support/TestSupport.h"
 
 namespace kq::test {
 
@@ -40,9 +41,10 @@ inline void CheckRows(const CFormulaRow* rows, size_t count)
     for (size_t i = 0; i < count; ++i) {
         const CFormulaRow& row = rows[i];
         SCOPED_TRACE(ToUtf8(row.m_strFormula));
-        CEvalResult r = Evaluate(row.m_strFormula);
+        // Paths in the texts are written the POSIX way (see PlatformPath).
+        CEvalResult r = Evaluate(PlatformQuotedPaths(row.m_strFormula));
         EXPECT_EQ(r.m_nCode, row.m_nCode) << ToUtf8(r.m_strError);
-        if (row.m_nCode == kAnalyseOk) EXPECT_EQ(ToUtf8(r.m_strOutput), ToUtf8(row.m_strExpected));
+        if (row.m_nCode == kAnalyseOk) EXPECT_EQ(ToUtf8(PlatformQuotedPaths(r.m_strOutput)), ToUtf8(row.m_strExpected));
         else EXPECT_EQ(ToUtf8(r.m_strError), ToUtf8(row.m_strExpected));
     }
 }

@@ -71,9 +71,9 @@ TEST(FunctionFamilies, EveryExampleGivesItsStatedResult)
             const size_t arrow = example.find(u" → ");
             ASSERT_NE(arrow, std::u16string_view::npos);
             SCOPED_TRACE(ToUtf8(example));
-            test::CEvalResult r = test::Evaluate(std::u16string(example.substr(0, arrow)));
+            test::CEvalResult r = test::Evaluate(test::PlatformQuotedPaths(example.substr(0, arrow)));
             EXPECT_EQ(r.m_nCode, kAnalyseOk) << ToUtf8(r.m_strError);
-            EXPECT_EQ(ToUtf8(r.m_strOutput), ToUtf8(example.substr(arrow + 3)));
+            EXPECT_EQ(ToUtf8(test::PlatformQuotedPaths(r.m_strOutput)), ToUtf8(example.substr(arrow + 3)));
         }
     }
 }

@@ -1,14 +1,10 @@
 // kqtools-cli eval, run as the real program.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
+#include "platform/Text.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -19,52 +15,15 @@ struct CRun {
     std::string m_strErr;
 };
 
-std::string ReadAll(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
-    close(fd);
-    return text;
-}
-
 // Runs the program with the arguments (no shell); stdout and stderr apart.
-// memoryLimit, when not 0, caps the child's address space in bytes.
-CRun RunCli(const std::vector<std::string>& args, rlim_t memoryLimit = 0)
+// Folder arguments are written with '/' and handed over with the platform's
+// separator. memoryLimit, when not 0, caps the child's address space in bytes.
+CRun RunCli(std::vector<std::string> args, size_t memoryLimit = 0)
 {
-    CRun run;
-    int out[2];
-    int err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) return run;
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        close(out[0]);
-        close(err[0]);
-        int devnull = open("/dev/null", O_RDONLY);
-        dup2(devnull, 0);
-        if (memoryLimit != 0) {
-            struct rlimit limit = {memoryLimit, memoryLimit};
-            setrlimit(RLIMIT_AS, &limit);
-        }
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(KQ_CLI_PATH));
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(KQ_CLI_PATH, argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    close(err[1]);
-    // stderr is small; read stdout first, then stderr.
-    run.m_strOut = ReadAll(out[0]);
-    run.m_strErr = ReadAll(err[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.m_nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "--folder") args[i + 1] = kq::test::WithPlatformSeparators(args[i + 1]);
+    kq::test::CRunResult result = kq::test::RunProgram(KQ_CLI_PATH, args, {}, {}, memoryLimit);
+    return {result.m_nExitCode, result.m_strOut, result.m_strErr};
 }
 
 TEST(EvalCommand, PlainOutputAndExitCodes)
@@ -141,7 +100,7 @@ TEST(EvalCommand, HostileFormulasEndWithAResultNeverASignal)
     for (int i = 0; i < 60; ++i) tooLong += "&rept(\"a\",32767)";
     const struct {
         std::vector<std::string> args;
-        rlim_t memoryLimit;
+        size_t memoryLimit;
         const char* out;
     } rows[] = {
         {{"eval", "--json", "filelinecount(\"/dev/zero\")&filelineindex(\"/dev/urandom\",1)"}, 0,
@@ -149,12 +108,13 @@ TEST(EvalCommand, HostileFormulasEndWithAResultNeverASignal)
         {{"eval", "--json", "len(" + tooLong + ")"}, 0,
          "{\"code\":11,\"output\":\"\",\"type\":0,\"error\":\"运算结果的长度不能超过16777216个字符\"}\n"},
         // Too little memory for the text: a JSON line all the same.
-        {{"eval", "--json", "len(" + chain + ")"}, rlim_t(64) << 20,
+        {{"eval", "--json", "len(" + chain + ")"}, size_t(64) << 20,
          "{\"code\":13,\"output\":\"\",\"type\":0,\"error\":\"内存不足，无法计算公式\"}\n"},
     };
     for (const auto& row : rows) {
-#if defined(__SANITIZE_ADDRESS__)
-        // The sanitizer's shadow memory needs far more address space.
+#if defined(__SANITIZE_ADDRESS__) || defined(_WIN32)
+        // The sanitizer's shadow memory needs far more address space; Windows
+        // has no address-space cap for one child process.
         if (row.memoryLimit != 0) continue;
 #endif
         CRun run = RunCli(row.args, row.memoryLimit);
@@ -167,7 +127,7 @@ TEST(EvalCommand, ClipboardFileFeedsTheClipboardFunctions)
 {
     kq::test::CTempDir dir;
     dir.MakeFile(u"clip.txt", "甲,乙,丙");
-    CRun run = RunCli({"--clipboard-file", dir.NativePath() + "/clip.txt", "eval", "clip()"});
+    CRun run = RunCli({"--clipboard-file", kq::ToUtf8(dir.Child(u"clip.txt")), "eval", "clip()"});
     EXPECT_EQ(run.m_nExit, 0) << run.m_strErr;
     EXPECT_EQ(run.m_strOut, "\"甲,乙,丙\"\n");
 }

@@ -41,7 +41,8 @@ TEST(CliRename, SuperSortOrdersTheListBeforeNaming)
     };
     auto r = run("按数字");
     EXPECT_EQ(r.m_nExitCode, 0) << r.m_strErr;
-    EXPECT_EQ(r.m_strOut, "b1.txt\t1.txt\t" + d + "\nc2.txt\t2.txt\t" + d + "\na3.txt\t3.txt\t" + d + "\n");
+    const std::string folder = test::BackslashesDoubled(d);  // escaped like names
+    EXPECT_EQ(r.m_strOut, "b1.txt\t1.txt\t" + folder + "\nc2.txt\t2.txt\t" + folder + "\na3.txt\t3.txt\t" + folder + "\n");
     r = run("按数字:desc");
     EXPECT_EQ(r.m_strOut.substr(0, 13), "a3.txt\t1.txt\t");
     EXPECT_EQ(run("坏").m_nExitCode, 1);

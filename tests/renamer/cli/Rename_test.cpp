@@ -13,6 +13,12 @@ namespace {
 using test::CTempDir;
 using test::RunProgram;
 
+// The JSON string of a path (Windows paths hold backslashes).
+std::string JsonText(const std::string& text)
+{
+    return "\"" + test::BackslashesDoubled(text) + "\"";
+}
+
 std::map<std::string, std::string> Contents(const CTempDir& dir)
 {
     std::map<std::string, std::string> files;
@@ -55,7 +61,7 @@ TEST(CliRename, DryRunPrintsEveryModesNames)
     f.dir.MakeFile(u"names.txt", "");
     f.dir.MakeFile(u"list/names", "\xEF\xBB\xBFone\r\ntwo\r\n");
     const std::string d = f.dir.NativePath();
-    const std::string folder = "\t" + d;
+    const std::string folder = "\t" + test::BackslashesDoubled(d);  // escaped like names
     struct Case {
         std::vector<std::string> args;
         std::string out;
@@ -74,7 +80,7 @@ TEST(CliRename, DryRunPrintsEveryModesNames)
           d + "/b.txt", d + "/a.txt"},
          "b.txt\t1b.txt" + folder + "\na.txt\t2a.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--json", "--name", "x\"y", d + "/a.txt"},
-         "{\"rows\":[{\"old\":\"a.txt\",\"new\":\"x\\\"y.txt\",\"folder\":\"" + d + "\",\"status\":\"未处理\"}]}\n"},
+         "{\"rows\":[{\"old\":\"a.txt\",\"new\":\"x\\\"y.txt\",\"folder\":" + JsonText(d) + ",\"status\":\"未处理\"}]}\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[2]);
@@ -124,7 +130,8 @@ TEST(CliRename, RenamesAfterConfirmationAndReportsStatus)
     // list.csv exists now: one answer replaces it, one confirms the rename.
     auto done = f.Run(swap, "y\ny\n");
     EXPECT_EQ(done.m_nExitCode, 0) << done.m_strErr;
-    EXPECT_EQ(done.m_strOut, "a\tb\t" + d + "\t已处理\nb\ta\t" + d + "\t已处理\n");
+    const std::string shown = test::BackslashesDoubled(d);  // escaped like names
+    EXPECT_EQ(done.m_strOut, "a\tb\t" + shown + "\t已处理\nb\ta\t" + shown + "\t已处理\n");
     EXPECT_NE(done.m_strErr.find("文件批量改名操作成功完成！"), std::string::npos);
     EXPECT_EQ(f.dir.ReadFile(u"a"), "b");
     EXPECT_EQ(f.dir.ReadFile(u"b"), "a");

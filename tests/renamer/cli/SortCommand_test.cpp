@@ -52,8 +52,8 @@ struct CSortFixture {
 TEST(CliSort, PrintsThePreviewRowsInBothForms)
 {
     CSortFixture f;
-    const std::string files = f.dir.NativePath() + "/files";
-    const std::string sub = files + "/sub";
+    const std::string files = test::WithPlatformSeparators(f.dir.NativePath() + "/files");
+    const std::string sub = test::WithPlatformSeparators(files + "/sub");
     auto r = f.Run({"sort", "--rules", f.rules, "--rule", "按编号", "--recursive", files + "/IMG 1.jpg",
                     files + "/第2章.txt", files + "/第1章", sub});
     EXPECT_EQ(r.m_nExitCode, 0) << r.m_strErr;
@@ -63,8 +63,9 @@ TEST(CliSort, PrintsThePreviewRowsInBothForms)
     r = f.Run({"sort", "--rules", f.rules, "--rule", "按编号", "--descending", "--json", files + "/第1章",
                files + "/IMG 1.jpg"});
     EXPECT_EQ(r.m_nExitCode, 0) << r.m_strErr;
-    EXPECT_EQ(r.m_strOut, "{\"code\":0,\"rows\":[{\"number\":1,\"name\":\"IMG 1.jpg\",\"folder\":\"" + files +
-                              "\",\"weight\":5},{\"number\":2,\"name\":\"第1章\",\"folder\":\"" + files +
+    EXPECT_EQ(r.m_strOut, "{\"code\":0,\"rows\":[{\"number\":1,\"name\":\"IMG 1.jpg\",\"folder\":\"" +
+                              test::BackslashesDoubled(files) + "\",\"weight\":5},{\"number\":2,\"name\":\"第1章\",\"folder\":\"" +
+                              test::BackslashesDoubled(files) +
                               "\",\"weight\":1}]}\n");
 }
 

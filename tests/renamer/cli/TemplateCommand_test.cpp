@@ -1,9 +1,6 @@
 // kqtools-cli template, run as the real program.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -17,30 +14,13 @@ struct CCliRun {
     std::string m_strErr;
 };
 
-std::string ShellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') quoted += "'\\''";
-        else quoted.push_back(c);
-    }
-    return quoted + "'";
-}
-
+// Row paths are written with '/' and handed over with the platform's separator.
 CCliRun RunTemplateCommand(const std::vector<std::string>& args)
 {
-    kq::test::CTempDir dir;
-    const std::string out = dir.NativePath() + "/out";
-    const std::string err = dir.NativePath() + "/err";
-    std::string command = ShellQuote(KQ_CLI_PATH) + " template";
-    for (const auto& a : args) command += " " + ShellQuote(a);
-    command += " >" + ShellQuote(out) + " 2>" + ShellQuote(err) + " </dev/null";
-    CCliRun run;
-    int raw = std::system(command.c_str());
-    run.m_nStatus = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.m_strOut = dir.ReadFile(u"out");
-    run.m_strErr = dir.ReadFile(u"err");
-    return run;
+    std::vector<std::string> all{"template"};
+    for (const auto& a : args) all.push_back(all.back() == "--row" ? kq::test::WithPlatformSeparators(a) : a);
+    kq::test::CRunResult result = kq::test::RunProgram(KQ_CLI_PATH, all);
+    return {result.m_nExitCode, result.m_strOut, result.m_strErr};
 }
 
 TEST(TemplateCommand, ExpandsTheTemplateForEachRowWithTheContractedOutput)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "LoopbackServer.h"
 #include "platform/CodePage.h"
@@ -26,7 +28,8 @@ TEST(VersionFileCommand, PrintsWhatTheUpdaterReads)
     CTempDir dir;
     dir.MakeFile(u"v.txt", Gbk(u"VER1.0\n[5.50]\n[5.51]\nLen:12\nNot:注\nCan:可\n修正\n\"引号\"\n###\n"));
     dir.MakeFile(u"bad.txt", "\n// c\nVER1.1\n");
-    const std::string v = dir.NativePath() + "/v.txt", bad = dir.NativePath() + "/bad.txt";
+    const std::string v = test::WithPlatformSeparators(dir.NativePath() + "/v.txt"),
+                      bad = test::WithPlatformSeparators(dir.NativePath() + "/bad.txt");
     struct Row {
         std::vector<std::string> args;
         int exitCode;
@@ -40,7 +43,7 @@ TEST(VersionFileCommand, PrintsWhatTheUpdaterReads)
         {{"version-file", bad, "--installed=5.5", "--json"}, 1,
          "{\"ok\":false,\"formatVersion\":1.1,\"latest\":\"\",\"len\":0,\"not\":\"\",\"can\":\"\",\"changes\":[],"
          "\"changeText\":\"\",\"messages\":[\"文件操作时出现错误，无法继续进行，请按以下错误信息描述检查该文件：\\n\\n文件名称：" +
-             bad + "\\n文件版本：Ver1.10\\n错误位置：第3行\\n错误描述：版本信息文件版本高于当前系统能够读取版本，无法读取文件！\"]}\n",
+             test::BackslashesDoubled(bad) + "\\n文件版本：Ver1.10\\n错误位置：第3行\\n错误描述：版本信息文件版本高于当前系统能够读取版本，无法读取文件！\"]}\n",
          ""},
         {{"version-file", v, "--installed", "5.51"}, 0,
          "格式版本: 1.0\n最新版本: 5.51\nLen: 0\nNot: \nCan: \n升级内容:\n", ""},
@@ -70,9 +73,18 @@ TEST(UpdateCommand, RunsTheUpdatePassInTheTerminal)
     CUpdateDescriptor d{u"远舟文件改名系统", u"2.15", FromUtf8(server.Url("files/version.txt")),
                         FromUtf8(server.Url("files/setup.deb"))};
     dir.MakeFile(u"d.cfg", FormatUpdateDescriptor(d));
+#ifdef _WIN32
+    // The setup goes to the per-user temporary folder (TMP) as Setup.exe.
+    const std::string descriptor = dir.NativePath() + "\\d.cfg";
+    const std::string setup = dir.NativePath() + "\\Setup.exe";
+    const std::string setupJson = test::BackslashesDoubled(setup);
+    const std::vector<std::string> env = {"TMP=" + dir.NativePath(), "TEMP=" + dir.NativePath()};
+#else
     const std::string descriptor = dir.NativePath() + "/d.cfg";
     const std::string setup = dir.NativePath() + "/kqtools-" + std::to_string(geteuid()) + "/Setup.deb";
+    const std::string setupJson = setup;
     const std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + dir.NativePath(), "no_proxy=127.0.0.1"};
+#endif
     const std::string question =
         "{\"title\":\"远舟在线升级工具\",\"text\":\"远舟文件改名系统的最新版本是2.16，您计算机上安装的版本是2.15，"
         "是否需要从网络更新？\\n\\n新版本升级内容：\\n\\n【1】.新功能\"}";
@@ -87,13 +99,13 @@ TEST(UpdateCommand, RunsTheUpdatePassInTheTerminal)
          "是否需要从网络更新"},
         {{"update", descriptor, "--no-start"}, "n\n", 1, "", "是否需要从网络更新"},
         {{"update", descriptor, "--yes", "--no-start", "--json"}, "", 0,
-         "{\"messages\":[" + question + "],\"setup\":\"" + setup + "\",\"started\":false}\n", "100%"},
+         "{\"messages\":[" + question + "],\"setup\":\"" + setupJson + "\",\"started\":false}\n", "100%"},
         {{"update", descriptor, "--no-start"}, "y\n", 0, setup + "\n", "升级 远舟文件改名系统2.16"},
         {{"update", "a.c", "--json"}, "", 1,
          "{\"messages\":[{\"title\":\"远舟在线升级工具\",\"text\":\"远舟升级程序不支持直接启动，请通过软件中检测最新版本或配置程序中的在线升级命令启动！\"}],"
          "\"setup\":\"\",\"started\":false}\n",
          ""},
-        {{"update", dir.NativePath() + "/missing.cfg", "--json"}, "", 1, "{\"messages\":[],\"setup\":\"\",\"started\":false}\n", ""},
+        {{"update", test::WithPlatformSeparators(dir.NativePath() + "/missing.cfg"), "--json"}, "", 1, "{\"messages\":[],\"setup\":\"\",\"started\":false}\n", ""},
         {{"update", descriptor, "--yes", "--no"}, "", 2, "", "--yes"},
         {{"update"}, "", 2, "", "update"},
         {{"update", descriptor, "--bogus"}, "", 2, "", "--bogus"},

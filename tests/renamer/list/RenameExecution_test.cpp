@@ -217,13 +217,16 @@ TEST(ExecuteRename, CollisionMessageNamesTheFolderAndFile)
     EXPECT_EQ(run.Run(), kRenameCollision);
     EXPECT_EQ(run.prompt.Shown().back().m_strText, u"文件改名设置中，文件夹“" + ToAsciiUpper(run.dir.Path()) +
                                                         u"”将存在两个或多个相同的文件“SAME”，改名操作无法进行");
-    // Exactly the same rows pass where names keep their case.
+#ifndef _WIN32
+    // Exactly the same rows pass where names keep their case (not on
+    // Windows, whose file systems hold only one of "Same" and "same").
     CRenameRun exact(ENamePolicy::ExactCase);
     exact.Make({u"a", u"b"});
     exact.Row(u"a", u"Same");
     exact.Row(u"b", u"same");
     EXPECT_EQ(exact.Run(), kRenameDone);
     EXPECT_EQ(Folder(exact.dir), (Files{{u"Same", "a"}, {u"same", "b"}}));
+#endif
 }
 
 TEST(ExecuteRename, EmptyListAndDeclinedConfirmationDoNothing)
@@ -312,6 +315,12 @@ TEST(ExecuteRename, FailedMoveLeavesFilesUnderTheirOldNames)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+#ifdef _WIN32
+        // Independent moves run in node order, and the row counts on "a"
+        // having the lower node, as in a fresh POSIX folder; Wine's prefix
+        // folder numbers its files otherwise.
+        if (std::string_view(c.what) == "name appears") continue;
+#endif
         CRenameRun run(ENamePolicy::ExactCase);
         for (const auto& r : c.rows) run.Make({r.first});
         for (const auto& r : c.rows) run.Row(r.first, r.second);
@@ -488,18 +497,24 @@ TEST(RecoverJournal, KeepsTheJournalWhenAFileCannotBePlaced)
 
 TEST(RenameJournal, RoundTripsNamesWithTabsAndLineFeeds)
 {
+#ifdef _WIN32
+    // A backslash separates names on Windows; its folders hold them instead.
+    const std::u16string folder = u"C:\\a\tb", slashed = u"z,w";
+#else
+    const std::u16string folder = u"/a\tb", slashed = u"z\\w";
+#endif
     std::vector<CJournalFolder> folders{
-        {u"/a\tb", {{7, u"x\ny", u"", u"z\\w"}, {8, u"p", u"t", u"q\r"}, {9, u"caf\xDCE9", u"", u"\xDCB0\xDCA1"}}},
+        {folder, {{7, u"x\ny", u"", slashed}, {8, u"p", u"t", u"q\r"}, {9, u"caf\xDCE9", u"", u"\xDCB0\xDCA1"}}},
         {u"", {}}};
     std::vector<CJournalFolder> back;
     ASSERT_TRUE(ParseJournal(FormatJournal(folders), back));
     ASSERT_EQ(back.size(), 2u);
-    EXPECT_EQ(back[0].m_strFolder, u"/a\tb");
+    EXPECT_EQ(back[0].m_strFolder, folder);
     ASSERT_EQ(back[0].m_aMoves.size(), 3u);
     EXPECT_EQ(back[0].m_aMoves[2].m_strOld, u"caf\xDCE9");  // bytes that are not UTF-8
     EXPECT_EQ(back[0].m_aMoves[2].m_strNew, u"\xDCB0\xDCA1");
     EXPECT_EQ(back[0].m_aMoves[0].m_strOld, u"x\ny");
-    EXPECT_EQ(back[0].m_aMoves[0].m_strNew, u"z\\w");
+    EXPECT_EQ(back[0].m_aMoves[0].m_strNew, slashed);
     EXPECT_EQ(back[0].m_aMoves[1].m_strTemp, u"t");
     EXPECT_EQ(back[0].m_aMoves[1].m_strNew, u"q\r");
     std::string text = FormatJournal(folders);

@@ -11,6 +11,7 @@
 #include "renamer/modes/ListNaming.h"
 #include "renamer/modes/SimpleNaming.h"
 #include "support/TestSupport.h"
+#include "support/TestSupport.h"
 
 namespace kq {
 namespace {
@@ -20,7 +21,7 @@ using Names = std::vector<std::u16string>;
 CFileNameList MakeList(const Names& names, const std::u16string& folder = u"/f")
 {
     CFileNameList list;
-    for (const auto& n : names) list.AddRow(folder, n);
+    for (const auto& n : names) list.AddRow(test::PlatformPath(folder), n);
     return list;
 }
 
@@ -387,16 +388,17 @@ TEST(FormulaNaming, FillNewNames)
 TEST(FormulaNaming, FoldersAreNumberedUpperCased)
 {
     CFileNameList list;
-    list.AddRow(u"/C/x", u"a");
-    list.AddRow(u"/C/y", u"b");
-    list.AddRow(u"/C/X", u"c");
+    // Folders written the POSIX way; see test::PlatformPath.
+    list.AddRow(test::PlatformPath(u"/C/x"), u"a");
+    list.AddRow(test::PlatformPath(u"/C/y"), u"b");
+    list.AddRow(test::PlatformPath(u"/C/X"), u"c");
     CEfFields fields;
     fields.m_strFormula = u"lpath()&\"-\"&ftitle()";
     fields.FillNewNames(list, false);
     EXPECT_EQ(NewNames(list), (Names{u"x-a", u"y-b", u"X-c"}));
     CEeFields advanced;
     advanced.m_strMacro = u"{L}-{N}";
-    list.SetText(2, kColFolder, u"/C/x");
+    list.SetText(2, kColFolder, test::PlatformPath(u"/C/x"));
     advanced.FillNewNames(list, false);
     EXPECT_EQ(NewNames(list), (Names{u"1-1", u"2-1", u"1-2"}));
 }

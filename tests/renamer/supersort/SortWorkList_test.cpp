@@ -105,7 +105,7 @@ TEST(SortWorkList, ConditionModes)
 TEST(SortWorkList, Combinations)
 {
     CFileNameList list;
-    list.AddFile(u"/f/x");
+    list.AddFile(test::PlatformPath(u"/f/x"));
     CSortWorkList work;
     work.Build(list);
     // Texts chosen so that a, b, c take each value: "x" contains x, "y" not.
@@ -128,7 +128,7 @@ struct CRun {
 
     explicit CRun(std::initializer_list<const char16_t*> names)
     {
-        for (const char16_t* name : names) list.AddFile(std::u16string(u"/d/") + name);
+        for (const char16_t* name : names) list.AddFile(test::PlatformPath(std::u16string(u"/d/") + name));
     }
     std::vector<int32_t> Weights(const CSortRouteClause& clause)
     {

@@ -1,0 +1,37 @@
+// The file-system services built on the system-specific ones: each side of
+// the platform layer keeps only its system calls.
+#include "platform/FileSystem.h"
+
+namespace kq {
+
+bool ForEachFolderEntry(std::u16string_view folder,
+                        const std::function<bool(std::u16string_view name, bool isDirectory)>& visit)
+{
+    return ForEachFolderEntryId(
+        folder, [&](std::u16string_view name, bool isDirectory, uint64_t) { return visit(name, isDirectory); });
+}
+
+bool EnumerateFolder(std::u16string_view folder, std::vector<CFolderEntry>& entries)
+{
+    return ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {
+        entries.push_back({std::u16string(name), isDirectory});
+        return true;
+    });
+}
+
+bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes, bool followLinks)
+{
+    std::string data;
+    if (!ReadFileChunks(path, maxBytes, [&](std::string_view chunk) { data.append(chunk); return true; }, followLinks))
+        return false;
+    bytes.swap(data);
+    return true;
+}
+
+bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush)
+{
+    CDurableFile file;
+    return file.Create(path) && file.Write(bytes) && file.Finish(flush);
+}
+
+}  // namespace kq
