@@ -277,8 +277,16 @@ CRunResult RunProgram(const std::string& program, const std::vector<std::string>
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                  &startup, &process);
+    // Under Wine a start can fail for a moment while the machine is busy;
+    // a program that truly cannot start fails every time.
+    BOOL started = FALSE;
+    DWORD startError = 0;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt > 0) Sleep(200 * attempt);
+        started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                 &startup, &process);
+        if (!started) startError = GetLastError();
+    }
     for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
         if (it->second) SetEnv(it->first, *it->second);
         else UnsetEnv(it->first);
@@ -296,6 +304,7 @@ CRunResult RunProgram(const std::string& program, const std::vector<std::string>
     }
     result.m_strOut = io.ReadFile(u"out");
     result.m_strErr = io.ReadFile(u"err");
+    if (!started) result.m_strErr += "CreateProcessW failed: error " + std::to_string(startError) + "\n";
     return result;
 }
 

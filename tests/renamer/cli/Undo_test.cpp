@@ -50,8 +50,8 @@ TEST(UndoCommand, ListsAndUndoesTheLastRun)
     const size_t firstEnd = lines.find('\n');
     ASSERT_NE(firstEnd, std::string::npos) << lines;
     // Newest first: time, count, folder.
-    EXPECT_NE(lines.substr(0, firstEnd).find("\t1个文件\t" + cli.dir.NativePath()), std::string::npos) << lines;
-    EXPECT_NE(lines.find("\t2个文件\t" + cli.dir.NativePath(), firstEnd), std::string::npos) << lines;
+    EXPECT_NE(lines.substr(0, firstEnd).find("\t1个文件\t" + test::BackslashesDoubled(cli.dir.NativePath())), std::string::npos) << lines;
+    EXPECT_NE(lines.find("\t2个文件\t" + test::BackslashesDoubled(cli.dir.NativePath()), firstEnd), std::string::npos) << lines;
     EXPECT_EQ(lines[4], '-');  // "YYYY-MM-DD hh:mm:ss"
     auto json = cli.Run({"undo", "--list", "--json"});
     EXPECT_EQ(json.m_nExitCode, 0);
@@ -61,7 +61,9 @@ TEST(UndoCommand, ListsAndUndoesTheLastRun)
 
     auto undo = cli.Run({"undo"});
     EXPECT_EQ(undo.m_nExitCode, 0) << undo.m_strErr;
-    EXPECT_EQ(undo.m_strOut, "已恢复原文件名\t" + cli.dir.NativePath() + "/img_1.jpg\t(原为 first.jpg)\n");
+    EXPECT_EQ(undo.m_strOut, "已恢复原文件名\t" +
+                                 test::BackslashesDoubled(test::WithPlatformSeparators(cli.dir.NativePath() + "/img_1.jpg")) +
+                                 "\t(原为 first.jpg)\n");
     EXPECT_NE(undo.m_strErr.find("已撤销上次改名：1个文件已恢复原文件名。"), std::string::npos) << undo.m_strErr;
     EXPECT_EQ(cli.dir.List(), (std::vector<std::u16string>{u"img_1.jpg", u"img_2.jpg"}));
 

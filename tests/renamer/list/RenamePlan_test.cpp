@@ -145,8 +145,9 @@ TEST(RenamePlan, OrdersChainsAndCyclesAndRefusesWhatCannotMove)
 
 TEST(RenamePlan, JournalRecordsEveryMoveAndParkingName)
 {
-    CFolderPlan plan(ENamePolicy::ExactCase, u"/f", Entries({u"a", u"b", u"c"}),
-                     PlanRows({{u"a", u"b"}, {u"b", u"a"}, {u"c", u"d"}}));
+    // The plan's rows are views: the names must outlive it.
+    const Rows rows = {{u"a", u"b"}, {u"b", u"a"}, {u"c", u"d"}};
+    CFolderPlan plan(ENamePolicy::ExactCase, u"/f", Entries({u"a", u"b", u"c"}), PlanRows(rows));
     plan.MatchRows();
     std::string text;
     AppendJournalHeader(text);

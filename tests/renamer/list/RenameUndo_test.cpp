@@ -186,6 +186,9 @@ TEST(RenameUndo, LeavesAFolderThatIsNotTheOneRenamed)
     EXPECT_FALSE(HasRenameHistory(f.journal.Path()));
 }
 
+// Such names exist only where the file system allows them: Windows refuses
+// ':' and trailing dots in a file name.
+#ifndef _WIN32
 // Names the rename cannot give (refused characters, trailing dots) are not
 // turned into other names.
 TEST(RenameUndo, KeepsNamesTheRenameCannotGiveBack)
@@ -199,6 +202,7 @@ TEST(RenameUndo, KeepsNamesTheRenameCannotGiveBack)
                                       {u"x", kUndoNameRefused}, {u"y", kUndoNameRefused}, {u"z", kUndoRestored}}));
     EXPECT_EQ(f.Contents(), (Files{{u"x", "a."}, {u"y", "q:r"}, {u"p", "p"}}));
 }
+#endif
 
 TEST(RenameHistory, RecordsOnlyRunsThatMovedFiles)
 {
