@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "GuiTestSupport.h"
+#include "qtcommon/WhenModal.h"
 #include "InfoSheets.h"
 #include "SingleInstance.h"
 #include "TERNControlPanelDlg.h"
