@@ -1,77 +1,103 @@
 #!/bin/sh
-# Fails when a source file includes a folder above its own: the layers run
-# from the platform up to the programs' windows, and an include may only
-# point down (or sideways within one layer). The Qt-free core includes no Qt
-# header and no app folder, and no program builds from another one's folder.
+# Fails when a source file includes a header its folder may not use. Each
+# folder has the list of folders it may include, the same layers its library
+# links (src/CMakeLists.txt): from the platform up to the programs' windows,
+# an include may only point down, and no program reaches into another one's
+# core or window. The Qt-free core includes no Qt header, no include climbs
+# out with "..", and no program builds from another one's folder.
 #   tools/check-layering.sh [SOURCE_ROOT]     (default: src beside this script)
 set -eu
 root=${1:-$(dirname "$0")/../src}
 cd "$root"
 
 status=0
-find . \( -name '*.h' -o -name '*.cpp' -o -name '*.inc' \) -print | sed 's|^\./||' | sort |
-while IFS= read -r file; do
-    grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' "$file" /dev/null || true
-done | awk '
-# Layer of a folder (a path relative to src/, without the file name): the
-# lowest number is the bottom. "app" folders are the programs on top, over
-# the Qt pieces they share (qtcommon); the updater and control panel cores
-# sit just above the texts they use.
-function layer(dir) {
-    if (dir ~ /^platform(\/|$)/) return 0
-    if (dir ~ /^formula\/text(\/|$)/) return 1
-    if (dir ~ /^formula\/numeric(\/|$)/) return 2
-    if (dir ~ /^formula\/(engine|functions)(\/|$)/) return 3
-    if (dir ~ /^renamer\/templates(\/|$)/) return 4
-    if (dir ~ /^renamer\/(list|modes)(\/|$)/) return 5
-    if (dir ~ /^renamer\/supersort(\/|$)/) return 6
-    if (dir ~ /^renamer\/help(\/|$)/) return 7
-    if (dir ~ /^renamer\/cli(\/|$)/) return 8
-    if (dir ~ /^qtcommon(\/|$)/) return 9
-    if (dir ~ /^(renamer|updater|controlpanel)\/app(\/|$)/) return 10
-    if (dir ~ /^(updater|controlpanel)(\/|$)/) return 2
-    return -1
+find . \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.c' -o -name '*.inc' \) \
+    -exec grep -nH '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' {} + | sed 's|^\./||' | sort |
+awk '
+# The folders a folder may include (besides itself and its own sub-folders).
+# A folder not matched here is an error: a new folder needs its rule.
+function allowed(dir,    core, formula) {
+    formula = "platform formula/text formula/numeric formula/engine formula/functions"
+    core = formula " renamer/templates renamer/list renamer/modes"
+    if (dir ~ /^platform(\/|$)/) return "platform"
+    if (dir ~ /^formula\/text$/) return "platform"
+    if (dir ~ /^formula\/numeric$/) return "platform formula/text"
+    if (dir ~ /^formula\/(engine|functions)$/) return "platform formula/text formula/engine formula/functions"
+    if (dir ~ /^renamer\/templates$/) return "platform formula/text formula/numeric"
+    if (dir ~ /^renamer\/(list|modes)$/) return core
+    if (dir ~ /^renamer\/supersort$/) return core " renamer/supersort"
+    if (dir ~ /^renamer\/help$/) return core
+    if (dir ~ /^renamer\/cli$/) return core " renamer/supersort updater/core"
+    if (dir ~ /^updater\/core$/) return "platform formula/text"
+    if (dir ~ /^controlpanel\/core$/) return "platform"
+    if (dir ~ /^controlpanel\/(applet|include)$/) return "-"
+    if (dir ~ /^qtcommon$/) return "platform"
+    if (dir ~ /^renamer\/app(\/|$)/) return core " renamer/supersort qtcommon"
+    if (dir ~ /^updater\/app$/) return "platform formula/text updater/core qtcommon"
+    if (dir ~ /^controlpanel\/app(\/|$)/) return "platform controlpanel/core qtcommon"
+    return ""
 }
-function program(dir) { sub(/\/.*/, "", dir); return dir }
-function fail(msg) { print FILENAME_ ":" line ": " msg; bad = 1 }
+# Folders whose files may include Qt: the shared Qt pieces and the programs.
+function usesQt(dir) { return dir ~ /^(qtcommon|renamer\/app|updater\/app|controlpanel\/app)(\/|$)/ }
+# The folder that bare and relative includes of a program resolve against
+# (its include root), or empty.
+function programRoot(dir) {
+    if (match(dir, /^(renamer|updater|controlpanel)\/app/)) return substr(dir, 1, RLENGTH)
+    return ""
+}
+function exists(path,    line, ok) {
+    ok = (getline line < path) >= 0
+    close(path)
+    return ok
+}
+function folderOf(path) { sub(/\/[^\/]*$/, "", path); return path }
+function permits(list, tdir,    n, i, names) {
+    n = split(list, names, " ")
+    for (i = 1; i <= n; i++)
+        if (tdir == names[i] || index(tdir, names[i] "/") == 1) return 1
+    return 0
+}
+function fail(msg) { print file ":" line ": " msg; bad = 1 }
 {
     # grep -n output: file:line:#include ...
     split($0, parts, ":")
-    FILENAME_ = parts[1]; line = parts[2]
+    file = parts[1]; line = parts[2]
     text = substr($0, length(parts[1]) + length(parts[2]) + 3)
-    dir = FILENAME_; sub(/\/[^\/]*$/, "", dir)
-    from = layer(dir)
-    if (from < 0) { fail("folder " dir " has no layer: add it to tools/check-layering.sh"); next }
+    dir = folderOf(file)
+    rule = allowed(dir)
+    if (rule == "") { fail("folder " dir " has no rule: add it to tools/check-layering.sh"); next }
     match(text, /[<"][^>"]+[>"]/)
+    quoted = substr(text, RSTART, 1) == "\""
     target = substr(text, RSTART + 1, RLENGTH - 2)
-    isApp = (from == 10)
-    usesQt = (from >= 9)
-    if (!usesQt && target ~ /^Q[A-Za-z]*(\/|$)|^Qt/) { fail("Qt header " target " in the Qt-free core"); next }
-    if (target !~ /^(platform|formula|renamer|updater|controlpanel|qtcommon)\//) next  # system or same folder
-    tdir = target; sub(/\/[^\/]*$/, "", tdir)
-    to = layer(tdir)
-    if (to < 0) { fail("include of unknown folder " tdir); next }
-    if (to > from) { fail(dir " includes " target " from a higher layer"); next }
-    # The updater and control panel cores use the platform and the texts only.
-    if (dir ~ /^(updater|controlpanel)/ && !isApp && to >= 2 && program(tdir) != program(dir))
-        { fail(dir " may use platform and formula/text only, not " target); next }
-    # Only the updater and control panel themselves use their cores, and the
-    # command line, which runs the update pass in a terminal.
-    if (tdir ~ /^(updater|controlpanel)/ && program(tdir) != program(dir) &&
-        !(dir ~ /^renamer\/cli/ && tdir ~ /^updater\/core/)) { fail(dir " includes " target); next }
-    # Programs do not reach into one another.
-    if (isApp && to == 10 && program(tdir) != program(dir)) { fail("one program includes another: " target); next }
-    if (usesQt && tdir ~ /^renamer\/cli/) { fail("the window includes the command line: " target); next }
+    if (target ~ /(^|\/)\.\.?(\/|$)/ || target ~ /^\//) { fail("include climbs out of its folder: " target); next }
+    if (target ~ /^Q[A-Za-z]*(\/|$)|^Qt/) {
+        if (!usesQt(dir)) fail("Qt header " target " in the Qt-free core")
+        next
+    }
+    if (target !~ /^(platform|formula|renamer|updater|controlpanel|qtcommon)\//) {
+        if (!quoted) next  # a system or library header
+        # A header beside the file, or at its program folder'"'"'s root.
+        if (exists(dir "/" target)) next
+        proot = programRoot(dir)
+        if (proot != "" && exists(proot "/" target)) next
+        if (dir ~ /^controlpanel\// && exists("controlpanel/include/" target)) next
+        fail("include of a header that is neither beside the file nor under a layer: " target)
+        next
+    }
+    tdir = folderOf(target)
+    if (!exists(target)) { fail("include of a missing header " target); next }
+    if (tdir == dir || index(tdir, dir "/") == 1) next
+    proot = programRoot(dir)
+    if (proot != "" && (tdir == proot || index(tdir, proot "/") == 1)) next
+    if (!permits(rule, tdir)) fail(dir " may not include " target)
 }
 END { exit bad }
 ' || status=1
 
 # Nor do their build files: no program (nor the shared Qt pieces) compiles or
 # includes another program's folder by path.
-find . -name CMakeLists.txt -print | sed 's|^\./||' | sort |
-while IFS= read -r file; do
-    grep -nE 'src/(renamer|updater|controlpanel)/' "$file" /dev/null || true
-done | awk '
+find . -name CMakeLists.txt -exec grep -nHE 'src/(renamer|updater|controlpanel)/' {} + | sed 's|^\./||' | sort |
+awk '
 {
     split($0, parts, ":")
     own = parts[1]; sub(/\/.*/, "", own)
@@ -83,4 +109,5 @@ done | awk '
 END { exit bad }
 ' || status=1
 
-[ "$status" -eq 0 ] && echo "layering: no upward include"
+[ "$status" -eq 0 ] && echo "layering: every include within its layers"
+exit "$status"
