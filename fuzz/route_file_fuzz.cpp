@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     kq::ReadRouteBytes(std::string_view(reinterpret_cast<const char*>(data), size), list);
     const std::string again = kq::RouteBytes(list);
     kq::CSortRouteList back;
-    if (kq::ReadRouteBytes(again, back) != kq::kRouteFileComplete || !(back.m_aRoutes == list.m_aRoutes)) std::abort();
+    if (kq::ReadRouteBytes(again, back) != kq::ERouteFileState::Complete || !(back.m_aRoutes == list.m_aRoutes))
+        std::abort();
     return 0;
 }

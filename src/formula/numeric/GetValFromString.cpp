@@ -46,40 +46,40 @@ std::u16string_view CommaPart(std::u16string_view text, int n)
     return part.empty() ? u"0" : part;
 }
 
-using MathFunction = int (*)(double x, double& value);
+using MathFunction = EGetValResult (*)(double x, double& value);
 
-int Finite(double result, double& value)
+EGetValResult Finite(double result, double& value)
 {
     if (!std::isfinite(result)) return kGetValOutOfDomain;
     value = result;
     return kGetValOk;
 }
 
-int FnSin(double x, double& v) { return Finite(std::sin(x * kDegreePi / 180), v); }
-int FnCos(double x, double& v) { return Finite(std::cos(x * kDegreePi / 180), v); }
-int FnTan(double x, double& v)
+EGetValResult FnSin(double x, double& v) { return Finite(std::sin(x * kDegreePi / 180), v); }
+EGetValResult FnCos(double x, double& v) { return Finite(std::cos(x * kDegreePi / 180), v); }
+EGetValResult FnTan(double x, double& v)
 {
     if (std::fabs(std::fmod(x, 180.0)) == 90.0) return kGetValOutOfDomain;
     return Finite(std::tan(x * kDegreePi / 180), v);
 }
-int FnSqrt(double x, double& v) { return x < 0 ? kGetValOutOfDomain : Finite(std::sqrt(x), v); }
-int FnAcos(double x, double& v) { return (x < -1 || x > 1) ? kGetValOutOfDomain : Finite(std::acos(x), v); }
-int FnAsin(double x, double& v) { return (x < -1 || x > 1) ? kGetValOutOfDomain : Finite(std::asin(x), v); }
-int FnAtan(double x, double& v) { return Finite(std::atan(x), v); }
-int FnCosh(double x, double& v) { return Finite(std::cosh(x), v); }
-int FnSinh(double x, double& v) { return Finite(std::sinh(x), v); }
-int FnTanh(double x, double& v) { return Finite(std::tanh(x), v); }
-int FnArea(double x, double& v) { return Finite(x * x * kAreaPi, v); }
-int FnExp(double x, double& v) { return Finite(std::exp(x), v); }
-int FnFabs(double x, double& v) { return Finite(std::fabs(x), v); }
-int FnFloor(double x, double& v) { return Finite(std::floor(x), v); }
-int FnInt(double x, double& v) { return Finite(std::trunc(x), v); }
-int FnLog(double x, double& v) { return Finite(std::log(x), v); }
-int FnLog10(double x, double& v) { return Finite(std::log10(x), v); }
-int FnDtor(double x, double& v) { return Finite(x * kDegreePi / 180, v); }
-int FnRtod(double x, double& v) { return Finite(x * 180 / kDegreePi, v); }
-int FnPow2(double x, double& v) { return Finite(x * x, v); }
-int FnPow3(double x, double& v) { return Finite(x * x * x, v); }
+EGetValResult FnSqrt(double x, double& v) { return x < 0 ? kGetValOutOfDomain : Finite(std::sqrt(x), v); }
+EGetValResult FnAcos(double x, double& v) { return (x < -1 || x > 1) ? kGetValOutOfDomain : Finite(std::acos(x), v); }
+EGetValResult FnAsin(double x, double& v) { return (x < -1 || x > 1) ? kGetValOutOfDomain : Finite(std::asin(x), v); }
+EGetValResult FnAtan(double x, double& v) { return Finite(std::atan(x), v); }
+EGetValResult FnCosh(double x, double& v) { return Finite(std::cosh(x), v); }
+EGetValResult FnSinh(double x, double& v) { return Finite(std::sinh(x), v); }
+EGetValResult FnTanh(double x, double& v) { return Finite(std::tanh(x), v); }
+EGetValResult FnArea(double x, double& v) { return Finite(x * x * kAreaPi, v); }
+EGetValResult FnExp(double x, double& v) { return Finite(std::exp(x), v); }
+EGetValResult FnFabs(double x, double& v) { return Finite(std::fabs(x), v); }
+EGetValResult FnFloor(double x, double& v) { return Finite(std::floor(x), v); }
+EGetValResult FnInt(double x, double& v) { return Finite(std::trunc(x), v); }
+EGetValResult FnLog(double x, double& v) { return Finite(std::log(x), v); }
+EGetValResult FnLog10(double x, double& v) { return Finite(std::log10(x), v); }
+EGetValResult FnDtor(double x, double& v) { return Finite(x * kDegreePi / 180, v); }
+EGetValResult FnRtod(double x, double& v) { return Finite(x * 180 / kDegreePi, v); }
+EGetValResult FnPow2(double x, double& v) { return Finite(x * x, v); }
+EGetValResult FnPow3(double x, double& v) { return Finite(x * x * x, v); }
 
 struct CMathFunctionEntry {
     std::u16string_view m_strName;  // lower case
@@ -94,7 +94,7 @@ constexpr CMathFunctionEntry kFunctions[] = {
     {u"pow3", FnPow3},
 };
 
-int ApplyOperator(char16_t op, double left, double right, double& value)
+EGetValResult ApplyOperator(char16_t op, double left, double right, double& value)
 {
     double result = 0;
     switch (op) {
@@ -127,7 +127,7 @@ int CGetValFromString::SetVarList(const std::vector<CTERNMathVar>& list)
     return list.empty() ? 0 : 1;
 }
 
-int CGetValFromString::GetValue(std::u16string_view expression, double& value)
+EGetValResult CGetValFromString::GetValue(std::u16string_view expression, double& value)
 {
     size_t begin = 0;
     size_t end = expression.size();
@@ -149,7 +149,7 @@ int CGetValFromString::GetValue(std::u16string_view expression, double& value)
     if (depth != 0) return kGetValUnbalanced;
     if (text.find(u'(') == std::u16string::npos) {
         double result = 0;
-        int code = EvaluateFlat(text, result);
+        EGetValResult code = EvaluateFlat(text, result);
         if (code == kGetValOk) value = result;
         return code;
     }
@@ -177,7 +177,7 @@ int CGetValFromString::GetValue(std::u16string_view expression, double& value)
         size_t open = opens.back();
         opens.pop_back();
         double inner = 0;
-        int code = EvaluateFlat(std::u16string_view(rewritten).substr(open + 1), inner);
+        EGetValResult code = EvaluateFlat(std::u16string_view(rewritten).substr(open + 1), inner);
         if (code != kGetValOk) return code;
         size_t nameStart = open;
         while (nameStart > 0 && !EndsName(rewritten[nameStart - 1])) --nameStart;
@@ -190,13 +190,13 @@ int CGetValFromString::GetValue(std::u16string_view expression, double& value)
     }
 
     double result = 0;
-    int code = EvaluateFlat(rewritten, result);
+    EGetValResult code = EvaluateFlat(rewritten, result);
     if (code != kGetValOk) return code;
     value = result;
     return kGetValOk;
 }
 
-int CGetValFromString::EvaluateFlat(std::u16string_view flat, double& value)
+EGetValResult CGetValFromString::EvaluateFlat(std::u16string_view flat, double& value)
 {
     std::u16string rewritten;
     std::u16string_view text = flat;
@@ -223,7 +223,7 @@ int CGetValFromString::EvaluateFlat(std::u16string_view flat, double& value)
     for (size_t i = 0; i <= text.size(); ++i) {
         if (i < text.size() && !IsOperator(text[i])) continue;
         double operand = 0;
-        int code = ReadOperand(text.substr(start, i - start), operand);
+        EGetValResult code = ReadOperand(text.substr(start, i - start), operand);
         if (code != kGetValOk) return code;
         if (i == text.size() && operands.empty()) {
             value = operand;  // a lone operand: nothing to reduce
@@ -246,7 +246,7 @@ int CGetValFromString::EvaluateFlat(std::u16string_view flat, double& value)
                 continue;
             }
             if (k + 1 >= operands.size()) return kGetValMissingOperand;
-            int code = ApplyOperator(operators[k], keptOperands.back(), operands[k + 1], keptOperands.back());
+            EGetValResult code = ApplyOperator(operators[k], keptOperands.back(), operands[k + 1], keptOperands.back());
             if (code != kGetValOk) return code;
         }
         operands.swap(keptOperands);
@@ -256,7 +256,7 @@ int CGetValFromString::EvaluateFlat(std::u16string_view flat, double& value)
     return kGetValOk;
 }
 
-int CGetValFromString::ReadOperand(std::u16string_view operand, double& value)
+EGetValResult CGetValFromString::ReadOperand(std::u16string_view operand, double& value)
 {
     m_strCurrent.assign(operand);
     if (operand.empty()) return kGetValNoOperand;
@@ -288,7 +288,7 @@ int CGetValFromString::ReadOperand(std::u16string_view operand, double& value)
     return std::isfinite(value) ? kGetValOk : kGetValBadNumber;
 }
 
-int CGetValFromString::ApplyFunction(std::u16string_view name, double x, double& value)
+EGetValResult CGetValFromString::ApplyFunction(std::u16string_view name, double x, double& value)
 {
     m_strCurrent.assign(name);
     std::u16string lower = ToAsciiLower(name);

@@ -46,15 +46,15 @@ public:
     // 0 and the value, or a negative EGetValResult (value untouched).
     // Infinite or undefined intermediate values (1e300*1e300, log(0)) fail
     // with kGetValBadNumber, or kGetValOutOfDomain for a function.
-    int GetValue(std::u16string_view expression, double& value);
+    EGetValResult GetValue(std::u16string_view expression, double& value);
 
     std::u16string m_strCurrent;  // the token last read, for diagnostics
     std::vector<CTERNMathVar> m_aVarList;
 
 private:
-    int EvaluateFlat(std::u16string_view text, double& value);
-    int ReadOperand(std::u16string_view operand, double& value);
-    int ApplyFunction(std::u16string_view name, double x, double& value);
+    EGetValResult EvaluateFlat(std::u16string_view text, double& value);
+    EGetValResult ReadOperand(std::u16string_view operand, double& value);
+    EGetValResult ApplyFunction(std::u16string_view name, double x, double& value);
 };
 
 // value written with "%f" and read back: the rounding of every step.

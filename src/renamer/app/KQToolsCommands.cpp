@@ -101,7 +101,7 @@ void CKQToolsDlg::AddDroppedPaths(const QStringList& paths)
     // The sub-folder question comes before the list changes.
     std::vector<std::u16string> collected;
     CDropSummary summary;
-    if (CollectDroppedPaths(ToPaths(paths), collected, summary) == kDropCancelled) return;
+    if (CollectDroppedPaths(ToPaths(paths), collected, summary) == EDropResult::Cancelled) return;
     ChangeRows([&] { AddCollectedPaths(m_list, collected); });
     RefreshNewNames();
 }
@@ -120,7 +120,7 @@ void CKQToolsDlg::OnDeleteSelected()
 void CKQToolsDlg::OnMoveUp()
 {
     CRowSet selection = m_pListView->SelectedRows();
-    if (m_list.MoveSelectionUp(selection) != kMoveDone) return;
+    if (m_list.MoveSelectionUp(selection) != EMoveResult::Done) return;
     m_pModel->AllChanged();
     m_pListView->SetSelectedRows(selection);
     RefreshNewNames();
@@ -129,7 +129,7 @@ void CKQToolsDlg::OnMoveUp()
 void CKQToolsDlg::OnMoveDown()
 {
     CRowSet selection = m_pListView->SelectedRows();
-    if (m_list.MoveSelectionDown(selection) != kMoveDone) return;
+    if (m_list.MoveSelectionDown(selection) != EMoveResult::Done) return;
     m_pModel->AllChanged();
     m_pListView->SetSelectedRows(selection);
     RefreshNewNames();

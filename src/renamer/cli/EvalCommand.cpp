@@ -7,6 +7,7 @@
 
 #include "formula/engine/FileNameStringAnalyse.h"
 #include "platform/Crt.h"
+#include "platform/JsonWriter.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
 
@@ -51,6 +52,14 @@ bool ParseVar(const std::string& text, std::u16string& name, int& value)
     return true;
 }
 
+// The --json line: {"code":C,"output":"…","type":T,"error":"…"}.
+void PrintEvalJson(int code, std::u16string_view output, int type, std::u16string_view error)
+{
+    CJsonWriter json;
+    json.BeginObject().Field("code", code).Field("output", output).Field("type", type).Field("error", error);
+    PrintOut(json.EndObject().Text());
+}
+
 int Evaluate(std::vector<std::string>& args)
 {
     CArgReader reader(args);
@@ -81,9 +90,7 @@ int Evaluate(std::vector<std::string>& args)
     engine.SetInputString(FromUtf8(positionals[0]));
     const int code = engine.DoAnalyse();
     if (json) {
-        PrintOut("{\"code\":" + std::to_string(code) + ",\"output\":" + JsonString(ToUtf8(engine.GetOutputString())) +
-                 ",\"type\":" + std::to_string(engine.GetOutputType()) +
-                 ",\"error\":" + JsonString(ToUtf8(engine.GetAnalyseErrorInfo())) + "}");
+        PrintEvalJson(code, engine.GetOutputString(), engine.GetOutputType(), engine.GetAnalyseErrorInfo());
         return kExitOk;
     }
     if (code != kAnalyseOk) {
@@ -107,8 +114,7 @@ int RunEval(std::vector<std::string>& args)
     }
     const std::string message = "内存不足，无法计算公式";
     if (json) {
-        PrintOut("{\"code\":" + std::to_string(kAnalyseOutOfMemory) + ",\"output\":\"\",\"type\":0,\"error\":" +
-                 JsonString(message) + "}");
+        PrintEvalJson(kAnalyseOutOfMemory, u"", 0, FromUtf8(message));
         return kExitOk;
     }
     PrintErr("错误 " + std::to_string(kAnalyseOutOfMemory) + ": " + message);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/JsonWriter.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
@@ -49,7 +50,9 @@ int RunRecover(std::vector<std::string>& args)
     if (!rest.empty()) return UsageError("recover", "recover 不接受参数：" + rest[0]);
 
     std::vector<std::u16string> journals = FindJournals(DefaultJournalFolder());
-    std::string out = json ? "{\"journals\":[" : "";
+    std::string out;
+    CJsonWriter writer;
+    writer.BeginObject().Key("journals").BeginArray();
     bool complete = true;
     for (size_t j = 0; j < journals.size(); ++j) {
         std::vector<CRecoverLine> report;
@@ -58,19 +61,17 @@ int RunRecover(std::vector<std::string>& args)
         std::u16string aside;
         if (result == 2) aside = SetAsideJournal(journals[j]);
         if (json) {
-            if (j > 0) out += ',';
-            out += "{\"journal\":" + JsonString(ToUtf8(journals[j])) + ",\"readable\":" +
-                   (result == 2 ? "false" : "true") + ",\"busy\":" + (result == 3 ? "true" : "false");
-            if (!aside.empty()) out += ",\"set_aside\":" + JsonString(ToUtf8(aside));
-            out += ",\"files\":[";
-            for (size_t i = 0; i < report.size(); ++i) {
-                const CRecoverLine& line = report[i];
-                if (i > 0) out += ',';
-                out += "{\"folder\":" + JsonString(ToUtf8(line.m_strFolder)) + ",\"from\":" +
-                       JsonString(ToUtf8(line.m_strFrom)) + ",\"to\":" + JsonString(ToUtf8(line.m_strTo)) +
-                       ",\"outcome\":" + JsonString(OutcomeKey(line.m_nOutcome)) + "}";
+            writer.BeginObject()
+                .Field("journal", journals[j])
+                .Field("readable", result != 2)
+                .Field("busy", result == 3);
+            if (!aside.empty()) writer.Field("set_aside", aside);
+            writer.Key("files").BeginArray();
+            for (const CRecoverLine& line : report) {
+                writer.BeginObject().Field("folder", line.m_strFolder).Field("from", line.m_strFrom);
+                writer.Field("to", line.m_strTo).Field("outcome", OutcomeKey(line.m_nOutcome)).EndObject();
             }
-            out += "]}";
+            writer.EndArray().EndObject();
             continue;
         }
         if (result == 2) {
@@ -90,7 +91,7 @@ int RunRecover(std::vector<std::string>& args)
         }
     }
     if (json) {
-        out += "]}";
+        out = writer.EndArray().EndObject().Text();
     } else if (journals.empty()) {
         out = "没有需要处理的改名记录。";
     } else if (!out.empty() && out.back() == '\n') {

@@ -140,8 +140,8 @@ int ExportRows(const CRenameRequest& request, const CFileNameList& list)
             return kExitFailed;
         }
     }
-    int result = ExportFileList(list, path);
-    if (result == kExportWriteFailed || result == kExportBadCharset) {
+    const EExportResult result = ExportFileList(list, path);
+    if (result == EExportResult::WriteFailed || result == EExportResult::BadCharset) {
         PrintErr("kqtools-cli: 无法写入文件：" + request.m_strExport);
         return kExitFailed;
     }

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/JsonWriter.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
 #include "renamer/list/FileNameList.h"
@@ -18,13 +19,15 @@ bool IsUtf8(std::string_view bytes)
     return true;
 }
 
-void AppendHex(std::string& out, std::string_view bytes)
+std::string Hex(std::string_view bytes)
 {
     static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
     for (unsigned char c : bytes) {
         out += kDigits[c >> 4];
         out += kDigits[c & 15];
     }
+    return out;
 }
 
 }  // namespace
@@ -84,7 +87,8 @@ std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool 
 {
     std::string out;
     out.reserve(static_cast<size_t>(list.GetItemCount()) * 64);
-    if (json) out += "{\"rows\":[";
+    CJsonWriter writer;
+    if (json) writer.BeginObject().Key("rows").BeginArray();
     // Rows of one folder share its text: convert it once per run of rows.
     const std::u16string* lastFolder = nullptr;
     std::string folder;
@@ -105,21 +109,14 @@ std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool 
         const std::u16string& statusText = list.GetText(r, kColStatus);
         const std::string status = statusText == kStatusDone ? "已处理" : statusText == kStatusPending ? "未处理" : ToUtf8(statusText);
         if (json) {
-            if (r > 0) out += ',';
-            out += "{\"old\":" + JsonString(ToUtf8(FromNativeName(oldName))) + ",\"new\":" +
-                   JsonString(ToUtf8(FromNativeName(newName))) + ",\"folder\":" + JsonString(ToUtf8(FromNativeName(folder))) +
-                   ",\"status\":" + JsonString(status);
+            writer.BeginObject().Field("old", FromNativeName(oldName)).Field("new", FromNativeName(newName));
+            writer.Field("folder", FromNativeName(folder)).Field("status", status);
+            // Names that are no UTF-8 also come as their bytes.
             const std::pair<const char*, const std::string*> raw[] = {
                 {"old_hex", &oldName}, {"new_hex", &newName}, {"folder_hex", &folder}};
-            for (const auto& [key, bytes] : raw) {
-                if (IsUtf8(*bytes)) continue;
-                out += ",\"";
-                out += key;
-                out += "\":\"";
-                AppendHex(out, *bytes);
-                out += '"';
-            }
-            out += '}';
+            for (const auto& [key, bytes] : raw)
+                if (!IsUtf8(*bytes)) writer.Field(key, Hex(*bytes));
+            writer.EndObject();
         } else {
             if (r > 0) out += '\n';
             AppendEscapedName(out, oldName);
@@ -133,7 +130,7 @@ std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool 
             }
         }
     }
-    if (json) out += "]}";
+    if (json) return writer.EndArray().EndObject().Text();
     return out;
 }
 

@@ -16,16 +16,16 @@ CRuleSource RuleSource(CArgReader& reader)
 
 bool ReadRules(const CRuleSource& source, CSortRouteList& list)
 {
-    int state = kRouteFileMissing;
+    ERouteFileState state = ERouteFileState::Missing;
     LoadRouteFile(source.m_strPath, list, &state);
     switch (state) {
-    case kRouteFileComplete: return true;
-    case kRouteFileMissing:
+    case ERouteFileState::Complete: return true;
+    case ERouteFileState::Missing:
         if (!source.m_bGiven) return true;
         PrintErr("kqtools-cli: 找不到规则文件：" + ToUtf8(source.m_strPath));
         return false;
-    case kRouteFileDamaged: PrintErr(ToUtf8(StoreDamagedText(source.m_strPath, list.GetCount()))); return false;
-    case kRouteFileNewer: return false;
+    case ERouteFileState::Damaged: PrintErr(ToUtf8(StoreDamagedText(source.m_strPath, list.GetCount()))); return false;
+    case ERouteFileState::Newer: return false;
     default: PrintErr("kqtools-cli: 无法读取规则文件：" + ToUtf8(source.m_strPath)); return false;
     }
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/JsonWriter.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
 #include "renamer/cli/RuleOptions.h"
@@ -26,37 +27,28 @@ const char* const kRulesUsage =
     "规则文件版本过高或已损坏时，在标准错误输出说明，仍列出已完整读出的规则，退出码 1。\n"
     "退出码: 0 成功，1 失败，2 用法错误。";
 
-std::string ClauseJson(const CSortRouteClause& c)
+void WriteClause(CJsonWriter& json, const CSortRouteClause& c)
 {
-    std::string out = "{\"combination\":" + std::to_string(c.m_nCombination) +
-                      ",\"loopMode\":" + std::to_string(c.m_nLoopMode) + ",\"loopStart\":" + std::to_string(c.m_nLoopStart) +
-                      ",\"loopEnd\":" + std::to_string(c.m_nLoopEnd) + ",\"loopStep\":" + std::to_string(c.m_nLoopStep) +
-                      ",\"weight\":" + JsonString(ToUtf8(c.m_strWeight)) + ",\"conditions\":[";
-    for (size_t j = 0; j < 3; ++j) {
-        if (j > 0) out += ',';
-        out += "{\"mode\":" + std::to_string(c.m_aConditionMode[j]) +
-               ",\"text\":" + JsonString(ToUtf8(c.m_aConditionText[j])) + "}";
-    }
-    return out + "]}";
+    json.BeginObject().Field("combination", c.m_nCombination).Field("loopMode", c.m_nLoopMode);
+    json.Field("loopStart", c.m_nLoopStart).Field("loopEnd", c.m_nLoopEnd).Field("loopStep", c.m_nLoopStep);
+    json.Field("weight", c.m_strWeight).Key("conditions").BeginArray();
+    for (size_t j = 0; j < 3; ++j)
+        json.BeginObject().Field("mode", c.m_aConditionMode[j]).Field("text", c.m_aConditionText[j]).EndObject();
+    json.EndArray().EndObject();
 }
 
 std::string RulesJson(const CSortRouteList& list)
 {
-    std::string out = "{\"rules\":[";
+    CJsonWriter json;
+    json.BeginObject().Key("rules").BeginArray();
     for (int r = 0; r < list.GetCount(); ++r) {
         const CSortRouteItem& item = list[r];
-        if (r > 0) out += ',';
-        out += "{\"name\":" + JsonString(ToUtf8(item.m_strName)) +
-               ",\"description\":" + JsonString(ToUtf8(item.m_strDescription)) +
-               ",\"time\":" + std::to_string(item.m_nTime) + ",\"origin\":" + std::to_string(item.m_nOrigin) +
-               ",\"clauses\":[";
-        for (size_t k = 0; k < item.m_aClauses.size(); ++k) {
-            if (k > 0) out += ',';
-            out += ClauseJson(item.m_aClauses[k]);
-        }
-        out += "]}";
+        json.BeginObject().Field("name", item.m_strName).Field("description", item.m_strDescription);
+        json.Field("time", item.m_nTime).Field("origin", item.m_nOrigin).Key("clauses").BeginArray();
+        for (const CSortRouteClause& clause : item.m_aClauses) WriteClause(json, clause);
+        json.EndArray().EndObject();
     }
-    return out + "]}";
+    return json.EndArray().EndObject().Text();
 }
 
 // The chooser's description, then one line per clause as the rule editor
@@ -154,8 +146,8 @@ int RunImport(CArgReader& reader)
     if (!source.m_bGiven) CreateFolder(GetConfigFolder());
     CRouteStore store(source.m_strPath);
     CSortRouteList list;
-    const int state = store.Load(list);
-    if (state == kRouteFileDamaged) PrintErr(ToUtf8(StoreDamagedText(store.Path(), list.GetCount())));
+    const ERouteFileState state = store.Load(list);
+    if (state == ERouteFileState::Damaged) PrintErr(ToUtf8(StoreDamagedText(store.Path(), list.GetCount())));
     for (const auto& name : ImportRoutes(list, incoming, picked)) PrintOut("已导入：" + ToUtf8(name));
     if (!store.Save(list)) {
         PrintErr("kqtools-cli: 无法写入规则文件：" + ToUtf8(store.Path()));

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/Crt.h"
+#include "platform/JsonWriter.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
 #include "renamer/cli/ListOptions.h"
@@ -28,7 +29,8 @@ std::string PreviewText(const CSortWorkList& work, bool json)
 {
     std::string out;
     out.reserve(size_t(work.GetCount()) * 64 + 32);
-    if (json) out += "{\"code\":0,\"rows\":[";
+    CJsonWriter writer;
+    if (json) writer.BeginObject().Field("code", 0).Key("rows").BeginArray();
     // Rows of one folder share its text: convert it once per run of rows.
     const std::u16string* lastFolder = nullptr;
     std::string folder;
@@ -36,14 +38,13 @@ std::string PreviewText(const CSortWorkList& work, bool json)
         const std::u16string& folderText = work.m_aFolders[size_t(e)];
         if (!lastFolder || *lastFolder != folderText) {
             lastFolder = &folderText;
-            folder = json ? JsonString(ToUtf8(folderText)) : ToNativeName(folderText);
+            if (!json) folder = ToNativeName(folderText);
         }
         const std::string number = std::to_string(e + 1);
         const std::string weight = std::to_string(work.m_aWeights[size_t(e)]);
         if (json) {
-            if (e > 0) out += ',';
-            out += "{\"number\":" + number + ",\"name\":" + JsonString(ToUtf8(work.RestoredName(e))) +
-                   ",\"folder\":" + folder + ",\"weight\":" + weight + "}";
+            writer.BeginObject().Field("number", e + 1).Field("name", work.RestoredName(e));
+            writer.Field("folder", folderText).Key("weight").Raw(weight).EndObject();
         } else {
             if (e > 0) out += '\n';
             out += number;
@@ -55,7 +56,7 @@ std::string PreviewText(const CSortWorkList& work, bool json)
             out += weight;
         }
     }
-    if (json) out += "]}";
+    if (json) return writer.EndArray().EndObject().Text();
     return out;
 }
 
@@ -85,12 +86,13 @@ int RunSort(std::vector<std::string>& args)
     if (!BuildFileList(paths, recursive, list, error)) return UsageError("sort", error);
 
     CSortWorkList work;
-    const int status = PrepareSuperSort(work, list, rules[index], !descending);
+    const ESuperSortResult status = PrepareSuperSort(work, list, rules[index], !descending);
     if (status == kSuperSortZeroStep || status == kSuperSortFormula) {
-        if (json)
-            PrintOut("{\"code\":" + std::to_string(status) + ",\"error\":" + JsonString(ToUtf8(work.m_strLastError)) +
-                     ",\"rows\":[]}");
-        else if (status == kSuperSortZeroStep)
+        if (json) {
+            CJsonWriter writer;
+            writer.BeginObject().Field("code", status).Field("error", work.m_strLastError);
+            PrintOut(writer.Key("rows").BeginArray().EndArray().EndObject().Text());
+        } else if (status == kSuperSortZeroStep)
             PrintErr("kqtools-cli: 排序已中断：循环条款的步长为 0");
         return kExitFailed;
     }

@@ -22,7 +22,7 @@ int ApplySuperSortOption(const std::string& spec, const CRuleSource& rules, CFil
         return kExitFailed;
     }
     CSortWorkList work;
-    const int status = PrepareSuperSort(work, list, routes[index], ascending);
+    const ESuperSortResult status = PrepareSuperSort(work, list, routes[index], ascending);
     if (status == kSuperSortZeroStep || status == kSuperSortFormula) {
         PrintErr("kqtools-cli: 超级排序已中断（代码 " + std::to_string(status) + "），没有改名");
         return kExitFailed;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/JsonWriter.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
@@ -49,7 +50,8 @@ int RunTemplate(std::vector<std::string>& args)
     CStringOperatorMacro macro;
     macro.BeginRun(FromUtf8(positionals[0]), count);
     int status = kExitOk;
-    std::string jsonRows;
+    CJsonWriter jsonRows;
+    jsonRows.BeginObject().Key("rows").BeginArray();
     for (size_t i = 0; i < rows.size(); ++i) {
         std::u16string text;
         const int index = static_cast<int>(i) + 1;
@@ -63,8 +65,7 @@ int RunTemplate(std::vector<std::string>& args)
             std::u16string().swap(text);
         }
         if (json) {
-            if (!jsonRows.empty()) jsonRows += ",";
-            jsonRows += std::string("{\"ok\":") + (ok ? "true" : "false") + ",\"result\":" + JsonString(ToUtf8(text)) + "}";
+            jsonRows.BeginObject().Field("ok", ok).Field("result", text).EndObject();
             continue;
         }
         PrintOut(ToUtf8(text));
@@ -73,7 +74,7 @@ int RunTemplate(std::vector<std::string>& args)
             status = kExitFailed;
         }
     }
-    if (json) PrintOut("{\"rows\":[" + jsonRows + "]}");
+    if (json) PrintOut(jsonRows.EndArray().EndObject().Text());
     return status;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/JsonWriter.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
@@ -59,8 +60,6 @@ void AppendPath(std::string& out, const std::u16string& folder, const std::u16st
     AppendEscapedName(out, ToNativeName(JoinPath(folder, name)));
 }
 
-std::string Json(const std::u16string& text) { return JsonString(ToUtf8(text)); }
-
 std::string UndoText(const CUndoReport& report)
 {
     std::string out;
@@ -82,24 +81,22 @@ std::string UndoText(const CUndoReport& report)
 
 std::string UndoJson(const CUndoReport& report)
 {
-    std::string out = "{\"result\":" + JsonString(ResultKey(report.m_nResult));
+    CJsonWriter json;
+    json.BeginObject().Field("result", ResultKey(report.m_nResult));
     if (report.m_nResult == kUndoDone || report.m_nResult == kUndoPartly)
-        out += ",\"time\":" + std::to_string(report.m_run.m_nTime) +
-               ",\"count\":" + std::to_string(report.m_run.Count()) +
-               ",\"restored\":" + std::to_string(report.Restored());
+        json.Field("time", report.m_run.m_nTime)
+            .Field("count", report.m_run.Count())
+            .Field("restored", report.Restored());
     if (report.m_nResult == kUndoDamaged) {
-        out += ",\"record\":" + Json(report.m_damaged.m_strPath);
-        if (!report.m_damaged.m_strAside.empty()) out += ",\"set_aside\":" + Json(report.m_damaged.m_strAside);
+        json.Field("record", report.m_damaged.m_strPath);
+        if (!report.m_damaged.m_strAside.empty()) json.Field("set_aside", report.m_damaged.m_strAside);
     }
-    out += ",\"message\":" + Json(UndoSummaryText(report)) + ",\"files\":[";
-    for (size_t i = 0; i < report.m_aLines.size(); ++i) {
-        const CUndoLine& line = report.m_aLines[i];
-        if (i > 0) out += ',';
-        out += "{\"folder\":" + Json(line.m_strFolder) + ",\"old\":" + Json(line.m_strOld) +
-               ",\"new\":" + Json(line.m_strNew) + ",\"outcome\":" + JsonString(Outcome(line.m_nOutcome).m_pszKey) +
-               "}";
+    json.Field("message", UndoSummaryText(report)).Key("files").BeginArray();
+    for (const CUndoLine& line : report.m_aLines) {
+        json.BeginObject().Field("folder", line.m_strFolder).Field("old", line.m_strOld).Field("new", line.m_strNew);
+        json.Field("outcome", Outcome(line.m_nOutcome).m_pszKey).EndObject();
     }
-    return out + "]}";
+    return json.EndArray().EndObject().Text();
 }
 
 int RunList(bool json)
@@ -108,21 +105,18 @@ int RunList(bool json)
     const std::vector<CHistoryRun> runs = ListRenameHistory({}, damaged);
     std::string out;
     if (json) {
-        out = "{\"runs\":[";
-        for (size_t i = 0; i < runs.size(); ++i) {
-            if (i > 0) out += ',';
-            out += "{\"time\":" + std::to_string(runs[i].m_nTime) +
-                   ",\"time_text\":" + Json(FormatRouteTime(runs[i].m_nTime)) +
-                   ",\"count\":" + std::to_string(runs[i].Count()) + ",\"folders\":[";
-            for (size_t f = 0; f < runs[i].m_aFolders.size(); ++f)
-                out += (f > 0 ? "," : "") + Json(runs[i].m_aFolders[f].m_strFolder);
-            out += "]}";
+        CJsonWriter writer;
+        writer.BeginObject().Key("runs").BeginArray();
+        for (const CHistoryRun& run : runs) {
+            writer.BeginObject().Field("time", run.m_nTime).Field("time_text", FormatRouteTime(run.m_nTime));
+            writer.Field("count", run.Count()).Key("folders").BeginArray();
+            for (const CJournalFolder& folder : run.m_aFolders) writer.String(folder.m_strFolder);
+            writer.EndArray().EndObject();
         }
-        out += "],\"damaged\":[";
-        for (size_t i = 0; i < damaged.size(); ++i)
-            out += (i > 0 ? ",{\"record\":" : "{\"record\":") + Json(damaged[i].m_strPath) +
-                   ",\"set_aside\":" + Json(damaged[i].m_strAside) + "}";
-        out += "]}";
+        writer.EndArray().Key("damaged").BeginArray();
+        for (const CDamagedRecord& d : damaged)
+            writer.BeginObject().Field("record", d.m_strPath).Field("set_aside", d.m_strAside).EndObject();
+        out = writer.EndArray().EndObject().Text();
     } else {
         for (const CDamagedRecord& d : damaged) {
             out += "无法读取改名历史记录：" + ToNativeName(d.m_strPath);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/JsonWriter.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
 #include "renamer/cli/UpdaterCliSupport.h"
@@ -48,15 +49,12 @@ int RunUpdateCommand(std::vector<std::string>& args)
     const bool downloaded = RunUpdate(FromNativeName(rest[0]), services, outcome) == 1;
 
     if (json) {
-        std::string out = "{\"messages\":[";
-        for (size_t i = 0; i < prompt.Messages().size(); ++i) {
-            const auto& message = prompt.Messages()[i];
-            out += std::string(i ? "," : "") + "{\"title\":" + JsonString(ToUtf8(message.m_strTitle)) +
-                   ",\"text\":" + JsonString(ToUtf8(message.m_strText)) + "}";
-        }
-        out += "],\"setup\":" + JsonString(ToNativeName(outcome.m_strSetupPath)) +
-               ",\"started\":" + (outcome.m_bStarted ? "true" : "false") + "}";
-        PrintOut(out);
+        CJsonWriter writer;
+        writer.BeginObject().Key("messages").BeginArray();
+        for (const auto& message : prompt.Messages())
+            writer.BeginObject().Field("title", message.m_strTitle).Field("text", message.m_strText).EndObject();
+        writer.EndArray().Field("setup", ToNativeName(outcome.m_strSetupPath)).Field("started", outcome.m_bStarted);
+        PrintOut(writer.EndObject().Text());
     } else if (downloaded && noStart) {
         PrintOut(ToNativeName(outcome.m_strSetupPath));
     }

@@ -74,14 +74,4 @@ void CTerminalProgress::Close()
     WriteStdText(EStdStream::Err, "\n");
 }
 
-std::string JsonReal(double value)
-{
-    if (!std::isfinite(value)) return "null";
-    char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    std::string text(buffer, ec == std::errc() ? end : buffer);
-    if (text.find_first_of(".e") == std::string::npos) text += ".0";
-    return text;
-}
-
 }  // namespace kq::cli

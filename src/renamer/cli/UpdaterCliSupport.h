@@ -57,7 +57,4 @@ private:
     bool m_bOpen = false;
 };
 
-// JSON number for a real ("1.0", "0.5"); null when not finite.
-std::string JsonReal(double value);
-
 }  // namespace kq::cli

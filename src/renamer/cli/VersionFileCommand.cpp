@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/Crt.h"
+#include "platform/JsonWriter.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
 #include "renamer/cli/UpdaterCliSupport.h"
@@ -23,8 +24,6 @@ const char* const kUsage =
     "                       \"can\":\"…\",\"changes\":[…],\"changeText\":\"…\",\"messages\":[…]}\n"
     "退出码: 0 读取成功，1 读取失败，2 用法错误。";
 
-std::string Json(const std::u16string& text) { return JsonString(ToUtf8(text)); }
-
 int RunVersionFile(std::vector<std::string>& args)
 {
     CArgReader reader(args);
@@ -44,14 +43,14 @@ int RunVersionFile(std::vector<std::string>& args)
     const std::u16string changeText = BuildChangeText(file.m_aChangeList);
 
     if (json) {
-        std::string out = std::string("{\"ok\":") + (ok ? "true" : "false") +
-                          ",\"formatVersion\":" + JsonReal(file.m_dFormatVersion) +
-                          ",\"latest\":" + Json(file.m_strLatestVersion) + ",\"len\":" + std::to_string(file.m_nLen) +
-                          ",\"not\":" + Json(file.m_strNot) + ",\"can\":" + Json(file.m_strCan) + ",\"changes\":[";
-        for (size_t i = 0; i < file.m_aChangeList.size(); ++i) out += (i ? "," : "") + Json(file.m_aChangeList[i]);
-        out += "],\"changeText\":" + Json(changeText) + ",\"messages\":[";
-        for (size_t i = 0; i < prompt.Messages().size(); ++i) out += (i ? "," : "") + Json(prompt.Messages()[i].m_strText);
-        PrintOut(out + "]}");
+        CJsonWriter writer;
+        writer.BeginObject().Field("ok", ok).Field("formatVersion", file.m_dFormatVersion);
+        writer.Field("latest", file.m_strLatestVersion).Field("len", file.m_nLen);
+        writer.Field("not", file.m_strNot).Field("can", file.m_strCan).Key("changes").BeginArray();
+        for (const std::u16string& change : file.m_aChangeList) writer.String(change);
+        writer.EndArray().Field("changeText", changeText).Key("messages").BeginArray();
+        for (const auto& message : prompt.Messages()) writer.String(message.m_strText);
+        PrintOut(writer.EndArray().EndObject().Text());
     } else if (ok) {
         PrintOut("格式版本: " + FormatFixedA(file.m_dFormatVersion, 1) + "\n最新版本: " + ToUtf8(file.m_strLatestVersion) +
                  "\nLen: " + std::to_string(file.m_nLen) + "\nNot: " + ToUtf8(file.m_strNot) +

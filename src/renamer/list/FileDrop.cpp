@@ -45,8 +45,8 @@ size_t AddCollectedFiles(CFileNameList& list, const CCollectedFiles& collected)
     return added;
 }
 
-int CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<std::u16string>& collected,
-                        CDropSummary& summary)
+EDropResult CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<std::u16string>& collected,
+                                CDropSummary& summary)
 {
     bool asked = false;
     bool includeSubfolders = false;
@@ -59,7 +59,7 @@ int CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<st
                     u"是否需要将子文件夹中文件加入到当前列表？", u"是否需要包含子文件夹");
                 if (answer == EPromptAnswer::Cancel) {
                     collected.clear();
-                    return kDropCancelled;
+                    return EDropResult::Cancelled;
                 }
                 includeSubfolders = answer == EPromptAnswer::Yes;
             }
@@ -72,7 +72,7 @@ int CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<st
             ++summary.m_nSkipped;
         }
     }
-    return kDropDone;
+    return EDropResult::Done;
 }
 
 size_t AddCollectedPaths(CFileNameList& list, const std::vector<std::u16string>& collected)
@@ -83,15 +83,15 @@ size_t AddCollectedPaths(CFileNameList& list, const std::vector<std::u16string>&
     return added;
 }
 
-int DropPaths(CFileNameList& list, const std::vector<std::u16string>& paths, CDropSummary* summary)
+EDropResult DropPaths(CFileNameList& list, const std::vector<std::u16string>& paths, CDropSummary* summary)
 {
     CDropSummary local;
     CDropSummary& result = summary ? *summary : local;
     result = {};
     std::vector<std::u16string> collected;
-    if (CollectDroppedPaths(paths, collected, result) == kDropCancelled) return kDropCancelled;
+    if (CollectDroppedPaths(paths, collected, result) == EDropResult::Cancelled) return EDropResult::Cancelled;
     result.m_nAdded = AddCollectedPaths(list, collected);
-    return kDropDone;
+    return EDropResult::Done;
 }
 
 }  // namespace kq

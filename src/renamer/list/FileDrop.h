@@ -12,9 +12,9 @@ namespace kq {
 
 class CFileNameList;
 
-enum EDropResult {
-    kDropDone = 0,       // everything collected was offered to AddFile
-    kDropCancelled = 1,  // "取消" at the sub-folder question: nothing added
+enum class EDropResult {
+    Done,       // everything collected was offered to AddFile
+    Cancelled,  // "取消" at the sub-folder question: nothing added
 };
 
 struct CDropSummary {
@@ -28,13 +28,13 @@ struct CDropSummary {
 // those of its sub-folders); anything else that exists is a file. Paths that
 // do not exist are skipped. After all items the collected paths are added in
 // collection order (duplicates are skipped by the list).
-int DropPaths(CFileNameList& list, const std::vector<std::u16string>& paths, CDropSummary* summary = nullptr);
+EDropResult DropPaths(CFileNameList& list, const std::vector<std::u16string>& paths, CDropSummary* summary = nullptr);
 
 // The two halves of DropPaths, so that a view can ask the question before it
-// starts changing the list: the paths to add (or kDropCancelled), then the
+// starts changing the list: the paths to add (or EDropResult::Cancelled), then the
 // adding itself (returns the rows added).
-int CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<std::u16string>& collected,
-                        CDropSummary& summary);
+EDropResult CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<std::u16string>& collected,
+                                CDropSummary& summary);
 size_t AddCollectedPaths(CFileNameList& list, const std::vector<std::u16string>& collected);
 
 // Files gathered compactly (each folder's text once, the names one after

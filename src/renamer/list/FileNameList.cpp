@@ -234,31 +234,31 @@ void CFileNameList::MoveRow(int from, int to)
     m_bIndexDirty = true;
 }
 
-int CFileNameList::MoveSelectionUp(CRowSet& selection) { return MoveSelection(selection, -1); }
+EMoveResult CFileNameList::MoveSelectionUp(CRowSet& selection) { return MoveSelection(selection, -1); }
 
-int CFileNameList::MoveSelectionDown(CRowSet& selection) { return MoveSelection(selection, 1); }
+EMoveResult CFileNameList::MoveSelectionDown(CRowSet& selection) { return MoveSelection(selection, 1); }
 
-int CFileNameList::MoveSelection(CRowSet& selection, int step)
+EMoveResult CFileNameList::MoveSelection(CRowSet& selection, int step)
 {
     CRowSet rows = NormalizeSelection(selection, GetItemCount());
-    if (rows.empty()) return kMoveNothing;
+    if (rows.empty()) return EMoveResult::Nothing;
     for (size_t i = 1; i < rows.size(); ++i) {
         if (rows[i] != rows[i - 1] + 1) {
             Report(u"文件上下移操作时，只能连续选择文件！", u"文件选择不连续");
-            return kMoveNotContiguous;
+            return EMoveResult::NotContiguous;
         }
     }
     // The row next to the block jumps to its other side.
     if (step < 0) {
-        if (rows.front() == 0) return kMoveNothing;
+        if (rows.front() == 0) return EMoveResult::Nothing;
         MoveRow(rows.front() - 1, rows.back());
     } else {
-        if (rows.back() == GetItemCount() - 1) return kMoveNothing;
+        if (rows.back() == GetItemCount() - 1) return EMoveResult::Nothing;
         MoveRow(rows.back() + 1, rows.front());
     }
     for (int& i : rows) i += step;
     selection = rows;
-    return kMoveDone;
+    return EMoveResult::Done;
 }
 
 std::u16string CFileNameList::CountPaneText(size_t total, size_t selectedCount)

@@ -28,10 +28,10 @@ extern const std::u16string kStatusDone;     // "已处理"
 using CRowSet = std::vector<int>;
 
 // Result codes of the move operations.
-enum EMoveResult {
-    kMoveDone = 0,        // rows moved: ask the page for new names
-    kMoveNothing = 1,     // no selection, or the block is already at the edge
-    kMoveNotContiguous = 2,  // "文件选择不连续" was shown
+enum class EMoveResult {
+    Done,           // rows moved: ask the page for new names
+    Nothing,        // no selection, or the block is already at the edge
+    NotContiguous,  // "文件选择不连续" was shown
 };
 
 // Result codes of ExecuteRename. The text of the message shown is kept in
@@ -113,11 +113,11 @@ public:
     CRowSet InvertSelection(const CRowSet& selected) const;
     static CRowSet NormalizeSelection(CRowSet selected, int rowCount);
 
-    // "上移"/"下移" for a contiguous block. On kMoveDone the selection is
-    // updated to the block's new place; kMoveNotContiguous shows "文件上下移
+    // "上移"/"下移" for a contiguous block. On EMoveResult::Done the selection is
+    // updated to the block's new place; EMoveResult::NotContiguous shows "文件上下移
     // 操作时，只能连续选择文件！" ("文件选择不连续") through the prompt provider.
-    int MoveSelectionUp(CRowSet& selection);
-    int MoveSelectionDown(CRowSet& selection);
+    EMoveResult MoveSelectionUp(CRowSet& selection);
+    EMoveResult MoveSelectionDown(CRowSet& selection);
 
     // Text of status-bar pane 1 (UpdateCountPane): "共计：%d个   选择：%d个".
     std::u16string CountPaneText(size_t selectedCount) const;
@@ -185,7 +185,7 @@ private:
     }
     void RebuildKeys(size_t capacity = 0);
     void MoveRow(int from, int to);
-    int MoveSelection(CRowSet& selection, int step);  // step -1 up, 1 down
+    EMoveResult MoveSelection(CRowSet& selection, int step);  // step -1 up, 1 down
     template <class Less>
     void SortRows(const Less& less);
     std::vector<std::u16string> UpperOldNames() const;

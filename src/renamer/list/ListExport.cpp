@@ -23,18 +23,18 @@ std::u16string FormatFileList(const CFileNameList& list)
     return text;
 }
 
-int ExportFileList(const CFileNameList& list, std::u16string_view path, const std::string& charset)
+EExportResult ExportFileList(const CFileNameList& list, std::u16string_view path, const std::string& charset)
 {
     if (list.GetItemCount() == 0) {
         GetPromptProvider().Inform(u"当前文件列表为空，无法导出文件列表！", u"列表为空");
-        return kExportEmptyList;
+        return EExportResult::EmptyList;
     }
     std::string bytes;
     if (!EncodeText(FormatFileList(list), charset.empty() ? LocaleCharset() : charset, bytes))
-        return kExportBadCharset;
+        return EExportResult::BadCharset;
     // Replaced whole: a crash never leaves half a list, and a link at path is
     // replaced rather than followed.
-    return ReplaceFileAtomic(path, bytes) ? kExportDone : kExportWriteFailed;
+    return ReplaceFileAtomic(path, bytes) ? EExportResult::Done : EExportResult::WriteFailed;
 }
 
 }  // namespace kq

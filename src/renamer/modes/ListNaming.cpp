@@ -28,17 +28,17 @@ bool IsTrimmed(char16_t c) { return IsAsciiSpace(c); }
 
 }  // namespace
 
-int CElFields::Paste()
+EPasteResult CElFields::Paste()
 {
     std::u16string text;
     if (!GetClipboardProvider().GetText(text)) {
         ShowEmptyClipboard();
-        return kPasteEmpty;
+        return EPasteResult::Empty;
     }
     return PasteText(text);
 }
 
-int CElFields::PasteText(const std::u16string& text)
+EPasteResult CElFields::PasteText(const std::u16string& text)
 {
     size_t added = 0;
     size_t start = 0;
@@ -57,9 +57,9 @@ int CElFields::PasteText(const std::u16string& text)
     }
     if (added == 0) {
         ShowEmptyClipboard();
-        return kPasteEmpty;
+        return EPasteResult::Empty;
     }
-    return kPasteDone;
+    return EPasteResult::Done;
 }
 
 bool CElFields::DeleteName(int& selection)

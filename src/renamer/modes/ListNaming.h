@@ -8,9 +8,9 @@ namespace kq {
 
 class CFileNameList;
 
-enum EPasteResult {
-    kPasteDone = 0,   // names appended: refresh
-    kPasteEmpty = 1,  // "剪贴板为空" was shown; nothing changed
+enum class EPasteResult {
+    Done,   // names appended: refresh
+    Empty,  // "剪贴板为空" was shown; nothing changed
 };
 
 // Fields of CElPage. Controls, items and defaults:
@@ -28,9 +28,9 @@ struct CElFields {
     int m_nCycle = 0;
 
     // Appends the clipboard's lines (trimmed, empty ones dropped).
-    int Paste();
+    EPasteResult Paste();
     // Same from a given text (what Paste does with the clipboard's text).
-    int PasteText(const std::u16string& text);
+    EPasteResult PasteText(const std::u16string& text);
     bool DeleteName(int& selection);
     bool MoveNameUp(int& selection);
     bool MoveNameDown(int& selection);

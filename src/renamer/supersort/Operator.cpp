@@ -146,7 +146,7 @@ bool CArchive::ReadString(std::u16string& text)
     return true;
 }
 
-int COperator::StoreObject(CArchive& ar) const
+EOperatorStatus COperator::StoreObject(CArchive& ar) const
 {
     const int version = GetVersion();
     ar.WriteInt32(version);
@@ -160,7 +160,7 @@ int COperator::StoreObject(CArchive& ar) const
     }
 }
 
-int COperator::LoadObject(CArchive& ar)
+EOperatorStatus COperator::LoadObject(CArchive& ar)
 {
     int32_t version = 0;
     if (!ar.ReadInt32(version)) return kOperatorDamaged;

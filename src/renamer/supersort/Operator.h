@@ -65,22 +65,22 @@ public:
     virtual ~COperator() = default;
 
     virtual int GetVersion() const { return 1; }
-    virtual int StoreVersion1(CArchive&) const { return 1; }
-    virtual int LoadVersion1(CArchive&) { return 1; }
-    virtual int StoreVersion2(CArchive&) const { return 1; }
-    virtual int LoadVersion2(CArchive&) { return 1; }
-    virtual int StoreVersion3(CArchive&) const { return 1; }
-    virtual int LoadVersion3(CArchive&) { return 1; }
-    virtual int StoreVersion4(CArchive&) const { return 1; }
-    virtual int LoadVersion4(CArchive&) { return 1; }
-    virtual int StoreVersion5(CArchive&) const { return 1; }
-    virtual int LoadVersion5(CArchive&) { return 1; }
+    virtual EOperatorStatus StoreVersion1(CArchive&) const { return kOperatorNothing; }
+    virtual EOperatorStatus LoadVersion1(CArchive&) { return kOperatorNothing; }
+    virtual EOperatorStatus StoreVersion2(CArchive&) const { return kOperatorNothing; }
+    virtual EOperatorStatus LoadVersion2(CArchive&) { return kOperatorNothing; }
+    virtual EOperatorStatus StoreVersion3(CArchive&) const { return kOperatorNothing; }
+    virtual EOperatorStatus LoadVersion3(CArchive&) { return kOperatorNothing; }
+    virtual EOperatorStatus StoreVersion4(CArchive&) const { return kOperatorNothing; }
+    virtual EOperatorStatus LoadVersion4(CArchive&) { return kOperatorNothing; }
+    virtual EOperatorStatus StoreVersion5(CArchive&) const { return kOperatorNothing; }
+    virtual EOperatorStatus LoadVersion5(CArchive&) { return kOperatorNothing; }
 
     // The version, then that version's fields.
-    int StoreObject(CArchive& ar) const;
+    EOperatorStatus StoreObject(CArchive& ar) const;
     // A newer version shows "版本过低" through the prompt provider, marks the
     // archive refused and returns kOperatorNewer.
-    int LoadObject(CArchive& ar);
+    EOperatorStatus LoadObject(CArchive& ar);
 };
 
 extern const std::u16string kVersionTooLowText;   // "因系统安装的程序版本太低而无法读取，请联系开发商升级！"

@@ -36,29 +36,29 @@ std::vector<std::u16string> ImportRoutes(CSortRouteList& target, const CSortRout
     return names;
 }
 
-int MoveClauses(CSortRouteItem& item, std::vector<int>& selection, int step)
+EClauseMove MoveClauses(CSortRouteItem& item, std::vector<int>& selection, int step)
 {
-    if (selection.empty()) return kClauseMoveNothing;
+    if (selection.empty()) return EClauseMove::Nothing;
     for (size_t k = 1; k < selection.size(); ++k) {
         if (selection[k] != selection[k - 1] + 1) {
             GetPromptProvider().Inform(u"条款上下移操作时，只能连续选择条款！", u"选择不连续");
-            return kClauseMoveNotContiguous;
+            return EClauseMove::NotContiguous;
         }
     }
     const int first = selection.front(), last = selection.back();
     const int count = static_cast<int>(item.m_aClauses.size());
-    if (first < 0 || last >= count) return kClauseMoveNothing;
+    if (first < 0 || last >= count) return EClauseMove::Nothing;
     auto& clauses = item.m_aClauses;
     // The neighbour crosses the block: rotating the block and it by one.
     if (step < 0) {
-        if (first == 0) return kClauseMoveNothing;
+        if (first == 0) return EClauseMove::Nothing;
         std::rotate(clauses.begin() + first - 1, clauses.begin() + first, clauses.begin() + last + 1);
     } else {
-        if (last == count - 1) return kClauseMoveNothing;
+        if (last == count - 1) return EClauseMove::Nothing;
         std::rotate(clauses.begin() + first, clauses.begin() + last + 1, clauses.begin() + last + 2);
     }
     for (int& row : selection) row += step < 0 ? -1 : 1;
-    return kClauseMoved;
+    return EClauseMove::Moved;
 }
 
 void DeleteClauses(CSortRouteItem& item, std::vector<int> selection)

@@ -20,13 +20,13 @@ std::vector<std::u16string> ImportRoutes(CSortRouteList& target, const CSortRout
                                          const std::vector<int>& picked);
 
 // Results of MoveClauses.
-enum EClauseMove { kClauseMoved = 0, kClauseMoveNothing = 1, kClauseMoveNotContiguous = 2 };
+enum class EClauseMove { Moved, Nothing, NotContiguous };
 
 // 上移 (step -1) / 下移 (step +1) of the selected clauses (ascending,
 // without repeats): a consecutive block moves by one and the selection
 // follows it; a block at the edge stays. A selection with gaps shows
 // "条款上下移操作时，只能连续选择条款！" ("选择不连续") and moves nothing.
-int MoveClauses(CSortRouteItem& item, std::vector<int>& selection, int step);
+EClauseMove MoveClauses(CSortRouteItem& item, std::vector<int>& selection, int step);
 // Removes the clauses of the selection (indices out of range ignored).
 void DeleteClauses(CSortRouteItem& item, std::vector<int> selection);
 

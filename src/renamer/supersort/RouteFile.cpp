@@ -22,13 +22,13 @@ std::u16string StoreDamagedText(std::u16string_view store, int rulesRead)
     return u"规则文件“" + std::u16string(store) + u"”已损坏，只读出了其中完整的" + FormatInt(rulesRead) + u"条规则。";
 }
 
-int ReadRouteBytes(std::string_view bytes, CSortRouteList& list)
+ERouteFileState ReadRouteBytes(std::string_view bytes, CSortRouteList& list)
 {
     CArchive ar(bytes);
     int status = list.LoadObject(ar);
-    if (status == kOperatorNewer || ar.Refused()) return kRouteFileNewer;
-    if (status != kOperatorOk || ar.Failed() || !ar.AtEnd()) return kRouteFileDamaged;
-    return kRouteFileComplete;
+    if (status == kOperatorNewer || ar.Refused()) return ERouteFileState::Newer;
+    if (status != kOperatorOk || ar.Failed() || !ar.AtEnd()) return ERouteFileState::Damaged;
+    return ERouteFileState::Complete;
 }
 
 std::string RouteBytes(const CSortRouteList& list)
@@ -40,24 +40,24 @@ std::string RouteBytes(const CSortRouteList& list)
 
 namespace {
 
-int ReadStore(std::u16string_view path, CSortRouteList& list, std::string& bytes)
+ERouteFileState ReadStore(std::u16string_view path, CSortRouteList& list, std::string& bytes)
 {
-    if (!PathExists(path)) return kRouteFileMissing;
-    if (!ReadFileBytes(path, bytes)) return kRouteFileUnreadable;
+    if (!PathExists(path)) return ERouteFileState::Missing;
+    if (!ReadFileBytes(path, bytes)) return ERouteFileState::Unreadable;
     return ReadRouteBytes(bytes, list);
 }
 
 }  // namespace
 
-int LoadRouteFile(std::u16string_view path, CSortRouteList& list, int* state)
+bool LoadRouteFile(std::u16string_view path, CSortRouteList& list, ERouteFileState* state)
 {
     std::string bytes;
-    int result = ReadStore(path, list, bytes);
+    const ERouteFileState result = ReadStore(path, list, bytes);
     if (state) *state = result;
-    return result == kRouteFileMissing || result == kRouteFileUnreadable ? 0 : 1;
+    return result != ERouteFileState::Missing && result != ERouteFileState::Unreadable;
 }
 
-int SaveRouteFile(std::u16string_view path, const CSortRouteList& list)
+bool SaveRouteFile(std::u16string_view path, const CSortRouteList& list)
 {
     return ReplaceFileAtomic(path, RouteBytes(list)) ? 1 : 0;
 }
@@ -66,12 +66,12 @@ std::u16string GetConfigFolder() { return DefaultJournalFolder(); }
 
 std::u16string RouteStorePath() { return JoinPath(GetConfigFolder(), u"supsort.cfg"); }
 
-int CRouteStore::Load(CSortRouteList& list)
+ERouteFileState CRouteStore::Load(CSortRouteList& list)
 {
     m_strOriginal.clear();
-    m_nState = ReadStore(m_strPath, list, m_strOriginal);
-    if (m_nState == kRouteFileComplete) m_strOriginal.clear();
-    return m_nState;
+    m_eState = ReadStore(m_strPath, list, m_strOriginal);
+    if (m_eState == ERouteFileState::Complete) m_strOriginal.clear();
+    return m_eState;
 }
 
 bool CRouteStore::KeepOriginal()
@@ -81,8 +81,8 @@ bool CRouteStore::KeepOriginal()
         if (PathExists(candidate)) continue;
         // A store that could not be read at all is moved aside whole;
         // otherwise the bytes read are copied.
-        bool kept = m_nState == kRouteFileUnreadable ? MoveFileNoReplace(m_strPath, candidate)
-                                                     : ReplaceFileAtomic(candidate, m_strOriginal);
+        bool kept = m_eState == ERouteFileState::Unreadable ? MoveFileNoReplace(m_strPath, candidate)
+                                                            : ReplaceFileAtomic(candidate, m_strOriginal);
         if (!kept) return false;
         m_strBackup = candidate;
         GetPromptProvider().Inform(StoreBackupText(m_strPath, m_strBackup), kStoreDamagedTitle);
@@ -93,10 +93,10 @@ bool CRouteStore::KeepOriginal()
 
 bool CRouteStore::Save(const CSortRouteList& list)
 {
-    const bool incomplete = m_nState != kRouteFileComplete && m_nState != kRouteFileMissing;
+    const bool incomplete = m_eState != ERouteFileState::Complete && m_eState != ERouteFileState::Missing;
     if (incomplete && m_strBackup.empty() && PathExists(m_strPath) && !KeepOriginal()) return false;
     if (!SaveRouteFile(m_strPath, list)) return false;
-    m_nState = kRouteFileComplete;
+    m_eState = ERouteFileState::Complete;
     m_strOriginal.clear();
     return true;
 }

@@ -10,23 +10,23 @@
 namespace kq {
 
 // How much of a file LoadRouteFile could read.
-enum ERouteFileState {
-    kRouteFileComplete = 0,    // every byte read as a list
-    kRouteFileMissing = 1,     // no such file: an empty list
-    kRouteFileDamaged = 2,     // ends early, or bytes follow the list; the rules read completely are kept
-    kRouteFileNewer = 3,       // an object of a newer version ("版本过低" was shown)
-    kRouteFileUnreadable = 4,  // exists but cannot be read (not a regular file, too large, no access)
+enum class ERouteFileState {
+    Complete,    // every byte read as a list
+    Missing,     // no such file: an empty list
+    Damaged,     // ends early, or bytes follow the list; the rules read completely are kept
+    Newer,       // an object of a newer version ("版本过低" was shown)
+    Unreadable,  // exists but cannot be read (not a regular file, too large, no access)
 };
 
 // The whole file as bytes, for tests and the fuzzer: the same reading.
-int ReadRouteBytes(std::string_view bytes, CSortRouteList& list);
+ERouteFileState ReadRouteBytes(std::string_view bytes, CSortRouteList& list);
 std::string RouteBytes(const CSortRouteList& list);
 
-// 1 when the file could be read, else 0 (the list is then left alone).
+// True when the file could be read (the list is left alone otherwise).
 // state, when given, says how complete the reading was.
-int LoadRouteFile(std::u16string_view path, CSortRouteList& list, int* state = nullptr);
-// Writes the file atomically; 1 on success, else 0 (the old file stays).
-int SaveRouteFile(std::u16string_view path, const CSortRouteList& list);
+bool LoadRouteFile(std::u16string_view path, CSortRouteList& list, ERouteFileState* state = nullptr);
+// Writes the file atomically; false when it could not (the old file stays).
+bool SaveRouteFile(std::u16string_view path, const CSortRouteList& list);
 
 // The configuration folder ("<config>/TernSoft/KQTool") and the store in it.
 std::u16string GetConfigFolder();
@@ -50,8 +50,8 @@ public:
 
     const std::u16string& Path() const { return m_strPath; }
     // Reads the store into list (empty when missing); returns the state.
-    int Load(CSortRouteList& list);
-    int State() const { return m_nState; }
+    ERouteFileState Load(CSortRouteList& list);
+    ERouteFileState State() const { return m_eState; }
     // Writes list; false (store untouched) when the file or, for an
     // incomplete store, its backup could not be written.
     bool Save(const CSortRouteList& list);
@@ -62,7 +62,7 @@ private:
     bool KeepOriginal();
 
     std::u16string m_strPath;
-    int m_nState = kRouteFileMissing;
+    ERouteFileState m_eState = ERouteFileState::Missing;
     std::string m_strOriginal;  // the bytes read, for the backup
     std::u16string m_strBackup;
 };

@@ -31,7 +31,7 @@ std::u16string ConditionModeText(int mode) { return TableText(kConditionModeText
 std::u16string LoopModeText(int mode) { return TableText(kLoopModeTexts, mode); }
 std::u16string OriginText(int origin) { return TableText(kOriginTexts, origin); }
 
-int ConditionsInUse(int combination) { return combination == 0 ? 1 : combination <= 2 ? 2 : 3; }
+int ConditionsInUse(int combination) { return combination == kCombineA ? 1 : combination <= kCombineAOrB ? 2 : 3; }
 
 std::u16string CSortRouteClause::GetLoopText() const
 {
@@ -47,7 +47,7 @@ std::u16string CSortRouteClause::GetConditionText(int j) const
     return ConditionModeText(m_aConditionMode[size_t(j)]) + u"{" + m_aConditionText[size_t(j)] + u"} ";
 }
 
-int CSortRouteClause::StoreVersion1(CArchive& ar) const
+EOperatorStatus CSortRouteClause::StoreVersion1(CArchive& ar) const
 {
     ar.WriteInt32(m_nCombination);
     ar.WriteInt32(m_nLoopMode);
@@ -62,7 +62,7 @@ int CSortRouteClause::StoreVersion1(CArchive& ar) const
     return kOperatorOk;
 }
 
-int CSortRouteClause::LoadVersion1(CArchive& ar)
+EOperatorStatus CSortRouteClause::LoadVersion1(CArchive& ar)
 {
     int32_t v[5];
     for (auto& x : v) ar.ReadInt32(x);
@@ -90,7 +90,7 @@ bool CSortRouteClause::operator==(const CSortRouteClause& o) const
 
 CSortRouteItem::CSortRouteItem() : m_nTime(CurrentTime()) {}
 
-int CSortRouteItem::StoreVersion1(CArchive& ar) const
+EOperatorStatus CSortRouteItem::StoreVersion1(CArchive& ar) const
 {
     ar.WriteString(m_strName);
     ar.WriteString(m_strDescription);
@@ -101,7 +101,7 @@ int CSortRouteItem::StoreVersion1(CArchive& ar) const
     return kOperatorOk;
 }
 
-int CSortRouteItem::LoadVersion1(CArchive& ar)
+EOperatorStatus CSortRouteItem::LoadVersion1(CArchive& ar)
 {
     ar.ReadString(m_strName);
     ar.ReadString(m_strDescription);
@@ -172,14 +172,14 @@ void CSortRouteList::RemoveRoute(int index)
     if (index >= 0 && index < GetCount()) m_aRoutes.erase(m_aRoutes.begin() + index);
 }
 
-int CSortRouteList::StoreVersion1(CArchive& ar) const
+EOperatorStatus CSortRouteList::StoreVersion1(CArchive& ar) const
 {
     ar.WriteInt32(GetCount());
     for (const auto& item : m_aRoutes) item.StoreObject(ar);
     return kOperatorOk;
 }
 
-int CSortRouteList::LoadVersion1(CArchive& ar)
+EOperatorStatus CSortRouteList::LoadVersion1(CArchive& ar)
 {
     int32_t count = 0;
     if (!ar.ReadInt32(count)) return kOperatorDamaged;

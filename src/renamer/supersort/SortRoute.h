@@ -12,7 +12,30 @@
 
 namespace kq {
 
+// The values a rule file stores, in the order of their display texts; a
+// damaged or foreign file may hold others, so fields stay plain integers.
 enum ELoopMode { kLoopNone = 0, kLoopRange = 1, kLoopAuto = 2 };
+// How a clause combines its conditions A, B and C.
+enum ECombination {
+    kCombineA = 0,         // A
+    kCombineAAndB = 1,     // A & B
+    kCombineAOrB = 2,      // A | B
+    kCombineAll = 3,       // A & B & C
+    kCombineAny = 4,       // A | B | C
+    kCombineAAndBOrC = 5,  // A & ( B | C )
+    kCombineAOrBAndC = 6,  // A | ( B & C )
+};
+// How a condition compares the file title with its text.
+enum EConditionMode {
+    kConditionContains = 0,       // 包含
+    kConditionExcludes = 1,       // 不包含
+    kConditionEquals = 2,         // 等于
+    kConditionDiffers = 3,        // 不等于
+    kConditionStartsWith = 4,     // 左等于
+    kConditionNotStartsWith = 5,  // 左不等于
+    kConditionEndsWith = 6,       // 右等于
+    kConditionNotEndsWith = 7,    // 右不等于
+};
 enum ERouteOrigin { kOriginShipped = 0, kOriginUser = 1, kOriginImported = 2, kOriginUpdate = 3 };
 
 inline constexpr int kCombinationCount = 7;
@@ -46,8 +69,8 @@ public:
     // Mode text + "{" + text + "} ".
     std::u16string GetConditionText(int j) const;
 
-    int StoreVersion1(CArchive& ar) const override;
-    int LoadVersion1(CArchive& ar) override;
+    EOperatorStatus StoreVersion1(CArchive& ar) const override;
+    EOperatorStatus LoadVersion1(CArchive& ar) override;
     bool operator==(const CSortRouteClause& other) const;
 };
 
@@ -63,8 +86,8 @@ public:
 
     std::u16string GetOriginText() const { return OriginText(m_nOrigin); }
 
-    int StoreVersion1(CArchive& ar) const override;
-    int LoadVersion1(CArchive& ar) override;
+    EOperatorStatus StoreVersion1(CArchive& ar) const override;
+    EOperatorStatus LoadVersion1(CArchive& ar) override;
     bool operator==(const CSortRouteItem& other) const;
 };
 
@@ -89,8 +112,8 @@ public:
     void RemoveRoute(int index);
     void RemoveAll() { m_aRoutes.clear(); }
 
-    int StoreVersion1(CArchive& ar) const override;
-    int LoadVersion1(CArchive& ar) override;
+    EOperatorStatus StoreVersion1(CArchive& ar) const override;
+    EOperatorStatus LoadVersion1(CArchive& ar) override;
 
     std::vector<CSortRouteItem> m_aRoutes;
 };

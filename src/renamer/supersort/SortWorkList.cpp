@@ -54,7 +54,8 @@ std::u16string CSortWorkList::RestoredName(int entry) const
     return m_aHasDot[e] ? m_aTitles[e] + u"." + m_aExtensions[e] : m_aTitles[e];
 }
 
-int CSortWorkList::Evaluate(const std::u16string& text, int i, const std::u16string& title, std::u16string& output)
+ESuperSortResult CSortWorkList::Evaluate(const std::u16string& text, int i, const std::u16string& title,
+                                         std::u16string& output)
 {
     CTERNBaseStringAnalyse engine;
     engine.SetShowErrorInfo(1);
@@ -74,14 +75,14 @@ int CSortWorkList::Evaluate(const std::u16string& text, int i, const std::u16str
     return kSuperSortOk;
 }
 
-int CSortWorkList::EvalConditionText(const std::u16string& text, int i, std::u16string& out)
+ESuperSortResult CSortWorkList::EvalConditionText(const std::u16string& text, int i, std::u16string& out)
 {
     if (text.empty() || text[0] != u'=') {
         out = text;
         return kSuperSortOk;
     }
     std::u16string output;
-    if (int status = Evaluate(text, i, kConditionErrorTitle, output)) return status;
+    if (ESuperSortResult status = Evaluate(text, i, kConditionErrorTitle, output)) return status;
     if (output.size() < 2) {
         m_strLastError.clear();
         return kSuperSortFormula;
@@ -90,10 +91,10 @@ int CSortWorkList::EvalConditionText(const std::u16string& text, int i, std::u16
     return kSuperSortOk;
 }
 
-int CSortWorkList::EvalClauseWeight(const std::u16string& text, int i, int& weight)
+ESuperSortResult CSortWorkList::EvalClauseWeight(const std::u16string& text, int i, int& weight)
 {
     std::u16string output;
-    if (int status = Evaluate(text, i, kWeightErrorTitle, output)) return status;
+    if (ESuperSortResult status = Evaluate(text, i, kWeightErrorTitle, output)) return status;
     weight = Wtoi(output);
     return kSuperSortOk;
 }
@@ -101,14 +102,14 @@ int CSortWorkList::EvalClauseWeight(const std::u16string& text, int i, int& weig
 bool CSortWorkList::TestCondition(std::u16string_view s, int mode, std::u16string_view t)
 {
     switch (mode) {
-    case 0: return s.find(t) != std::u16string_view::npos;
-    case 1: return s.find(t) == std::u16string_view::npos;
-    case 2: return s == t;
-    case 3: return s != t;
-    case 4: return s.substr(0, t.size()) == t && s.size() >= t.size();
-    case 5: return !(s.size() >= t.size() && s.substr(0, t.size()) == t);
-    case 6: return s.size() >= t.size() && s.substr(s.size() - t.size()) == t;
-    case 7: return !(s.size() >= t.size() && s.substr(s.size() - t.size()) == t);
+    case kConditionContains: return s.find(t) != std::u16string_view::npos;
+    case kConditionExcludes: return s.find(t) == std::u16string_view::npos;
+    case kConditionEquals: return s == t;
+    case kConditionDiffers: return s != t;
+    case kConditionStartsWith: return s.starts_with(t);
+    case kConditionNotStartsWith: return !s.starts_with(t);
+    case kConditionEndsWith: return s.ends_with(t);
+    case kConditionNotEndsWith: return !s.ends_with(t);
     default: return true;  // only a foreign file holds other modes
     }
 }
@@ -119,21 +120,21 @@ bool CSortWorkList::MatchClause(const CSortRouteClause& clause, int entry, std::
     const std::u16string& title = m_aTitles[size_t(entry)];
     const int combination = clause.m_nCombination;
     const bool a = TestCondition(title, clause.m_aConditionMode[0], tA);
-    if (combination == 0) return a;
+    if (combination == kCombineA) return a;
     const bool b = TestCondition(title, clause.m_aConditionMode[1], tB);
-    if (combination == 1) return a && b;
-    if (combination == 2) return a || b;
+    if (combination == kCombineAAndB) return a && b;
+    if (combination == kCombineAOrB) return a || b;
     const bool c = TestCondition(title, clause.m_aConditionMode[2], tC);
     switch (combination) {
-    case 3: return a && b && c;
-    case 4: return a || b || c;
-    case 5: return a && (b || c);
-    case 6: return a || (b && c);
+    case kCombineAll: return a && b && c;
+    case kCombineAny: return a || b || c;
+    case kCombineAAndBOrC: return a && (b || c);
+    case kCombineAOrBAndC: return a || (b && c);
     default: return false;  // an unknown combination matches nothing
     }
 }
 
-int CSortWorkList::ApplyClause(int index)
+ESuperSortResult CSortWorkList::ApplyClause(int index)
 {
     const CSortRouteClause& clause = m_pRoute->m_aClauses[size_t(index)];
     const int step = clause.m_nLoopStep;
@@ -150,9 +151,10 @@ int CSortWorkList::ApplyClause(int index)
     std::u16string texts[3];
     for (;;) {
         for (int j = 0; j < used; ++j)
-            if (int status = EvalConditionText(clause.m_aConditionText[size_t(j)], int(i), texts[j])) return status;
+            if (ESuperSortResult status = EvalConditionText(clause.m_aConditionText[size_t(j)], int(i), texts[j]))
+                return status;
         int weight = 0;
-        if (int status = EvalClauseWeight(clause.m_strWeight, int(i), weight)) return status;
+        if (ESuperSortResult status = EvalClauseWeight(clause.m_strWeight, int(i), weight)) return status;
         const int count = GetCount();
         for (int e = 0; e < count; ++e) {
             if (MatchClause(clause, e, texts[0], texts[1], texts[2]))
@@ -170,12 +172,12 @@ int CSortWorkList::ApplyClause(int index)
     return kSuperSortOk;
 }
 
-int CSortWorkList::ApplyRule()
+ESuperSortResult CSortWorkList::ApplyRule()
 {
     m_aWeights.assign(m_aTitles.size(), 0);
     m_strLastError.clear();
     for (int k = 0; k < static_cast<int>(m_pRoute->m_aClauses.size()); ++k)
-        if (int status = ApplyClause(k)) return status;
+        if (ESuperSortResult status = ApplyClause(k)) return status;
     return kSuperSortOk;
 }
 
@@ -204,24 +206,25 @@ void CSortWorkList::SortByWeight()
     Permute(m_aSource, order);
 }
 
-int PrepareSuperSort(CSortWorkList& work, const CFileNameList& list, const CSortRouteItem& rule, bool ascending)
+ESuperSortResult PrepareSuperSort(CSortWorkList& work, const CFileNameList& list, const CSortRouteItem& rule,
+                                  bool ascending)
 {
     work.m_pRoute = &rule;
     work.m_bAscending = ascending;
     work.Build(list);
     if (work.GetCount() == 0) return kSuperSortNothing;
-    if (int status = work.ApplyRule()) return status;
+    if (ESuperSortResult status = work.ApplyRule()) return status;
     work.SortByWeight();
     return kSuperSortOk;
 }
 
-int RunSuperSort(CFileNameList& list, bool ascending, const CSuperSortSteps& steps, MessageWindow owner)
+ESuperSortResult RunSuperSort(CFileNameList& list, bool ascending, const CSuperSortSteps& steps, MessageWindow owner)
 {
     const CSortRouteItem* rule = steps.m_fnChoose ? steps.m_fnChoose() : nullptr;
     if (!rule) return kSuperSortNothing;
     CSortWorkList work;
     work.m_hMessageWnd = owner;
-    if (int status = PrepareSuperSort(work, list, *rule, ascending)) return status;
+    if (ESuperSortResult status = PrepareSuperSort(work, list, *rule, ascending)) return status;
     if (!steps.m_fnPreview || !steps.m_fnPreview(work)) return kSuperSortNothing;
     // Only the row order changes: the names, statuses and folders were
     // taken from these rows, so moving the rows writes them back exactly.

@@ -37,13 +37,13 @@ public:
     std::u16string RestoredName(int entry) const;
 
     // Every clause of the rule in order; stops at the first that fails.
-    int ApplyRule();
-    int ApplyClause(int index);
+    ESuperSortResult ApplyRule();
+    ESuperSortResult ApplyClause(int index);
     // A text beginning with "=" is a formula with i preset; its text result
     // loses its first and last character. Status 0 or 3.
-    int EvalConditionText(const std::u16string& text, int i, std::u16string& out);
+    ESuperSortResult EvalConditionText(const std::u16string& text, int i, std::u16string& out);
     // Always a formula; the output read as a decimal integer. Status 0 or 3.
-    int EvalClauseWeight(const std::u16string& text, int i, int& weight);
+    ESuperSortResult EvalClauseWeight(const std::u16string& text, int i, int& weight);
     static bool TestCondition(std::u16string_view subject, int mode, std::u16string_view text);
     bool MatchClause(const CSortRouteClause& clause, int entry, std::u16string_view a, std::u16string_view b,
                      std::u16string_view c) const;
@@ -66,7 +66,7 @@ public:
     std::u16string m_strLastError;
 
 private:
-    int Evaluate(const std::u16string& text, int i, const std::u16string& title, std::u16string& output);
+    ESuperSortResult Evaluate(const std::u16string& text, int i, const std::u16string& title, std::u16string& output);
     std::vector<int> m_aSource;
 };
 
@@ -78,9 +78,11 @@ struct CSuperSortSteps {
     std::function<const CSortRouteItem*()> m_fnChoose;
     std::function<bool(const CSortWorkList&)> m_fnPreview;
 };
-int RunSuperSort(CFileNameList& list, bool ascending, const CSuperSortSteps& steps, MessageWindow owner = nullptr);
+ESuperSortResult RunSuperSort(CFileNameList& list, bool ascending, const CSuperSortSteps& steps,
+                              MessageWindow owner = nullptr);
 
 // The evaluation and sort without dialogs (the CLI and the preview use it).
-int PrepareSuperSort(CSortWorkList& work, const CFileNameList& list, const CSortRouteItem& rule, bool ascending);
+ESuperSortResult PrepareSuperSort(CSortWorkList& work, const CFileNameList& list, const CSortRouteItem& rule,
+                                  bool ascending);
 
 }  // namespace kq

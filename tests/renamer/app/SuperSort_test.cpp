@@ -133,7 +133,7 @@ void SuperSortTest::Chooser_NewRenameDeleteAndCancelStillSaves()
         dlg.reject();
     }
     CSortRouteList saved;
-    QCOMPARE(LoadRouteFile(RouteStorePath(), saved), 1);
+    QVERIFY(LoadRouteFile(RouteStorePath(), saved));
     QCOMPARE(saved.GetCount(), 2);
     QCOMPARE(saved[0].m_strName, std::u16string(u"甲"));
 
@@ -170,7 +170,7 @@ void SuperSortTest::Chooser_ExportThenImportTwice()
     dlg.OnExport();
     QCOMPARE(prompt.Shown().back().m_strTitle, std::u16string(u"没有选择"));
     CSortRouteList exported;
-    QCOMPARE(LoadRouteFile(file.toStdU16String(), exported), 1);
+    QVERIFY(LoadRouteFile(file.toStdU16String(), exported));
     QCOMPARE(exported.GetCount(), 1);
     QCOMPARE(exported[0].m_nTime, int64_t(1234));
 
@@ -331,7 +331,7 @@ void SuperSortTest::MainWindow_SuperSortReordersRowsAfterPreview()
     clause.m_aConditionText[0] = u"=\"第\"&i";
     clause.m_strWeight = u"=i";
     rules[0].m_aClauses = {clause};
-    QCOMPARE(SaveRouteFile(RouteStorePath(), rules), 1);
+    QVERIFY(SaveRouteFile(RouteStorePath(), rules));
 
     CScriptedPrompt prompt;
     CTempDir dir;
@@ -374,7 +374,7 @@ void SuperSortTest::Preview_ShowsAHundredThousandRows()
     for (int r = 0; r < 100000; ++r) list.AddRow(u"/big", u"f" + FormatInt(r) + u".txt");
     CSortRouteItem rule;
     CSortWorkList work;
-    QCOMPARE(PrepareSuperSort(work, list, rule, true), int(kSuperSortOk));
+    QCOMPARE(PrepareSuperSort(work, list, rule, true), kSuperSortOk);
     CPrepSortDlg preview(work);
     preview.show();
     QVERIFY(QTest::qWaitForWindowExposed(&preview));

@@ -29,7 +29,7 @@ TEST(CliRename, SuperSortOrdersTheListBeforeNaming)
     rules.AddRoute(u"坏", u"");
     rules[1].m_aClauses = {broken};
     const std::string file = dir.NativePath() + "/r.cfg";
-    ASSERT_EQ(SaveRouteFile(FromNativeName(file), rules), 1);
+    ASSERT_TRUE(SaveRouteFile(FromNativeName(file), rules));
     const std::string d = dir.NativePath();
     const std::vector<std::string> env{"KQ_CONFIG_HOME=" + config.NativePath()};
     auto run = [&](const std::string& spec, std::vector<std::string> more = {}) {

@@ -39,7 +39,7 @@ struct CSortFixture {
         CSortRouteClause bad;
         bad.m_strWeight = u"=nosuch(1)";
         list[2].m_aClauses = {bad};
-        EXPECT_EQ(SaveRouteFile(FromNativeName(rules), list), 1);
+        EXPECT_TRUE(SaveRouteFile(FromNativeName(rules), list));
         for (const char16_t* name : {u"files/第2章.txt", u"files/IMG 1.jpg", u"files/第1章", u"files/sub/第3章.doc"})
             dir.MakeFile(name);
     }

@@ -78,7 +78,7 @@ TEST(FileNameList, StatusTextsStayWithTheirRows)
     list.DeleteRows({0});
     EXPECT_EQ(Column(list, kColStatus), (std::vector<std::u16string>{u"跳过", u"", u"未处理"}));
     CRowSet selection{0};
-    ASSERT_EQ(list.MoveSelectionDown(selection), kMoveDone);
+    ASSERT_EQ(list.MoveSelectionDown(selection), EMoveResult::Done);
     EXPECT_EQ(Column(list, kColStatus), (std::vector<std::u16string>{u"", u"跳过", u"未处理"}));
     EXPECT_EQ(Column(list, kColOldName), (std::vector<std::u16string>{u"c", u"b", u"d"}));
 }
@@ -134,18 +134,18 @@ TEST(FileNameList, MoveSelection_MovesAContiguousBlockOnePlace)
     struct Case {
         bool up;
         CRowSet selection;
-        int result;
+        EMoveResult result;
         std::u16string order;   // names after the move
         CRowSet after;          // selection after the move
         bool message;
     } cases[] = {
-        {true, {2, 3}, kMoveDone, u"acdbe", {1, 2}, false},
-        {false, {1, 2}, kMoveDone, u"adbce", {2, 3}, false},
-        {true, {0, 1}, kMoveNothing, u"abcde", {0, 1}, false},
-        {false, {3, 4}, kMoveNothing, u"abcde", {3, 4}, false},
-        {true, {}, kMoveNothing, u"abcde", {}, false},
-        {true, {1, 3}, kMoveNotContiguous, u"abcde", {1, 3}, true},
-        {false, {0, 4}, kMoveNotContiguous, u"abcde", {0, 4}, true},
+        {true, {2, 3}, EMoveResult::Done, u"acdbe", {1, 2}, false},
+        {false, {1, 2}, EMoveResult::Done, u"adbce", {2, 3}, false},
+        {true, {0, 1}, EMoveResult::Nothing, u"abcde", {0, 1}, false},
+        {false, {3, 4}, EMoveResult::Nothing, u"abcde", {3, 4}, false},
+        {true, {}, EMoveResult::Nothing, u"abcde", {}, false},
+        {true, {1, 3}, EMoveResult::NotContiguous, u"abcde", {1, 3}, true},
+        {false, {0, 4}, EMoveResult::NotContiguous, u"abcde", {0, 4}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.order));
@@ -154,7 +154,7 @@ TEST(FileNameList, MoveSelection_MovesAContiguousBlockOnePlace)
         for (char16_t n : std::u16string(u"abcde")) AddPath(list, u"/f/" + std::u16string(1, n));
         for (int r = 0; r < 5; ++r) list.SetText(r, kColNewName, u"new");
         CRowSet selection = c.selection;
-        int result = c.up ? list.MoveSelectionUp(selection) : list.MoveSelectionDown(selection);
+        EMoveResult result = c.up ? list.MoveSelectionUp(selection) : list.MoveSelectionDown(selection);
         EXPECT_EQ(result, c.result);
         std::u16string order;
         for (int r = 0; r < 5; ++r) order += list.GetText(r, kColOldName);

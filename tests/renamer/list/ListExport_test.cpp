@@ -28,7 +28,7 @@ TEST(ListExport, WritesNameCommaFolderLinesInTheCharset)
         dir.MakeFile(u"out.csv", "old content that is longer than the new one, to be replaced completely");
         CFileNameList list;
         for (const auto& r : c.rows) list.AddRow(r.first, r.second);
-        EXPECT_EQ(ExportFileList(list, dir.Child(u"out.csv"), c.charset), kExportDone);
+        EXPECT_EQ(ExportFileList(list, dir.Child(u"out.csv"), c.charset), EExportResult::Done);
         std::string expected;
         ASSERT_TRUE(EncodeText(c.text, c.charset, expected));
         EXPECT_EQ(dir.ReadFile(u"out.csv"), expected);
@@ -43,13 +43,13 @@ TEST(ListExport, EmptyListShowsTheMessageAndWritesNothing)
     test::CScriptedPrompt prompt;
     test::CTempDir dir;
     CFileNameList list;
-    EXPECT_EQ(ExportFileList(list, dir.Child(u"out.csv"), "UTF-8"), kExportEmptyList);
+    EXPECT_EQ(ExportFileList(list, dir.Child(u"out.csv"), "UTF-8"), EExportResult::EmptyList);
     ASSERT_EQ(prompt.Shown().size(), 1u);
     EXPECT_EQ(prompt.Shown()[0].m_strText, u"当前文件列表为空，无法导出文件列表！");
     EXPECT_EQ(prompt.Shown()[0].m_strTitle, u"列表为空");
     EXPECT_TRUE(dir.List().empty());
     list.AddRow(u"/x", u"a");
-    EXPECT_EQ(ExportFileList(list, dir.Child(u"missing/out.csv"), "UTF-8"), kExportWriteFailed);
+    EXPECT_EQ(ExportFileList(list, dir.Child(u"missing/out.csv"), "UTF-8"), EExportResult::WriteFailed);
 }
 
 }  // namespace

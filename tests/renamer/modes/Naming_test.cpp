@@ -268,8 +268,8 @@ TEST(ListNaming, PasteAndFill)
     CElFields fields;
     {
         test::CScopedClipboard clipboard(u"alpha\r\nbeta\t\r\n\r\n  gamma \r\n");
-        EXPECT_EQ(fields.Paste(), kPasteDone);
-        EXPECT_EQ(fields.Paste(), kPasteDone);
+        EXPECT_EQ(fields.Paste(), EPasteResult::Done);
+        EXPECT_EQ(fields.Paste(), EPasteResult::Done);
     }
     EXPECT_EQ(fields.m_aNames, (Names{u"alpha", u"beta", u"gamma", u"alpha", u"beta", u"gamma"}));
     fields.m_aNames = {u"alpha", u"beta"};
@@ -304,10 +304,10 @@ TEST(ListNaming, PasteOfNothingShowsTheMessage)
     test::CScriptedPrompt prompt;
     CElFields fields;
     fields.m_aNames = {u"kept"};
-    EXPECT_EQ(fields.PasteText(u" \r\n\t\r\n"), kPasteEmpty);
+    EXPECT_EQ(fields.PasteText(u" \r\n\t\r\n"), EPasteResult::Empty);
     {
         test::CScopedClipboard clipboard;  // holds no text
-        EXPECT_EQ(fields.Paste(), kPasteEmpty);
+        EXPECT_EQ(fields.Paste(), EPasteResult::Empty);
     }
     ASSERT_EQ(prompt.Shown().size(), 2u);
     EXPECT_EQ(prompt.Shown()[0].m_strTitle, u"剪贴板为空");
@@ -315,7 +315,7 @@ TEST(ListNaming, PasteOfNothingShowsTheMessage)
         prompt.Shown()[0].m_strText,
         u"添加操作是将剪贴板上的文本粘贴到文件名称列表，建议通过Excel以多行方式组织文件名称列表然后再执行添加操作！");
     EXPECT_EQ(fields.m_aNames, Names{u"kept"});
-    EXPECT_EQ(fields.PasteText(u"a\tb"), kPasteDone);
+    EXPECT_EQ(fields.PasteText(u"a\tb"), EPasteResult::Done);
     EXPECT_EQ(fields.m_aNames.back(), u"a\tb");
 }
 

@@ -30,16 +30,16 @@ TEST(RouteEditing, MovesAndDeletesClauses)
     struct Case {
         std::vector<int> selection;
         int step;
-        int result;
+        EClauseMove result;
         std::u16string order;
         std::vector<int> after;
     } cases[] = {
-        {{0, 1}, -1, kClauseMoveNothing, u"012345", {0, 1}},
-        {{2, 3}, -1, kClauseMoved, u"023145", {1, 2}},
-        {{5}, 1, kClauseMoveNothing, u"012345", {5}},
-        {{1, 2}, 1, kClauseMoved, u"031245", {2, 3}},
-        {{1, 3}, 1, kClauseMoveNotContiguous, u"012345", {1, 3}},
-        {{}, -1, kClauseMoveNothing, u"012345", {}},
+        {{0, 1}, -1, EClauseMove::Nothing, u"012345", {0, 1}},
+        {{2, 3}, -1, EClauseMove::Moved, u"023145", {1, 2}},
+        {{5}, 1, EClauseMove::Nothing, u"012345", {5}},
+        {{1, 2}, 1, EClauseMove::Moved, u"031245", {2, 3}},
+        {{1, 3}, 1, EClauseMove::NotContiguous, u"012345", {1, 3}},
+        {{}, -1, EClauseMove::Nothing, u"012345", {}},
     };
     for (const auto& c : cases) {
         CSortRouteItem item = SixClauses();

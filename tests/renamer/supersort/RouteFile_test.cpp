@@ -128,7 +128,7 @@ TEST(RouteFile, NewerVersionsAreRefusedWithTheMessage)
     CSortRouteList list;
     list.m_aRoutes.push_back(Rule(u"old", 1));
     // The whole list is newer: nothing read, the list stays as it was.
-    EXPECT_EQ(ReadRouteBytes(Unhex("02 00 00 00 00 00 00 00"), list), kRouteFileNewer);
+    EXPECT_EQ(ReadRouteBytes(Unhex("02 00 00 00 00 00 00 00"), list), ERouteFileState::Newer);
     EXPECT_EQ(list.GetCount(), 1);
     ASSERT_EQ(prompt.Shown().size(), 1u);
     EXPECT_EQ(prompt.Shown()[0].m_strTitle, u"版本过低");
@@ -142,7 +142,7 @@ TEST(RouteFile, NewerVersionsAreRefusedWithTheMessage)
     const size_t second = 8 + 30;  // header, then the first rule
     bytes[second] = 9;
     CSortRouteList read;
-    EXPECT_EQ(ReadRouteBytes(bytes, read), kRouteFileNewer);
+    EXPECT_EQ(ReadRouteBytes(bytes, read), ERouteFileState::Newer);
     ASSERT_EQ(read.GetCount(), 1);
     EXPECT_EQ(read[0].m_strName, u"a");
 }
@@ -158,24 +158,25 @@ TEST(RouteFile, DamagedFilesKeepTheRulesReadCompletely)
     const size_t firstEnd = 8 + 30;
     struct Case {
         std::string bytes;
-        int state;
+        ERouteFileState state;
         int rules;
     } cases[] = {
-        {"", kRouteFileDamaged, 0},
-        {good.substr(0, 6), kRouteFileDamaged, 0},
-        {good.substr(0, firstEnd), kRouteFileDamaged, 1},
-        {good.substr(0, good.size() - 1), kRouteFileDamaged, 1},
-        {good + "x", kRouteFileDamaged, 2},
-        {Unhex("01 00 00 00 FF FF FF FF"), kRouteFileDamaged, 0},  // 2^32-1 rules
+        {"", ERouteFileState::Damaged, 0},
+        {good.substr(0, 6), ERouteFileState::Damaged, 0},
+        {good.substr(0, firstEnd), ERouteFileState::Damaged, 1},
+        {good.substr(0, good.size() - 1), ERouteFileState::Damaged, 1},
+        {good + "x", ERouteFileState::Damaged, 2},
+        {Unhex("01 00 00 00 FF FF FF FF"), ERouteFileState::Damaged, 0},  // 2^32-1 rules
         // a rule whose name claims 2^32-1 units
-        {Unhex("01 00 00 00 01 00 00 00 01 00 00 00 FF FE FF FF FF FF FF FF FF FF 41 00"), kRouteFileDamaged, 0},
+        {Unhex("01 00 00 00 01 00 00 00 01 00 00 00 FF FE FF FF FF FF FF FF FF FF 41 00"), ERouteFileState::Damaged, 0},
         // rules claiming 2^31 (negative) and 2^31-1 clauses
         {Unhex("01 00 00 00 01 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 80"),
-         kRouteFileDamaged, 0},
+         ERouteFileState::Damaged, 0},
         {Unhex("01 00 00 00 01 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 FF FF FF 7F"),
-         kRouteFileDamaged, 0},
-        {Unhex("01 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00"), kRouteFileDamaged, 0},  // version 0
-        {good, kRouteFileComplete, 2},
+         ERouteFileState::Damaged, 0},
+        {Unhex("01 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00"), ERouteFileState::Damaged,
+         0},  // version 0
+        {good, ERouteFileState::Complete, 2},
     };
     for (const auto& c : cases) {
         CSortRouteList list;
@@ -202,20 +203,20 @@ TEST(RouteFile, SavedStoreReadsBackEqualAndLeavesNoTemporaryFile)
 
     const std::u16string path = dir.Child(u"supsort.cfg");
     dir.MakeFile(u"supsort.cfg", "old contents that are longer than nothing");
-    ASSERT_EQ(SaveRouteFile(path, list), 1);
+    ASSERT_TRUE(SaveRouteFile(path, list));
     EXPECT_EQ(dir.List(), std::vector<std::u16string>{u"supsort.cfg"});
     CSortRouteList back;
-    int state = -1;
-    ASSERT_EQ(LoadRouteFile(path, back, &state), 1);
-    EXPECT_EQ(state, kRouteFileComplete);
+    ERouteFileState state = ERouteFileState::Missing;
+    ASSERT_TRUE(LoadRouteFile(path, back, &state));
+    EXPECT_EQ(state, ERouteFileState::Complete);
     EXPECT_EQ(back.m_aRoutes, list.m_aRoutes);
 
     // A folder cannot be replaced: the save fails and leaves nothing behind.
     dir.MakeFolder(u"sub/supsort.cfg");
-    EXPECT_EQ(SaveRouteFile(dir.Child(u"sub/supsort.cfg"), list), 0);
+    EXPECT_FALSE(SaveRouteFile(dir.Child(u"sub/supsort.cfg"), list));
     EXPECT_EQ(dir.List(u"sub"), std::vector<std::u16string>{u"supsort.cfg"});
-    EXPECT_EQ(LoadRouteFile(dir.Child(u"missing.cfg"), back, &state), 0);
-    EXPECT_EQ(state, kRouteFileMissing);
+    EXPECT_FALSE(LoadRouteFile(dir.Child(u"missing.cfg"), back, &state));
+    EXPECT_EQ(state, ERouteFileState::Missing);
 }
 
 TEST(RouteStore, KeepsADamagedStoreOnceBeforeOverwritingIt)
@@ -232,7 +233,7 @@ TEST(RouteStore, KeepsADamagedStoreOnceBeforeOverwritingIt)
 
     CRouteStore store(dir.Child(u"supsort.cfg"));
     CSortRouteList list;
-    EXPECT_EQ(store.Load(list), kRouteFileDamaged);
+    EXPECT_EQ(store.Load(list), ERouteFileState::Damaged);
     EXPECT_EQ(list.GetCount(), 1);
     ASSERT_TRUE(store.Save(list));
     ASSERT_TRUE(store.Save(list));
@@ -246,7 +247,7 @@ TEST(RouteStore, KeepsADamagedStoreOnceBeforeOverwritingIt)
     // A complete store is simply replaced, with no copy and no message.
     prompt.Clear();
     CRouteStore again(dir.Child(u"supsort.cfg"));
-    EXPECT_EQ(again.Load(list), kRouteFileComplete);
+    EXPECT_EQ(again.Load(list), ERouteFileState::Complete);
     ASSERT_TRUE(again.Save(list));
     EXPECT_TRUE(again.BackupPath().empty());
     EXPECT_TRUE(prompt.Shown().empty());
@@ -260,12 +261,12 @@ TEST(RouteStore, MovesAStoreThatCannotBeReadAsideInsteadOfLosingIt)
     dir.MakeFolder(u"supsort.cfg");  // not a regular file
     CRouteStore store(dir.Child(u"supsort.cfg"));
     CSortRouteList list;
-    EXPECT_EQ(store.Load(list), kRouteFileUnreadable);
+    EXPECT_EQ(store.Load(list), ERouteFileState::Unreadable);
     list.AddRoute(u"new", u"");
     ASSERT_TRUE(store.Save(list));
     EXPECT_TRUE(IsFolder(dir.Child(u"supsort.cfg.bak")));
     CSortRouteList back;
-    EXPECT_EQ(LoadRouteFile(dir.Child(u"supsort.cfg"), back), 1);
+    EXPECT_TRUE(LoadRouteFile(dir.Child(u"supsort.cfg"), back));
     EXPECT_EQ(back.GetCount(), 1);
     EXPECT_EQ(prompt.Shown().size(), 1u);
 }

@@ -52,7 +52,7 @@ CElPage::CElPage(QWidget* parent) : CModePage(parent)
 void CElPage::OnPaste()
 {
     StoreControls();
-    if (m_fields.Paste() != kPasteDone) return;
+    if (m_fields.Paste() != EPasteResult::Done) return;
     LoadControls();
     emit RefreshNames();
 }

@@ -144,7 +144,7 @@ void CMdySortRouteDlg::OnDelete()
 void CMdySortRouteDlg::OnMove(int step)
 {
     std::vector<int> rows = SelectedRows();
-    if (MoveClauses(m_route, rows, step) != kClauseMoved) return;
+    if (MoveClauses(m_route, rows, step) != EClauseMove::Moved) return;
     Refill();
     SelectRows(rows);
 }
