@@ -145,14 +145,14 @@ HOME="$tmp" XDG_CONFIG_HOME="$tmp/config" QT_QPA_PLATFORM=offscreen timeout 8 /u
     >"$tmp/gui" 2>&1 || status=$?
 [ $status -eq 124 ] || { fail "KQTools ended with status $status:"; cat "$tmp/gui" >&2; }
 ! grep -qi 'error\|cannot\|could not\|failed' "$tmp/gui" || { fail "KQTools says:"; cat "$tmp/gui" >&2; }
-# Each shell finds the installed completion.
-bash_words=$(bash -c '. /usr/share/bash-completion/bash_completion
+# Each shell finds the installed completion (with a home of its own).
+bash_words=$(HOME="$tmp" bash -c '. /usr/share/bash-completion/bash_completion
     COMP_LINE="kqtools-cli un"; COMP_POINT=${#COMP_LINE}; COMP_WORDS=(kqtools-cli un); COMP_CWORD=1
     _completion_loader kqtools-cli; _kqtools_cli kqtools-cli un kqtools-cli; printf "%s\n" "${COMPREPLY[@]}"')
 [ "$bash_words" = undo ] || fail "bash completes 'kqtools-cli un' to '$bash_words'"
-fish_words=$(fish -c 'complete -C"kqtools-cli rules ex"' | cut -f1)
+fish_words=$(HOME="$tmp" fish -c 'complete -C"kqtools-cli rules ex"' | cut -f1)
 [ "$fish_words" = export ] || fail "fish completes 'kqtools-cli rules ex' to '$fish_words'"
-zsh -fc 'print -l $fpath' | grep -qx /usr/share/zsh/vendor-completions || fail "zsh does not look in vendor-completions"
+HOME="$tmp" zsh -fc 'print -l $fpath' | grep -qx /usr/share/zsh/vendor-completions || fail "zsh does not look in vendor-completions"
 zsh -n /usr/share/zsh/vendor-completions/_kqtools-cli || fail "zsh cannot read _kqtools-cli"
 dpkg-query -W -f='${Conffiles}\n' kqtools | grep -q '^ /etc/ternsoft/registry.reg ' || fail "registry.reg is not a conffile"
 
