@@ -11,7 +11,7 @@ PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libgl-dev xvfb xauth fonts-noto-cjk \
             qt6-translations-l10n
 # The updater's HTTP client, its loopback test server and certificate, and
-# the package check.
+# the package build (dpkg-shlibdeps, dpkg-buildflags).
 PACKAGES += libcurl4-openssl-dev python3 openssl dpkg-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
@@ -77,18 +77,30 @@ fuzz:
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target kq_fuzzers
 	@./tools/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TIMEOUT)
 
-# The Debian package of the installed tree (build/kqtools_VERSION_ARCH.deb),
-# and a check of its control fields and file list.
-.PHONY: package package-check
+# The Debian package of the build tree (BUILD/kqtools_VERSION_ARCH.deb). The
+# check runs lintian and the metadata validators on it, installs it on this
+# machine with apt, tries the programs and purges it again (as root).
+# `make package-release` builds the package in a tree of its own configured
+# as a distribution configures one (prefix /usr, dpkg-buildflags hardening,
+# no tests) and checks it the same way: slower, for the package a site serves.
+RELEASE_BUILD ?= build-deb
+PACKAGE_CHECK_PACKAGES := lintian appstream desktop-file-utils man-db groff-base bash-completion zsh fish
+.PHONY: package package-check package-release
 package: build
 	cmake --build $(BUILD) --target package
 
 package-check: package
+	@./tools/install-deps.sh $(PACKAGE_CHECK_PACKAGES)
 	@./tools/check-package.sh $(BUILD)
+
+package-release: deps
+	./tools/build-package.sh $(RELEASE_BUILD) $(JOBS)
+	@./tools/install-deps.sh $(PACKAGE_CHECK_PACKAGES)
+	@./tools/check-package.sh $(RELEASE_BUILD)
 
 # PNGs of the main window in each mode and of its file dialogs into docs/ (Xvfb, CJK fonts).
 screenshots: configure
 	@./tools/screenshots.sh $(BUILD) docs
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(RELEASE_BUILD)

@@ -7,8 +7,10 @@
 #include "platform/SpecialFolders.h"
 #include "platform/Text.h"
 
-#ifndef KQ_INSTALL_PREFIX
-#define KQ_INSTALL_PREFIX "/usr/local"
+#include "platform/Path.h"
+
+#ifndef KQ_REGISTRY_DIR
+#define KQ_REGISTRY_DIR "/usr/local/etc/ternsoft"
 #endif
 
 namespace kq {
@@ -173,14 +175,39 @@ std::vector<std::u16string> CRegistryFile::SubKeys(std::u16string_view key) cons
 #ifndef _WIN32
 // Windows reads its real registry (windows/Services.cpp); here the file stands in.
 
+std::u16string RegistryFileOfPrefix(std::u16string_view prefix)
+{
+    // The FHS keeps the configuration of /usr (and of /) in /etc.
+    const bool bSystem = prefix.empty() || prefix == u"/usr";
+    return (bSystem ? std::u16string(u"/etc") : std::u16string(prefix) + u"/etc") + u"/ternsoft/registry.reg";
+}
+
+std::u16string InstalledRegistryFile(std::u16string_view programFolder)
+{
+    // Programs lie in <prefix>/bin or in a private folder <prefix>/lib/X or
+    // <prefix>/lib/<multiarch>/X.
+    std::u16string prefix, name;
+    SplitPath(programFolder, prefix, name);
+    if (name != u"bin") {
+        bool bUnderLib = false;
+        for (int level = 0; level < 2 && !bUnderLib && !prefix.empty(); ++level) {
+            const std::u16string folder = prefix;
+            SplitPath(folder, prefix, name);
+            bUnderLib = name == u"lib";
+        }
+        if (!bUnderLib) return {};
+    }
+    std::u16string file = RegistryFileOfPrefix(prefix);
+    return IsRegularFile(file) ? file : std::u16string();
+}
+
 std::u16string RegistryFilePath()
 {
     if (const char* env = std::getenv("KQ_REGISTRY_FILE"); env && *env) return FromNativeName(env);
-    // An installation moved to another prefix keeps its registry beside the
-    // programs (<prefix>/bin/../etc/ternsoft); the configured prefix is the fallback.
-    std::u16string beside = ProgramFolder() + u"/../etc/ternsoft/registry.reg";
-    if (!ProgramFolder().empty() && IsRegularFile(beside)) return beside;
-    return FromUtf8(KQ_INSTALL_PREFIX "/etc/ternsoft/registry.reg");
+    // An installation under another prefix than the configured one (cmake
+    // --install --prefix) has its own registry; the configured one is the fallback.
+    if (std::u16string file = InstalledRegistryFile(ProgramFolder()); !file.empty()) return file;
+    return FromUtf8(KQ_REGISTRY_DIR "/registry.reg");
 }
 
 namespace {

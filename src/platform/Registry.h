@@ -2,8 +2,9 @@
 //
 // On POSIX the registry is a text file in the Windows ".reg" export format
 // (UTF-8, or UTF-16LE with a byte-order mark): the file named by
-// KQ_REGISTRY_FILE, else etc/ternsoft/registry.reg beside the program's
-// bin folder, else <configured install prefix>/etc/ternsoft/registry.reg.
+// KQ_REGISTRY_FILE, else the registry of the installation the program
+// belongs to, else the one of the configured prefix (/etc/ternsoft/registry.reg
+// for /usr).
 // Key paths and value names compare ASCII-case-insensitively, as Windows does.
 #pragma once
 
@@ -46,6 +47,14 @@ std::u16string DecodeRegistryText(std::string_view bytes);
 
 // The registry file in force (KQ_REGISTRY_FILE or the installed one).
 std::u16string RegistryFilePath();
+#ifndef _WIN32
+// Where an installation under prefix keeps its registry file:
+// <prefix>/etc/ternsoft/registry.reg, or /etc/ternsoft/registry.reg for /usr.
+std::u16string RegistryFileOfPrefix(std::u16string_view prefix);
+// The registry file of the installation a program in programFolder belongs
+// to (the prefix up to three levels above it), "" when there is none.
+std::u16string InstalledRegistryFile(std::u16string_view programFolder);
+#endif
 
 class CTERNRegeditBase {
 public:

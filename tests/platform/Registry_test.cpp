@@ -103,6 +103,45 @@ TEST(Registry, FailuresLeaveTheDestinationUntouched)
     EXPECT_EQ(CTERNRegeditBase::ReadKeyVal(u"SOFTWARE\\T", u"Text", 2, value), 0);
     EXPECT_EQ(value, u"unchanged");
 }
+
+// The registry the program reads is its own installation's: the program lies
+// in <prefix>/bin, <prefix>/lib/X or <prefix>/lib/<multiarch>/X, and the
+// install rules put the file under <prefix>/etc (under /etc for /usr).
+TEST(Registry, FindsTheRegistryOfTheProgramsOwnInstallation)
+{
+    EXPECT_EQ(RegistryFileOfPrefix(u"/usr"), u"/etc/ternsoft/registry.reg");
+    EXPECT_EQ(RegistryFileOfPrefix(u""), u"/etc/ternsoft/registry.reg");
+    EXPECT_EQ(RegistryFileOfPrefix(u"/usr/local"), u"/usr/local/etc/ternsoft/registry.reg");
+
+    struct Row {
+        const char16_t* programFolder;
+        const char16_t* registry;  // made under the temporary folder; "" for none
+        const char16_t* found;     // expected, relative; "" for none
+    } rows[] = {
+        {u"opt/kq/bin", u"opt/kq/etc/ternsoft/registry.reg", u"opt/kq/etc/ternsoft/registry.reg"},
+        {u"opt/kq/lib/kqtools", u"opt/kq/etc/ternsoft/registry.reg", u"opt/kq/etc/ternsoft/registry.reg"},
+        {u"opt/kq/lib/x86_64-linux-gnu/kqtools", u"opt/kq/etc/ternsoft/registry.reg",
+         u"opt/kq/etc/ternsoft/registry.reg"},
+        {u"opt/kq/lib/TernSoft Share", u"opt/kq/etc/ternsoft/registry.reg", u"opt/kq/etc/ternsoft/registry.reg"},
+        {u"opt/kq/lib/a/b/kqtools", u"opt/kq/etc/ternsoft/registry.reg", u""},  // too deep: not this installation
+        {u"opt/kq/share/kqtools", u"opt/kq/etc/ternsoft/registry.reg", u""},    // no program folder
+        {u"opt/kq/bin", u"opt/etc/ternsoft/registry.reg", u""},                  // a neighbour's
+        {u"opt/kq/bin", u"", u""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(ToUtf8(row.programFolder));
+        CTempDir dir;
+        dir.MakeFolder(row.programFolder);
+        if (*row.registry) dir.MakeFile(row.registry, "Windows Registry Editor Version 5.00\n");
+        const std::u16string expected = *row.found ? dir.Child(row.found) : std::u16string();
+        EXPECT_EQ(InstalledRegistryFile(dir.Child(row.programFolder)), expected);
+    }
+
+    CTempDir dir;  // a folder of that name is no registry
+    dir.MakeFolder(u"opt/kq/bin");
+    dir.MakeFolder(u"opt/kq/etc/ternsoft/registry.reg");
+    EXPECT_EQ(InstalledRegistryFile(dir.Child(u"opt/kq/bin")), u"");
+}
 #endif
 
 }  // namespace
