@@ -16,11 +16,13 @@ done | awk '
 # Layer of a folder (a path relative to src/, without the file name): the
 # lowest number is the bottom. "app" folders are the programs on top, over
 # the Qt pieces they share (qtcommon); the updater and control panel cores
-# sit just above the texts they use.
+# sit just above the texts they use. The file metadata readers use only
+# the platform and serve the formula functions.
 function layer(dir) {
     if (dir ~ /^platform(\/|$)/) return 0
     if (dir ~ /^formula\/text(\/|$)/) return 1
     if (dir ~ /^formula\/numeric(\/|$)/) return 2
+    if (dir ~ /^formula\/filemeta(\/|$)/) return 2
     if (dir ~ /^formula\/(engine|functions)(\/|$)/) return 3
     if (dir ~ /^renamer\/templates(\/|$)/) return 4
     if (dir ~ /^renamer\/(list|modes)(\/|$)/) return 5

@@ -1,0 +1,43 @@
+// The readers behind the file metadata cache, one per library. Each reads
+// only from the open file it is given, fills its part of the record and
+// never throws; a file it cannot make sense of leaves the absent values.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formula/filemeta/FileMetaRecord.h"
+
+namespace kq {
+
+class CContentFile;
+
+namespace meta {
+
+// Photo facts (date, displayed size) when facts is set, and the given keys.
+void ReadImage(const CContentFile& file, bool facts, const std::vector<std::string>& keys, CFileMetaRecord& record);
+// Tags and duration of audio files (by the name's extension).
+void ReadAudio(const CContentFile& file, std::u16string_view name, CFileMetaRecord& record);
+// Tags, duration and frame size of video files (both groups at once).
+void ReadVideo(const CContentFile& file, CFileMetaRecord& record);
+void ReadDocument(const CContentFile& file, CFileMetaRecord& record);
+// Every algorithm of the bit set in one pass over the contents.
+void ReadHashes(const CContentFile& file, uint8_t algorithms, CFileMetaRecord& record);
+
+// Names whose files go to the video reader rather than the audio one.
+bool IsVideoName(std::u16string_view name);
+
+// A library's UTF-8 text as a formula text: trimmed, without NULs, and cut
+// at kMaxMetaText units so that a hostile tag cannot fill the memory.
+inline constexpr size_t kMaxMetaText = 65536;
+std::u16string MetaText(std::string_view utf8);
+
+// "YYYY:MM:DD HH:MM:SS", also with "-" and "T" as XMP writes it, seconds or
+// the whole time optional, any zone suffix ignored, read as local time;
+// false for anything else (blank camera dates such as "0000:00:00").
+bool ParseMetaDate(std::string_view text, int32_t& t);
+
+}  // namespace meta
+}  // namespace kq
