@@ -112,6 +112,7 @@ bool HaveProgram(const char* name)
 
 int main()
 {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (!kq::test::HaveImageLibrary() || !kq::test::HaveAudioLibrary()) {
         std::printf("built without the metadata libraries: nothing to measure\n");
         return 0;

@@ -52,14 +52,37 @@ public:
     {
         if (count <= 0) return 0;
         const size_t want = size_t(std::min<uint64_t>(uint64_t(count), Remaining()));
-        long long got = want ? m_file.ReadAt(m_nPos, buf, want) : 0;
-        if (got < 0) {
-            m_bError = true;
-            return 0;
+        size_t done = 0;
+        while (done < want) {
+            // Exiv2 walks markers a byte or a few at a time: serve those from
+            // a block read once instead of one system call each.
+            if (m_nPos >= m_nBufferStart && m_nPos < m_nBufferStart + m_nBufferSize) {
+                const size_t at = size_t(m_nPos - m_nBufferStart);
+                const size_t n = std::min(want - done, m_nBufferSize - at);
+                std::memcpy(buf + done, m_aBuffer + at, n);
+                done += n;
+                m_nPos += n;
+                continue;
+            }
+            if (want - done >= sizeof m_aBuffer) {
+                const long long got = m_file.ReadAt(m_nPos, buf + done, want - done);
+                if (got < 0) m_bError = true;
+                if (got > 0) {
+                    done += size_t(got);
+                    m_nPos += uint64_t(got);
+                }
+                break;
+            }
+            const long long got = m_file.ReadAt(m_nPos, m_aBuffer, sizeof m_aBuffer);
+            if (got <= 0) {
+                if (got < 0) m_bError = true;
+                break;
+            }
+            m_nBufferStart = m_nPos;
+            m_nBufferSize = size_t(got);
         }
-        m_nPos += uint64_t(got);
-        if (uint64_t(got) < uint64_t(count)) m_bEof = true;
-        return long(got);
+        if (done < size_t(count)) m_bEof = true;
+        return long(done);
     }
     int getb() override
     {
@@ -108,6 +131,9 @@ private:
     bool m_bEof = false;
     bool m_bError = false;
     std::vector<Exiv2::byte> m_aWhole;
+    Exiv2::byte m_aBuffer[16384];
+    uint64_t m_nBufferStart = 0;
+    size_t m_nBufferSize = 0;
 };
 
 std::mutex g_xmpMutex;

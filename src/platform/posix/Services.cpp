@@ -298,7 +298,7 @@ bool LocalTime(int64_t t, std::tm& out)
 
 bool LocalTimeToSeconds(std::tm tm, int64_t& t)
 {
-    tzset();
+    // mktime reads the zone itself (as if by tzset).
     tm.tm_wday = -1;
     const time_t value = mktime(&tm);
     // -1 is also a valid time (one second before 1970); tm_wday tells.
