@@ -13,7 +13,7 @@ function(kq_link_filemeta_libraries target)
   set(found "")
   set(missing "")
   # define, pkg-config module
-  foreach(pair "EXIV2;exiv2" "TAGLIB;taglib" "MEDIAINFO;libmediainfo" "POPPLER;poppler-cpp"
+  foreach(pair "EXIV2;exiv2" "TAGLIB;taglib" "POPPLER;poppler-cpp"
                "CRYPTO;libcrypto" "ZLIB;zlib" "XXHASH;libxxhash")
     list(GET pair 0 define)
     list(GET pair 1 module)
@@ -21,8 +21,6 @@ function(kq_link_filemeta_libraries target)
       pkg_check_modules(KQ_PC_${define} QUIET ${module})
     endif()
     if(KQ_PC_${define}_FOUND)
-      # Not an imported target: libmediainfo's .pc names include folders
-      # that need not exist, which CMake refuses for imported targets.
       set(includes "")
       foreach(dir IN LISTS KQ_PC_${define}_INCLUDE_DIRS)
         if(EXISTS ${dir})
@@ -38,6 +36,18 @@ function(kq_link_filemeta_libraries target)
       list(APPEND missing ${module})
     endif()
   endforeach()
+  # MediaInfoLib through its C interface, which needs only the shared
+  # library (libmediainfo0v5): its development package depends on the GnuTLS
+  # libcurl headers, which cannot be installed beside the OpenSSL ones the
+  # updater builds with.
+  find_library(KQ_MEDIAINFO_LIBRARY NAMES mediainfo libmediainfo.so.0)
+  if(KQ_MEDIAINFO_LIBRARY)
+    target_link_libraries(${target} PRIVATE ${KQ_MEDIAINFO_LIBRARY})
+    target_compile_definitions(${target} PRIVATE KQ_HAVE_MEDIAINFO)
+    list(APPEND found libmediainfo)
+  else()
+    list(APPEND missing libmediainfo)
+  endif()
   message(STATUS "File metadata libraries: ${found}")
   if(missing)
     message(STATUS "File metadata libraries not found (their functions give absent values): ${missing}")

@@ -117,8 +117,7 @@ void ReadAudio(const CContentFile& file, std::u16string_view name, CFileMetaReco
         put(EMediaTag::Disc, Number(Joined(properties, "DISCNUMBER")));
         put(EMediaTag::Comment, MetaText(Joined(properties, "COMMENT")));
         put(EMediaTag::Composer, MetaText(Joined(properties, "COMPOSER")));
-        if (std::any_of(tags->begin(), tags->end(), [](const std::u16string& v) { return !v.empty(); }))
-            record.m_pMediaTags = std::move(tags);
+        KeepMediaTags(std::move(tags), record);
     } catch (...) {
     }
 }

@@ -191,31 +191,65 @@ void CFileMetaCache::Use(std::u16string_view path, const CFileMetaRequest& need,
     visit(it->second);
 }
 
-int32_t CFileMetaCache::ExifDate(std::u16string_view path)
+namespace {
+
+CFileMetaRequest GroupRequest(EFileMetaGroup group)
 {
     CFileMetaRequest need;
-    need.m_bImage = true;
+    need.m_bImage = group == kMetaGroupImage;
+    need.m_bMedia = group == kMetaGroupMedia;
+    need.m_bDocument = group == kMetaGroupDocument;
+    return need;
+}
+
+}  // namespace
+
+int32_t CFileMetaCache::Number(std::u16string_view path, EFileMetaGroup group, int32_t CFileMetaRecord::*field)
+{
     int32_t value = 0;
-    Use(path, need, [&](const CFileMetaRecord& r) { value = r.m_nExifDate; });
+    Use(path, GroupRequest(group), [&](const CFileMetaRecord& r) { value = r.*field; });
     return value;
+}
+
+template <class Tags>
+std::u16string CFileMetaCache::TagText(std::u16string_view path, EFileMetaGroup group,
+                                       std::unique_ptr<Tags> CFileMetaRecord::*tags, size_t index)
+{
+    std::u16string value;
+    Use(path, GroupRequest(group), [&](const CFileMetaRecord& r) {
+        if (r.*tags) value = (*(r.*tags))[index];
+    });
+    return value;
+}
+
+int32_t CFileMetaCache::ExifDate(std::u16string_view path)
+{
+    return Number(path, kMetaGroupImage, &CFileMetaRecord::m_nExifDate);
 }
 
 int32_t CFileMetaCache::ImageWidth(std::u16string_view path)
 {
-    CFileMetaRequest need;
-    need.m_bImage = true;
-    int32_t value = 0;
-    Use(path, need, [&](const CFileMetaRecord& r) { value = r.m_nImageWidth; });
-    return value;
+    return Number(path, kMetaGroupImage, &CFileMetaRecord::m_nImageWidth);
 }
 
 int32_t CFileMetaCache::ImageHeight(std::u16string_view path)
 {
-    CFileMetaRequest need;
-    need.m_bImage = true;
-    int32_t value = 0;
-    Use(path, need, [&](const CFileMetaRecord& r) { value = r.m_nImageHeight; });
-    return value;
+    return Number(path, kMetaGroupImage, &CFileMetaRecord::m_nImageHeight);
+}
+
+int32_t CFileMetaCache::MediaDuration(std::u16string_view path)
+{
+    return Number(path, kMetaGroupMedia, &CFileMetaRecord::m_nDuration);
+}
+
+std::u16string CFileMetaCache::MediaTag(std::u16string_view path, EMediaTag tag)
+{
+    return TagText(path, kMetaGroupMedia, &CFileMetaRecord::m_pMediaTags, size_t(tag));
+}
+
+std::u16string CFileMetaCache::DocTag(std::u16string_view path, EDocTag tag)
+{
+    return TagText(path, kMetaGroupDocument, &CFileMetaRecord::m_pDocTags, size_t(tag));
 }
 
 std::u16string CFileMetaCache::ExifTag(std::u16string_view path, std::u16string_view key)
@@ -231,36 +265,8 @@ std::u16string CFileMetaCache::ExifTag(std::u16string_view path, std::u16string_
     return value;
 }
 
-std::u16string CFileMetaCache::MediaTag(std::u16string_view path, EMediaTag tag)
-{
-    CFileMetaRequest need;
-    need.m_bMedia = true;
-    std::u16string value;
-    Use(path, need, [&](const CFileMetaRecord& r) {
-        if (r.m_pMediaTags) value = (*r.m_pMediaTags)[size_t(tag)];
-    });
-    return value;
-}
 
-int32_t CFileMetaCache::MediaDuration(std::u16string_view path)
-{
-    CFileMetaRequest need;
-    need.m_bMedia = true;
-    int32_t value = 0;
-    Use(path, need, [&](const CFileMetaRecord& r) { value = r.m_nDuration; });
-    return value;
-}
 
-std::u16string CFileMetaCache::DocTag(std::u16string_view path, EDocTag tag)
-{
-    CFileMetaRequest need;
-    need.m_bDocument = true;
-    std::u16string value;
-    Use(path, need, [&](const CFileMetaRecord& r) {
-        if (r.m_pDocTags) value = (*r.m_pDocTags)[size_t(tag)];
-    });
-    return value;
-}
 
 std::string CFileMetaCache::FileHash(std::u16string_view path, EHashAlgorithm algorithm)
 {

@@ -12,11 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "formula/filemeta/FileMetaRequest.h"
+#include "formula/filemeta/FileMetaRecord.h"
 
 namespace kq {
-
-struct CFileMetaRecord;
 
 class CFileMetaCache {
 public:
@@ -54,6 +52,10 @@ private:
     struct CShard;
     template <class Visit>
     void Use(std::u16string_view path, const CFileMetaRequest& need, Visit&& visit);
+    int32_t Number(std::u16string_view path, EFileMetaGroup group, int32_t CFileMetaRecord::*field);
+    template <class Tags>
+    std::u16string TagText(std::u16string_view path, EFileMetaGroup group, std::unique_ptr<Tags> CFileMetaRecord::*tags,
+                           size_t index);
 
     std::unique_ptr<CShard[]> m_pShards;
     std::atomic<uint64_t> m_nOpens{0};

@@ -29,6 +29,10 @@ void ReadHashes(const CContentFile& file, uint8_t algorithms, CFileMetaRecord& r
 // Names whose files go to the video reader rather than the audio one.
 bool IsVideoName(std::u16string_view name);
 
+// Keeps the tags in the record when any of them has a value (a file
+// without tags costs no memory).
+void KeepMediaTags(std::unique_ptr<CMediaTags> tags, CFileMetaRecord& record);
+
 // A library's UTF-8 text as a formula text: trimmed, without NULs, and cut
 // at kMaxMetaText units so that a hostile tag cannot fill the memory.
 inline constexpr size_t kMaxMetaText = 65536;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 
@@ -33,6 +34,15 @@ bool Separator(std::string_view text, size_t& pos, std::string_view allowed)
 }
 
 }  // namespace
+
+void KeepMediaTags(std::unique_ptr<CMediaTags> tags, CFileMetaRecord& record)
+{
+    for (const std::u16string& value : *tags)
+        if (!value.empty()) {
+            record.m_pMediaTags = std::move(tags);
+            return;
+        }
+}
 
 std::u16string MetaText(std::string_view utf8)
 {

@@ -26,8 +26,6 @@ bool IsVideoName(std::u16string_view name)
 
 #ifdef KQ_HAVE_MEDIAINFO
 
-#include <MediaInfo/MediaInfo.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -35,6 +33,22 @@ bool IsVideoName(std::u16string_view name)
 #include <vector>
 
 #include "platform/ContentFile.h"
+
+// MediaInfoLib's C interface, as its shared library exports it. Declared
+// here so that only the library itself is needed: Debian's development
+// package would pull in a libcurl variant that excludes the updater's.
+extern "C" {
+void* MediaInfoA_New();
+void MediaInfoA_Delete(void* handle);
+const char* MediaInfoA_Option(void* handle, const char* option, const char* value);
+size_t MediaInfoA_Open_Buffer_Init(void* handle, uint64_t fileSize, uint64_t fileOffset);
+size_t MediaInfoA_Open_Buffer_Continue(void* handle, const unsigned char* buffer, size_t size);
+uint64_t MediaInfoA_Open_Buffer_Continue_GoTo_Get(void* handle);
+size_t MediaInfoA_Open_Buffer_Finalize(void* handle);
+const char* MediaInfoA_Get(void* handle, int streamKind, size_t streamNumber, const char* parameter, int infoKind,
+                           int searchKind);
+size_t MediaInfoA_Count_Get(void* handle, int streamKind, size_t streamNumber);
+}
 
 namespace kq::meta {
 
@@ -47,69 +61,62 @@ constexpr uint64_t kMaxScanBytes = uint64_t(64) << 20;
 constexpr int kMaxSteps = 4096;
 constexpr size_t kBlock = 64 * 1024;
 
-std::string Utf8(const MediaInfoLib::String& text)
+enum EStream { kStreamGeneral = 0, kStreamVideo = 1 };
+constexpr int kInfoText = 1;
+constexpr int kInfoName = 0;
+
+struct CHandleDeleter {
+    void operator()(void* handle) const { MediaInfoA_Delete(handle); }
+};
+using CHandle = std::unique_ptr<void, CHandleDeleter>;
+
+std::string Field(void* info, EStream stream, const char* name)
 {
-    std::u16string wide;
-    wide.reserve(text.size());
-    for (wchar_t c : text) {
-        const uint32_t u = uint32_t(c);
-        if (u >= 0x10000 && u <= 0x10FFFF) {
-            wide.push_back(char16_t(0xD800 + ((u - 0x10000) >> 10)));
-            wide.push_back(char16_t(0xDC00 + ((u - 0x10000) & 0x3FF)));
-        } else if (u < 0x10000) {
-            wide.push_back(char16_t(u));
-        }
-    }
-    return ToUtf8(wide);
+    const char* text = MediaInfoA_Get(info, stream, 0, name, kInfoText, kInfoName);
+    return text ? std::string(text) : std::string();
 }
 
-double Number(const MediaInfoLib::String& text)
+double Number(const std::string& text)
 {
     if (text.empty()) return 0;
-    const std::string utf8 = Utf8(text);
     char* end = nullptr;
-    const double value = std::strtod(utf8.c_str(), &end);
+    const double value = std::strtod(text.c_str(), &end);
     return std::isfinite(value) && value > 0 ? value : 0;
 }
 
 int32_t Clamp(double value) { return value >= 2147483647.0 ? INT32_MAX : int32_t(value); }
 
-void Feed(MediaInfoLib::MediaInfo& info, const CContentFile& file)
+void Feed(void* info, const CContentFile& file)
 {
     const uint64_t size = file.Size();
     std::vector<unsigned char> buffer(kBlock);
-    info.Open_Buffer_Init(size, 0);
+    MediaInfoA_Open_Buffer_Init(info, size, 0);
     uint64_t pos = 0, scanned = 0;
     for (int step = 0; step < kMaxSteps && pos < size && scanned < kMaxScanBytes; ++step) {
         const long long got = file.ReadAt(pos, buffer.data(), buffer.size());
         if (got <= 0) break;
         scanned += uint64_t(got);
-        const size_t status = info.Open_Buffer_Continue(buffer.data(), size_t(got));
+        const size_t status = MediaInfoA_Open_Buffer_Continue(info, buffer.data(), size_t(got));
         if (status & 0x08) break;  // finalised: nothing more is needed
-        const uint64_t next = info.Open_Buffer_Continue_GoTo_Get();
+        const uint64_t next = MediaInfoA_Open_Buffer_Continue_GoTo_Get(info);
         if (next == uint64_t(-1)) {
             pos += uint64_t(got);
         } else if (next >= size) {
             break;
         } else {
             pos = next;
-            info.Open_Buffer_Init(size, pos);
+            MediaInfoA_Open_Buffer_Init(info, size, pos);
         }
     }
-    info.Open_Buffer_Finalize();
+    MediaInfoA_Open_Buffer_Finalize(info);
 }
 
-std::u16string Text(MediaInfoLib::MediaInfo& info, const wchar_t* field)
-{
-    return MetaText(Utf8(info.Get(MediaInfoLib::Stream_General, 0, field)));
-}
-
-std::u16string WholeNumber(const std::u16string& text)
+std::u16string WholeNumber(const std::string& text)
 {
     size_t digits = 0;
-    while (digits < text.size() && digits < 9 && text[digits] >= u'0' && text[digits] <= u'9') ++digits;
+    while (digits < text.size() && digits < 9 && text[digits] >= '0' && text[digits] <= '9') ++digits;
     if (digits == 0) return {};
-    return FromUtf8(std::to_string(std::stoul(ToUtf8(text.substr(0, digits)))));
+    return FromUtf8(std::to_string(std::stoul(text.substr(0, digits))));
 }
 
 }  // namespace
@@ -118,34 +125,37 @@ void ReadVideo(const CContentFile& file, CFileMetaRecord& record)
 {
     record.m_nGroups |= kMetaGroupMedia | kMetaGroupImage;
     try {
-        MediaInfoLib::MediaInfo info;
-        info.Option(__T("ParseSpeed"), __T("0"));
-        info.Option(__T("Internet"), __T("No"));
+        CHandle handle(MediaInfoA_New());
+        void* info = handle.get();
+        if (!info) return;
+        MediaInfoA_Option(info, "CharSet", "UTF-8");
+        MediaInfoA_Option(info, "ParseSpeed", "0");
+        MediaInfoA_Option(info, "Internet", "No");
         Feed(info, file);
-        record.m_nDuration = Clamp(Number(info.Get(MediaInfoLib::Stream_General, 0, __T("Duration"))) / 1000.0);
-        if (info.Count_Get(MediaInfoLib::Stream_Video) > 0) {
-            int32_t width = Clamp(Number(info.Get(MediaInfoLib::Stream_Video, 0, __T("Width"))));
-            int32_t height = Clamp(Number(info.Get(MediaInfoLib::Stream_Video, 0, __T("Height"))));
+        record.m_nDuration = Clamp(Number(Field(info, kStreamGeneral, "Duration")) / 1000.0);
+        if (MediaInfoA_Count_Get(info, kStreamVideo, size_t(-1)) > 0) {
+            int32_t width = Clamp(Number(Field(info, kStreamVideo, "Width")));
+            int32_t height = Clamp(Number(Field(info, kStreamVideo, "Height")));
             // A phone's portrait video is stored turned by a quarter.
-            const long rotation = std::lround(Number(info.Get(MediaInfoLib::Stream_Video, 0, __T("Rotation"))));
+            const long rotation = std::lround(Number(Field(info, kStreamVideo, "Rotation")));
             if (rotation % 180 == 90) std::swap(width, height);
             record.m_nImageWidth = width;
             record.m_nImageHeight = height;
         }
         auto tags = std::make_unique<CMediaTags>();
-        (*tags)[size_t(EMediaTag::Title)] = Text(info, __T("Title"));
-        (*tags)[size_t(EMediaTag::Artist)] = Text(info, __T("Performer"));
-        (*tags)[size_t(EMediaTag::Album)] = Text(info, __T("Album"));
-        (*tags)[size_t(EMediaTag::AlbumArtist)] = Text(info, __T("Album/Performer"));
-        (*tags)[size_t(EMediaTag::Genre)] = Text(info, __T("Genre"));
-        const std::u16string date = Text(info, __T("Recorded_Date"));
-        (*tags)[size_t(EMediaTag::Year)] = WholeNumber(date).size() == 4 ? date.substr(0, 4) : std::u16string();
-        (*tags)[size_t(EMediaTag::Track)] = WholeNumber(Text(info, __T("Track/Position")));
-        (*tags)[size_t(EMediaTag::Disc)] = WholeNumber(Text(info, __T("Part/Position")));
-        (*tags)[size_t(EMediaTag::Comment)] = Text(info, __T("Comment"));
-        (*tags)[size_t(EMediaTag::Composer)] = Text(info, __T("Composer"));
-        if (std::any_of(tags->begin(), tags->end(), [](const std::u16string& v) { return !v.empty(); }))
-            record.m_pMediaTags = std::move(tags);
+        auto put = [&](EMediaTag tag, const char* field) { (*tags)[size_t(tag)] = MetaText(Field(info, kStreamGeneral, field)); };
+        put(EMediaTag::Title, "Title");
+        put(EMediaTag::Artist, "Performer");
+        put(EMediaTag::Album, "Album");
+        put(EMediaTag::AlbumArtist, "Album/Performer");
+        put(EMediaTag::Genre, "Genre");
+        put(EMediaTag::Comment, "Comment");
+        put(EMediaTag::Composer, "Composer");
+        const std::string date = Field(info, kStreamGeneral, "Recorded_Date");
+        (*tags)[size_t(EMediaTag::Year)] = WholeNumber(date).size() == 4 ? FromUtf8(date.substr(0, 4)) : std::u16string();
+        (*tags)[size_t(EMediaTag::Track)] = WholeNumber(Field(info, kStreamGeneral, "Track/Position"));
+        (*tags)[size_t(EMediaTag::Disc)] = WholeNumber(Field(info, kStreamGeneral, "Part/Position"));
+        KeepMediaTags(std::move(tags), record);
     } catch (...) {
     }
 }

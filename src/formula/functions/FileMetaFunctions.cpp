@@ -33,20 +33,14 @@ int FnExifTag(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
     return SetText(node, path.empty() ? std::u16string() : CFileMetaCache::Shared().ExifTag(path, key));
 }
 
-int FnMediaTag(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
+// mediatag and doctag: an unknown key is only absent.
+template <class Key, bool (*find)(std::u16string_view, Key&), std::u16string (CFileMetaCache::*tag)(std::u16string_view, Key)>
+int FnTag(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
 {
-    EMediaTag tag{};
-    const bool known = FindMediaTag(ReadText(e, node, 0), tag);
+    Key key{};
+    const bool known = find(ReadText(e, node, 0), key);
     const std::u16string path = e.GetRowFilePath();
-    return SetText(node, known && !path.empty() ? CFileMetaCache::Shared().MediaTag(path, tag) : std::u16string());
-}
-
-int FnDocTag(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
-{
-    EDocTag tag{};
-    const bool known = FindDocTag(ReadText(e, node, 0), tag);
-    const std::u16string path = e.GetRowFilePath();
-    return SetText(node, known && !path.empty() ? CFileMetaCache::Shared().DocTag(path, tag) : std::u16string());
+    return SetText(node, known && !path.empty() ? (CFileMetaCache::Shared().*tag)(path, key) : std::u16string());
 }
 
 int FnFileHash(CTERNBaseStringAnalyse& e, CTERNOperateVar& node)
@@ -76,13 +70,13 @@ constexpr CFunctionInfo kFileMetaFunctions[] = {
     {u"imageheight", 0, FnFileInt<&CFileMetaCache::ImageHeight>, kMeta, u"", u"整数",
      u"返回当前图片（或视频画面）按方向旋转后的高度（像素），不是图片时为0。示例为竖拍的4000×3000照片。",
      u"imageheight()>imagewidth() → TRUE"},
-    {u"mediatag", 1, FnMediaTag, kMeta, u"text key", u"文本",
+    {u"mediatag", 1, FnTag<EMediaTag, FindMediaTag, &CFileMetaCache::MediaTag>, kMeta, u"text key", u"文本",
      u"返回当前音频或视频文件的标签：title、artist、album、albumartist、genre、year、track、disc、comment、composer"
      u"（不分大小写，track和disc只取序号）；没有时为空。示例为艺术家Alice的歌曲Song。",
      u"mediatag(\"artist\")&\" - \"&mediatag(\"title\") → \"Alice - Song\""},
     {u"mediaduration", 0, FnFileInt<&CFileMetaCache::MediaDuration>, kMeta, u"", u"整数",
      u"返回当前音频或视频文件的时长（秒，舍去小数），没有时为0。示例为3秒的音频。", u"mediaduration() → 3"},
-    {u"doctag", 1, FnDocTag, kMeta, u"text key", u"文本",
+    {u"doctag", 1, FnTag<EDocTag, FindDocTag, &CFileMetaCache::DocTag>, kMeta, u"text key", u"文本",
      u"返回当前PDF文档的信息：title、author、subject、keywords、creator、producer、pages（页数）；没有时为空。"
      u"示例为2页的PDF文档。",
      u"doctag(\"pages\") → \"2\""},
