@@ -21,7 +21,7 @@ namespace {
 
 class CContentStream : public TagLib::IOStream {
 public:
-    CContentStream(const CContentFile& file, std::string name) : m_file(file), m_strName(std::move(name)) {}
+    CContentStream(const CContentFile& file, std::string name) : m_file(file), m_reader(file), m_strName(std::move(name)) {}
 
     TagLib::FileName name() const override { return m_strName.c_str(); }
     TagLib::ByteVector readBlock(unsigned long length) override
@@ -31,7 +31,7 @@ public:
         // Never more than what is left of the file, whatever a header claims.
         const unsigned long n = static_cast<unsigned long>(std::min<uint64_t>(length, left));
         TagLib::ByteVector block(static_cast<unsigned int>(n), '\0');
-        long long got = n ? m_file.ReadAt(m_nPos, block.data(), n) : 0;
+        long long got = n ? m_reader.ReadAt(m_nPos, block.data(), n) : 0;
         if (got < 0) got = 0;
         block.resize(static_cast<unsigned int>(got));
         m_nPos += uint64_t(got);
@@ -55,6 +55,7 @@ public:
 
 private:
     const CContentFile& m_file;
+    CBlockReader m_reader;
     std::string m_strName;
     uint64_t m_nPos = 0;
 };

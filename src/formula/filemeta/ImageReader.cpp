@@ -9,7 +9,6 @@
 #include <exiv2/exiv2.hpp>
 
 #include <algorithm>
-#include <cstring>
 #include <mutex>
 
 #include "platform/ContentFile.h"
@@ -24,7 +23,7 @@ constexpr uint64_t kMaxWholeImageBytes = uint64_t(256) << 20;
 
 class CContentIo : public Exiv2::BasicIo {
 public:
-    explicit CContentIo(const CContentFile& file) : m_file(file), m_nSize(file.Size()) {}
+    explicit CContentIo(const CContentFile& file) : m_file(file), m_reader(file), m_nSize(file.Size()) {}
     ~CContentIo() override { munmap(); }
 
     int open() override
@@ -52,37 +51,14 @@ public:
     {
         if (count <= 0) return 0;
         const size_t want = size_t(std::min<uint64_t>(uint64_t(count), Remaining()));
-        size_t done = 0;
-        while (done < want) {
-            // Exiv2 walks markers a byte or a few at a time: serve those from
-            // a block read once instead of one system call each.
-            if (m_nPos >= m_nBufferStart && m_nPos < m_nBufferStart + m_nBufferSize) {
-                const size_t at = size_t(m_nPos - m_nBufferStart);
-                const size_t n = std::min(want - done, m_nBufferSize - at);
-                std::memcpy(buf + done, m_aBuffer + at, n);
-                done += n;
-                m_nPos += n;
-                continue;
-            }
-            if (want - done >= sizeof m_aBuffer) {
-                const long long got = m_file.ReadAt(m_nPos, buf + done, want - done);
-                if (got < 0) m_bError = true;
-                if (got > 0) {
-                    done += size_t(got);
-                    m_nPos += uint64_t(got);
-                }
-                break;
-            }
-            const long long got = m_file.ReadAt(m_nPos, m_aBuffer, sizeof m_aBuffer);
-            if (got <= 0) {
-                if (got < 0) m_bError = true;
-                break;
-            }
-            m_nBufferStart = m_nPos;
-            m_nBufferSize = size_t(got);
+        const long long got = want ? m_reader.ReadAt(m_nPos, buf, want) : 0;
+        if (got < 0) {
+            m_bError = true;
+            return 0;
         }
-        if (done < size_t(count)) m_bEof = true;
-        return long(done);
+        m_nPos += uint64_t(got);
+        if (uint64_t(got) < uint64_t(count)) m_bEof = true;
+        return long(got);
     }
     int getb() override
     {
@@ -126,14 +102,12 @@ private:
     uint64_t Remaining() const { return m_nPos >= m_nSize ? 0 : m_nSize - m_nPos; }
 
     const CContentFile& m_file;
+    meta::CBlockReader m_reader;
     const uint64_t m_nSize;
     uint64_t m_nPos = 0;
     bool m_bEof = false;
     bool m_bError = false;
     std::vector<Exiv2::byte> m_aWhole;
-    Exiv2::byte m_aBuffer[16384];
-    uint64_t m_nBufferStart = 0;
-    size_t m_nBufferSize = 0;
 };
 
 std::mutex g_xmpMutex;

@@ -16,6 +16,23 @@ class CContentFile;
 
 namespace meta {
 
+// Reads of a file through one block kept in memory: the libraries walk
+// headers a few bytes at a time, which would otherwise be a system call each.
+class CBlockReader {
+public:
+    explicit CBlockReader(const CContentFile& file);
+    uint64_t Size() const { return m_nSize; }
+    // Bytes copied (fewer only at the end of the file), -1 on a read error.
+    long long ReadAt(uint64_t offset, void* buffer, size_t size);
+
+private:
+    const CContentFile& m_file;
+    const uint64_t m_nSize;
+    uint64_t m_nBlockStart = 0;
+    size_t m_nBlockSize = 0;
+    unsigned char m_aBlock[16384];
+};
+
 // Photo facts (date, displayed size) when facts is set, and the given keys.
 void ReadImage(const CContentFile& file, bool facts, const std::vector<std::string>& keys, CFileMetaRecord& record);
 // Tags and duration of audio files (by the name's extension).

@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <ctime>
 
 #include "formula/filemeta/MetaReaders.h"
 #include "platform/Clock.h"
+#include "platform/ContentFile.h"
 #include "platform/Text.h"
 
 namespace kq::meta {
@@ -34,6 +36,35 @@ bool Separator(std::string_view text, size_t& pos, std::string_view allowed)
 }
 
 }  // namespace
+
+CBlockReader::CBlockReader(const CContentFile& file) : m_file(file), m_nSize(file.Size()) {}
+
+long long CBlockReader::ReadAt(uint64_t offset, void* buffer, size_t size)
+{
+    unsigned char* out = static_cast<unsigned char*>(buffer);
+    size_t done = 0;
+    while (done < size && offset < m_nSize) {
+        if (offset >= m_nBlockStart && offset < m_nBlockStart + m_nBlockSize) {
+            const size_t at = size_t(offset - m_nBlockStart);
+            const size_t n = std::min(size - done, m_nBlockSize - at);
+            std::memcpy(out + done, m_aBlock + at, n);
+            done += n;
+            offset += n;
+            continue;
+        }
+        if (size - done >= sizeof m_aBlock) {  // a large read goes straight to the file
+            const long long got = m_file.ReadAt(offset, out + done, size - done);
+            if (got < 0) return -1;
+            return static_cast<long long>(done) + got;
+        }
+        const long long got = m_file.ReadAt(offset, m_aBlock, sizeof m_aBlock);
+        if (got < 0) return -1;
+        if (got == 0) break;
+        m_nBlockStart = offset;
+        m_nBlockSize = size_t(got);
+    }
+    return static_cast<long long>(done);
+}
 
 void KeepMediaTags(std::unique_ptr<CMediaTags> tags, CFileMetaRecord& record)
 {
