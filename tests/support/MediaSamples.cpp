@@ -5,6 +5,8 @@
 
 #ifdef KQ_HAVE_EXIV2
 #include <exiv2/exiv2.hpp>
+// Exiv2 0.27 hands its objects over in std::auto_ptr.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #endif
 #ifdef KQ_HAVE_TAGLIB
 #include <taglib/fileref.h>

@@ -8,6 +8,9 @@
 
 #include <exiv2/exiv2.hpp>
 
+// Exiv2 0.27 hands its objects over in std::auto_ptr.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
 #include <algorithm>
 #include <mutex>
 
