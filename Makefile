@@ -13,6 +13,11 @@ PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
 # The updater's HTTP client, its loopback test server and certificate, and
 # the package build (dpkg-shlibdeps, dpkg-buildflags).
 PACKAGES += libcurl4-openssl-dev python3 openssl dpkg-dev
+# The metadata and hash functions of the formula language: Exiv2 (photos),
+# TagLib (audio), MediaInfoLib (video; the library alone, see
+# cmake/FileMetaLibraries.cmake), poppler-cpp (PDF), libcrypto, zlib and
+# xxHash (hashes).
+PACKAGES += libexiv2-dev libtag1-dev libmediainfo0v5 libpoppler-cpp-dev libssl-dev zlib1g-dev libxxhash-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120

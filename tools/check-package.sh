@@ -36,7 +36,9 @@ for f in Maintainer Description Section Homepage; do
     [ -n "$(field $f)" ] || fail "no $f field"
 done
 depends=$(field Depends)
-for dep in libqt6core6 libqt6gui6 libqt6widgets6 fonts-noto-cjk qt6-translations-l10n xdg-utils; do
+# The metadata libraries come with the binaries' own dependencies.
+for dep in libqt6core6 libqt6gui6 libqt6widgets6 fonts-noto-cjk qt6-translations-l10n xdg-utils \
+    libexiv2-27 libmediainfo0v5 libpoppler-cpp0v5 libxxhash0; do
     echo "$depends" | tr ',' '\n' | grep -q "^ *$dep\( \|$\)" || fail "Depends lacks $dep: $depends"
 done
 echo "$depends" | grep -q 'libcurl' || fail "Depends lacks libcurl: $depends"

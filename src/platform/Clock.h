@@ -12,6 +12,9 @@ namespace kq {
 int64_t CurrentTime();
 // Breaks t down in the local time zone; false when it cannot.
 bool LocalTime(int64_t t, std::tm& out);
+// The other way: a local calendar time (tm_isdst -1 lets the zone decide)
+// to seconds since 1970; false when it cannot be represented.
+bool LocalTimeToSeconds(std::tm tm, int64_t& t);
 // strftime in the "C" locale with the C and POSIX conversions (E and O
 // modifiers included) on every platform; the format is assumed valid.
 std::string FormatTimeC(const std::tm& tm, std::string_view format);

@@ -92,6 +92,11 @@ int CFileNameStringAnalyse::GetExtendFunValue(CTERNOperateVar& node)
     return kAnalyseUnknownFunction;
 }
 
+std::u16string CFileNameStringAnalyse::GetRowFilePath() const
+{
+    return m_strFileName.empty() ? std::u16string() : JoinPath(m_strFilePath, m_strFileName);
+}
+
 void CFolderCounter::Count(std::u16string_view folder, int& pathIndex, int& indexOnPath)
 {
     auto [it, added] = m_mapFolders.try_emplace(ToAsciiUpper(folder), static_cast<int>(m_aCounts.size()));

@@ -24,6 +24,9 @@ public:
     int m_nPathIndex = 0;          // 1-based number of the row's folder among the distinct folders
     int m_nIndexOnPath = 0;        // 1-based number of the row within its folder
 
+    // Folder and name joined; empty while the row has no file name.
+    std::u16string GetRowFilePath() const override;
+
 protected:
     // 0 computed, 3 wrong argument count, 2 not one of the row functions.
     int GetExtendFunValue(CTERNOperateVar& node) override;

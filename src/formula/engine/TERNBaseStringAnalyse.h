@@ -75,6 +75,10 @@ public:
     // The node itself (nullptr outside the list); `if` copies one.
     const CTERNOperateVar* GetValueNode(int index) const;
 
+    // The file of the list row being evaluated (folder and name joined), for
+    // the functions that read inside it; empty when the formula has no row.
+    virtual std::u16string GetRowFilePath() const { return {}; }
+
     // Records the message; shows it at once when error display is on.
     void SetLastErrorInfo(const std::u16string& message);
     // 1 when given == expected; else records "函数%s的形参个数应该为%d个,

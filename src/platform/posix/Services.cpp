@@ -296,4 +296,15 @@ bool LocalTime(int64_t t, std::tm& out)
     return localtime_r(&value, &out) != nullptr;
 }
 
+bool LocalTimeToSeconds(std::tm tm, int64_t& t)
+{
+    // mktime reads the zone itself (as if by tzset).
+    tm.tm_wday = -1;
+    const time_t value = mktime(&tm);
+    // -1 is also a valid time (one second before 1970); tm_wday tells.
+    if (value == time_t(-1) && tm.tm_wday == -1) return false;
+    t = static_cast<int64_t>(value);
+    return true;
+}
+
 }  // namespace kq

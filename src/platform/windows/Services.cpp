@@ -212,6 +212,15 @@ bool LocalTime(int64_t t, std::tm& out)
     return _localtime64_s(&out, &value) == 0;
 }
 
+bool LocalTimeToSeconds(std::tm tm, int64_t& t)
+{
+    _tzset();
+    const __time64_t value = _mktime64(&tm);
+    if (value == -1) return false;
+    t = static_cast<int64_t>(value);
+    return true;
+}
+
 // ---- registry (the real one, 64-bit view) -------------------------------------
 
 namespace {

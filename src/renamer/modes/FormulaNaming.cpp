@@ -1,12 +1,27 @@
 #include "renamer/modes/FormulaNaming.h"
 
 #include "formula/engine/FileNameStringAnalyse.h"
+#include "formula/filemeta/FileMetaCache.h"
+#include "formula/functions/FileMetaFunctions.h"
+#include "platform/Path.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/modes/NameParts.h"
 
 namespace kq {
 
 const char16_t* const kEfPageNote = u"通过“常用公式”可以选择常用的公式表达式，公式函数说明可以查阅“公式帮助”。";
+
+void ReadRowFilesAhead(const std::u16string& formula, const CFileNameList& list)
+{
+    // A formula that reads nothing inside the files costs nothing here.
+    const CFileMetaRequest need = FileMetaRequestOf(formula);
+    if (need.IsEmpty()) return;
+    std::vector<std::u16string> paths;
+    paths.reserve(size_t(list.GetItemCount()));
+    for (int r = 0; r < list.GetItemCount(); ++r)
+        paths.push_back(JoinPath(list.GetText(r, kColFolder), list.GetText(r, kColOldName)));
+    ReadFileMetaAhead(std::move(paths), need);
+}
 
 void CEfFields::FillNewNames(CFileNameList& list, bool keepExtension) const
 {
@@ -17,6 +32,7 @@ void CEfFields::FillNewNames(CFileNameList& list, bool keepExtension) const
     engine.m_nCount = count;
     CFolderCounter folders;
     std::u16string name;
+    ReadRowFilesAhead(m_strFormula, list);
     for (int r = 0; r < count; ++r) {
         const std::u16string& oldName = list.GetText(r, kColOldName);
         const std::u16string& folder = list.GetText(r, kColFolder);

@@ -26,4 +26,8 @@ struct CEfFields {
 
 extern const char16_t* const kEfPageNote;
 
+// Reads what the formula's metadata and hash functions need from every
+// row's file at once, on all cores, before the rows are evaluated.
+void ReadRowFilesAhead(const std::u16string& formula, const CFileNameList& list);
+
 }  // namespace kq

@@ -28,6 +28,10 @@ constexpr CExpressionPreset kPresets[] = {
      u"删除文件名称前面已有序号，然后增加编号，注意选择“保持文件后缀不变”"},
     {u"if(exact(fext(),\"pdf\"),\"文档\"&ftitle(),\"图纸\"&ftitle())",
      u"后缀为pdf的文件名称前加“文档”，否则文件名称前加“图纸”"},
+    {u"if(exifdate()>0,timeformat(exifdate(),\"%Y%m%d_%H%M%S\"),ftitle())",
+     u"照片按拍摄时间命名（没有拍摄时间的保留原名称），注意选择“保持文件后缀不变”"},
+    {u"mediatag(\"artist\")&\" - \"&mediatag(\"title\")", u"音乐按“艺术家 - 标题”命名，注意选择“保持文件后缀不变”"},
+    {u"left(filehash(\"sha256\"),12)", u"按文件内容的SHA-256摘要前12位命名，注意选择“保持文件后缀不变”"},
 };
 static_assert(std::size(kPresets) == kFormulaPresetCount);
 

@@ -1,4 +1,4 @@
-// The fifteen ready-made formulas of "常用公式", with their descriptions.
+// The eighteen ready-made formulas of "常用公式", with their descriptions.
 #pragma once
 
 #include <span>
@@ -7,7 +7,7 @@
 
 namespace kq {
 
-inline constexpr int kFormulaPresetCount = 15;
+inline constexpr int kFormulaPresetCount = 18;
 // In list order.
 std::span<const CExpressionPreset> FormulaPresets();
 

@@ -36,6 +36,7 @@
 #include "renamer/app/pages/ElPage.h"
 #include "renamer/app/pages/EePage.h"
 #include "renamer/app/pages/EnPage.h"
+#include "support/MediaSamples.h"
 #include "support/TestSupport.h"
 
 using namespace kq;
@@ -114,6 +115,7 @@ private slots:
     void Drop_ReportsCopyNeverMove();
     void Titles_ReadExactlyAsWritten();
     void Layout_ButtonsAndPanesStandApartAndPagesStayPut();
+    void FormulaPage_NamesFilesFromWhatIsInsideThem();
 };
 
 void MainWindowTest::StartUp_ShowsDefaults()
@@ -682,5 +684,42 @@ void MainWindowTest::Layout_ButtonsAndPanesStandApartAndPagesStayPut()
     }
 }
 
+void MainWindowTest::FormulaPage_NamesFilesFromWhatIsInsideThem()
+{
+    if (!HaveImageLibrary() || !HaveAudioLibrary()) QSKIP("built without the metadata libraries");
+    CScriptedPrompt prompt;
+    CScopedEnv tz("TZ", "UTC0");
+    CTempDir dir;
+    dir.MakeFile(u"DSC_0001.jpg", MakeJpeg(4000, 3000));
+    QVERIFY(WriteImageTags(ToUtf8(dir.Child(u"DSC_0001.jpg")),
+                           {{"Exif.Photo.DateTimeOriginal", "2024:02:29 23:59:58"}, {"Exif.Image.Orientation", "6"}}));
+    dir.MakeFile(u"track01.mp3", MakeMp3(2.5));
+    QVERIFY(WriteAudioTags(ToUtf8(dir.Child(u"track01.mp3")), {{"ARTIST", "Alice"}, {"TITLE", "Song"}}));
+    CKQToolsDlg dlg;
+    dlg.show();
+    AddThroughButton(dlg, {S(dir.Child(u"DSC_0001.jpg")), S(dir.Child(u"track01.mp3"))});
+    QTest::mouseClick(ModeButton(dlg, 4), Qt::LeftButton);
+    QPlainTextEdit* formula = static_cast<CEfPage*>(dlg.Page(4))->m_pFormula;
+
+    const struct {
+        const char* m_szFormula;
+        QStringList m_aNames;
+    } rows[] = {
+        {"if(exifdate()>0,timeformat(exifdate(),\"%Y%m%d_%H%M%S\"),ftitle())", {"20240229_235958.jpg", "track01.mp3"}},
+        {"mediatag(\"artist\")&\" - \"&mediatag(\"title\")&\" \"&mediaduration()", {" -  0.jpg", "Alice - Song 2.mp3"}},
+        {"imagewidth()&\"x\"&imageheight()", {"3000x4000.jpg", "0x0.mp3"}},
+    };
+    for (const auto& row : rows) {
+        // Typed a key at a time, as a user does: every state in between is
+        // evaluated too and must leave the list usable.
+        formula->clear();
+        formula->setFocus();
+        QTest::keyClicks(formula, QString::fromUtf8(row.m_szFormula));
+        QCOMPARE(Column(dlg.List(), kColNewName), row.m_aNames);
+    }
+    QVERIFY(prompt.Shown().empty());
+}
+
 QTEST_MAIN(MainWindowTest)
 #include "MainWindow_test.moc"
+

@@ -407,7 +407,9 @@ TEST(FormulaPresets, EveryReadyMadeFormulaEvaluates)
 {
     Names expected = {u"01 AB-CD.PDF", u"01 ab-cd.pdf", u"01 AB-CD", u"01 ab-cd", u"01 AB-CD.pdf", u"01 Ab-Cd.pdf",
                       u"01 Ab", u"0101 Ab-Cd.pdf", u"第一文件", u"f_01 Ab-Cd", u"Part 1 of 1", u"Ab-Cd",
-                      u"001 Ab-Cd", u"001-Ab-Cd", u"文档01 Ab-Cd"};
+                      u"001 Ab-Cd", u"001-Ab-Cd", u"文档01 Ab-Cd",
+                      // No such file: no date (the title stays), no tags, no hash.
+                      u"01 Ab-Cd", u" - ", u""};
     ASSERT_EQ(expected.size(), size_t(kFormulaPresetCount));
     for (int p = 0; p < kFormulaPresetCount; ++p) {
         SCOPED_TRACE(ToUtf8(FormulaPresets()[p].m_strExpression));

@@ -1,0 +1,55 @@
+# The libraries behind the file metadata functions, found with pkg-config.
+# Each one that is missing (the Windows cross-build has none) is compiled
+# out, and the functions it serves give their absent values.
+function(kq_link_filemeta_libraries target)
+  # The read-ahead runs on threads of its own.
+  find_package(Threads REQUIRED)
+  target_link_libraries(${target} PUBLIC Threads::Threads)
+  if(WIN32)
+    message(STATUS "File metadata: none of the libraries on Windows (absent values)")
+    return()
+  endif()
+  find_package(PkgConfig QUIET)
+  set(found "")
+  set(missing "")
+  # define, pkg-config module
+  foreach(pair "EXIV2;exiv2" "TAGLIB;taglib" "POPPLER;poppler-cpp"
+               "CRYPTO;libcrypto" "ZLIB;zlib" "XXHASH;libxxhash")
+    list(GET pair 0 define)
+    list(GET pair 1 module)
+    if(PKG_CONFIG_FOUND)
+      pkg_check_modules(KQ_PC_${define} QUIET ${module})
+    endif()
+    if(KQ_PC_${define}_FOUND)
+      set(includes "")
+      foreach(dir IN LISTS KQ_PC_${define}_INCLUDE_DIRS)
+        if(EXISTS ${dir})
+          list(APPEND includes ${dir})
+        endif()
+      endforeach()
+      target_include_directories(${target} SYSTEM PRIVATE ${includes})
+      target_compile_options(${target} PRIVATE ${KQ_PC_${define}_CFLAGS_OTHER})
+      target_link_libraries(${target} PRIVATE ${KQ_PC_${define}_LINK_LIBRARIES})
+      target_compile_definitions(${target} PRIVATE KQ_HAVE_${define})
+      list(APPEND found ${module})
+    else()
+      list(APPEND missing ${module})
+    endif()
+  endforeach()
+  # MediaInfoLib through its C interface, which needs only the shared
+  # library (libmediainfo0v5): its development package depends on the GnuTLS
+  # libcurl headers, which cannot be installed beside the OpenSSL ones the
+  # updater builds with.
+  find_library(KQ_MEDIAINFO_LIBRARY NAMES mediainfo libmediainfo.so.0)
+  if(KQ_MEDIAINFO_LIBRARY)
+    target_link_libraries(${target} PRIVATE ${KQ_MEDIAINFO_LIBRARY})
+    target_compile_definitions(${target} PRIVATE KQ_HAVE_MEDIAINFO)
+    list(APPEND found libmediainfo)
+  else()
+    list(APPEND missing libmediainfo)
+  endif()
+  message(STATUS "File metadata libraries: ${found}")
+  if(missing)
+    message(STATUS "File metadata libraries not found (their functions give absent values): ${missing}")
+  endif()
+endfunction()
