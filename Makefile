@@ -13,6 +13,8 @@ PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
 # The updater's HTTP client, its loopback test server and certificate, and
 # the package check.
 PACKAGES += libcurl4-openssl-dev python3 openssl dpkg-dev
+# Regular expressions (the 16-bit library with JIT).
+PACKAGES += libpcre2-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120

@@ -19,7 +19,7 @@ done | awk '
 # sit just above the texts they use.
 function layer(dir) {
     if (dir ~ /^platform(\/|$)/) return 0
-    if (dir ~ /^formula\/text(\/|$)/) return 1
+    if (dir ~ /^formula\/(text|regex)(\/|$)/) return 1
     if (dir ~ /^formula\/numeric(\/|$)/) return 2
     if (dir ~ /^formula\/(engine|functions)(\/|$)/) return 3
     if (dir ~ /^renamer\/templates(\/|$)/) return 4
