@@ -12,7 +12,8 @@ const std::vector<CFunctionInfo>& AllFunctions()
 {
     static const std::vector<CFunctionInfo> all = [] {
         std::vector<CFunctionInfo> list;
-        for (auto family : {LogicMathFunctions(), TextFunctions(), FileTimeFunctions(), SteelFunctions()})
+        for (auto family : {LogicMathFunctions(), TextFunctions(), FileTimeFunctions(), SteelFunctions(),
+                            RegexFunctions()})
             list.insert(list.end(), family.begin(), family.end());
         return list;
     }();

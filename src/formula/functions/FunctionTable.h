@@ -34,8 +34,9 @@ std::span<const CFunctionInfo> LogicMathFunctions();   // 36
 std::span<const CFunctionInfo> TextFunctions();        // 35
 std::span<const CFunctionInfo> FileTimeFunctions();    // 27
 std::span<const CFunctionInfo> SteelFunctions();       // 10
+std::span<const CFunctionInfo> RegexFunctions();       // 4
 
-// All 108 entries in documentation order, and the look-up by lower-case name.
+// All 112 entries in documentation order, and the look-up by lower-case name.
 std::span<const CFunctionInfo> FunctionTable();
 const CFunctionInfo* FindFunction(std::u16string_view lowerName);
 

@@ -29,6 +29,7 @@ TEST(FunctionFamilies, EveryEntryIsCompleteAndCallable)
         {"text", TextFunctions(), 35},
         {"file/time", FileTimeFunctions(), 27},
         {"steel", SteelFunctions(), 10},
+        {"regex", RegexFunctions(), 4},
     };
     std::set<std::u16string_view> names;
     for (const CFamily& family : families) {
@@ -65,7 +66,7 @@ TEST(FunctionFamilies, EveryExampleGivesItsStatedResult)
 {
     test::CScopedEnv tz("TZ", "UTC0");
     test::CScopedClipboard clip(u"a\nb");
-    for (auto family : {TextFunctions(), FileTimeFunctions(), SteelFunctions()}) {
+    for (auto family : {TextFunctions(), FileTimeFunctions(), SteelFunctions(), RegexFunctions()}) {
         for (const CFunctionInfo& f : family) {
             const std::u16string_view example = f.m_strExample;
             const size_t arrow = example.find(u" → ");
@@ -86,7 +87,7 @@ TEST(FunctionFamilies, HostileArgumentsGiveAResultOrARefusal)
         u"\"\"", u"0", u"-1", u"2147483647", u"0-2147483647-1", u"pow(10,400)", u"0-pow(10,400)", u"pow(-8,1/3)",
         u"\"%\"", u"\"[]\"", u"rept(\"[ab]\",8000)", u"\"文件\"",
     };
-    for (auto family : {TextFunctions(), FileTimeFunctions(), SteelFunctions()}) {
+    for (auto family : {TextFunctions(), FileTimeFunctions(), SteelFunctions(), RegexFunctions()}) {
         for (const CFunctionInfo& f : family) {
             for (const std::u16string& v : values) {
                 for (const std::u16string& first : {v, std::u16string(u"\"a[1]b[2]\"")}) {
