@@ -341,26 +341,25 @@ template <class OnMatch>
 ERegexCode CRegex::ForEachMatch(std::u16string_view text, OnMatch onMatch)
 {
     using Clock = std::chrono::steady_clock;
+    // Every single search is bounded by the limits; a long run of slow ones
+    // by the time they take together. Building the result is bounded by its
+    // length instead, so it is not timed.
+    const Clock::duration budget = std::chrono::milliseconds(m_nTimeBudgetMs);
+    Clock::duration searching{};
     size_t position = 0;
     unsigned options = 0;
-    Clock::duration matching{};
-    for (long long calls = 0;; ++calls) {
-        // Every single search is bounded by the limits; a long run of slow
-        // ones is bounded by the time they take together. The first search
-        // is not timed: most texts need no second.
-        const Clock::time_point before = calls > 0 ? Clock::now() : Clock::time_point();
+    for (;;) {
+        const Clock::time_point before = Clock::now();
         int rc = 0;
         if (ERegexCode code = MatchAt(text, position, options, rc); code != ERegexCode::Ok) return code;
         if (rc <= 0) return ERegexCode::Ok;
-        if (calls > 0) {
-            matching += Clock::now() - before;
-            if (matching > std::chrono::milliseconds(m_nTimeBudgetMs)) return Fail(ERegexCode::Limit, RegexLimitMessage());
-        }
+        searching += Clock::now() - before;
         const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(CMatchState::Get().Data());
         const size_t start = ovector[0];
         const size_t end = ovector[1] < start ? start : ovector[1];
         if (ERegexCode code = onMatch(start, end, ovector); code != ERegexCode::Ok) return code;
         if (start == end && end >= text.size()) return ERegexCode::Ok;
+        if (searching > budget) return Fail(ERegexCode::Limit, RegexLimitMessage());
         options = start == end ? PCRE2_NOTEMPTY_ATSTART : 0;
         position = end;
     }
