@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "formula/regex/RegexErrorTexts.h"
+#include "platform/Clock.h"
 #include "platform/Crt.h"
 
 namespace kq {
@@ -340,12 +341,17 @@ ERegexCode CRegex::Extract(std::u16string_view text, int group, std::u16string& 
 template <class OnMatch>
 ERegexCode CRegex::ForEachMatch(std::u16string_view text, OnMatch onMatch)
 {
+    // Every single search is bounded by the limits, a long run of slow ones
+    // by the processor time the run takes. The wall clock (cheap) is read
+    // around each search; only once the searches have taken kSlowRunMs by it
+    // is the thread's processor time (a system call) read, so that waiting
+    // for a busy machine never ends a run. Building the result is bounded by
+    // its length.
     using Clock = std::chrono::steady_clock;
-    // Every single search is bounded by the limits; a long run of slow ones
-    // by the time they take together. Building the result is bounded by its
-    // length instead, so it is not timed.
-    const Clock::duration budget = std::chrono::milliseconds(m_nTimeBudgetMs);
+    const int64_t budgetUs = static_cast<int64_t>(m_nTimeBudgetMs) * 1000;
+    const int64_t slowUs = std::min<int64_t>(kSlowRunMs * 1000, budgetUs);
     Clock::duration searching{};
+    int64_t cpuStart = -1;
     size_t position = 0;
     unsigned options = 0;
     for (;;) {
@@ -359,7 +365,13 @@ ERegexCode CRegex::ForEachMatch(std::u16string_view text, OnMatch onMatch)
         const size_t end = ovector[1] < start ? start : ovector[1];
         if (ERegexCode code = onMatch(start, end, ovector); code != ERegexCode::Ok) return code;
         if (start == end && end >= text.size()) return ERegexCode::Ok;
-        if (searching > budget) return Fail(ERegexCode::Limit, RegexLimitMessage());
+        if (std::chrono::duration_cast<std::chrono::microseconds>(searching).count() > slowUs) {
+            const int64_t cpu = ThreadCpuMicroseconds();
+            if (cpuStart < 0)
+                cpuStart = cpu;
+            else if (std::max<int64_t>(slowUs, 0) + (cpu - cpuStart) > budgetUs)
+                return Fail(ERegexCode::Limit, RegexLimitMessage());
+        }
         options = start == end ? PCRE2_NOTEMPTY_ATSTART : 0;
         position = end;
     }

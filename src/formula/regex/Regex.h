@@ -67,8 +67,8 @@ public:
     // Patterns compiled by this thread so far (the cache's misses).
     static long long GetCompileCount();
 
-    // How long the searches of one Count or Replace may take together, in
-    // milliseconds. Changed by tests only.
+    // The processor time one Count or Replace may take, in milliseconds.
+    // Changed by tests only.
     void SetTimeBudget(int milliseconds) { m_nTimeBudgetMs = milliseconds; }
 
     // One search may take this many steps of backtracking, and this much
@@ -77,9 +77,11 @@ public:
     static constexpr unsigned kMatchLimit = 500000;
     static constexpr unsigned kDepthLimit = 100000;
     static constexpr unsigned kHeapLimitKiB = 32 * 1024;
-    // A run of searches stops once they have taken this long; with the one
-    // under way it ends within 50 ms.
+    // A run of searches stops once it has taken this much processor time;
+    // with the search under way it ends within 50 ms. The budget is looked
+    // at only after the searches took kSlowRunMs.
     static constexpr int kDefaultTimeBudgetMs = 35;
+    static constexpr int kSlowRunMs = 5;
     // Longer patterns are refused; longer than kMaxCachedPattern are not cached.
     static constexpr size_t kMaxPatternLength = 32767;
     static constexpr size_t kMaxCachedPattern = 4096;
