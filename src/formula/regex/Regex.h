@@ -29,6 +29,9 @@ enum class ERegexCode {
 
 struct CCompiledRegex;
 
+// One pattern and its last message. An object serves one thread at a time;
+// the compiled pattern it holds is shared safely between threads, and what
+// a search writes is kept per thread.
 class CRegex {
 public:
     CRegex();

@@ -76,7 +76,8 @@ struct CReplaceDeleteFields {
 
 // The replacement step of one run of names. A pattern is compiled once, when
 // the run starts; an invalid one (or a replacement naming no group of it)
-// replaces nothing in any row.
+// replaces nothing in any row. Threads that share a run's rows each need an
+// object of their own.
 class CFindReplace {
 public:
     explicit CFindReplace(const CReplaceDeleteFields& fields);
