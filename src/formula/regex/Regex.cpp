@@ -13,6 +13,7 @@
 #include "formula/regex/RegexErrorTexts.h"
 #include "platform/Clock.h"
 #include "platform/Crt.h"
+#include "platform/Text.h"
 
 namespace kq {
 
@@ -146,8 +147,6 @@ CPatternPtr CompilePattern(std::u16string_view pattern, std::u16string& error)
     return result;
 }
 
-bool IsAsciiDigit16(char16_t c) { return c >= u'0' && c <= u'9'; }
-
 // The groups a "${name}" may stand for, in the pattern's order (several
 // with (?J)); empty when no group has the name.
 std::vector<int> GroupsNamed(const CCompiledRegex& compiled, std::u16string_view name)
@@ -186,10 +185,10 @@ bool ExpandReplacement(const CCompiledRegex& compiled, std::u16string_view repla
         if (dollar == std::u16string_view::npos) break;
         i = dollar + 1;
         const char16_t next = i < n ? replacement[i] : u'\0';
-        if (IsAsciiDigit16(next)) {
+        if (IsAsciiDigit(next)) {
             int group = next - u'0';
             ++i;
-            if (i < n && IsAsciiDigit16(replacement[i])) group = group * 10 + (replacement[i++] - u'0');
+            if (i < n && IsAsciiDigit(replacement[i])) group = group * 10 + (replacement[i++] - u'0');
             if (group > compiled.m_nGroups) {
                 error = ReplacementError(dollar, u"没有第" + FormatInt(group) + u"个分组");
                 return false;
@@ -208,7 +207,7 @@ bool ExpandReplacement(const CCompiledRegex& compiled, std::u16string_view repla
                 return false;
             }
             bool digits = name.size() <= 5;
-            for (char16_t c : name) digits = digits && IsAsciiDigit16(c);
+            for (char16_t c : name) digits = digits && IsAsciiDigit(c);
             if (digits) {
                 const int group = static_cast<int>(Wtoi(name));
                 if (group > compiled.m_nGroups) {
