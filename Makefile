@@ -18,13 +18,16 @@ PACKAGES += libcurl4-openssl-dev python3 openssl dpkg-dev
 # cmake/FileMetaLibraries.cmake), poppler-cpp (PDF), libcrypto, zlib and
 # xxHash (hashes).
 PACKAGES += libexiv2-dev libtag1-dev libmediainfo0v5 libpoppler-cpp-dev libssl-dev zlib1g-dev libxxhash-dev
+# Regular expressions (the 16-bit library with JIT).
+PACKAGES += libpcre2-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120
 FUZZ_TIMEOUT ?= 10
 # The Windows cross-build: mingw-w64 compilers, Wine to run the tests, the
-# GoogleTest sources to build it for the target, zip for the download.
-WINDOWS_PACKAGES := cmake make googletest mingw-w64 wine wine64 zip
+# GoogleTest sources to build it for the target, dpkg-source to unpack
+# PCRE2's Debian sources for it, zip for the download.
+WINDOWS_PACKAGES := cmake make googletest mingw-w64 wine wine64 zip dpkg-dev
 WINDOWS_BUILD ?= build-windows
 
 .PHONY: all deps configure build run test test-asan bench fuzz clean screenshots soak test-windows dist-windows

@@ -45,7 +45,7 @@ _kqtools_cli()
         template) opts="--row --count --json" ;;
         rename) opts="--mode --no-keep-extension --recursive --sort --super-sort --rules --export --dry-run
                       --yes --json --name --index --start --step --repeat --digits --index-after --pattern
-                      --kind --enum-list --find --replace --delete-position --delete-count --names-file
+                      --kind --enum-list --find --replace --regex --delete-position --delete-count --names-file
                       --cycle --template --formula" ;;
         recover) opts="--finish --json" ;;
         undo) opts="--list --json" ;;

@@ -80,6 +80,7 @@ complete -c kqtools-cli -n $c -l kind -x -a '0 1 2 3 4 5 6 7' -d 'Enhanced: inde
 complete -c kqtools-cli -n $c -l enum-list -x -d 'Enhanced: enumeration list'
 complete -c kqtools-cli -n $c -l find -x -d 'Text to replace'
 complete -c kqtools-cli -n $c -l replace -x -d 'Replacement'
+complete -c kqtools-cli -n $c -l regex -d 'Find text is a regular expression'
 complete -c kqtools-cli -n $c -l delete-position -x -a '0 1 2 3' -d 'Where to delete characters'
 complete -c kqtools-cli -n $c -l delete-count -x -d 'Characters to delete'
 complete -c kqtools-cli -n $c -l names-file -r -F -d 'List: file of names'

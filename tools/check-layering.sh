@@ -17,13 +17,13 @@ awk '
 # The folders a folder may include (besides itself and its own sub-folders).
 # A folder not matched here is an error: a new folder needs its rule.
 function allowed(dir,    core, formula) {
-    formula = "platform formula/text formula/numeric formula/filemeta formula/engine formula/functions"
+    formula = "platform formula/text formula/numeric formula/filemeta formula/regex formula/engine formula/functions"
     core = formula " renamer/templates renamer/list renamer/modes"
     if (dir ~ /^platform(\/|$)/) return "platform"
     if (dir ~ /^formula\/text$/) return "platform"
     if (dir ~ /^formula\/numeric$/) return "platform formula/text"
-    if (dir ~ /^formula\/filemeta$/) return "platform"
-    if (dir ~ /^formula\/(engine|functions)$/) return "platform formula/text formula/filemeta formula/engine formula/functions"
+    if (dir ~ /^formula\/(filemeta|regex)$/) return "platform"
+    if (dir ~ /^formula\/(engine|functions)$/) return "platform formula/text formula/filemeta formula/regex formula/engine formula/functions"
     if (dir ~ /^renamer\/templates$/) return "platform formula/text formula/numeric"
     if (dir ~ /^renamer\/(list|modes)$/) return core
     if (dir ~ /^renamer\/supersort$/) return core " renamer/supersort"

@@ -30,9 +30,39 @@ if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
     cmake --install "$build/googletest-build" >/dev/null
 fi
 
+# PCRE2 for the target (16-bit, JIT, static), once per build folder, from
+# Debian's source package of the release this machine runs. apt-get reads
+# source lists of its own here, so the machine's configuration is left alone.
+pcre2="$build/pcre2"
+if [ ! -f "$pcre2/lib/libpcre2-16.a" ]; then
+    apt="$build/pcre2-apt"
+    rm -rf "$apt" "$build/pcre2-build"
+    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/sources.list.d" "$apt/src"
+    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$apt/sources.list.d/debian.sources"
+    else
+        echo "deb-src http://deb.debian.org/debian $codename main" >"$apt/sources.list.d/debian.list"
+    fi
+    set -- -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt/sources.list.d" \
+        -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o APT::Sandbox::User="$(id -un)"
+    apt-get "$@" -qq update
+    # The release's own version: its sources stay on every mirror.
+    (cd "$apt/src" && apt-get "$@" -qq source "pcre2/$codename" >/dev/null)
+    pcre2src=$(find "$apt/src" -mindepth 1 -maxdepth 1 -type d -name 'pcre2-*' | head -n 1)
+    [ -n "$pcre2src" ] || { echo "windows.sh: no PCRE2 sources for $codename" >&2; exit 1; }
+    # shellcheck disable=SC2086
+    cmake -S "$pcre2src" -B "$build/pcre2-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$pcre2" -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON \
+        -DPCRE2_BUILD_PCRE2_8=OFF -DPCRE2_BUILD_PCRE2_16=ON -DPCRE2_SUPPORT_JIT=ON -DPCRE2_SUPPORT_UNICODE=ON \
+        -DPCRE2_BUILD_PCRE2GREP=OFF -DPCRE2_BUILD_TESTS=OFF $launcher >/dev/null
+    cmake --build "$build/pcre2-build" -j "$jobs" >/dev/null
+    cmake --install "$build/pcre2-build" >/dev/null
+fi
+
 # shellcheck disable=SC2086
 cmake -S "$src" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKQ_BUILD_GUI=OFF -DGTest_DIR="$gtest/lib/cmake/GTest" $launcher >/dev/null
+    -DKQ_BUILD_GUI=OFF -DGTest_DIR="$gtest/lib/cmake/GTest" -DKQ_PCRE2_ROOT="$pcre2" $launcher >/dev/null
 
 if [ "$mode" = dist ]; then
     cmake --build "$build" -j "$jobs" --target kqtools-cli

@@ -10,6 +10,9 @@ namespace kq {
 
 // Seconds since 1970-01-01 00:00:00 UTC.
 int64_t CurrentTime();
+// Processor time the calling thread has used, in microseconds: a budget in
+// it is not used up while a busy machine runs other threads.
+int64_t ThreadCpuMicroseconds();
 // Breaks t down in the local time zone; false when it cannot.
 bool LocalTime(int64_t t, std::tm& out);
 // The other way: a local calendar time (tm_isdst -1 lets the zone decide)

@@ -13,7 +13,8 @@ const std::vector<CFunctionInfo>& AllFunctions()
     static const std::vector<CFunctionInfo> all = [] {
         std::vector<CFunctionInfo> list;
         for (auto family : {LogicMathFunctions(), TextFunctions(), FileTimeFunctions(), SteelFunctions(),
-                             FileMetaFunctions()})
+                             FileMetaFunctions(),
+                             RegexFunctions()})
             list.insert(list.end(), family.begin(), family.end());
         return list;
     }();

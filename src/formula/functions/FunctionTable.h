@@ -35,8 +35,9 @@ std::span<const CFunctionInfo> TextFunctions();        // 35
 std::span<const CFunctionInfo> FileTimeFunctions();    // 27
 std::span<const CFunctionInfo> SteelFunctions();       // 10
 std::span<const CFunctionInfo> FileMetaFunctions();    // 8
+std::span<const CFunctionInfo> RegexFunctions();       // 4
 
-// All 116 entries in documentation order, and the look-up by lower-case name.
+// All 120 entries in documentation order, and the look-up by lower-case name.
 std::span<const CFunctionInfo> FunctionTable();
 const CFunctionInfo* FindFunction(std::u16string_view lowerName);
 

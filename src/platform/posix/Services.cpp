@@ -7,6 +7,7 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -288,6 +289,13 @@ bool DecodeText(std::string_view bytes, const std::string& charset, std::u16stri
 // ---- clock -------------------------------------------------------------------
 
 int64_t CurrentTime() { return static_cast<int64_t>(std::time(nullptr)); }
+
+int64_t ThreadCpuMicroseconds()
+{
+    timespec ts{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts) != 0) return 0;
+    return static_cast<int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
 
 bool LocalTime(int64_t t, std::tm& out)
 {

@@ -205,6 +205,14 @@ bool DecodeText(std::string_view bytes, const std::string& charset, std::u16stri
 
 int64_t CurrentTime() { return static_cast<int64_t>(_time64(nullptr)); }
 
+int64_t ThreadCpuMicroseconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
+    auto ticks = [](const FILETIME& t) { return (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return (ticks(kernel) + ticks(user)) / 10;  // 100 ns units
+}
+
 bool LocalTime(int64_t t, std::tm& out)
 {
     _tzset();

@@ -33,6 +33,7 @@ const char* const kUsage =
     "  simple:   --name TEXT --index --start TEXT --step TEXT --repeat TEXT --digits 0..9 --index-after\n"
     "  enhanced: --pattern TEXT --kind 0..7 --enum-list TEXT --digits 1..9 --start TEXT --step TEXT --repeat TEXT\n"
     "  两者:     --find TEXT --replace TEXT（给出 --find 即启用替换）\n"
+    "            --regex（查找文本是正则表达式，替换文本中 $1…$99、${名称} 代表分组，$$ 代表 $）\n"
     "            --delete-position 0..3 --delete-count 0..20（给出 --delete-count 即启用删除）\n"
     "  list:     --names-file FILE（按列表页的“添加”粘贴）--repeat TEXT --cycle\n"
     "  advanced: --template TEXT          formula: --formula TEXT\n"
@@ -154,7 +155,11 @@ int RunRenameRequest(CRenameRequest& request)
     std::string error;
     if (!BuildFileList(request.m_aPaths, request.m_bRecursive, list, error) || !request.m_pMode->Load(error)) return UsageError("rename", error);
     if (int code = OrderRows(request, list); code >= 0) return code;
-    request.m_pMode->FillNewNames(list, request.m_bKeepExtension);
+    const std::u16string fillError = request.m_pMode->FillNewNames(list, request.m_bKeepExtension);
+    if (!fillError.empty()) {
+        PrintErr("kqtools-cli: " + ToUtf8(fillError) + "；没有改名");
+        return kExitFailed;
+    }
 
     if (!request.m_strExport.empty()) {
         int code = ExportRows(request, list);

@@ -50,6 +50,19 @@ bool ReplaceDeleteOptions(CArgReader& reader, const std::vector<std::string>& or
     fields.m_bReplaceEnabled = Given(original, "--find");
     fields.m_strFind = Text(reader, "--find", u"");
     fields.m_strReplace = Text(reader, "--replace", u"");
+    fields.m_bRegex = reader.Flag("--regex");
+    if (fields.m_bRegex && !fields.m_bReplaceEnabled) {
+        error = "选项 --regex 要与 --find 一起使用";
+        return false;
+    }
+    // A pattern that does not compile is a usage error: no name would be replaced.
+    if (fields.m_bRegex) {
+        const naming::CFindReplace replace(fields);
+        if (!replace.GetErrorInfo().empty()) {
+            error = ToUtf8(replace.GetErrorInfo());
+            return false;
+        }
+    }
     fields.m_bDeleteEnabled = Given(original, "--delete-count");
     return RangeValue(reader, "--delete-position", 0, 3, fields.m_nDeletePosition, error) &&
            RangeValue(reader, "--delete-count", 0, 20, fields.m_nDeleteCount, error);
@@ -59,7 +72,15 @@ bool ReplaceDeleteOptions(CArgReader& reader, const std::vector<std::string>& or
 template <class Fields>
 class CFieldsMode : public IRenameMode {
 public:
-    void FillNewNames(CFileNameList& list, bool keepExtension) const override { m_fields.FillNewNames(list, keepExtension); }
+    std::u16string FillNewNames(CFileNameList& list, bool keepExtension) const override
+    {
+        std::u16string error;
+        if constexpr (requires { m_fields.FillNewNames(list, keepExtension, &error); })
+            m_fields.FillNewNames(list, keepExtension, &error);
+        else
+            m_fields.FillNewNames(list, keepExtension);
+        return error;
+    }
 
 protected:
     Fields m_fields;
@@ -167,6 +188,7 @@ const struct {
     {"--digits", Bit(kSimple) | Bit(kEnhanced)},
     {"--find", Bit(kSimple) | Bit(kEnhanced)},
     {"--replace", Bit(kSimple) | Bit(kEnhanced)},
+    {"--regex", Bit(kSimple) | Bit(kEnhanced)},
     {"--delete-position", Bit(kSimple) | Bit(kEnhanced)},
     {"--delete-count", Bit(kSimple) | Bit(kEnhanced)},
     {"--repeat", Bit(kSimple) | Bit(kEnhanced) | Bit(kList)},

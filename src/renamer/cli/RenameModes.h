@@ -23,7 +23,10 @@ public:
     // Loads what the options point at (the List mode's names file), after
     // the paths were checked; false with error set when it cannot.
     virtual bool Load(std::string& /*error*/) { return true; }
-    virtual void FillNewNames(CFileNameList& list, bool keepExtension) const = 0;
+    // Fills column 1 of every row. Returns a message when some names could
+    // not be made as the options ask (a row the pattern could not be matched
+    // on within the limits), else "".
+    virtual std::u16string FillNewNames(CFileNameList& list, bool keepExtension) const = 0;
 };
 
 // The mode named on the command line ("simple", ..., "formula"), or null.

@@ -151,8 +151,9 @@ std::vector<std::u16string> CEnFields::RefillStartList()
 
 int CEnFields::StartOrdinal() const { return FindOrdinal(CIndexSequence(*this), m_strStart); }
 
-void CEnFields::FillNewNames(CFileNameList& list, bool keepExtension) const
+void CEnFields::FillNewNames(CFileNameList& list, bool keepExtension, std::u16string* pReplaceError) const
 {
+    naming::CFindReplace replace(*this);
     const CIndexSequence sequence(*this);
     const long long step = Wtoi(m_strStep);
     naming::CRepeatCounter counter(m_strRepeat);
@@ -167,9 +168,10 @@ void CEnFields::FillNewNames(CFileNameList& list, bool keepExtension) const
         pattern.Fill(result, base);
         ExpandIndexedPlaceholders(result, base, index);
         naming::ReplaceAll(result, u"*", index);
-        FinishName(result, keepExtension, extension);
+        FinishName(result, keepExtension, extension, replace, r);
         list.SetText(r, kColNewName, result);
     }
+    if (pReplaceError) *pReplaceError = replace.GetErrorInfo();
 }
 
 }  // namespace kq

@@ -21,6 +21,7 @@ class CFileNameList;
 //   m_strRepeat        drop-down "序号重复："  "0".."9", default "0"
 //   m_bReplaceEnabled  check "启用文本替换"  enables the find and replace edits
 //   m_strFind / m_strReplace  edits "查找文本：" / "替换文本："
+//   m_bRegex           check "正则表达式"  enabled with them: the find text is a pattern
 //   m_bDeleteEnabled   check "启用文本删除"  enables position and count
 //   m_nDeletePosition  drop-down "删除位置："  kDeletePositionItems, default 0
 //   m_nDeleteCount     drop-down "删字符数："  "0".."20", item index, default 0
@@ -46,7 +47,8 @@ struct CEnFields : naming::CReplaceDeleteFields {
     // no member.
     int StartOrdinal() const;
 
-    void FillNewNames(CFileNameList& list, bool keepExtension) const;
+    // As CEaFields::FillNewNames, also for pReplaceError.
+    void FillNewNames(CFileNameList& list, bool keepExtension, std::u16string* pReplaceError = nullptr) const;
 };
 
 extern const char16_t* const kEnPageNote;  // "新文件名称中的序号用字符*代替，例如“*-<原文件名>”。"

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "formula/engine/AnalyseCode.h"
 #include "platform/Crt.h"
 
 namespace kq::naming {
@@ -113,14 +114,42 @@ void CReplaceDeleteFields::MakeBase(std::u16string_view name, bool keepExtension
     ApplyDeletion(base, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, true);
 }
 
-void CReplaceDeleteFields::FinishName(std::u16string& result, bool keepExtension, std::u16string_view extension) const
+void CReplaceDeleteFields::FinishName(std::u16string& result, bool keepExtension, std::u16string_view extension,
+                                      CFindReplace& replace, int row) const
 {
-    if (m_bReplaceEnabled) ReplaceAll(result, m_strFind, m_strReplace);
+    replace.Apply(result, row);
     ApplyDeletion(result, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, false);
     if (keepExtension) {
         result += u'.';
         result += extension;
     }
+}
+
+CFindReplace::CFindReplace(const CReplaceDeleteFields& fields) : m_fields(fields)
+{
+    // An empty pattern would match everywhere; like an empty find text it
+    // replaces nothing.
+    if (!fields.m_bReplaceEnabled || !fields.m_bRegex || fields.m_strFind.empty()) return;
+    if (!m_regex.Compile(fields.m_strFind) || m_regex.CheckReplacement(fields.m_strReplace) != ERegexCode::Ok) {
+        m_strError = m_regex.GetErrorInfo();
+        return;
+    }
+    m_bPattern = true;
+}
+
+void CFindReplace::Apply(std::u16string& text, int row)
+{
+    if (!m_fields.m_bReplaceEnabled) return;
+    if (!m_fields.m_bRegex) {
+        ReplaceAll(text, m_fields.m_strFind, m_fields.m_strReplace);
+        return;
+    }
+    if (!m_bPattern) return;
+    if (m_regex.Replace(text, m_fields.m_strReplace, m_strScratch, kMaxTextLength) == ERegexCode::Ok) {
+        text.swap(m_strScratch);
+        return;
+    }
+    if (m_strError.empty()) m_strError = u"第" + FormatInt(row + 1) + u"行：" + m_regex.GetErrorInfo();
 }
 
 }  // namespace kq::naming

@@ -1,10 +1,12 @@
 // Pieces the naming modes share: stem and extension, character deletion,
-// plain text replacement.
+// plain and regular-expression replacement.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "formula/regex/Regex.h"
 
 namespace kq::naming {
 
@@ -47,11 +49,16 @@ enum EDeletePosition { kDeleteOldFront = 0, kDeleteOldBack = 1, kDeleteNewFront 
 // Applies the deletion when it belongs to this stage (old name or new name).
 void ApplyDeletion(std::u16string& text, bool enabled, int position, int count, bool onOldName);
 
+class CFindReplace;
+
 // The replacement and deletion settings that the Simple and Enhanced pages share.
 struct CReplaceDeleteFields {
     bool m_bReplaceEnabled = false;
     std::u16string m_strFind;
     std::u16string m_strReplace;
+    // Check box "正则表达式" beside the find and replace edits (enabled with
+    // them): the find text is a pattern and the replacement may use $1.
+    bool m_bRegex = false;
     bool m_bDeleteEnabled = false;
     int m_nDeletePosition = 0;
     int m_nDeleteCount = 0;
@@ -61,9 +68,32 @@ struct CReplaceDeleteFields {
     // extension receive the parts of name.
     void MakeBase(std::u16string_view name, bool keepExtension, std::u16string& stem, std::u16string& extension,
                   std::u16string& base) const;
-    // The tail of every such name: replacement, deletion on the new name,
-    // then "." and the extension when it is kept.
-    void FinishName(std::u16string& result, bool keepExtension, std::u16string_view extension) const;
+    // The tail of every such name: replacement (row `row` of the run),
+    // deletion on the new name, then "." and the extension when it is kept.
+    void FinishName(std::u16string& result, bool keepExtension, std::u16string_view extension, CFindReplace& replace,
+                    int row) const;
+};
+
+// The replacement step of one run of names. A pattern is compiled once, when
+// the run starts; an invalid one (or a replacement naming no group of it)
+// replaces nothing in any row. Threads that share a run's rows each need an
+// object of their own.
+class CFindReplace {
+public:
+    explicit CFindReplace(const CReplaceDeleteFields& fields);
+    // Replaces in the name of row `row`. A row the pattern cannot be matched
+    // on within the limits keeps its text.
+    void Apply(std::u16string& text, int row);
+    // The first message of the run ("" when there was none): the invalid
+    // pattern's, or the first row that kept its text and why.
+    const std::u16string& GetErrorInfo() const { return m_strError; }
+
+private:
+    const CReplaceDeleteFields& m_fields;
+    bool m_bPattern = false;  // a valid pattern and replacement
+    CRegex m_regex;
+    std::u16string m_strError;
+    std::u16string m_strScratch;
 };
 
 }  // namespace kq::naming

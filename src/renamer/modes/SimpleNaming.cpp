@@ -14,8 +14,9 @@ const char16_t* const kDeletePositionItems[4] = {u"原文件名前", u"原文件
 const char16_t* const kStepItems[4] = {u"-2", u"-1", u"1", u"2"};
 const std::u16string kOldNamePlaceholder = u"<原文件名>";
 
-void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension) const
+void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension, std::u16string* pReplaceError) const
 {
+    naming::CFindReplace replace(*this);
     long long value = Wtoi(m_strStart);
     const long long step = Wtoi(m_strStep);
     naming::CRepeatCounter counter(m_strRepeat);
@@ -37,9 +38,10 @@ void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension) const
             else
                 result += index;
         }
-        FinishName(result, keepExtension, extension);
+        FinishName(result, keepExtension, extension, replace, r);
         list.SetText(r, kColNewName, result);
     }
+    if (pReplaceError) *pReplaceError = replace.GetErrorInfo();
 }
 
 }  // namespace kq

@@ -21,6 +21,8 @@ class CFileNameList;
 //   m_bReplaceEnabled  check "启用文本替换"          default off; enables find and replace
 //   m_strFind          edit "查找文本："             default ""
 //   m_strReplace       edit "替换文本："             default ""
+//   m_bRegex           check "正则表达式"            default off; enabled with find and
+//                      replace: the find text is a pattern, the replacement may use $1
 //   m_bDeleteEnabled   check "启用文本删除"          default off; enables position and count
 //   m_nDeletePosition  drop-down "删除位置："        kDeletePositionItems, default 0
 //   m_nDeleteCount     drop-down "删字符数："        items "0".."20", item index, default 0
@@ -36,8 +38,10 @@ struct CEaFields : naming::CReplaceDeleteFields {
     int m_nDigits = 0;
     int m_nIndexPosition = 0;
 
-    // Writes column 1 of every row.
-    void FillNewNames(CFileNameList& list, bool keepExtension) const;
+    // Writes column 1 of every row. pReplaceError, when given, receives the
+    // message of an invalid pattern or of the first row the pattern could
+    // not be matched on ("" when none): such names are left unreplaced.
+    void FillNewNames(CFileNameList& list, bool keepExtension, std::u16string* pReplaceError = nullptr) const;
 };
 
 extern const char16_t* const kEaPageNote;  // "新文件名称中的序号只能出现在新文件名称前或新文件名称后。"

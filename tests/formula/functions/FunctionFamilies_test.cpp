@@ -30,6 +30,7 @@ TEST(FunctionFamilies, EveryEntryIsCompleteAndCallable)
         {"file/time", FileTimeFunctions(), 27},
         {"steel", SteelFunctions(), 10},
         {"file metadata", FileMetaFunctions(), 8},
+        {"regex", RegexFunctions(), 4},
     };
     std::set<std::u16string_view> names;
     for (const CFamily& family : families) {
@@ -66,15 +67,20 @@ TEST(FunctionFamilies, EveryExampleGivesItsStatedResult)
 {
     test::CScopedEnv tz("TZ", "UTC0");
     test::CScopedClipboard clip(u"a\nb");
-    for (auto family : {TextFunctions(), FileTimeFunctions(), SteelFunctions()}) {
+    for (auto family : {TextFunctions(), FileTimeFunctions(), SteelFunctions(), RegexFunctions()}) {
+        // The backslashes of a regular expression are no path separators.
+        const bool paths = family.data() != RegexFunctions().data();
+        auto platform = [paths](std::u16string_view text) {
+            return paths ? test::PlatformQuotedPaths(text) : std::u16string(text);
+        };
         for (const CFunctionInfo& f : family) {
             const std::u16string_view example = f.m_strExample;
             const size_t arrow = example.find(u" → ");
             ASSERT_NE(arrow, std::u16string_view::npos);
             SCOPED_TRACE(ToUtf8(example));
-            test::CEvalResult r = test::Evaluate(test::PlatformQuotedPaths(example.substr(0, arrow)));
+            test::CEvalResult r = test::Evaluate(platform(example.substr(0, arrow)));
             EXPECT_EQ(r.m_nCode, kAnalyseOk) << ToUtf8(r.m_strError);
-            EXPECT_EQ(ToUtf8(test::PlatformQuotedPaths(r.m_strOutput)), ToUtf8(example.substr(arrow + 3)));
+            EXPECT_EQ(ToUtf8(platform(r.m_strOutput)), ToUtf8(example.substr(arrow + 3)));
         }
     }
 }
@@ -87,7 +93,7 @@ TEST(FunctionFamilies, HostileArgumentsGiveAResultOrARefusal)
         u"\"\"", u"0", u"-1", u"2147483647", u"0-2147483647-1", u"pow(10,400)", u"0-pow(10,400)", u"pow(-8,1/3)",
         u"\"%\"", u"\"[]\"", u"rept(\"[ab]\",8000)", u"\"文件\"",
     };
-    for (auto family : {TextFunctions(), FileTimeFunctions(), SteelFunctions(), FileMetaFunctions()}) {
+    for (auto family : {TextFunctions(), FileTimeFunctions(), SteelFunctions(), FileMetaFunctions(), RegexFunctions()}) {
         for (const CFunctionInfo& f : family) {
             for (const std::u16string& v : values) {
                 for (const std::u16string& first : {v, std::u16string(u"\"a[1]b[2]\"")}) {

@@ -208,7 +208,7 @@ TEST(FunctionTable, EveryNameIsUniqueLowerCaseAndFound)
         EXPECT_EQ(FindFunction(info.m_strName), &info);
         EXPECT_NE(info.m_pfnFunction, nullptr);
     }
-    EXPECT_EQ(FunctionTable().size(), 116u);
+    EXPECT_EQ(FunctionTable().size(), 120u);
     EXPECT_EQ(FindFunction(u"LEFT"), nullptr);
     EXPECT_EQ(FindFunction(u"fname"), nullptr);
 }

@@ -2,6 +2,7 @@
 // Enhanced page, pasting from the real clipboard, typing through invalid
 // states, and the ready-made expression and formula pickers.
 #include <QCheckBox>
+#include <QLabel>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
@@ -57,6 +58,7 @@ private slots:
     void EaPage_ChecksEnableTheirControls();
     void EaPage_EveryChangeAsksForNames();
     void EnPage_KindEnablesListsAndResetsStart();
+    void ReplacePages_RegexShowsItsMessageUnderTheFields();
     void ElPage_PastesFromClipboardAndEditsNames();
     void TextPages_SurviveTypingThroughInvalidStates();
     void ExpressionPicker_TakesChoiceOnOkOrDoubleClick();
@@ -74,7 +76,8 @@ void PagesTest::EaPage_ChecksEnableTheirControls()
         QList<QWidget*> controls;
     } rows[] = {
         {page.m_pIndexEnabled, {page.m_pStart, page.m_pStep, page.m_pRepeat, page.m_pDigits, page.m_pPosition}},
-        {page.m_replaceDelete.m_pReplaceEnabled, {page.m_replaceDelete.m_pFind, page.m_replaceDelete.m_pReplace}},
+        {page.m_replaceDelete.m_pReplaceEnabled,
+         {page.m_replaceDelete.m_pFind, page.m_replaceDelete.m_pReplace, page.m_replaceDelete.m_pRegex}},
         {page.m_replaceDelete.m_pDeleteEnabled,
          {page.m_replaceDelete.m_pDeletePosition, page.m_replaceDelete.m_pDeleteCount}},
     };
@@ -107,6 +110,66 @@ void PagesTest::EaPage_EveryChangeAsksForNames()
     CFileNameList list = MakeList({u"a.jpg", u"b.jpg"});
     page.FillNewNames(list, true);
     QCOMPARE(Column(list, kColNewName), (QStringList{"img_a005.jpg", "img_b006.jpg"}));
+}
+
+// The Simple and Enhanced pages share the replace controls: with
+// "正则表达式" on the find text is a pattern; an invalid one is shown under
+// the fields, without a message box, and replaces nothing.
+template <class Page>
+static void CheckRegexReplace(const QString& templateText)
+{
+    Page page;
+    page.m_pTemplate->setText(templateText);
+    CReplaceDeleteGroup& group = page.m_replaceDelete;
+    QLabel* message = group.m_pReplaceMessage;
+    QSignalSpy spy(&page, &CModePage::RefreshNames);
+    group.m_pReplaceEnabled->click();
+    QVERIFY(group.m_pRegex->isEnabled());
+    QVERIFY(!group.m_pRegex->isChecked());
+    group.m_pRegex->click();
+    QCOMPARE(spy.count(), 2);
+    QVERIFY(page.Fields().m_bRegex);
+
+    struct {
+        QString find, replace;
+        QStringList names;
+        QString message;
+    } rows[] = {
+        {"(\\d+)", "<$1>", {"ep<12>.mp4", "ep<3>.mp4"}, ""},
+        {"(\\d+", "<$1>", {"ep12.mp4", "ep3.mp4"}, "正则表达式有误（第4个字符）：缺少右括号“)”"},
+        {"\\d", "$2", {"ep12.mp4", "ep3.mp4"}, "替换文本有误（第1个字符）：没有第2个分组"},
+        {"^ep", "第", {"第12.mp4", "第3.mp4"}, ""},
+    };
+    for (const auto& row : rows) {
+        group.m_pFind->setText(row.find);
+        group.m_pReplace->setText(row.replace);
+        CFileNameList list = MakeList({u"ep12.mp4", u"ep3.mp4"});
+        page.FillNewNames(list, true);
+        QCOMPARE(Column(list, kColNewName), row.names);
+        QCOMPARE(message->text(), row.message);
+        QCOMPARE(message->isVisibleTo(&page), !row.message.isEmpty());
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // Off again, the same find text is literal.
+    group.m_pFind->setText(QStringLiteral("(\\d+"));
+    group.m_pReplace->setText(QStringLiteral("<$1>"));
+    group.m_pRegex->click();
+    CFileNameList list = MakeList({u"a(\\d+.txt"});
+    page.FillNewNames(list, true);
+    QCOMPARE(Column(list, kColNewName), QStringList{"a<$1>.txt"});
+    QVERIFY(message->isHidden());
+
+    // The check box is stored and loaded like every other control.
+    page.Fields().m_bRegex = true;
+    page.LoadControls();
+    QVERIFY(group.m_pRegex->isChecked());
+}
+
+void PagesTest::ReplacePages_RegexShowsItsMessageUnderTheFields()
+{
+    CheckRegexReplace<CEaPage>(QStringLiteral("<原文件名>"));
+    CheckRegexReplace<CEnPage>(QStringLiteral("<原文件名>"));
 }
 
 void PagesTest::EnPage_KindEnablesListsAndResetsStart()

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "formula/regex/Regex.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/modes/AdvancedNaming.h"
@@ -226,6 +227,78 @@ TEST(EnhancedNaming, FillNewNames)
         fields.FillNewNames(list, c.keep);
         EXPECT_EQ(NewNames(list), c.expected);
     }
+}
+
+// The find-and-replace of the Simple and Enhanced pages with "正则表达式" on
+// (and one case off for contrast), run through both modes with a template
+// that is just the old name.
+TEST(ReplaceNaming, RegexFindAndReplaceInBothModes)
+{
+    const std::u16string limit = u"第2行：" + RegexLimitMessage();
+    struct Case {
+        const char* what;
+        std::u16string find, replace;
+        bool regex;
+        bool keep;
+        Names rows;
+        Names expected;
+        std::u16string error;
+    } cases[] = {
+        {"groups in the replacement", u"(\\d+)", u"<$1>", true, true, {u"ep12.mp4", u"v2.mp4"}, {u"ep<12>.mp4", u"v<2>.mp4"}, u""},
+        {"the extension stays out of reach", u"\\d", u"#", true, true, {u"a.mp4"}, {u"a.mp4"}, u""},
+        {"the whole name without keepExtension", u"\\.(\\w+)$", u"_$1", true, false, {u"a.mp4"}, {u"a_mp4"}, u""},
+        {"swap two parts", u"^(\\w+)-(\\w+)$", u"$2-$1", true, true, {u"ab-cd.txt", u"abc.txt"}, {u"cd-ab.txt", u"abc.txt"}, u""},
+        {"case ignored with (?i)", u"(?i)img_", u"", true, true, {u"IMG_1.jpg", u"img_2.jpg"}, {u"1.jpg", u"2.jpg"}, u""},
+        {"Chinese text", u"第(\\d+)集", u"E$1", true, true, {u"剧第3集.mp4"}, {u"剧E3.mp4"}, u""},
+        {"literal when off", u".", u"_", false, true, {u"a.b.txt"}, {u"a_b.txt"}, u""},
+        {"a pattern when on", u".", u"_", true, true, {u"a.b.txt"}, {u"___.txt"}, u""},
+        {"an empty pattern changes nothing", u"", u"x", true, true, {u"abc.txt"}, {u"abc.txt"}, u""},
+        {"an invalid pattern replaces nothing", u"(a", u"b", true, true, {u"abc.txt", u"a.txt"}, {u"abc.txt", u"a.txt"},
+         u"正则表达式有误（第2个字符）：缺少右括号“)”"},
+        {"also on an empty list", u"[", u"", true, true, {}, {}, u"正则表达式有误（第1个字符）：字符集缺少右方括号“]”"},
+        {"a replacement naming no group", u"a", u"$1", true, true, {u"abc.txt"}, {u"abc.txt"},
+         u"替换文本有误（第1个字符）：没有第1个分组"},
+        {"a row beyond the limit keeps its text", u"(a+)+$", u"x", true, false,
+         {u"aaa", u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", u"aa"}, {u"x", u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", u"x"}, limit},
+    };
+    for (const auto& c : cases) {
+        for (bool enhanced : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (enhanced ? " (enhanced)" : " (simple)"));
+            CFileNameList list = MakeList(c.rows);
+            std::u16string error = u"not set";
+            auto setReplace = [&](naming::CReplaceDeleteFields& f) {
+                f.m_bReplaceEnabled = true;
+                f.m_strFind = c.find;
+                f.m_strReplace = c.replace;
+                f.m_bRegex = c.regex;
+            };
+            if (enhanced) {
+                CEnFields fields;
+                fields.m_strTemplate = u"<原文件名>";
+                setReplace(fields);
+                fields.FillNewNames(list, c.keep, &error);
+            } else {
+                CEaFields fields;
+                setReplace(fields);
+                fields.FillNewNames(list, c.keep, &error);
+            }
+            EXPECT_EQ(NewNames(list), c.expected);
+            EXPECT_EQ(ToUtf8(error), ToUtf8(c.error));
+        }
+    }
+}
+
+// With replacing off the pattern is not used, so it cannot fail.
+TEST(ReplaceNaming, AnUnusedPatternIsNoError)
+{
+    CEaFields fields;
+    fields.m_bRegex = true;
+    fields.m_strFind = u"(";
+    CFileNameList list = MakeList({u"a(.txt"});
+    std::u16string error = u"not set";
+    fields.FillNewNames(list, true, &error);
+    EXPECT_EQ(NewNames(list), Names{u"a(.txt"});
+    EXPECT_EQ(error, u"");
 }
 
 TEST(EnhancedNaming, StartListAndOrdinal)

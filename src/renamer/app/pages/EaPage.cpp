@@ -100,7 +100,9 @@ void CEaPage::LoadControls()
 void CEaPage::FillNewNames(CFileNameList& list, bool keepExtension)
 {
     StoreControls();
-    m_fields.FillNewNames(list, keepExtension);
+    std::u16string replaceError;
+    m_fields.FillNewNames(list, keepExtension, &replaceError);
+    m_replaceDelete.ShowReplaceError(replaceError);
 }
 
 }  // namespace kq

@@ -124,7 +124,9 @@ void CEnPage::LoadControls()
 void CEnPage::FillNewNames(CFileNameList& list, bool keepExtension)
 {
     StoreControls();
-    m_fields.FillNewNames(list, keepExtension);
+    std::u16string replaceError;
+    m_fields.FillNewNames(list, keepExtension, &replaceError);
+    m_replaceDelete.ShowReplaceError(replaceError);
 }
 
 }  // namespace kq

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
@@ -21,6 +22,17 @@ void CReplaceDeleteGroup::Build(QWidget* page, QVBoxLayout* layout, std::functio
     m_pReplace = new QLineEdit(page);
     m_aReplaceControls = {AddLabeledRow(replaceGrid, page, u"查找文本：", m_pFind), m_pFind,
                           AddLabeledRow(replaceGrid, page, u"替换文本：", m_pReplace), m_pReplace};
+    m_pRegex = new QCheckBox(QStringLiteral("正则表达式"), page);
+    m_pRegex->setToolTip(QStringLiteral("查找文本是正则表达式，替换文本中 $1…$99、${名称} 代表分组，$$ 代表 $"));
+    replaceGrid->addWidget(m_pRegex, replaceGrid->rowCount(), 1);
+    m_aReplaceControls.append(m_pRegex);
+    m_pReplaceMessage = new QLabel(page);
+    m_pReplaceMessage->setObjectName(QStringLiteral("replaceMessage"));
+    m_pReplaceMessage->setWordWrap(true);
+    m_pReplaceMessage->setTextFormat(Qt::PlainText);
+    m_pReplaceMessage->setStyleSheet(QStringLiteral("color: #c00000;"));
+    m_pReplaceMessage->hide();
+    replaceGrid->addWidget(m_pReplaceMessage, replaceGrid->rowCount(), 0, 1, 2);
     layout->addLayout(replaceGrid);
 
     m_pDeleteEnabled = new QCheckBox(QStringLiteral("启用文本删除"), page);
@@ -34,6 +46,7 @@ void CReplaceDeleteGroup::Build(QWidget* page, QVBoxLayout* layout, std::functio
     layout->addLayout(deleteGrid);
 
     for (QLineEdit* edit : {m_pFind, m_pReplace}) QObject::connect(edit, &QLineEdit::textChanged, page, changed);
+    QObject::connect(m_pRegex, &QCheckBox::toggled, page, changed);
     for (QCheckBox* check : {m_pReplaceEnabled, m_pDeleteEnabled})
         QObject::connect(check, &QCheckBox::toggled, page, [this, changed] {
             UpdateEnabled();
@@ -54,6 +67,7 @@ void CReplaceDeleteGroup::Store(naming::CReplaceDeleteFields& fields) const
     fields.m_bReplaceEnabled = m_pReplaceEnabled->isChecked();
     fields.m_strFind = U(m_pFind->text());
     fields.m_strReplace = U(m_pReplace->text());
+    fields.m_bRegex = m_pRegex->isChecked();
     fields.m_bDeleteEnabled = m_pDeleteEnabled->isChecked();
     fields.m_nDeletePosition = qMax(0, m_pDeletePosition->currentIndex());
     fields.m_nDeleteCount = qMax(0, m_pDeleteCount->currentIndex());
@@ -64,10 +78,17 @@ void CReplaceDeleteGroup::Load(const naming::CReplaceDeleteFields& fields)
     m_pReplaceEnabled->setChecked(fields.m_bReplaceEnabled);
     m_pFind->setText(Q(fields.m_strFind));
     m_pReplace->setText(Q(fields.m_strReplace));
+    m_pRegex->setChecked(fields.m_bRegex);
     m_pDeleteEnabled->setChecked(fields.m_bDeleteEnabled);
     m_pDeletePosition->setCurrentIndex(fields.m_nDeletePosition);
     m_pDeleteCount->setCurrentIndex(fields.m_nDeleteCount);
     UpdateEnabled();
+}
+
+void CReplaceDeleteGroup::ShowReplaceError(const std::u16string& message)
+{
+    m_pReplaceMessage->setText(Q(message));
+    m_pReplaceMessage->setVisible(!message.empty());
 }
 
 }  // namespace kq

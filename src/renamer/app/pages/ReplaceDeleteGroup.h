@@ -3,11 +3,13 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include <QList>
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QVBoxLayout;
 class QWidget;
@@ -27,10 +29,15 @@ public:
     void UpdateEnabled();
     void Store(naming::CReplaceDeleteFields& fields) const;
     void Load(const naming::CReplaceDeleteFields& fields);
+    // The message the core gave for the find pattern, under the fields
+    // (hidden when it is empty).
+    void ShowReplaceError(const std::u16string& message);
 
     QCheckBox* m_pReplaceEnabled = nullptr;
     QLineEdit* m_pFind = nullptr;
     QLineEdit* m_pReplace = nullptr;
+    QCheckBox* m_pRegex = nullptr;
+    QLabel* m_pReplaceMessage = nullptr;
     QCheckBox* m_pDeleteEnabled = nullptr;
     QComboBox* m_pDeletePosition = nullptr;
     QComboBox* m_pDeleteCount = nullptr;

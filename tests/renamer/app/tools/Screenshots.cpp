@@ -28,6 +28,7 @@
 #include "renamer/app/pages/EaPage.h"
 #include "renamer/app/pages/ElPage.h"
 #include "renamer/app/pages/EePage.h"
+#include "renamer/app/pages/EnPage.h"
 #include "support/TestSupport.h"
 #include "platform/FileSystem.h"
 #include "renamer/app/supersort/MdySortRouteDlg.h"
@@ -104,6 +105,12 @@ int main(int argc, char** argv)
     ea->m_pIndexEnabled->click();
     ea->m_pDigits->setCurrentIndex(3);
     ea->m_pPosition->setCurrentIndex(1);
+
+    auto* en = static_cast<CEnPage*>(dlg.Page(1));
+    en->m_replaceDelete.m_pReplaceEnabled->click();
+    en->m_replaceDelete.m_pRegex->click();
+    en->m_replaceDelete.m_pFind->setText(QStringLiteral("IMG (\\d+)"));
+    en->m_replaceDelete.m_pReplace->setText(QStringLiteral("照片$1"));
 
     QGuiApplication::clipboard()->setText(QStringLiteral("封面\n目录\n第一章\n第二章\n第三章\n附录\n参考文献\n索引\n"));
     static_cast<CElPage*>(dlg.Page(2))->m_pAdd->click();
