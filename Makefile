@@ -10,9 +10,9 @@ ARGS       ?=
 PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libgl-dev xvfb xauth fonts-noto-cjk \
             qt6-translations-l10n
-# The updater's HTTP client, its loopback test server and certificate, and
-# the package check.
-PACKAGES += libcurl4-openssl-dev python3 openssl dpkg-dev
+# The updater's HTTP client, its signature check (libcrypto), its loopback
+# test server, test keys and certificate, and the package check.
+PACKAGES += libcurl4-openssl-dev libssl-dev python3 openssl dpkg-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120
