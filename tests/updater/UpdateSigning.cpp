@@ -26,4 +26,14 @@ std::string CTestSigner::Sign(const std::string& content) const
 
 }  // namespace kq::test
 
+#else
+
+namespace kq::test {
+
+// No openssl on Windows: the signer is never ready and signs nothing.
+CTestSigner::CTestSigner() = default;
+std::string CTestSigner::Sign(const std::string&) const { return {}; }
+
+}  // namespace kq::test
+
 #endif

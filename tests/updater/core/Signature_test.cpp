@@ -27,8 +27,10 @@ TEST(Signature, PublicKeyForms)
     for (const auto& row : rows) {
         CPublicKey key{};
         ASSERT_EQ(ParsePublicKey(row.text, key), row.ok) << row.text;
-        if (row.ok) EXPECT_EQ(key[0], 0xd0);
-        if (row.ok) EXPECT_EQ(key[31], 0x05);
+        if (row.ok) {
+            EXPECT_EQ(key[0], 0xd0);
+            EXPECT_EQ(key[31], 0x05);
+        }
     }
 }
 
@@ -53,7 +55,9 @@ TEST(Signature, SignatureForms)
     for (const auto& row : rows) {
         CSignature signature{};
         ASSERT_EQ(ParseSignature(row.bytes, signature), row.ok) << row.bytes;
-        if (row.ok) EXPECT_EQ(std::string(signature.begin(), signature.end()), raw);
+        if (row.ok) {
+            EXPECT_EQ(std::string(signature.begin(), signature.end()), raw);
+        }
     }
 }
 

@@ -138,10 +138,13 @@ TEST(UpdateFlow, RunsFromDescriptorToSetupStart)
         ASSERT_EQ(flow.prompt.Shown().size(), messages.size());
         for (size_t i = 0; i < messages.size(); ++i) {
             EXPECT_EQ(flow.prompt.Shown()[i].m_strTitle, i == 0 && messages[0].empty() ? u"文件操作时出现错误" : u"远舟在线升级工具");
-            if (!messages[i].empty()) EXPECT_EQ(flow.prompt.Shown()[i].m_strText, messages[i]);
+            if (!messages[i].empty()) {
+                EXPECT_EQ(flow.prompt.Shown()[i].m_strText, messages[i]);
+            }
         }
-        if (messages.size() == 2 && messages[0].empty())  // the reader's header message first
+        if (messages.size() == 2 && messages[0].empty()) {  // the reader's header message first
             EXPECT_NE(flow.prompt.Shown()[0].m_strText.find(u"文件头没有版本信息或版本信息错误！"), std::u16string::npos);
+        }
         const std::u16string setup = flow.dir.Child(kSetupName);
         if (row.setup) {
             EXPECT_EQ(outcome.m_strSetupPath, setup);
