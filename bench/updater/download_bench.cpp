@@ -71,7 +71,10 @@ public:
         m_tAsked = std::chrono::steady_clock::now();
         return kq::EPromptAnswer::Yes;
     }
-    kq::EPromptAnswer AskYesNoCancel(const std::u16string&, const std::u16string&) override { return kq::EPromptAnswer::Yes; }
+    kq::EPromptAnswer AskYesNoCancel(const std::u16string&, const std::u16string&) override
+    {
+        return kq::EPromptAnswer::Yes;
+    }
     std::chrono::steady_clock::time_point m_tAsked{};
 };
 
@@ -84,8 +87,8 @@ double MedianCancelSeconds(kq::IDownloader& downloader, const std::string& url, 
         kq::CGuiThreadPrompt prompt(boxes, qApp);
         kq::SetPromptProvider(&prompt);
         kq::CProgressDlg dialog;
-        kq::CDownloadRequest request{kq::FromUtf8(url), kq::FromNativeName((dir / "Stalled.bin").string()), u"p", u"1",
-                                     &dialog, true};
+        kq::CDownloadRequest request{
+            kq::FromUtf8(url), kq::FromNativeName((dir / "Stalled.bin").string()), u"p", u"1", &dialog, true};
         std::chrono::steady_clock::time_point pressed{};
         QTimer press;
         QObject::connect(&press, &QTimer::timeout, [&] {
@@ -119,11 +122,13 @@ double MedianVerifySeconds(const fs::path& file)
                         .c_str()) != 0)
         return -1;
     std::ifstream hex(key.string() + ".hex"), sig(file.string() + ".sig", std::ios::binary);
-    std::string publicKey((std::istreambuf_iterator<char>(hex)), {}), signature((std::istreambuf_iterator<char>(sig)), {});
+    std::string publicKey((std::istreambuf_iterator<char>(hex)), {}),
+        signature((std::istreambuf_iterator<char>(sig)), {});
     std::vector<double> times;
     for (int run = 0; run < kRuns; ++run) {
         auto start = std::chrono::steady_clock::now();
-        if (kq::VerifyFileSignature(kq::FromNativeName(file.string()), signature, publicKey) != kq::ESignatureResult::Valid)
+        if (kq::VerifyFileSignature(kq::FromNativeName(file.string()), signature, publicKey) !=
+            kq::ESignatureResult::Valid)
             return -1;
         times.push_back(Seconds(start));
     }
@@ -192,13 +197,15 @@ int main(int argc, char** argv)
         }
         if (ok) {
             const double a = Median(ours), b = Median(curls);
-            std::printf("download 100 MB with progress window: median %.3f s; curl -o: median %.3f s; ratio %.2f (goal <= 1.3)\n",
-                        a, b, a / b);
+            std::printf(
+                "download 100 MB with progress window: median %.3f s; curl -o: median %.3f s; ratio %.2f (goal <= 1.3)\n",
+                a, b, a / b);
             const double verify = MedianVerifySeconds(dir / "Setup.bin");
             std::printf("Ed25519 check of the 100 MB package: median %.3f s\n", verify);
             const std::string stalled = "http://127.0.0.1:" + std::to_string(port) + "/stall/setup.bin?after=100000";
             const double cancel = MedianCancelSeconds(*downloader, stalled, dir);
-            std::printf("question after 取消 while the server is silent: median %.1f ms (goal <= 100)\n", cancel * 1000);
+            std::printf("question after 取消 while the server is silent: median %.1f ms (goal <= 100)\n",
+                        cancel * 1000);
             status = a <= 1.3 * b && verify >= 0 && cancel >= 0 && cancel <= 0.1 ? 0 : 1;
         } else {
             std::printf("download bench: a download failed\n");

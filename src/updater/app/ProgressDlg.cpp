@@ -94,8 +94,7 @@ void CProgressDlg::Open(const std::u16string& caption, const std::u16string& sta
 void CProgressDlg::StepIt()
 {
     int pos = m_nPos.load();
-    while (!m_nPos.compare_exchange_weak(pos, std::min(pos + m_nStep, m_nHigh.load()))) {
-    }
+    while (!m_nPos.compare_exchange_weak(pos, std::min(pos + m_nStep, m_nHigh.load()))) {}
     if (QThread::currentThread() == thread()) m_pProgress->setValue(m_nPos);
 }
 

@@ -85,8 +85,9 @@ public:
 
     EDownloadResult Result() const
     {
-        return m_bCancelled ? EDownloadResult::Cancelled
-                            : m_bFileError ? EDownloadResult::FileError : EDownloadResult::Failed;
+        return m_bCancelled   ? EDownloadResult::Cancelled
+               : m_bFileError ? EDownloadResult::FileError
+                              : EDownloadResult::Failed;
     }
 
 private:
@@ -117,7 +118,8 @@ private:
     bool ConfirmCancel()
     {
         const Clock::time_point asked = Clock::now();
-        if (GetPromptProvider().AskYesNo(u"网络升级程序已经启动，确实需要取消吗？", kUpdateTitle) == EPromptAnswer::Yes) {
+        if (GetPromptProvider().AskYesNo(u"网络升级程序已经启动，确实需要取消吗？", kUpdateTitle) ==
+            EPromptAnswer::Yes) {
             m_bCancelled = true;
             return true;
         }

@@ -81,7 +81,8 @@ bool ParsePublicKey(std::string_view text, CPublicKey& key)
     } else if (!DecodeBase64(text, bytes)) {
         return false;
     }
-    if (bytes.size() == kEd25519DerPrefix.size() + key.size() && bytes.compare(0, kEd25519DerPrefix.size(), kEd25519DerPrefix) == 0)
+    if (bytes.size() == kEd25519DerPrefix.size() + key.size() &&
+        bytes.compare(0, kEd25519DerPrefix.size(), kEd25519DerPrefix) == 0)
         bytes.erase(0, kEd25519DerPrefix.size());
     if (bytes.size() != key.size()) return false;
     std::copy(bytes.begin(), bytes.end(), key.begin());

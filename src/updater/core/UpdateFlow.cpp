@@ -193,8 +193,7 @@ bool RunUpdate(std::u16string_view argument, const CUpdateServices& services, CU
     if (!services.m_bStartSetup) return true;
     outcome.m_bStarted = StartSetupProgram(request.m_strTarget);
     if (!outcome.m_bStarted)
-        Inform(u"升级程序已下载，但系统无法打开它。请手动打开该文件完成升级：\n" +
-               request.m_strTarget);
+        Inform(u"升级程序已下载，但系统无法打开它。请手动打开该文件完成升级：\n" + request.m_strTarget);
     return true;
 }
 

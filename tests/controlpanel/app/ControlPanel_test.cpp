@@ -199,7 +199,8 @@ private slots:
         test::CTempDir tmp;
         test::CScopedEnv tmpdir("TMPDIR", tmp.NativePath());
         const QString shared = QString::fromStdString(tmp.NativePath());
-        const QString user = QString::fromStdU16String(LoggedOnUserName()).replace(QRegularExpression("[^A-Za-z0-9]"), "_");
+        const QString user =
+            QString::fromStdU16String(LoggedOnUserName()).replace(QRegularExpression("[^A-Za-z0-9]"), "_");
         // Where the centre listened before, with no session folder.
         QLocalServer oldPlace;
         QVERIFY(oldPlace.listen(shared + "/TERNSOFTCONTROLCENTER-" + user));
@@ -211,7 +212,8 @@ private slots:
         struct Row {
             const char* name;
             bool usable;  // the private folder can be had
-        } rows[] = {{"fresh private folder", true}, {"a link to another folder", false}, {"another user's folder", false}};
+        } rows[] = {
+            {"fresh private folder", true}, {"a link to another folder", false}, {"another user's folder", false}};
         for (const Row& row : rows) {
             QDir(privateFolder).removeRecursively();
             QFile::remove(privateFolder);

@@ -152,9 +152,8 @@ TEST(UpdateCommand, RunsTheUpdatePassInTheTerminal)
     // the package is refused and deleted.
     auto result = RunProgram(KQ_CLI_PATH, {"update", descriptor, "--yes", "--no-start", "--json"}, "", env);
     EXPECT_EQ(result.m_nExitCode, 1);
-    EXPECT_EQ(result.m_strOut,
-              "{\"messages\":[" + question + ",{\"title\":\"远舟在线升级工具\",\"text\":\"" + kSignatureMessage +
-                  "\"}],\"setup\":\"\",\"started\":false}\n");
+    EXPECT_EQ(result.m_strOut, "{\"messages\":[" + question + ",{\"title\":\"远舟在线升级工具\",\"text\":\"" +
+                                   kSignatureMessage + "\"}],\"setup\":\"\",\"started\":false}\n");
     EXPECT_FALSE(PathExists(FromNativeName(setup)));
 }
 

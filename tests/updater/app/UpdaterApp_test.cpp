@@ -30,10 +30,7 @@ struct CBox {
     bool programIcon;  // the window carries the updater's icon
 };
 
-bool HasProgramIcon(const QWidget* window)
-{
-    return window->windowIcon().cacheKey() == UpdaterIcon().cacheKey();
-}
+bool HasProgramIcon(const QWidget* window) { return window->windowIcon().cacheKey() == UpdaterIcon().cacheKey(); }
 
 // Answers every message box that opens: records it, then presses the
 // button whose text is `press` (or the only one).
@@ -164,8 +161,7 @@ private slots:
         QCOMPARE(answerer.m_aBoxes[0].text,
                  QStringLiteral("远舟文件改名系统的最新版本是2.16，您计算机上安装的版本是2.15，是否需要从网络更新？\n\n"
                                 "新版本升级内容：\n\n【1】.更快的下载"));
-        const std::u16string setup =
-            site.dir.Child(u"kqtools-" + FromAscii(std::to_string(geteuid())) + u"/Setup.deb");
+        const std::u16string setup = site.dir.Child(u"kqtools-" + FromAscii(std::to_string(geteuid())) + u"/Setup.deb");
         QCOMPARE(started.size(), size_t(1));
         QCOMPARE(QString::fromStdU16String(started[0]), QString::fromStdU16String(u"\"" + setup + u"\""));
     }
@@ -201,7 +197,8 @@ private slots:
     {
         test::CTempDir dir;
         test::CScopedEnv runtime("XDG_RUNTIME_DIR", dir.NativePath());
-        CUpdateDescriptor d{u"远舟文件改名系统", u"2.15", u"http://127.0.0.1:1/version.txt", u"http://127.0.0.1:1/s.deb"};
+        CUpdateDescriptor d{u"远舟文件改名系统", u"2.15", u"http://127.0.0.1:1/version.txt",
+                            u"http://127.0.0.1:1/s.deb"};
         dir.MakeFile(u"d.cfg", FormatUpdateDescriptor(d));
         CQtPrompt prompt;
         SetPromptProvider(&prompt);
@@ -242,7 +239,8 @@ private slots:
         connect(&timer, &QTimer::timeout, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); box && box != last) {
                 last = box;
-                if (pressed != std::chrono::steady_clock::time_point{}) waits.push_back(std::chrono::steady_clock::now() - pressed);
+                if (pressed != std::chrono::steady_clock::time_point{})
+                    waits.push_back(std::chrono::steady_clock::now() - pressed);
                 pressed = {};
                 texts.push_back(box->text());
                 // Anything unexpected is closed, so that the test cannot hang.
@@ -260,9 +258,12 @@ private slots:
                 if (!dlg || !dlg->isVisible() || dlg->GetPos() < 29 || answers.size() > 2 || answers.empty()) continue;
                 QVERIFY(HasProgramIcon(dlg));
                 pressed = std::chrono::steady_clock::now();
-                if (how == 0) QTest::mouseClick(dlg->CancelButton(), Qt::LeftButton);
-                else if (how == 1) QTest::keyClick(dlg, Qt::Key_Escape);
-                else dlg->close();
+                if (how == 0)
+                    QTest::mouseClick(dlg->CancelButton(), Qt::LeftButton);
+                else if (how == 1)
+                    QTest::keyClick(dlg, Qt::Key_Escape);
+                else
+                    dlg->close();
             }
         });
         timer.start(1);
@@ -272,7 +273,8 @@ private slots:
         QVERIFY(answers.empty());
         // The question twice, and no further message: a cancel is no failure.
         QCOMPARE(texts.size(), size_t(3));
-        for (size_t i : {size_t(1), size_t(2)}) QCOMPARE(texts[i], QStringLiteral("网络升级程序已经启动，确实需要取消吗？"));
+        for (size_t i : {size_t(1), size_t(2)})
+            QCOMPARE(texts[i], QStringLiteral("网络升级程序已经启动，确实需要取消吗？"));
         QCOMPARE(waits.size(), size_t(2));
         // Generous: a loaded machine; the benchmark gives the real figure.
         for (auto wait : waits) QVERIFY2(wait < std::chrono::milliseconds(1000), "the question came late");

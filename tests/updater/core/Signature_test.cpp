@@ -18,7 +18,7 @@ TEST(Signature, PublicKeyForms)
         {"D0F964E8656945C2E4EECA6858A3538BF5D4318D4B02E5355B7C19C1D6A72805\n", true},
         {"0Plk6GVpRcLk7spoWKNTi/XUMY1LAuU1W3wZwdanKAU=", true},                      // the 32 bytes
         {"MCowBQYDK2VwAyEA0Plk6GVpRcLk7spoWKNTi/XUMY1LAuU1W3wZwdanKAU=", true},      // the PEM line
-        {"MCowBQYDK2VwAyEA0Plk6GVpRcLk7spoWKNTi/XUMY1LAuU1W3wZwdanKAU", false},     // padding cut
+        {"MCowBQYDK2VwAyEA0Plk6GVpRcLk7spoWKNTi/XUMY1LAuU1W3wZwdanKAU", false},      // padding cut
         {"0Plk6GVpRcLk7spoWKNTi/XUMY1LAuU1W3wZwdanKAV=", false},                     // stray bits
         {"d0f964e8656945c2e4eeca6858a3538bf5d4318d4b02e5355b7c19c1d6a7280", false},  // 63 digits
         {"g0f964e8656945c2e4eeca6858a3538bf5d4318d4b02e5355b7c19c1d6a72805", false},
