@@ -10,9 +10,10 @@ ARGS       ?=
 PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libgl-dev xvfb xauth fonts-noto-cjk \
             qt6-translations-l10n
-# The updater's HTTP client, its loopback test server and certificate, and
-# the package build (dpkg-shlibdeps, dpkg-buildflags).
-PACKAGES += libcurl4-openssl-dev python3 openssl dpkg-dev
+# The updater's HTTP client, its signature check (libcrypto), its loopback
+# test server, test keys and certificate, and the package build
+# (dpkg-shlibdeps, dpkg-buildflags).
+PACKAGES += libcurl4-openssl-dev libssl-dev python3 openssl dpkg-dev
 # The metadata and hash functions of the formula language: Exiv2 (photos),
 # TagLib (audio), MediaInfoLib (video; the library alone, see
 # cmake/FileMetaLibraries.cmake), poppler-cpp (PDF), libcrypto, zlib and

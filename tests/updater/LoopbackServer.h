@@ -15,7 +15,7 @@ namespace kq::test {
 class CLoopbackServer {
 public:
     // With tls, a certificate for 127.0.0.1 is made for this server only;
-    // CaFile() names it for KQ_UPDATE_CA_FILE.
+    // CaFile() names it for the downloader's options (CDownloaderOptions).
     explicit CLoopbackServer(bool tls = false);
     ~CLoopbackServer();
     CLoopbackServer(const CLoopbackServer&) = delete;

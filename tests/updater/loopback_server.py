@@ -8,6 +8,10 @@ Serves the files of --root under a few prefixes that shape the response:
   /404/NAME         404 with an HTML page
   /redirect/NAME    302 to /files/NAME
   /headers          200 with the request's header lines as the body
+  /endless          200 without Content-Length and a body that never ends
+  /claim/NAME       Content-Length of 1 TiB, then the file
+  /drip/NAME?delay=S  200 with Content-Length, one byte every S seconds
+  /stall/NAME?after=N 200 with Content-Length, N bytes, then silence
 Prints the port on the first line of stdout. Stops when stdin closes or
 after --lifetime seconds, whichever comes first.
 """
@@ -17,6 +21,8 @@ import os
 import ssl
 import sys
 import threading
+import time
+import urllib.parse
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -46,9 +52,39 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 else:
                     self.connection.sendfile(body)
 
+    def send_slowly(self, path, delay, after):
+        with open(path, "rb") as f:
+            body = f.read()
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        try:
+            if after is not None:
+                self.wfile.write(body[:after])
+                self.wfile.flush()
+                time.sleep(3600)
+            for i in range(len(body)):
+                self.wfile.write(body[i:i + 1])
+                self.wfile.flush()
+                time.sleep(delay)
+        except OSError:
+            pass  # the client gave up
+
     def do_GET(self):
-        parts = self.path.split("?", 1)[0].strip("/").split("/", 1)
+        path, _, query = self.path.partition("?")
+        params = dict(urllib.parse.parse_qsl(query))
+        parts = path.strip("/").split("/", 1)
         kind = parts[0]
+        if kind == "endless":
+            self.send_response(200)
+            self.end_headers()
+            chunk = bytes(1 << 16)
+            try:
+                while True:
+                    self.wfile.write(chunk)
+            except OSError:
+                pass
+            return
         if kind == "headers":
             text = "".join(f"{k}: {v}\n" for k, v in self.headers.items())
             self.send_body(200, text.encode(), len(text.encode()), "text/plain")
@@ -66,6 +102,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_body(200, open(path, "rb"))
         elif kind == "short":
             self.send_body(200, open(path, "rb"), size + 1000)
+        elif kind == "claim":
+            self.send_body(200, open(path, "rb"), 1 << 40)
+        elif kind == "drip":
+            self.send_slowly(path, float(params.get("delay", "0.4")), None)
+        elif kind == "stall":
+            self.send_slowly(path, 0, int(params.get("after", "0")))
         elif kind == "redirect":
             self.send_response(302)
             self.send_header("Location", "/files/" + name)

@@ -5,6 +5,9 @@
 #include <QLocalSocket>
 
 #include "TERNControlPanelDlg.h"
+#include <QThread>
+
+#include "platform/SecureFiles.h"
 #include "platform/SystemInfo.h"
 
 namespace kq {
@@ -24,19 +27,36 @@ QString CSingleInstance::ServerName()
 {
     const QString base = QStringLiteral("TERNSOFTCONTROLCENTER");
 #ifndef _WIN32
-    // The runtime folder belongs to the user's session and only the user can
-    // enter it.
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists()) return QDir(runtime).filePath(base);
-#endif
+    // A shared folder such as /tmp would let another user plant the socket
+    // or its lock, and the centre would hand over to them and quit.
+    std::u16string folder;
+    if (!PrivateTempFolder(folder)) return {};
+    return QDir(QString::fromStdU16String(folder)).filePath(base);
+#else
     QString user = QString::fromStdU16String(LoggedOnUserName());
     for (QChar& c : user)
         if (!c.isLetterOrNumber()) c = u'_';
     return base + u'-' + user;
+#endif
+}
+
+bool CSingleInstance::ShouldOpenWindow()
+{
+    if (m_strName.isEmpty()) return true;
+    if (ActivateRunning()) return false;
+    if (TryLock()) return true;
+    // Another instance is starting right now: let it come up, then ask it.
+    for (int i = 0; i < 30; ++i) {
+        QThread::msleep(100);
+        if (ActivateRunning()) return false;
+    }
+    // It holds the lock but does not answer: better a second window than none.
+    return true;
 }
 
 bool CSingleInstance::ActivateRunning()
 {
+    if (m_strName.isEmpty()) return false;
     QLocalSocket socket;
     socket.connectToServer(m_strName);
     if (!socket.waitForConnected(1000)) return false;
@@ -50,6 +70,7 @@ bool CSingleInstance::ActivateRunning()
 
 bool CSingleInstance::TryLock()
 {
+    if (m_strName.isEmpty()) return false;
     QString path = m_strName;
     if (!QDir::isAbsolutePath(path)) path = QDir(QDir::tempPath()).filePath(path);
     m_pLock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
@@ -61,6 +82,7 @@ bool CSingleInstance::TryLock()
 bool CSingleInstance::Listen(CTERNControlPanelDlg* window)
 {
     m_pWindow = window;
+    if (m_strName.isEmpty() || !m_pLock || !m_pLock->isLocked()) return false;
     m_pServer = new QLocalServer(this);
     m_pServer->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_pServer, &QLocalServer::newConnection, this, &CSingleInstance::OnConnection);

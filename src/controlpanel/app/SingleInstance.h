@@ -19,6 +19,10 @@ public:
     CSingleInstance();
     ~CSingleInstance() override;
 
+    // True when this start is to open its window: no running instance took
+    // over. Without a private folder there is no single instance, and the
+    // window opens all the same.
+    bool ShouldOpenWindow();
     // Asks a running instance to come to the front; true when one answered
     // the connection (this start then ends).
     bool ActivateRunning();
@@ -29,7 +33,8 @@ public:
     // instance is replaced. Needs the lock.
     bool Listen(CTERNControlPanelDlg* window);
 
-    // The per-user server name: in XDG_RUNTIME_DIR when there is one.
+    // The per-user server name: on POSIX a socket in the private per-user
+    // folder (owned by the user, 0700, no link), empty when there is none.
     static QString ServerName();
 
 private:

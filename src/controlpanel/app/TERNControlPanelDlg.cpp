@@ -1,6 +1,8 @@
 #include "TERNControlPanelDlg.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +17,14 @@
 #include "platform/Shell.h"
 
 namespace kq {
+
+void SetUpControlPanelApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("TERNControlPanel"));
+    QApplication::setOrganizationName(QStringLiteral("远舟工作室"));
+    QApplication::setDesktopFileName(QStringLiteral("TERNControlPanel"));
+    QApplication::setWindowIcon(PanelIcon(kIconPanel));
+}
 
 CTERNControlPanelDlg::CTERNControlPanelDlg(std::u16string pluginFolder, QWidget* parent) : QDialog(parent)
 {
@@ -48,6 +58,7 @@ CTERNControlPanelDlg::CTERNControlPanelDlg(std::u16string pluginFolder, QWidget*
     m_pList->setWordWrap(true);
     m_pList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_pList->viewport()->installEventFilter(this);
+    m_pList->installEventFilter(this);
     groupLayout->addWidget(m_pList, 1);
 
     m_pDescription = new QLabel(group);
@@ -91,6 +102,16 @@ void CTERNControlPanelDlg::UpdateData(bool bSaveAndValidate)
 
 bool CTERNControlPanelDlg::eventFilter(QObject* watched, QEvent* event)
 {
+    // Enter on a selected command runs it, as a double-click does; the list
+    // would pass the key on to the dialog, whose default button closes it.
+    if (watched == m_pList && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const QList<QListWidgetItem*> selected = m_pList->selectedItems();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !selected.isEmpty()) {
+            OnDblClickList(selected.front());
+            return true;
+        }
+    }
     // A click on empty space clears the selection and so the description.
     if (watched == m_pList->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
@@ -131,20 +152,20 @@ bool CTERNControlPanelDlg::RunCommand(size_t nRecord)
     return true;
 }
 
-int CTERNControlPanelDlg::RunBuiltIn(int nIndex)
+bool CTERNControlPanelDlg::RunBuiltIn(int nIndex)
 {
     switch (nIndex) {
     case kCmdSystemInfo:
         ShowSystemInfoSheet(this);
-        return 1;
+        return true;
     case kCmdCredits:
         ShowCreditsSheet(this);
-        return 1;
+        return true;
     case kCmdWebSite:
         ShellOpen(kMakerWebAddress);
-        return 1;
+        return true;
     default:
-        return 0;
+        return false;
     }
 }
 

@@ -14,6 +14,10 @@ class QListWidgetItem;
 
 namespace kq {
 
+// Names, desktop entry and icon of the program, before any window opens.
+// No display name is set: the windows are titled exactly as they are named.
+void SetUpControlPanelApplication();
+
 class CTERNControlPanelDlg : public QDialog {
     Q_OBJECT
 public:
@@ -23,8 +27,9 @@ public:
 
     // Runs the command of the list item's record; false when there is none.
     bool RunCommand(size_t nRecord);
-    // Built-in dispatcher: 0 system information, 1 credits, 2 web site.
-    int RunBuiltIn(int nIndex);
+    // Built-in dispatcher: 0 system information, 1 credits, 2 web site;
+    // false for any other index.
+    bool RunBuiltIn(int nIndex);
     // Restores, raises and activates the window (a second start asks for it).
     void Activate();
 

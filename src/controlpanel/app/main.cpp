@@ -2,12 +2,10 @@
 // print for scripts without opening a window; otherwise one window per user
 // session, a second start bringing the first to the front.
 #include <QApplication>
-#include <QThread>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "PanelIcons.h"
 #include "SingleInstance.h"
 #include "TERNControlPanelDlg.h"
 #include "controlpanel/core/Diagnostics.h"
@@ -25,24 +23,15 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("TERNControlPanel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("远舟软件配置中心"));
-    QApplication::setOrganizationName(QStringLiteral("远舟工作室"));
-    QApplication::setDesktopFileName(QStringLiteral("TERNControlPanel"));
-    QApplication::setWindowIcon(kq::PanelIcon(kq::kIconPanel));
+    kq::SetUpControlPanelApplication();
 
     kq::CSingleInstance instance;
-    if (instance.ActivateRunning()) return 0;
-    if (!instance.TryLock()) {
-        // Another instance is starting right now: let it come up, then ask it.
-        for (int i = 0; i < 30 && !instance.ActivateRunning(); ++i) QThread::msleep(100);
-        return 0;
-    }
+    if (!instance.ShouldOpenWindow()) return 0;
 
     kq::InstallQtChineseCatalogue();
 
     kq::CTERNControlPanelDlg dialog(kq::ProgramFolder());
-    instance.Listen(&dialog);
+    instance.Listen(&dialog);  // no single instance without the lock
     dialog.show();
     return app.exec();
 }

@@ -8,6 +8,7 @@
 #include "renamer/cli/CliSupport.h"
 #include "renamer/cli/UpdaterCliSupport.h"
 #include "updater/core/UpdateFlow.h"
+#include "updater/core/UpdateTrust.h"
 
 using namespace kq;
 using namespace kq::cli;
@@ -17,6 +18,7 @@ namespace {
 const char* const kUsage =
     "用法: kqtools-cli update DESCRIPTOR [--yes|--no] [--no-start] [--json]\n"
     "按升级描述文件 DESCRIPTOR 检查新版本，询问后下载安装程序并启动，与在线升级程序相同。\n"
+    "安装程序须有与本程序内置公钥相符的数字签名（地址加 .sig），否则删除、不启动。\n"
     "提示信息输出到标准错误；下载超过 10240 字节时在标准错误显示进度条。\n"
     "  --yes          对“是否需要从网络更新”回答是\n"
     "  --no           回答否（两者都不给时在终端询问）\n"
@@ -39,14 +41,16 @@ int RunUpdateCommand(std::vector<std::string>& args)
     CConsolePrompt console;
     CRecordingPrompt prompt(&console);
     if (yes || no) prompt.SetFixedAnswer(yes ? EPromptAnswer::Yes : EPromptAnswer::No);
-    std::unique_ptr<IDownloader> downloader = CreateSystemDownloader();
+    const CUpdateTrust trust = BuiltInUpdateTrust();
+    std::unique_ptr<IDownloader> downloader = CreateSystemDownloader({trust.m_strCaFile});
     CTerminalProgress progress;
     CUpdateServices services;
     services.m_pDownloader = downloader.get();
     services.m_pProgress = &progress;
     services.m_bStartSetup = !noStart;
+    services.m_strPublicKey = trust.m_strPublicKey;
     CUpdateOutcome outcome;
-    const bool downloaded = RunUpdate(FromNativeName(rest[0]), services, outcome) == 1;
+    const bool downloaded = RunUpdate(FromNativeName(rest[0]), services, outcome);
 
     if (json) {
         CJsonWriter writer;

@@ -39,7 +39,7 @@ int RunVersionFile(std::vector<std::string>& args)
     CRecordingPrompt prompt(json ? nullptr : &console);
     CPRKFileVersion file(Atof(installed));
     file.SetFilePath(FromNativeName(rest[0]));
-    const bool ok = file.ReadVersionFile() == 1;
+    const bool ok = file.ReadVersionFile();
     const std::u16string changeText = BuildChangeText(file.m_aChangeList);
 
     if (json) {

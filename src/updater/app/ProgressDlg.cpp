@@ -1,5 +1,7 @@
 #include "ProgressDlg.h"
 
+#include "GuiThread.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +15,7 @@ namespace {
 // Window messages run at most this often: a repaint per 1,024-byte block
 // would cost more than the download.
 constexpr qint64 kPumpIntervalMs = 15;
+constexpr int kSyncIntervalMs = 30;
 }  // namespace
 
 CProgressDlg::CProgressDlg(QWidget* owner)
@@ -39,6 +42,8 @@ CProgressDlg::CProgressDlg(QWidget* owner)
     setFixedSize(360, 130);
 
     connect(m_pCancel, &QPushButton::clicked, this, [this] { m_bCancel = true; });
+    m_syncTimer.setInterval(kSyncIntervalMs);
+    connect(&m_syncTimer, &QTimer::timeout, this, &CProgressDlg::SyncFromLoop);
 }
 
 void CProgressDlg::Create()
@@ -57,52 +62,81 @@ void CProgressDlg::SetRange(int nLow, int nHigh)
 {
     m_pProgress->setRange(nLow, nHigh);
     m_pProgress->setValue(nLow);
+    m_nHigh = nHigh;
+    m_nPos = nLow;
 }
 
 void CProgressDlg::SetStep(int nStep) { m_nStep = nStep; }
 
 void CProgressDlg::SetStatus(const QString& text) { m_pStatus->setText(text); }
 
-int CProgressDlg::GetPos() const { return m_pProgress->value(); }
+int CProgressDlg::GetPos() const { return m_nPos; }
 
 void CProgressDlg::Open(const std::u16string& caption, const std::u16string& status, int nLow, int nHigh)
 {
-    setWindowTitle(QString::fromStdU16String(caption));
-    SetStatus(QString::fromStdU16String(status));
-    SetRange(nLow, nHigh);
-    SetStep(1);
-    m_pPercent->setText(QStringLiteral(" 0 %"));
-    m_bCancel = false;
-    Create();
-    m_pumpTimer.invalidate();
+    RunOnThreadOf(this, [&] {
+        setWindowTitle(QString::fromStdU16String(caption));
+        SetStatus(QString::fromStdU16String(status));
+        SetRange(nLow, nHigh);
+        SetStep(1);
+        m_pPercent->setText(QStringLiteral(" 0 %"));
+        {
+            std::lock_guard lock(m_percentMutex);
+            m_bPercentChanged = false;
+        }
+        m_bCancel = false;
+        Create();
+        m_pumpTimer.invalidate();
+        m_syncTimer.start();
+    });
 }
 
 void CProgressDlg::StepIt()
 {
-    m_pProgress->setValue(std::min(m_pProgress->value() + m_nStep, m_pProgress->maximum()));
+    int pos = m_nPos.load();
+    while (!m_nPos.compare_exchange_weak(pos, std::min(pos + m_nStep, m_nHigh.load()))) {}
+    if (QThread::currentThread() == thread()) m_pProgress->setValue(m_nPos);
 }
 
-void CProgressDlg::SetPercentText(const std::u16string& text) { m_pPercent->setText(QString::fromStdU16String(text)); }
+void CProgressDlg::SetPercentText(const std::u16string& text)
+{
+    if (QThread::currentThread() == thread()) {
+        m_pPercent->setText(QString::fromStdU16String(text));
+        return;
+    }
+    std::lock_guard lock(m_percentMutex);
+    m_strPercent = QString::fromStdU16String(text);
+    m_bPercentChanged = true;
+}
+
+void CProgressDlg::SyncFromLoop()
+{
+    m_pProgress->setValue(m_nPos);
+    std::lock_guard lock(m_percentMutex);
+    if (m_bPercentChanged) m_pPercent->setText(m_strPercent);
+    m_bPercentChanged = false;
+}
 
 void CProgressDlg::PumpMessages()
 {
+    // Off the GUI thread the window runs on its own.
+    if (QThread::currentThread() != thread()) return;
     if (m_pumpTimer.isValid() && m_pumpTimer.elapsed() < kPumpIntervalMs) return;
     QApplication::processEvents();
     m_pumpTimer.start();
 }
 
-bool CProgressDlg::TakeCancelRequest()
-{
-    const bool cancel = m_bCancel;
-    m_bCancel = false;
-    return cancel;
-}
+bool CProgressDlg::TakeCancelRequest() { return m_bCancel.exchange(false); }
 
 void CProgressDlg::Close()
 {
-    hide();
-    if (m_bOwnerDisabled && m_pOwner) m_pOwner->setEnabled(true);
-    m_bOwnerDisabled = false;
+    RunOnThreadOf(this, [this] {
+        m_syncTimer.stop();
+        SyncFromLoop();
+        hide();
+        if (m_bOwnerDisabled && m_pOwner) m_pOwner->setEnabled(true);
+        m_bOwnerDisabled = false;
+    });
 }
 
 void CProgressDlg::reject() { m_bCancel = true; }

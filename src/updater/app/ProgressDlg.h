@@ -1,10 +1,15 @@
 // The download progress window ("正在下载升级程序"): modeless, driven by
 // the download loop between blocks; its owner is disabled while it shows.
+// The loop may run on another thread: the window then shows its steps at
+// the pace of a timer, and "取消" is seen by the loop within kWaitInterval.
 #pragma once
 
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
+#include <atomic>
+#include <mutex>
 
 #include "updater/core/Download.h"
 
@@ -44,10 +49,19 @@ protected:
     void reject() override;
 
 private:
+    // Shows on the bar and the label what the loop did since the last look.
+    void SyncFromLoop();
+
     QPointer<QWidget> m_pOwner;
     bool m_bOwnerDisabled = false;
-    bool m_bCancel = false;
-    int m_nStep = 10;
+    std::atomic<bool> m_bCancel = false;
+    std::atomic<int> m_nStep = 10;
+    std::atomic<int> m_nPos = 0;
+    std::atomic<int> m_nHigh = 100;
+    std::mutex m_percentMutex;
+    QString m_strPercent;  // the loop's latest label text, under the mutex
+    bool m_bPercentChanged = false;
+    QTimer m_syncTimer;
     QProgressBar* m_pProgress;
     QLabel* m_pPercent;
     QLabel* m_pStatus;

@@ -8,9 +8,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("远舟工作室"));
-    QApplication::setApplicationName(QStringLiteral("远舟在线升级工具"));
-    QApplication::setQuitOnLastWindowClosed(false);
+    kq::CTERNUpdateApp::SetUp();
     kq::CQtProviderScope providers;
     return kq::CTERNUpdateApp::Run(QApplication::arguments());
 }

@@ -3,7 +3,6 @@
 
 #include <curl/curl.h>
 
-#include <cstdlib>
 #include <mutex>
 
 #include "updater/core/Download.h"
@@ -42,15 +41,20 @@ size_t OnWrite(char* data, size_t size, size_t count, void* user)
 
 class CCurlDownloader : public IDownloader {
 public:
-    int Get(const std::string& url, IDownloadSink& sink, std::string& error) override
+    explicit CCurlDownloader(CDownloaderOptions options) : m_options(std::move(options)) {}
+
+    bool Get(const std::string& url, IDownloadSink& sink, std::string& error) override
     {
         static std::once_flag s_init;
         std::call_once(s_init, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
         CURL* curl = curl_easy_init();
-        if (!curl) {
+        CURLM* multi = curl_multi_init();
+        if (!curl || !multi) {
+            if (curl) curl_easy_cleanup(curl);
+            if (multi) curl_multi_cleanup(multi);
             error = "curl_easy_init failed";
-            return -1;
+            return false;
         }
         CTransfer transfer{curl, &sink};
         char message[CURL_ERROR_SIZE] = {};
@@ -65,26 +69,49 @@ public:
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
         curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, message);
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
-        // A server that stops sending must not hold the updater forever.
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
         curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 64L * 1024);
-        // Extra trust for test servers only; the system's store otherwise.
-        if (const char* ca = std::getenv("KQ_UPDATE_CA_FILE"); ca && *ca) curl_easy_setopt(curl, CURLOPT_CAINFO, ca);
+        if (!m_options.m_strCaFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, m_options.m_strCaFile.c_str());
 
-        CURLcode rc = curl_easy_perform(curl);
+        // The multi interface lets the sink look at its deadlines and at
+        // "取消" while the server is silent; the deadlines are the sink's.
+        curl_multi_add_handle(multi, curl);
+        CURLcode rc = CURLE_OK;
+        bool stopped = false;
+        for (int running = 1; running;) {
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                rc = CURLE_FAILED_INIT;
+                break;
+            }
+            if (transfer.m_bAborted || !running) break;
+            if (!sink.OnWait()) {
+                stopped = true;
+                break;
+            }
+            curl_multi_poll(multi, nullptr, 0, int(kWaitInterval.count()), nullptr);
+        }
+        int left = 0;
+        while (CURLMsg* done = curl_multi_info_read(multi, &left))
+            if (done->msg == CURLMSG_DONE) rc = done->data.result;
+        if (stopped) rc = CURLE_ABORTED_BY_CALLBACK;
         if (rc == CURLE_OK && !transfer.m_bResponded && !transfer.Respond()) rc = CURLE_WRITE_ERROR;
         if (rc != CURLE_OK) error = *message ? message : curl_easy_strerror(rc);
+        curl_multi_remove_handle(multi, curl);
         curl_slist_free_all(headers);
         curl_easy_cleanup(curl);
-        return rc == CURLE_OK ? 0 : int(rc);
+        curl_multi_cleanup(multi);
+        return rc == CURLE_OK;
     }
+
+private:
+    CDownloaderOptions m_options;
 };
 
 }  // namespace
 
-std::unique_ptr<IDownloader> CreateSystemDownloader() { return std::make_unique<CCurlDownloader>(); }
+std::unique_ptr<IDownloader> CreateSystemDownloader(const CDownloaderOptions& options)
+{
+    return std::make_unique<CCurlDownloader>(options);
+}
 
 }  // namespace kq
 

@@ -1,6 +1,7 @@
 #include "updater/core/Download.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 
 #include "platform/Crt.h"
@@ -19,13 +20,24 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix)
 
 class CFileSink : public IDownloadSink {
 public:
-    explicit CFileSink(const CDownloadRequest& request) : m_request(request) { m_strBlock.reserve(kDownloadBlock); }
+    using Clock = std::chrono::steady_clock;
+
+    explicit CFileSink(const CDownloadRequest& request)
+        : m_request(request), m_tStart(Clock::now()), m_tLastMark(m_tStart)
+    {
+        m_strBlock.reserve(kDownloadBlock);
+    }
     ~CFileSink() override { CloseWindow(); }
 
     bool OnResponse(int nStatus, uint64_t nContentLength) override
     {
         if (m_request.m_bRequireSuccess && (nStatus < 200 || nStatus > 299)) return false;
-        if (!m_file.Create(m_request.m_strTarget)) return false;
+        if (nContentLength > m_request.m_nMaxBytes) return false;
+        if (nContentLength > 0) m_nLimit = nContentLength;
+        if (!m_file.Create(m_request.m_strTarget)) {
+            m_bFileError = true;
+            return false;
+        }
         m_bCreated = true;
         if (nContentLength > kProgressThreshold && m_request.m_pProgress) {
             m_nHigh = int(std::min<uint64_t>(nContentLength / 1024 + 1, INT_MAX));
@@ -38,6 +50,12 @@ public:
 
     bool OnData(const char* data, size_t size) override
     {
+        m_nReceived += size;
+        if (m_nReceived > m_nLimit) return false;
+        if (m_nReceived - m_nMarkBytes >= kStallBytes) {
+            m_nMarkBytes = m_nReceived;
+            m_tLastMark = Clock::now();
+        }
         while (size > 0) {
             const size_t take = std::min(size, kDownloadBlock - m_strBlock.size());
             m_strBlock.append(data, take);
@@ -48,21 +66,37 @@ public:
         return true;
     }
 
-    // The last partial block, then the file under its name.
-    bool Finish()
+    bool OnWait() override
     {
-        if (!m_bCreated) return false;
-        if (!m_strBlock.empty() && !WriteBlock()) return false;
-        CloseWindow();
-        return m_file.Commit();
+        if (m_pWindow && m_pWindow->TakeCancelRequest() && ConfirmCancel()) return false;
+        const Clock::time_point now = Clock::now();
+        if (m_request.m_totalDeadline.count() > 0 && now - m_tStart > m_request.m_totalDeadline) return false;
+        return now - m_tLastMark <= m_request.m_stallDeadline;
     }
 
-    bool Cancelled() const { return m_bCancelled; }
+    // The last partial block, then the file under its name.
+    EDownloadResult Finish()
+    {
+        if (!m_bCreated) return EDownloadResult::Failed;
+        if (!m_strBlock.empty() && !WriteBlock()) return Result();
+        CloseWindow();
+        return m_file.Commit() ? EDownloadResult::Done : EDownloadResult::FileError;
+    }
+
+    EDownloadResult Result() const
+    {
+        return m_bCancelled   ? EDownloadResult::Cancelled
+               : m_bFileError ? EDownloadResult::FileError
+                              : EDownloadResult::Failed;
+    }
 
 private:
     bool WriteBlock()
     {
-        if (!m_file.Write(m_strBlock)) return false;
+        if (!m_file.Write(m_strBlock)) {
+            m_bFileError = true;
+            return false;
+        }
         m_strBlock.clear();
         if (!m_pWindow) return true;
         m_pWindow->PumpMessages();
@@ -76,12 +110,23 @@ private:
             m_pWindow->SetPercentText(FormatInt(percent) + u"%");
         }
         m_pWindow->PumpMessages();
-        if (m_pWindow->TakeCancelRequest() &&
-            GetPromptProvider().AskYesNo(u"网络升级程序已经启动，确实需要取消吗？", kUpdateTitle) == EPromptAnswer::Yes) {
+        return !(m_pWindow->TakeCancelRequest() && ConfirmCancel());
+    }
+
+    // The question holds the download where it is; the time it stays open
+    // counts against no deadline.
+    bool ConfirmCancel()
+    {
+        const Clock::time_point asked = Clock::now();
+        if (GetPromptProvider().AskYesNo(u"网络升级程序已经启动，确实需要取消吗？", kUpdateTitle) ==
+            EPromptAnswer::Yes) {
             m_bCancelled = true;
-            return false;
+            return true;
         }
-        return true;
+        const Clock::duration open = Clock::now() - asked;
+        m_tStart += open;
+        m_tLastMark += open;
+        return false;
     }
 
     void CloseWindow()
@@ -94,11 +139,17 @@ private:
     CAtomicFileWriter m_file;
     bool m_bCreated = false;
     bool m_bCancelled = false;
+    bool m_bFileError = false;
     std::string m_strBlock;
     IProgressWindow* m_pWindow = nullptr;
     int m_nHigh = 1;
     int m_nPos = 0;
     int m_nPercent = -1;
+    uint64_t m_nLimit = m_request.m_nMaxBytes;
+    uint64_t m_nReceived = 0;
+    uint64_t m_nMarkBytes = 0;
+    Clock::time_point m_tStart;
+    Clock::time_point m_tLastMark;
 };
 
 }  // namespace
@@ -141,17 +192,17 @@ bool ParseHttpAddress(std::u16string_view url, CHttpAddress& address)
     return true;
 }
 
-int DownloadFile(IDownloader& downloader, const CDownloadRequest& request)
+EDownloadResult DownloadFile(IDownloader& downloader, const CDownloadRequest& request)
 {
     CHttpAddress address;
     if (!ParseHttpAddress(request.m_strUrl, address)) {
         GetPromptProvider().Inform(u"指定的安装程序下载路径不存在，请稍候重试！", kUpdateTitle);
-        return 0;
+        return EDownloadResult::BadAddress;
     }
     CFileSink sink(request);
     std::string error;  // fetched, not shown
-    if (downloader.Get(ToUtf8(request.m_strUrl), sink, error) != 0) return 0;
-    return sink.Finish() ? 1 : 0;
+    if (!downloader.Get(ToUtf8(request.m_strUrl), sink, error)) return sink.Result();
+    return sink.Finish();
 }
 
 }  // namespace kq

@@ -47,20 +47,20 @@ CPRKFileBase::CPRKFileBase(std::u16string strDescription) : m_strFileDescription
 
 CPRKFileBase::~CPRKFileBase() = default;
 
-int CPRKFileBase::OpenRead()
+bool CPRKFileBase::OpenRead()
 {
     Close();
-    if (!m_file.Open(m_strFilePath)) return 0;
+    if (!m_file.Open(m_strFilePath)) return false;
     if (m_file.Size() > m_nMaxLength) {
         m_file.Close();
-        return 0;
+        return false;
     }
     m_nFileLength = m_file.Size();
     m_nLineNumber = 0;
     m_nPosition = 0;
     m_bEndOfFile = false;
     m_bOpen = true;
-    return 1;
+    return true;
 }
 
 void CPRKFileBase::Close()
@@ -101,9 +101,9 @@ bool CPRKFileBase::ReadPhysicalLine(std::string& line)
     return any;
 }
 
-int CPRKFileBase::ReadLine(std::string& strLine)
+bool CPRKFileBase::ReadLine(std::string& strLine)
 {
-    if (!m_bOpen) return 0;
+    if (!m_bOpen) return false;
     std::string physical;
     while (ReadPhysicalLine(physical)) {
         ++m_nLineNumber;
@@ -111,33 +111,33 @@ int CPRKFileBase::ReadLine(std::string& strLine)
         if (trimmed.empty()) continue;
         if (!m_strCommentMark.empty() && trimmed.substr(0, m_strCommentMark.size()) == m_strCommentMark) continue;
         strLine.assign(trimmed);
-        return 1;
+        return true;
     }
-    return 0;
+    return false;
 }
 
-int CPRKFileBase::ReadHeader()
+bool CPRKFileBase::ReadHeader()
 {
     std::string line;
     if (!ReadLine(line)) {
         m_bEndOfFile = true;
-        return 0;
+        return false;
     }
     for (char& c : line)
         if (c >= 'a' && c <= 'z') c = char(c - 32);
     if (line.compare(0, 3, "VER") != 0) {
         ShowError(u"文件头没有版本信息或版本信息错误！");
-        return 0;
+        return false;
     }
     std::string_view rest(line);
     rest.remove_prefix(3);
     while (!rest.empty() && IsSpaceByte(rest.front())) rest.remove_prefix(1);
     if (!IsVersionNumber(rest)) {
         ShowError(u"版本信息错误，版本应由VER和实数(一位小数)构成！");
-        return 0;
+        return false;
     }
     m_dFormatVersion = Atof(rest);
-    return 1;
+    return true;
 }
 
 std::u16string CPRKFileBase::FormatError(const std::u16string& strMessage, const std::u16string& strDetail) const

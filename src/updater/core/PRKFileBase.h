@@ -20,17 +20,17 @@ public:
     void SetFilePath(std::u16string strPath) { m_strFilePath = std::move(strPath); }
     const std::u16string& GetFilePath() const { return m_strFilePath; }
 
-    // 1 when the file is open for reading (its length recorded and the line
-    // count reset), 0 when it cannot be opened or is larger than
+    // True when the file is open for reading (its length recorded and the line
+    // count reset), false when it cannot be opened or is larger than
     // m_nMaxLength (version files are small; this bounds memory).
-    int OpenRead();
+    bool OpenRead();
     void Close();
-    // 1 and the next significant line (trimmed; blank and comment lines
-    // skipped), 0 at end of file.
-    int ReadLine(std::string& strLine);
-    // Reads and checks the header; 1 on success, 0 on failure (shown, except
+    // True and the next significant line (trimmed; blank and comment lines
+    // skipped), false at end of file.
+    bool ReadLine(std::string& strLine);
+    // Reads and checks the header; false on failure (shown, except
     // for a file without any significant line).
-    int ReadHeader();
+    bool ReadHeader();
     // The error box text for message (and an optional detail).
     std::u16string FormatError(const std::u16string& strMessage, const std::u16string& strDetail = {}) const;
     void ShowError(const std::u16string& strMessage, const std::u16string& strDetail = {}) const;

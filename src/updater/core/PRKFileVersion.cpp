@@ -32,27 +32,27 @@ bool CPRKFileVersion::ReadKeyedLine(const char* key, std::string& value)
     return true;
 }
 
-int CPRKFileVersion::ReadVersionFile()
+bool CPRKFileVersion::ReadVersionFile()
 {
     if (!OpenRead()) {
         GetPromptProvider().Inform(u"获取新版本信息时出现异常，重试请稍后！", kFileErrorTitle);
-        return 0;
+        return false;
     }
     if (!ReadHeader()) {
         Close();
-        return 0;
+        return false;
     }
     if (m_dFormatVersion > 1.0) {
         Close();
         ShowError(u"版本信息文件版本高于当前系统能够读取版本，无法读取文件！");
-        return 0;
+        return false;
     }
 
     // The baseline: the first section not older than the installed version.
     const double installed = Atof(m_strInstalledVersion);
     std::string line, name;
     for (;;) {
-        if (!ReadLine(line)) return 1;
+        if (!ReadLine(line)) return true;
         if (SectionName(line, name) && !(Atof(name) < installed)) break;
     }
     m_strLatestVersion = FromFileText(name);
@@ -60,18 +60,18 @@ int CPRKFileVersion::ReadVersionFile()
     // Every later section: its version, three value lines, then changes.
     for (;;) {
         do {
-            if (!ReadLine(line)) return 1;
+            if (!ReadLine(line)) return true;
         } while (!SectionName(line, name));
         m_strLatestVersion = FromFileText(name);
         std::string value;
-        if (!ReadKeyedLine("Len:", value)) return 0;
+        if (!ReadKeyedLine("Len:", value)) return false;
         m_nLen = Atoi(value);
-        if (!ReadKeyedLine("Not:", value)) return 0;
+        if (!ReadKeyedLine("Not:", value)) return false;
         m_strNot = FromFileText(value);
-        if (!ReadKeyedLine("Can:", value)) return 0;
+        if (!ReadKeyedLine("Can:", value)) return false;
         m_strCan = FromFileText(value);
         for (;;) {
-            if (!ReadLine(line)) return 1;
+            if (!ReadLine(line)) return true;
             if (line.compare(0, 3, "###") == 0) break;
             m_aChangeList.push_back(FromFileText(line));
         }

@@ -15,11 +15,11 @@ public:
     // The installed version, kept as its "%.2f" text.
     explicit CPRKFileVersion(double dInstalledVersion);
 
-    // 1 on success; 0 on failure, already shown where the failure has a
+    // False on failure, already shown where the failure has a
     // message. Afterwards m_strLatestVersion is the last section's version
     // (empty when none is newer than the installed one's section) and
     // m_aChangeList the change lines of every section after the baseline.
-    int ReadVersionFile();
+    bool ReadVersionFile();
 
     std::string m_strInstalledVersion;
     std::u16string m_strLatestVersion;

@@ -11,7 +11,7 @@ namespace {
 constexpr size_t kMaxDescriptor = 64 * 1024;
 }  // namespace
 
-int ParseUpdateDescriptor(std::string_view bytes, CUpdateDescriptor& descriptor)
+bool ParseUpdateDescriptor(std::string_view bytes, CUpdateDescriptor& descriptor)
 {
     std::u16string* const fields[] = {&descriptor.m_strSoftName, &descriptor.m_strSoftVersion,
                                       &descriptor.m_strVersionURL, &descriptor.m_strSetupURL};
@@ -20,7 +20,7 @@ int ParseUpdateDescriptor(std::string_view bytes, CUpdateDescriptor& descriptor)
                                        &read.m_strSetupURL};
     size_t pos = 0;
     for (std::u16string* target : targets) {
-        if (pos >= bytes.size()) return 0;
+        if (pos >= bytes.size()) return false;
         size_t end = bytes.find('\n', pos);
         std::string_view line = bytes.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
         pos = end == std::string_view::npos ? bytes.size() : end + 1;
@@ -30,16 +30,16 @@ int ParseUpdateDescriptor(std::string_view bytes, CUpdateDescriptor& descriptor)
         *target = FromFileText(eq == std::string_view::npos ? line : line.substr(eq + 1));
     }
     for (size_t i = 0; i < 4; ++i) *fields[i] = std::move(*targets[i]);
-    return 1;
+    return true;
 }
 
-int ReadUpdateDescriptor(std::u16string_view path, CUpdateDescriptor& descriptor)
+bool ReadUpdateDescriptor(std::u16string_view path, CUpdateDescriptor& descriptor)
 {
     CRegularFileReader file;
-    if (!file.Open(path) || file.Size() > kMaxDescriptor) return 0;
+    if (!file.Open(path) || file.Size() > kMaxDescriptor) return false;
     std::string bytes(size_t(file.Size()), '\0');
     long long got = file.Read(bytes.data(), bytes.size());
-    if (got < 0) return 0;
+    if (got < 0) return false;
     bytes.resize(size_t(got));
     return ParseUpdateDescriptor(bytes, descriptor);
 }

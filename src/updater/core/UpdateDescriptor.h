@@ -14,11 +14,11 @@ struct CUpdateDescriptor {
     std::u16string m_strSetupURL;
 };
 
-// 1 when the file holds at least four lines, 0 otherwise (missing,
+// True when the file holds at least four lines, false otherwise (missing,
 // unreadable, too short). Each value is its line after the first "=".
-int ReadUpdateDescriptor(std::u16string_view path, CUpdateDescriptor& descriptor);
+bool ReadUpdateDescriptor(std::u16string_view path, CUpdateDescriptor& descriptor);
 // The same from the file's bytes.
-int ParseUpdateDescriptor(std::string_view bytes, CUpdateDescriptor& descriptor);
+bool ParseUpdateDescriptor(std::string_view bytes, CUpdateDescriptor& descriptor);
 // The GBK text of a descriptor, lines ended by CR LF.
 std::string FormatUpdateDescriptor(const CUpdateDescriptor& descriptor);
 

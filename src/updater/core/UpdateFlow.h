@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AtomicFile.h"
 #include "updater/core/Download.h"
 
 namespace kq {
@@ -16,6 +17,8 @@ struct CUpdateServices {
     bool m_bStartSetup = true;
     // Where downloads go; empty: the private temporary folder.
     std::u16string m_strTempFolder;
+    // The key setup packages must be signed with (CUpdateTrust).
+    std::string m_strPublicKey;
 };
 
 struct CUpdateOutcome {
@@ -24,9 +27,14 @@ struct CUpdateOutcome {
 };
 
 // Runs the whole pass for the command-line argument (the descriptor path).
-// 1 when the setup program was downloaded, 0 otherwise; every message went
-// through the prompt provider.
-int RunUpdate(std::u16string_view argument, const CUpdateServices& services, CUpdateOutcome& outcome);
+// True when the setup program was downloaded and its signature verified;
+// every message went through the prompt provider.
+bool RunUpdate(std::u16string_view argument, const CUpdateServices& services, CUpdateOutcome& outcome);
+
+// Removes the unfinished downloads (".part-" files) a killed run left in
+// the download folder. Runs only while no other update pass holds the
+// folder's lock, which lock takes for the rest of the pass.
+void RemoveLeftoverDownloads(const std::u16string& folder, CFileLock& lock);
 
 // "\n【1】.item" per change; with ten or more, 1 to 9 read 01 to 09.
 std::u16string BuildChangeText(const std::vector<std::u16string>& changes);

@@ -1,9 +1,14 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocalServer>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -12,11 +17,13 @@
 
 #include "qtcommon/WhenModal.h"
 #include "InfoSheets.h"
+#include "PanelIcons.h"
 #include "SingleInstance.h"
 #include "TERNControlPanelDlg.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Maker.h"
 #include "platform/Shell.h"
+#include "platform/SystemInfo.h"
 #include "support/TestSupport.h"
 
 using namespace kq;
@@ -63,6 +70,7 @@ private slots:
         // meets no one else's.
         QVERIFY(m_runtime.isValid());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+        SetUpControlPanelApplication();
     }
 
     void NoPluginsShowsExactlyTheBuiltInCommands()
@@ -124,7 +132,7 @@ private slots:
         QVERIFY(dlg.RunCommand(2));
         SetShellOpenHook(nullptr);
         QCOMPARE(QString::fromStdU16String(opened), QString::fromStdU16String(kMakerWebAddress));
-        QCOMPARE(dlg.RunBuiltIn(3), 0);
+        QVERIFY(!dlg.RunBuiltIn(3));
         QVERIFY(!dlg.RunCommand(99));
     }
 
@@ -138,11 +146,99 @@ private slots:
                 seen << sheet->windowTitle() << TabTitles(sheet);
                 sheet->accept();
             });
-            QCOMPARE(dlg.RunBuiltIn(index), 1);
+            QVERIFY(dlg.RunBuiltIn(index));
             const QStringList expected = index == 0 ? QStringList{"系统信息", "版权", "系统", "软件", "平台", "社区"}
                                                     : QStringList{"致谢名单", "开发", "用户"};
             QCOMPARE(seen, expected);
         }
+    }
+
+    // A keyboard user selects a command and presses Enter: it runs, and the
+    // centre stays open.
+    void EnterOnASelectedCommandRunsIt()
+    {
+        int opened = 0;
+        SetShellOpenHook([&opened](std::u16string_view, std::u16string_view) { return ++opened > 0; });
+        test::CTempDir empty;
+        CTERNControlPanelDlg dlg(empty.Path());
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        dlg.m_pList->setFocus();
+        dlg.m_pList->setCurrentRow(kCmdWebSite);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) QTest::keyClick(dlg.m_pList, key);
+        SetShellOpenHook(nullptr);
+        QCOMPARE(opened, 2);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(dlg.result(), 0);
+    }
+
+    // No suffix from an application display name, and no window without
+    // the program's icons.
+    void WindowsAreTitledExactlyAndCarryTheirIcons()
+    {
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+        test::CTempDir empty;
+        CTERNControlPanelDlg dlg(empty.Path());
+        std::unique_ptr<CUIPropertySheet> system(CreateSystemInfoSheet(&dlg)), credits(CreateCreditsSheet(&dlg));
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("远舟软件配置中心"));
+        QCOMPARE(system->windowTitle(), QStringLiteral("系统信息"));
+        QCOMPARE(credits->windowTitle(), QStringLiteral("致谢名单"));
+        const qint64 program = PanelIcon(kIconPanel).cacheKey();
+        QCOMPARE(QApplication::windowIcon().cacheKey(), program);
+        QCOMPARE(dlg.windowIcon().cacheKey(), program);
+        QCOMPARE(system->windowIcon().cacheKey(), PanelIcon(kIconSystemInfo).cacheKey());
+        QCOMPARE(credits->windowIcon().cacheKey(), PanelIcon(kIconCredits).cacheKey());
+    }
+
+    // Without a session folder the socket lived in /tmp, where another user
+    // could plant one and the centre would hand over to it and quit.
+    void PlantedSocketsAreNeverContacted()
+    {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        test::CTempDir tmp;
+        test::CScopedEnv tmpdir("TMPDIR", tmp.NativePath());
+        const QString shared = QString::fromStdString(tmp.NativePath());
+        const QString user =
+            QString::fromStdU16String(LoggedOnUserName()).replace(QRegularExpression("[^A-Za-z0-9]"), "_");
+        // Where the centre listened before, with no session folder.
+        QLocalServer oldPlace;
+        QVERIFY(oldPlace.listen(shared + "/TERNSOFTCONTROLCENTER-" + user));
+        test::CTempDir elsewhere;
+        QLocalServer planted;
+        QVERIFY(planted.listen(QString::fromStdString(elsewhere.NativePath()) + "/TERNSOFTCONTROLCENTER"));
+        const QString privateFolder = shared + "/kqtools-" + QString::number(geteuid());
+
+        struct Row {
+            const char* name;
+            bool usable;  // the private folder can be had
+        } rows[] = {
+            {"fresh private folder", true}, {"a link to another folder", false}, {"another user's folder", false}};
+        for (const Row& row : rows) {
+            QDir(privateFolder).removeRecursively();
+            QFile::remove(privateFolder);
+            if (QByteArray(row.name) == "a link to another folder") {
+                QVERIFY(QFile::link(QString::fromStdString(elsewhere.NativePath()), privateFolder));
+            } else if (QByteArray(row.name) == "another user's folder") {
+                if (geteuid() != 0) continue;  // only root can give a folder away
+                QVERIFY(QDir().mkdir(privateFolder));
+                QVERIFY(chown(QFile::encodeName(privateFolder).constData(), 65534, 65534) == 0);
+                QVERIFY(chmod(QFile::encodeName(privateFolder).constData(), 0777) == 0);
+            }
+            test::CTempDir empty;
+            CTERNControlPanelDlg dlg(empty.Path());
+            CSingleInstance instance;
+            QCOMPARE(!instance.ServerName().isEmpty(), row.usable);
+            if (row.usable) QCOMPARE(instance.ServerName(), privateFolder + "/TERNSOFTCONTROLCENTER");
+            QVERIFY2(instance.ShouldOpenWindow(), row.name);
+            QCOMPARE(instance.Listen(&dlg), row.usable);
+            QTest::qWait(50);
+            QVERIFY(!oldPlace.hasPendingConnections());
+            QVERIFY(!planted.hasPendingConnections());
+        }
+        QDir(privateFolder).removeRecursively();
+        QFile::remove(privateFolder);
+        qputenv("XDG_RUNTIME_DIR", runtime);
     }
 
     void SheetsShowTheRowsOfTheRegistry()

@@ -4,6 +4,8 @@
 #endif
 
 #include "LoopbackServer.h"
+#include "UpdateSigning.h"
+#include "platform/FileSystem.h"
 #include "platform/CodePage.h"
 #include "platform/Text.h"
 #include "support/TestSupport.h"
@@ -69,7 +71,13 @@ TEST(UpdateCommand, RunsTheUpdatePassInTheTerminal)
     ASSERT_TRUE(server.Running());
     CTempDir dir;
     server.Serve("version.txt", Gbk(u"VER1.0\n[2.15]\n[2.16]\nLen:1\nNot:\nCan:\n新功能\n###\n"));
-    server.Serve("setup.deb", std::string(30000, 's'));
+    const std::string package(30000, 's');
+    server.Serve("setup.deb", package);
+#ifndef _WIN32
+    const test::CTestSigner signer;
+    ASSERT_TRUE(signer.Ready());
+    server.Serve("setup.deb.sig", signer.Sign(package));
+#endif
     CUpdateDescriptor d{u"远舟文件改名系统", u"2.15", FromUtf8(server.Url("files/version.txt")),
                         FromUtf8(server.Url("files/setup.deb"))};
     dir.MakeFile(u"d.cfg", FormatUpdateDescriptor(d));
@@ -83,7 +91,18 @@ TEST(UpdateCommand, RunsTheUpdatePassInTheTerminal)
     const std::string descriptor = dir.NativePath() + "/d.cfg";
     const std::string setup = dir.NativePath() + "/kqtools-" + std::to_string(geteuid()) + "/Setup.deb";
     const std::string setupJson = setup;
-    const std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + dir.NativePath(), "no_proxy=127.0.0.1"};
+    // The test build of the command takes the key from its environment.
+    const std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + dir.NativePath(), "no_proxy=127.0.0.1",
+                                          "KQ_TEST_UPDATE_KEY=" + signer.PublicKey()};
+#endif
+    const std::string kSignatureMessage =
+        "下载的安装程序没有通过数字签名验证（签名缺失或与本程序内置的公钥不符），可能已损坏或被篡改。"
+        "为安全起见，已删除该文件，不会启动安装。";
+#ifdef _WIN32
+    // No verifier on Windows: the test build refuses like the shipped one.
+    const std::string kCli = KQ_CLI_PATH;
+#else
+    const std::string kCli = KQ_CLI_TESTING_PATH;
 #endif
     const std::string question =
         "{\"title\":\"远舟在线升级工具\",\"text\":\"远舟文件改名系统的最新版本是2.16，您计算机上安装的版本是2.15，"
@@ -114,13 +133,28 @@ TEST(UpdateCommand, RunsTheUpdatePassInTheTerminal)
         std::string joined;
         for (const auto& a : row.args) joined += a + " ";
         SCOPED_TRACE(joined);
-        auto result = RunProgram(KQ_CLI_PATH, row.args, row.stdinText, env);
+        auto result = RunProgram(kCli, row.args, row.stdinText, env);
+#ifdef _WIN32
+        if (row.exitCode == 0) {
+            EXPECT_EQ(result.m_nExitCode, 1);
+            EXPECT_NE(result.m_strErr.find(kSignatureMessage), std::string::npos) << result.m_strErr;
+            continue;
+        }
+#endif
         EXPECT_EQ(result.m_nExitCode, row.exitCode) << result.m_strErr;
         if (row.exitCode != 2) {
             EXPECT_EQ(result.m_strOut, row.out);
         }
         EXPECT_NE(result.m_strErr.find(row.inErr), std::string::npos) << result.m_strErr;
     }
+
+    // The shipped command knows no test key, whatever the environment says:
+    // the package is refused and deleted.
+    auto result = RunProgram(KQ_CLI_PATH, {"update", descriptor, "--yes", "--no-start", "--json"}, "", env);
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_EQ(result.m_strOut, "{\"messages\":[" + question + ",{\"title\":\"远舟在线升级工具\",\"text\":\"" +
+                                   kSignatureMessage + "\"}],\"setup\":\"\",\"started\":false}\n");
+    EXPECT_FALSE(PathExists(FromNativeName(setup)));
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "LoopbackServer.h"
 #include "UpdateTestSupport.h"
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "support/TestSupport.h"
 #include "updater/core/Download.h"
@@ -28,13 +31,18 @@ struct CFixture {
     CRecordingProgress progress;
     CScriptedPrompt prompt;
 
+    CDownloadRequest Request(const std::string& path, bool requireSuccess = true)
+    {
+        return {FromUtf8(server.Url(path)), dir.Child(u"Setup.deb"), u"改名", u"2.16", &progress, requireSuccess};
+    }
     int Get(const std::string& path, bool requireSuccess = true)
     {
-        CDownloadRequest request{FromUtf8(server.Url(path)), dir.Child(u"Setup.deb"), u"改名", u"2.16", &progress,
-                                 requireSuccess};
-        return DownloadFile(*downloader, request);
+        return DownloadFile(*downloader, Request(path, requireSuccess)) == EDownloadResult::Done ? 1 : 0;
     }
 };
+
+using std::chrono::milliseconds;
+using Clock = std::chrono::steady_clock;
 
 TEST(Download, ProgressWindowOnlyAboveTenKilobytes)
 {
@@ -128,7 +136,7 @@ TEST(Download, OtherSchemesGetTheDownloadPathMessage)
                                 u"http://127.0.0.1:99999/x", u"http://user@127.0.0.1/x"}) {
         prompt.Clear();
         CDownloadRequest request{url, dir.Child(u"Setup"), u"p", u"1", nullptr, true};
-        EXPECT_EQ(DownloadFile(*downloader, request), 0);
+        EXPECT_EQ(DownloadFile(*downloader, request), EDownloadResult::BadAddress);
         ASSERT_EQ(prompt.Shown().size(), 1u);
         EXPECT_EQ(prompt.Shown()[0].m_strText, u"指定的安装程序下载路径不存在，请稍候重试！");
         EXPECT_EQ(prompt.Shown()[0].m_strTitle, u"远舟在线升级工具");
@@ -172,7 +180,7 @@ TEST(Download, CancelAnsweredNoGoesOnAndYesStops)
     f.progress.m_aCancelAtSteps = {3, 6};
     f.prompt.Answer(EPromptAnswer::No);
     f.prompt.Answer(EPromptAnswer::Yes);
-    EXPECT_EQ(f.Get("files/body.bin"), 0);
+    EXPECT_EQ(DownloadFile(*f.downloader, f.Request("files/body.bin")), EDownloadResult::Cancelled);
     EXPECT_EQ(f.progress.m_nSteps, 6);
     EXPECT_EQ(f.progress.m_nCloses, 1);
     ASSERT_EQ(f.prompt.Shown().size(), 2u);
@@ -194,7 +202,7 @@ TEST(Download, CancelAnsweredNoGoesOnAndYesStops)
 
 #ifndef _WIN32
 // POSIX only: the certificate is made with openssl for the Python server, and
-// KQ_UPDATE_CA_FILE is read by the libcurl client (WinINet trusts the
+// only the libcurl client takes extra certificates (WinINet trusts the
 // system's store alone).
 TEST(Download, HttpsWithACertificateTrustedForThisTestOnly)
 {
@@ -203,14 +211,104 @@ TEST(Download, HttpsWithACertificateTrustedForThisTestOnly)
     server.Serve("body.bin", Bytes(12345));
     CTempDir dir;
     CScriptedPrompt prompt;
-    auto downloader = CreateSystemDownloader();
     CDownloadRequest request{FromUtf8(server.Url("files/body.bin")), dir.Child(u"Setup"), u"p", u"1", nullptr, true};
-    // Not trusted by the system: refused.
-    EXPECT_EQ(DownloadFile(*downloader, request), 0);
-    EXPECT_TRUE(dir.List().empty());
+    // Not trusted by the system, whatever the environment says: refused.
     test::CScopedEnv ca("KQ_UPDATE_CA_FILE", server.CaFile());
-    ASSERT_EQ(DownloadFile(*downloader, request), 1);
+    EXPECT_EQ(DownloadFile(*CreateSystemDownloader(), request), EDownloadResult::Failed);
+    EXPECT_TRUE(dir.List().empty());
+    ASSERT_EQ(DownloadFile(*CreateSystemDownloader({server.CaFile()}), request), EDownloadResult::Done);
     EXPECT_EQ(dir.ReadFile(u"Setup"), Bytes(12345));
+}
+
+// The shapes below come from the Python server only.
+TEST(Download, BodiesStopAtTheirCap)
+{
+    CFixture f;
+    ASSERT_TRUE(f.server.Running());
+    f.server.Serve("body.bin", Bytes(50000));
+    struct Row {
+        const char* path;
+        uint64_t cap;
+        EDownloadResult result;
+    } rows[] = {
+        {"endless", 1u << 20, EDownloadResult::Failed},          // no end: stops at the cap
+        {"claim/body.bin", 1u << 30, EDownloadResult::Failed},   // a Content-Length over the cap
+        {"files/body.bin", 49999, EDownloadResult::Failed},
+        {"nolength/body.bin", 49999, EDownloadResult::Failed},
+        {"nolength/body.bin", 50000, EDownloadResult::Done},
+        {"files/body.bin", 50000, EDownloadResult::Done},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path + std::string(" ") + std::to_string(row.cap));
+        CDownloadRequest request = f.Request(row.path);
+        request.m_nMaxBytes = row.cap;
+        const Clock::time_point start = Clock::now();
+        EXPECT_EQ(DownloadFile(*f.downloader, request), row.result);
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(20));
+        EXPECT_EQ(f.dir.List().size(), row.result == EDownloadResult::Done ? 1u : 0u);
+        RemoveFile(f.dir.Child(u"Setup.deb"));
+    }
+}
+
+TEST(Download, SilentOrSlowServersFailAtTheirDeadline)
+{
+    CFixture f;
+    ASSERT_TRUE(f.server.Running());
+    f.server.Serve("body.bin", Bytes(30000));
+    struct Row {
+        const char* path;
+        milliseconds total, stall;
+        EDownloadResult result;
+    } rows[] = {
+        // 2.5 bytes a second: never 1 KiB within the stall deadline.
+        {"drip/body.bin?delay=0.4", milliseconds(0), milliseconds(1500), EDownloadResult::Failed},
+        {"stall/body.bin?after=20000", milliseconds(0), milliseconds(1500), EDownloadResult::Failed},
+        {"stall/body.bin?after=20000", milliseconds(1500), milliseconds(60000), EDownloadResult::Failed},
+        {"drip/body.bin?delay=0.4", milliseconds(1500), milliseconds(60000), EDownloadResult::Failed},
+        {"files/body.bin", milliseconds(1500), milliseconds(1500), EDownloadResult::Done},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        CDownloadRequest request = f.Request(row.path);
+        request.m_totalDeadline = row.total;
+        request.m_stallDeadline = row.stall;
+        const Clock::time_point start = Clock::now();
+        EXPECT_EQ(DownloadFile(*f.downloader, request), row.result);
+        const Clock::duration took = Clock::now() - start;
+        if (row.result == EDownloadResult::Failed) {
+            EXPECT_GE(took, milliseconds(1400));
+            EXPECT_LT(took, milliseconds(8000));
+        }
+        RemoveFile(f.dir.Child(u"Setup.deb"));
+    }
+}
+
+// "取消" pressed while no byte comes: the question is asked, and Yes ends it.
+TEST(Download, CancelIsSeenWhileTheServerIsSilent)
+{
+    CFixture f;
+    ASSERT_TRUE(f.server.Running());
+    f.server.Serve("body.bin", Bytes(30000));
+    struct CTimedCancel : CRecordingProgress {
+        Clock::time_point m_tRaise = Clock::now() + milliseconds(500);
+        Clock::time_point m_tTaken{};
+        bool TakeCancelRequest() override
+        {
+            if (m_tTaken != Clock::time_point{} || Clock::now() < m_tRaise) return false;
+            m_tTaken = Clock::now();
+            return true;
+        }
+    } progress;
+    f.prompt.Answer(EPromptAnswer::Yes);
+    CDownloadRequest request = f.Request("stall/body.bin?after=12000");
+    request.m_pProgress = &progress;
+    EXPECT_EQ(DownloadFile(*f.downloader, request), EDownloadResult::Cancelled);
+    ASSERT_NE(progress.m_tTaken, Clock::time_point{});
+    EXPECT_LT(progress.m_tTaken - progress.m_tRaise, milliseconds(500));
+    EXPECT_EQ(progress.m_nSteps, 11);  // the bytes that came, and no more
+    ASSERT_EQ(f.prompt.Shown().size(), 1u);
+    EXPECT_EQ(f.prompt.Shown()[0].m_strText, u"网络升级程序已经启动，确实需要取消吗？");
+    EXPECT_TRUE(f.dir.List().empty());
 }
 #endif
 

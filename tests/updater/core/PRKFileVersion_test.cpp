@@ -40,7 +40,7 @@ CRead ReadVersion(const std::string& content, double installed)
     CScriptedPrompt prompt;
     CPRKFileVersion file(installed);
     file.SetFilePath(dir.Child(u"v.txt"));
-    CRead r{file.ReadVersionFile() == 1, file.m_strLatestVersion, file.m_aChangeList, {}, file.m_dFormatVersion};
+    CRead r{file.ReadVersionFile(), file.m_strLatestVersion, file.m_aChangeList, {}, file.m_dFormatVersion};
     for (const auto& shown : prompt.Shown()) r.messages.push_back(shown.m_strText);
     return r;
 }
@@ -114,7 +114,7 @@ TEST(PRKFileVersion, ErrorBoxesNameFileVersionAndPhysicalLine)
         CScriptedPrompt prompt;
         CPRKFileVersion file(5.5);
         file.SetFilePath(dir.Child(u"v.txt"));
-        EXPECT_EQ(file.ReadVersionFile(), 0);
+        EXPECT_FALSE(file.ReadVersionFile());
         ASSERT_EQ(prompt.Shown().size(), 1u);
         EXPECT_EQ(prompt.Shown()[0].m_strTitle, u"文件操作时出现错误");
         EXPECT_EQ(prompt.Shown()[0].m_strKind, u"inform");
@@ -138,7 +138,7 @@ TEST(PRKFileVersion, KeepsValuesOfTheLastSection)
     CPRKFileVersion file(5.5);
     EXPECT_EQ(file.m_strInstalledVersion, "5.50");
     file.SetFilePath(dir.Child(u"v.txt"));
-    ASSERT_EQ(file.ReadVersionFile(), 1);
+    ASSERT_TRUE(file.ReadVersionFile());
     EXPECT_EQ(file.m_nLen, 400);
     EXPECT_EQ(file.m_strNot, u"n552");
     EXPECT_EQ(file.m_strCan, u"c552");
@@ -168,7 +168,7 @@ TEST(PRKFileVersion, UnreadableFilesFailWithTheOpenMessage)
         CScriptedPrompt prompt;
         CPRKFileVersion file(1.0);
         file.SetFilePath(dir.Child(name));
-        EXPECT_EQ(file.ReadVersionFile(), 0);
+        EXPECT_FALSE(file.ReadVersionFile());
         ASSERT_EQ(prompt.Shown().size(), 1u);
         EXPECT_EQ(prompt.Shown()[0].m_strText, u"获取新版本信息时出现异常，重试请稍后！");
     }
