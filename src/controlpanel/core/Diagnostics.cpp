@@ -3,22 +3,18 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/JsonWriter.h"
 #include "platform/Text.h"
 
 namespace kq {
 
 namespace {
 
-void AppendJson(std::string& out, std::u16string_view text) { out += JsonString(ToUtf8(text)); }
-
-void AppendJsonArray(std::string& out, const std::vector<std::u16string>& items)
+void WriteTexts(CJsonWriter& json, const std::vector<std::u16string>& items)
 {
-    out += '[';
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (i) out += ',';
-        AppendJson(out, items[i]);
-    }
-    out += ']';
+    json.BeginArray();
+    for (const std::u16string& item : items) json.String(item);
+    json.EndArray();
 }
 
 // Tabs and line breaks inside a cell would break the line format.
@@ -69,20 +65,14 @@ std::string FormatCommandList(const std::vector<CPanelExecute>& commands, bool b
             AppendLine(out, {c.m_strName, c.m_strDescription, c.IsBuiltIn() ? std::u16string(u"内置") : c.m_strLibraryFile});
         return out;
     }
-    out = "{\"commands\":[";
-    for (size_t i = 0; i < commands.size(); ++i) {
-        const CPanelExecute& c = commands[i];
-        if (i) out += ',';
-        out += "{\"name\":";
-        AppendJson(out, c.m_strName);
-        out += ",\"description\":";
-        AppendJson(out, c.m_strDescription);
-        out += ",\"library\":";
-        AppendJson(out, c.IsBuiltIn() ? std::u16string(u"内置") : c.m_strLibraryFile);
-        out += ",\"index\":" + std::to_string(c.m_nCommandIndex) + "}";
+    CJsonWriter json;
+    json.BeginObject().Key("commands").BeginArray();
+    for (const CPanelExecute& c : commands) {
+        json.BeginObject().Field("name", c.m_strName).Field("description", c.m_strDescription);
+        json.Field("library", c.IsBuiltIn() ? std::u16string(u"内置") : c.m_strLibraryFile);
+        json.Field("index", c.m_nCommandIndex).EndObject();
     }
-    out += "]}\n";
-    return out;
+    return json.EndArray().EndObject().Text() + "\n";
 }
 
 std::string FormatInfoTable(const CInfoTable& table, bool bJson)
@@ -95,15 +85,12 @@ std::string FormatInfoTable(const CInfoTable& table, bool bJson)
         for (const auto& row : table.m_aRows) AppendLine(out, row);
         return out;
     }
-    out = "{\"columns\":";
-    AppendJsonArray(out, titles);
-    out += ",\"rows\":[";
-    for (size_t i = 0; i < table.m_aRows.size(); ++i) {
-        if (i) out += ',';
-        AppendJsonArray(out, table.m_aRows[i]);
-    }
-    out += "]}\n";
-    return out;
+    CJsonWriter json;
+    json.BeginObject().Key("columns");
+    WriteTexts(json, titles);
+    json.Key("rows").BeginArray();
+    for (const auto& row : table.m_aRows) WriteTexts(json, row);
+    return json.EndArray().EndObject().Text() + "\n";
 }
 
 std::string FormatProducts(const std::vector<CProductInfo>& products, bool bJson)
@@ -119,17 +106,14 @@ std::string FormatProducts(const std::vector<CProductInfo>& products, bool bJson
         }
         return out;
     }
-    out = "{\"products\":[";
-    for (size_t i = 0; i < products.size(); ++i) {
-        if (i) out += ',';
-        out += "{\"name\":";
-        AppendJson(out, products[i].m_strName);
-        out += ",\"lines\":";
-        AppendJsonArray(out, products[i].m_aLines);
-        out += '}';
+    CJsonWriter json;
+    json.BeginObject().Key("products").BeginArray();
+    for (const CProductInfo& product : products) {
+        json.BeginObject().Field("name", product.m_strName).Key("lines");
+        WriteTexts(json, product.m_aLines);
+        json.EndObject();
     }
-    out += "]}\n";
-    return out;
+    return json.EndArray().EndObject().Text() + "\n";
 }
 
 CDiagnosticsResult RunDiagnostics(const std::vector<std::string>& args, std::u16string_view pluginFolder)
