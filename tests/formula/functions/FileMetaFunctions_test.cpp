@@ -134,7 +134,11 @@ TEST(FileMetaFunctionsRequest, AFormulaNamesWhatItReads)
          uint8_t(1u << int(EHashAlgorithm::Md5) | 1u << int(EHashAlgorithm::Crc32)), {}},
         {u"filehash(fext())", false, false, false, 0, {}},  // known only per row
         {u"exiftag(\"Exif.Image.Model\")&exiftag(\"Exif.Image.Model\")&exiftag(\"Bad.Key\")", false, false, false, 0,
+#ifdef _WIN32
+         {}},  // no photo reader here, so no key is known
+#else
          {"Exif.Image.Model"}},
+#endif
         {u"exifdate(", false, false, false, 0, {}},  // a formula that does not parse reads nothing
         {u"\"exifdate()\"", false, false, false, 0, {}},
     };
