@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "renamer/list/RenameJournal.h"
+#include "renamer/safety/RenameJournal.h"
 
 namespace {
 

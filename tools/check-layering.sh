@@ -26,14 +26,15 @@ function allowed(dir,    core, formula) {
     if (dir ~ /^formula\/(engine|functions)$/) return "platform formula/text formula/filemeta formula/regex formula/engine formula/functions"
     if (dir ~ /^renamer\/templates$/) return "platform formula/text formula/numeric"
     if (dir ~ /^renamer\/(list|modes)$/) return core
-    if (dir ~ /^renamer\/supersort$/) return core " renamer/supersort"
+    if (dir ~ /^renamer\/safety$/) return core
+    if (dir ~ /^renamer\/supersort$/) return core " renamer/safety"
     if (dir ~ /^renamer\/help$/) return core
-    if (dir ~ /^renamer\/cli$/) return core " renamer/supersort updater/core"
+    if (dir ~ /^renamer\/cli$/) return core " renamer/safety renamer/supersort updater/core"
     if (dir ~ /^updater\/core$/) return "platform formula/text"
     if (dir ~ /^controlpanel\/core$/) return "platform"
     if (dir ~ /^controlpanel\/(applet|include)$/) return "-"
     if (dir ~ /^qtcommon$/) return "platform"
-    if (dir ~ /^renamer\/app(\/|$)/) return core " renamer/supersort qtcommon"
+    if (dir ~ /^renamer\/app(\/|$)/) return core " renamer/safety renamer/supersort qtcommon"
     if (dir ~ /^updater\/app$/) return "platform formula/text updater/core qtcommon"
     if (dir ~ /^controlpanel\/app(\/|$)/) return "platform controlpanel/core qtcommon"
     return ""

@@ -12,7 +12,7 @@
 #include "platform/Prompt.h"
 #include "renamer/list/LaunchCommands.h"
 #include "renamer/list/ListExport.h"
-#include "renamer/list/RenameUndo.h"
+#include "renamer/safety/RenameUndo.h"
 #include "renamer/app/pages/ModePage.h"
 #include "renamer/app/supersort/SuperSortDlg.h"
 

@@ -7,7 +7,7 @@
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
-#include "renamer/list/RenameJournal.h"
+#include "renamer/safety/RenameJournal.h"
 
 using namespace kq;
 using namespace kq::cli;

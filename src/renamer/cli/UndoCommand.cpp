@@ -8,7 +8,7 @@
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
 #include "renamer/cli/RenameOutput.h"
-#include "renamer/list/RenameUndo.h"
+#include "renamer/safety/RenameUndo.h"
 #include "renamer/supersort/SortRoute.h"
 
 using namespace kq;

@@ -11,7 +11,7 @@
 #include "KQToolsDlg.h"
 #include "platform/Text.h"
 #include "renamer/app/pages/ElPage.h"
-#include "renamer/list/RenameHistory.h"
+#include "renamer/safety/RenameHistory.h"
 #include "support/TestSupport.h"
 
 using namespace kq;

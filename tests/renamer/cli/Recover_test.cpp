@@ -17,7 +17,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
-#include "renamer/list/RenameJournal.h"
+#include "renamer/safety/RenameJournal.h"
 #include "support/TestSupport.h"
 
 #if defined(KQ_FS_SHIM_PATH) && !defined(_WIN32)

@@ -9,7 +9,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
-#include "renamer/list/RenameJournal.h"
+#include "renamer/safety/RenameJournal.h"
 #include "support/TestSupport.h"
 
 namespace kq {

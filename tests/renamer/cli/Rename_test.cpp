@@ -4,7 +4,7 @@
 #include <map>
 
 #include "platform/Text.h"
-#include "renamer/list/RenameJournal.h"
+#include "renamer/safety/RenameJournal.h"
 #include "support/TestSupport.h"
 
 namespace kq {

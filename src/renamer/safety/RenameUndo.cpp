@@ -1,4 +1,4 @@
-#include "renamer/list/RenameUndo.h"
+#include "renamer/safety/RenameUndo.h"
 
 #include <unordered_map>
 

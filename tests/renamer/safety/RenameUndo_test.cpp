@@ -18,7 +18,7 @@
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
-#include "renamer/list/RenameUndo.h"
+#include "renamer/safety/RenameUndo.h"
 #include "support/TestSupport.h"
 
 namespace kq {

@@ -1,8 +1,8 @@
-#include "renamer/list/RenameExecutor.h"
+#include "renamer/safety/RenameExecutor.h"
 
 #include <string_view>
 
-#include "renamer/list/RenameJournal.h"
+#include "renamer/safety/RenameJournal.h"
 
 namespace kq {
 

@@ -18,10 +18,10 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
-#include "renamer/list/RenameExecutor.h"
-#include "renamer/list/RenameHistory.h"
-#include "renamer/list/RenameJournal.h"
-#include "renamer/list/RenamePlan.h"
+#include "renamer/safety/RenameExecutor.h"
+#include "renamer/safety/RenameHistory.h"
+#include "renamer/safety/RenameJournal.h"
+#include "renamer/safety/RenamePlan.h"
 
 namespace kq {
 

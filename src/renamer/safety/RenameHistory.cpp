@@ -1,4 +1,4 @@
-#include "renamer/list/RenameHistory.h"
+#include "renamer/safety/RenameHistory.h"
 
 #include <charconv>
 #include <random>

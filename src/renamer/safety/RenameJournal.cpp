@@ -1,4 +1,4 @@
-#include "renamer/list/RenameJournal.h"
+#include "renamer/safety/RenameJournal.h"
 
 #include <algorithm>
 #include <array>

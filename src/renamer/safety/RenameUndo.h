@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "renamer/list/RenameHistory.h"
+#include "renamer/safety/RenameHistory.h"
 
 namespace kq {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "renamer/list/RenamePlan.h"
+#include "renamer/safety/RenamePlan.h"
 
 namespace kq {
 

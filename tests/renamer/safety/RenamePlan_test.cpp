@@ -7,8 +7,8 @@
 #include <random>
 
 #include "platform/Text.h"
-#include "renamer/list/RenameJournal.h"
-#include "renamer/list/RenamePlan.h"
+#include "renamer/safety/RenameJournal.h"
+#include "renamer/safety/RenamePlan.h"
 
 namespace kq {
 namespace {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "renamer/list/RenameJournal.h"
+#include "renamer/safety/RenameJournal.h"
 
 namespace kq {
 

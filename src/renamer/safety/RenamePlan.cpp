@@ -1,8 +1,8 @@
-#include "renamer/list/RenamePlan.h"
+#include "renamer/safety/RenamePlan.h"
 
 #include <algorithm>
 
-#include "renamer/list/RenameJournal.h"
+#include "renamer/safety/RenameJournal.h"
 
 namespace kq {
 
