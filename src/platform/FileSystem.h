@@ -41,6 +41,7 @@ bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id);
 bool PathExists(std::u16string_view path);   // anything, a dangling link included
 bool IsFolder(std::u16string_view path);     // follows links
 bool IsRegularFile(std::u16string_view path);  // follows links
+bool IsPlainFile(std::u16string_view path);    // a regular file, not through a link
 
 // Seconds since 1970-01-01 UTC. Creation is the birth time where the file
 // system records one, else the status-change time.

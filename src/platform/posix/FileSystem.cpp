@@ -201,6 +201,12 @@ bool IsRegularFile(std::u16string_view path)
     return stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool IsPlainFile(std::u16string_view path)
+{
+    struct stat st;
+    return lstat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool GetFileTimes(std::u16string_view path, CFileTimes& times)
 {
     std::string native = NativePath(path);

@@ -172,6 +172,12 @@ bool IsRegularFile(std::u16string_view path)
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsPlainFile(std::u16string_view path)
+{
+    DWORD a = GetFileAttributesW(Wide(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
 bool GetFileTimes(std::u16string_view path, CFileTimes& times)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;

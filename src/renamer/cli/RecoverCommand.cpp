@@ -7,7 +7,9 @@
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
+#include "renamer/cli/RenameOutput.h"
 #include "renamer/safety/RenameJournal.h"
+#include "renamer/safety/RenameRecover.h"
 
 using namespace kq;
 using namespace kq::cli;
@@ -19,6 +21,15 @@ const char* const kUsage =
     "处理中途中断的改名：按改名记录把每个文件恢复为原文件名，\n"
     "或用 --finish 改为新文件名；逐个报告结果，不覆盖任何文件。\n"
     "退出码: 0 全部处理完毕（或没有记录），1 有文件无法处理，2 用法错误。";
+
+// A name for the plain output: tabs, line feeds and backslashes escaped, as
+// rename and undo print them.
+std::string EscapedText(const std::u16string& name)
+{
+    std::string out;
+    AppendEscapedName(out, ToNativeName(name));
+    return out;
+}
 
 const char* OutcomeText(int outcome, bool finish)
 {
@@ -59,12 +70,15 @@ int RunRecover(std::vector<std::string>& args)
         int result = RecoverJournal(journals[j], finish, report);
         if (result != 0) complete = false;
         std::u16string aside;
-        if (result == 2) aside = SetAsideJournal(journals[j]);
+        // Only a journal whose bytes are no journal goes out of the way; one
+        // that could not be read or written now stays in force.
+        if (result == kRecoverDamaged) aside = SetAsideJournal(journals[j]);
         if (json) {
             writer.BeginObject()
                 .Field("journal", journals[j])
-                .Field("readable", result != 2)
-                .Field("busy", result == 3);
+                .Field("readable", result != kRecoverDamaged && result != kRecoverUnreadable)
+                .Field("busy", result == kRecoverBusy);
+            if (result == kRecoverUnrecorded) writer.Field("unrecorded", true);
             if (!aside.empty()) writer.Field("set_aside", aside);
             writer.Key("files").BeginArray();
             for (const CRecoverLine& line : report) {
@@ -74,19 +88,30 @@ int RunRecover(std::vector<std::string>& args)
             writer.EndArray().EndObject();
             continue;
         }
-        if (result == 2) {
-            out += "无法读取改名记录：" + ToNativeName(journals[j]);
-            out += aside.empty() ? "\n" : "，已改名为 " + ToNativeName(aside) + "\n";
+        if (result == kRecoverDamaged) {
+            out += "无法读取改名记录：" + EscapedText(journals[j]);
+            out += aside.empty() ? "\n" : "，已改名为 " + EscapedText(aside) + "\n";
             continue;
         }
-        if (result == 3) {
-            out += "改名记录正被运行中的改名使用，已跳过：" + ToNativeName(journals[j]) + "\n";
+        if (result == kRecoverUnreadable) {
+            out += "暂时无法读取改名记录，记录保留，请稍后再试：" + EscapedText(journals[j]) + "\n";
+            continue;
+        }
+        if (result == kRecoverUnrecorded) {
+            out +=
+                "无法更新改名记录（磁盘空间不足？），没有移动任何文件，记录保留；请释放空间后再次运行 kqtools-cli recover：" +
+                EscapedText(journals[j]) + "\n";
+            continue;
+        }
+        if (result == kRecoverBusy) {
+            out += "改名记录正被运行中的改名使用，已跳过：" + EscapedText(journals[j]) + "\n";
             continue;
         }
         for (const CRecoverLine& line : report) {
-            out += std::string(OutcomeText(line.m_nOutcome, finish)) + "\t" + ToNativeName(JoinPath(line.m_strFolder, line.m_strTo));
+            out += std::string(OutcomeText(line.m_nOutcome, finish)) + "\t" +
+                   EscapedText(JoinPath(line.m_strFolder, line.m_strTo));
             if (!line.m_strFrom.empty() && line.m_strFrom != line.m_strTo)
-                out += "\t(原为 " + ToNativeName(line.m_strFrom) + ")";
+                out += "\t(原为 " + EscapedText(line.m_strFrom) + ")";
             out += "\n";
         }
     }

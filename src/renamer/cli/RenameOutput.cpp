@@ -1,6 +1,7 @@
 #include "renamer/cli/RenameOutput.h"
 
 #include <array>
+#include <vector>
 
 #include "platform/JsonWriter.h"
 #include "platform/Text.h"
@@ -89,6 +90,15 @@ std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool 
     out.reserve(static_cast<size_t>(list.GetItemCount()) * 64);
     CJsonWriter writer;
     if (json) writer.BeginObject().Key("rows").BeginArray();
+    // After a rename, why each failed row failed.
+    std::vector<const char*> reasonOfRow;
+    if (withStatus && json) {
+        static const char* const kKeys[] = {"refused", "too-long", "vanished", "name-taken"};
+        reasonOfRow.assign(static_cast<size_t>(list.GetItemCount()), nullptr);
+        for (const CRowFailure& failure : list.LastSummary().m_aFailures)
+            if (failure.m_nRow < reasonOfRow.size())
+                reasonOfRow[failure.m_nRow] = kKeys[static_cast<size_t>(failure.m_eReason)];
+    }
     // Rows of one folder share its text: convert it once per run of rows.
     const std::u16string* lastFolder = nullptr;
     std::string folder;
@@ -111,6 +121,8 @@ std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool 
         if (json) {
             writer.BeginObject().Field("old", FromNativeName(oldName)).Field("new", FromNativeName(newName));
             writer.Field("folder", FromNativeName(folder)).Field("status", status);
+            if (!reasonOfRow.empty() && reasonOfRow[static_cast<size_t>(r)] && statusText == kStatusPending)
+                writer.Field("reason", reasonOfRow[static_cast<size_t>(r)]);
             // Names that are no UTF-8 also come as their bytes.
             const std::pair<const char*, const std::string*> raw[] = {
                 {"old_hex", &oldName}, {"new_hex", &newName}, {"folder_hex", &folder}};

@@ -12,6 +12,12 @@
 
 namespace kq {
 
+const std::u16string& MoveFailureText(EMoveFailure reason)
+{
+    static const std::u16string kTexts[] = {u"被文件系统拒绝", u"名称过长", u"文件已不存在", u"新文件名已被占用"};
+    return kTexts[static_cast<size_t>(reason)];
+}
+
 const std::u16string kStatusPending = u"未处理";
 const std::u16string kStatusDone = u"已处理";
 

@@ -45,6 +45,7 @@ enum ERenameResult {
     kRenameJournalFailed = 5, // the journal could not be written; nothing moved
     kRenamePartly = 6,        // ran, but some rows read "未处理"
     kRenameBusy = 7,          // another run is renaming one of the folders; nothing moved
+    kRenameUnrecovered = 8,   // a run that died left a journal for one of the folders; nothing moved
 };
 
 struct CRenameOptions {
@@ -60,12 +61,29 @@ struct CRenameOptions {
     bool m_bKeepHistory = true;
 };
 
+// Why a row's file was not renamed.
+enum class EMoveFailure : char {
+    Refused,    // the file system (or the plan) refused the move
+    TooLong,    // the new name is too long for the file system
+    Vanished,   // the file is no longer there
+    NameTaken,  // another file holds the new name
+};
+// A short text for the user: "名称过长", "文件已不存在", "新文件名已被占用", "被文件系统拒绝".
+const std::u16string& MoveFailureText(EMoveFailure reason);
+
+struct CRowFailure {
+    size_t m_nRow;  // list row
+    EMoveFailure m_eReason;
+};
+
 struct CRenameSummary {
     size_t m_nRenamed = 0;       // rows that read "已处理" afterwards
     size_t m_nFailed = 0;        // rows that read "未处理" afterwards
     size_t m_nMoves = 0;         // file-system moves made, undo moves included
     size_t m_nLeftTemporary = 0; // files that could not leave a temporary name
     std::u16string m_strJournal; // journal path; kept only when files are left over
+    std::vector<CRowFailure> m_aFailures;  // the failed rows and why, in row order
+    std::u16string m_strDetails;  // one line per failed row: "name：reason" (the first hundred)
 };
 
 class CFileNameList {

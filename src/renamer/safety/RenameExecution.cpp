@@ -7,6 +7,7 @@
 // The planner (RenamePlan) decides what moves and in which order, the
 // executor (RenameExecutor) moves; this file runs the steps between them:
 // locks, the journal, and what the list and the user see afterwards.
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <memory>
@@ -62,6 +63,7 @@ public:
     int Report();
 
 private:
+    CStop RefuseUnrecoveredFolders();
     void DropJournal();
 
     CFileNameList& m_list;
@@ -174,6 +176,31 @@ CStop CFileNameList::CRenameRun::LockFolders()
         }
         m_aFolderLocks.push_back(std::move(lock));
     }
+    return RefuseUnrecoveredFolders();
+}
+
+// A journal that no live run holds is a run that died: its files may still
+// be parked, and recover, run later, would take back whatever a new run did
+// to them. Until it is recovered its folders take no new run.
+CStop CFileNameList::CRenameRun::RefuseUnrecoveredFolders()
+{
+    for (const std::u16string& journal : FindJournals(m_strJournalFolder)) {
+        if (CFileLock::IsHeld(journal)) continue;
+        std::vector<CJournalFolder> folders;
+        if (ReadJournalFile(journal, folders) != EStoredRead::Read) continue;  // recover reports those
+        for (const CJournalFolder& folder : folders) {
+            CFileId id;
+            if (!GetFileId(folder.m_strFolder, true, id)) continue;
+            for (const CFolderGroup& group : m_aGroups) {
+                if (!group.m_bReadable || !(group.m_id == id)) continue;
+                m_list.Report(
+                    u"文件夹“" + group.m_strFolder + u"”有一次中断的改名尚未恢复（改名记录“" + journal +
+                        u"”），请先运行“kqtools-cli recover”（或“kqtools-cli recover --finish”），再改名或撤销。",
+                    u"无法改名");
+                return kRenameUnrecovered;
+            }
+        }
+    }
     return std::nullopt;
 }
 
@@ -274,6 +301,7 @@ void CFileNameList::CRenameRun::ApplyOutcomes()
             if (outcome.m_aRows[r] == ERowOutcome::Failed) {
                 row.m_nStatus = kStatusPendingId;
                 ++summary.m_nFailed;
+                summary.m_aFailures.push_back({plan.Rows()[r].m_nListRow, outcome.m_aReasons[r]});
             } else {
                 row.m_nStatus = kStatusDoneId;
                 row.m_strOld = StoredFileName(row.m_strNew);
@@ -282,6 +310,16 @@ void CFileNameList::CRenameRun::ApplyOutcomes()
         }
         summary.m_nLeftTemporary += outcome.m_nLeftTemporary;
     }
+    // Plans go folder by folder; the user reads the failures in list order.
+    std::sort(summary.m_aFailures.begin(), summary.m_aFailures.end(),
+              [](const CRowFailure& a, const CRowFailure& b) { return a.m_nRow < b.m_nRow; });
+    constexpr size_t kDetailLines = 100;
+    for (size_t i = 0; i < summary.m_aFailures.size() && i < kDetailLines; ++i) {
+        const CRowFailure& failure = summary.m_aFailures[i];
+        const CRow& row = m_list.m_aRows[failure.m_nRow];
+        summary.m_strDetails += row.m_strOld + u"：" + MoveFailureText(failure.m_eReason) + u"\n";
+    }
+    if (summary.m_aFailures.size() > kDetailLines) summary.m_strDetails += u"……\n";
     m_list.m_bIndexDirty = true;
     summary.m_nMoves = m_executor.Moves();
 }

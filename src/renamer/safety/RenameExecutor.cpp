@@ -1,5 +1,6 @@
 #include "renamer/safety/RenameExecutor.h"
 
+#include <cerrno>
 #include <string_view>
 
 #include "renamer/safety/RenameJournal.h"
@@ -22,15 +23,37 @@ void AppendDoneMoves(std::string& out, const CFolderPlan& plan, const CFolderOut
     }
 }
 
+EMoveFailure MoveFailureOf(int error)
+{
+    switch (error) {
+    case ENAMETOOLONG: return EMoveFailure::TooLong;
+    case ENOENT: return EMoveFailure::Vanished;
+    case EEXIST:
+    case ENOTEMPTY: return EMoveFailure::NameTaken;
+    default: return EMoveFailure::Refused;
+    }
+}
+
 CFolderOutcome CRenameExecutor::Run(const CFolderPlan& plan)
 {
     CFolderOutcome outcome;
     outcome.m_aRows.assign(plan.Rows().size(), ERowOutcome::Failed);
-    for (size_t r = 0; r < plan.Rows().size(); ++r)
+    // Until a move says otherwise: a row the plan refused has no file (or no
+    // usable one), and a moving row that never ran waits on a name a file
+    // that stays holds.
+    outcome.m_aReasons.assign(plan.Rows().size(), EMoveFailure::NameTaken);
+    for (size_t r = 0; r < plan.Rows().size(); ++r) {
         if (plan.RowPlan(r) == ERowPlan::Unchanged) outcome.m_aRows[r] = ERowOutcome::Unchanged;
+        if (plan.RowPlan(r) == ERowPlan::Refused)
+            outcome.m_aReasons[r] = plan.HasFile(r) ? EMoveFailure::Refused : EMoveFailure::Vanished;
+    }
     if (plan.Jobs().empty()) return outcome;
     CFolderHandle folder;
-    if (!folder.Open(plan.Folder())) return outcome;
+    if (!folder.Open(plan.Folder())) {
+        const EMoveFailure reason = MoveFailureOf(errno);
+        for (EMoveFailure& r : outcome.m_aReasons) r = reason;
+        return outcome;
+    }
     m_pFolder = &folder;
     m_pNames = &plan.Names();
     for (const CPlanJob& job : plan.Jobs()) {
@@ -47,7 +70,10 @@ CFolderOutcome CRenameExecutor::Run(const CFolderPlan& plan)
 
 bool CRenameExecutor::Move(size_t from, size_t to)
 {
-    if (!m_pFolder->MoveNoReplace(*m_pNames, from, to)) return false;
+    if (!m_pFolder->MoveNoReplace(*m_pNames, from, to)) {
+        m_nLastError = errno;
+        return false;
+    }
     ++m_nMoves;
     if (m_pfnAfterMove) m_pfnAfterMove(m_nMoves);
     return true;
@@ -57,8 +83,10 @@ bool CRenameExecutor::Move(size_t from, size_t to)
 // stay too.
 void CRenameExecutor::RunChain(const CPlanStep* steps, size_t count, CFolderOutcome& outcome)
 {
-    for (size_t s = 0; s < count && Move(steps[s].m_nOld, steps[s].m_nNew); ++s)
+    size_t s = 0;
+    for (; s < count && Move(steps[s].m_nOld, steps[s].m_nNew); ++s)
         outcome.m_aRows[steps[s].m_nRow] = ERowOutcome::Moved;
+    if (s < count) outcome.m_aReasons[steps[s].m_nRow] = MoveFailureOf(m_nLastError);
 }
 
 // Every move made is remembered, so that a failure can be undone backwards.
@@ -75,6 +103,9 @@ void CRenameExecutor::RunCycle(const CPlanJob& job, const CPlanStep* steps, CFol
         for (size_t s = 0; s < job.m_nCount; ++s) outcome.m_aRows[steps[s].m_nRow] = ERowOutcome::Moved;
         return;
     }
+    // The cycle failed for the reason of the move that failed.
+    const EMoveFailure reason = MoveFailureOf(m_nLastError);
+    for (size_t s = 0; s < job.m_nCount; ++s) outcome.m_aReasons[steps[s].m_nRow] = reason;
     size_t undone = m_aUndo.size();
     while (undone > 0 && Move(m_aUndo[undone - 1].second, m_aUndo[undone - 1].first)) --undone;
     if (undone == 0) return;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "renamer/list/FileNameList.h"
 #include "renamer/safety/RenamePlan.h"
 
 namespace kq {
@@ -21,8 +22,12 @@ enum class ERowOutcome : char {
     Moved,      // under its new name
 };
 
+// The reason a failed move's errno gives.
+EMoveFailure MoveFailureOf(int error);
+
 struct CFolderOutcome {
     std::vector<ERowOutcome> m_aRows;  // by the plan's rows
+    std::vector<EMoveFailure> m_aReasons;  // by the plan's rows; meaningful for the failed ones
     size_t m_nLeftTemporary = 0;       // files a failed cycle left under a parking name
 };
 
@@ -48,6 +53,7 @@ private:
 
     const std::function<void(size_t)>& m_pfnAfterMove;
     size_t m_nMoves = 0;
+    int m_nLastError = 0;                      // errno of the last failed move
     const CFolderHandle* m_pFolder = nullptr;  // the folder of the plan that runs
     const CNativeNames* m_pNames = nullptr;
     std::vector<std::pair<size_t, size_t>> m_aUndo;  // a cycle's moves so far, from -> to

@@ -98,49 +98,96 @@ std::string FormatHistoryRecord(const CHistoryRun& run)
     return out;
 }
 
+namespace {
+
+// A record's lines before its journal, then the journal itself, in pieces.
+class CHistoryParser {
+public:
+    explicit CHistoryParser(CHistoryRun& run) : m_run(run), m_journal(run.m_aFolders)
+    {
+        m_run.m_aFolders.clear();
+        m_run.m_aFolderIds.clear();
+    }
+    bool Feed(std::string_view bytes)
+    {
+        while (m_bGood && !m_bInJournal && !bytes.empty()) {
+            const size_t end = bytes.find('\n');
+            if (end == std::string_view::npos) {
+                m_bGood = m_strPartial.size() + bytes.size() <= kMaxJournalLine;
+                if (m_bGood) m_strPartial.append(bytes);
+                return m_bGood;
+            }
+            m_strPartial.append(bytes.substr(0, end + 1));
+            bytes.remove_prefix(end + 1);
+            m_bGood = Line(m_strPartial);
+            m_strPartial.clear();
+        }
+        return m_bGood && (bytes.empty() || m_journal.Feed(bytes));
+    }
+    bool Finish()
+    {
+        if (!m_bGood || !m_bInJournal || !m_bTimed || !m_journal.Finish()) return false;
+        // Every folder has its identity and at least one move; a history
+        // never parks a file.
+        if (m_run.m_aFolders.empty() || m_run.m_aFolders.size() != m_run.m_aFolderIds.size()) return false;
+        for (const auto& folder : m_run.m_aFolders) {
+            if (folder.m_aMoves.empty()) return false;
+            for (const auto& move : folder.m_aMoves)
+                if (!move.m_strTemp.empty()) return false;
+        }
+        return true;
+    }
+
+private:
+    // One line with its line feed.
+    bool Line(std::string_view line)
+    {
+        if (!m_bHeader) return m_bHeader = line == kHeader;
+        if (line == kJournalHeader) {
+            m_bInJournal = true;
+            return m_journal.Feed(line);
+        }
+        line.remove_suffix(1);
+        if (line.substr(0, 2) == "R\t" && !m_bTimed) return m_bTimed = ParseNumber(line.substr(2), m_run.m_nTime);
+        if (line.substr(0, 2) != "F\t") return false;
+        const size_t tab = line.find('\t', 2);
+        CFileId id;
+        if (tab == std::string_view::npos || !ParseNumber(line.substr(2, tab - 2), id.m_nDevice) ||
+            !ParseNumber(line.substr(tab + 1), id.m_nNode))
+            return false;
+        m_run.m_aFolderIds.push_back(id);
+        return true;
+    }
+
+    CHistoryRun& m_run;
+    CJournalParser m_journal;
+    std::string m_strPartial;
+    bool m_bGood = true;
+    bool m_bHeader = false;
+    bool m_bTimed = false;
+    bool m_bInJournal = false;
+};
+
+}  // namespace
+
 bool ParseHistoryRecord(std::string_view text, CHistoryRun& run)
 {
-    run.m_aFolders.clear();
-    run.m_aFolderIds.clear();
-    if (text.substr(0, kHeader.size()) != kHeader) return false;
-    size_t pos = kHeader.size();
-    bool timed = false;
-    while (text.substr(pos, kJournalHeader.size()) != kJournalHeader) {
-        const size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) return false;
-        const std::string_view line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (line.substr(0, 2) == "R\t" && !timed) {
-            if (!ParseNumber(line.substr(2), run.m_nTime)) return false;
-            timed = true;
-        } else if (line.substr(0, 2) == "F\t") {
-            const size_t tab = line.find('\t', 2);
-            CFileId id;
-            if (tab == std::string_view::npos || !ParseNumber(line.substr(2, tab - 2), id.m_nDevice) ||
-                !ParseNumber(line.substr(tab + 1), id.m_nNode))
-                return false;
-            run.m_aFolderIds.push_back(id);
-        } else {
-            return false;
-        }
-    }
-    if (!timed || !ParseJournal(text.substr(pos), run.m_aFolders)) return false;
-    // Every folder has its identity and at least one move; a history never
-    // parks a file.
-    if (run.m_aFolders.empty() || run.m_aFolders.size() != run.m_aFolderIds.size()) return false;
-    for (const auto& folder : run.m_aFolders) {
-        if (folder.m_aMoves.empty()) return false;
-        for (const auto& move : folder.m_aMoves)
-            if (!move.m_strTemp.empty()) return false;
-    }
-    return true;
+    CHistoryParser parser(run);
+    return parser.Feed(text) && parser.Finish();
+}
+
+EStoredRead ReadHistoryFile(const std::u16string& path, CHistoryRun& run)
+{
+    run.m_strPath = path;
+    CHistoryParser parser(run);
+    EStoredRead result = ReadStoredFile(path, [&](std::string_view chunk) { return parser.Feed(chunk); });
+    if (result == EStoredRead::Read && !parser.Finish()) result = EStoredRead::Damaged;
+    return result;
 }
 
 bool ReadHistoryRecord(const std::u16string& path, CHistoryRun& run)
 {
-    std::string bytes;
-    run.m_strPath = path;
-    return ReadFileBytes(path, bytes, kReadFileLimit, false) && ParseHistoryRecord(bytes, run);
+    return ReadHistoryFile(path, run) == EStoredRead::Read;
 }
 
 bool RecordRenameHistory(const std::u16string& journalFolder, std::string_view doneJournal)
@@ -168,7 +215,6 @@ bool RecordRenameHistory(const std::u16string& journalFolder, std::string_view d
         }
         pos = end + 1;
     }
-    if (text.size() + doneJournal.size() > kReadFileLimit) return false;  // could never be read back
 
     const std::u16string folder = HistoryFolder(journalFolder);
     if (!CreateFolder(folder)) return false;
@@ -224,10 +270,11 @@ std::vector<CHistoryRun> ListRenameHistory(const std::u16string& journalFolder, 
     std::vector<CHistoryRun> runs;
     for (size_t i = records.size(); i-- > 0;) {
         CHistoryRun run;
-        if (ReadHistoryRecord(records[i], run))
-            runs.push_back(std::move(run));
-        else
-            damaged.push_back({records[i], SetAsideJournal(records[i])});
+        switch (ReadHistoryFile(records[i], run)) {
+        case EStoredRead::Read: runs.push_back(std::move(run)); break;
+        case EStoredRead::Damaged: damaged.push_back({records[i], SetAsideJournal(records[i])}); break;
+        case EStoredRead::Unreadable: damaged.push_back({records[i], {}}); break;
+        }
     }
     return runs;
 }

@@ -43,7 +43,8 @@ std::u16string HistoryFolder(const std::u16string& journalFolder);
 
 std::string FormatHistoryRecord(const CHistoryRun& run);
 bool ParseHistoryRecord(std::string_view text, CHistoryRun& run);
-// Only a regular file, not through a link, within the read limit.
+// Only a regular file, not through a link; of any size, read in pieces.
+EStoredRead ReadHistoryFile(const std::u16string& path, CHistoryRun& run);
 bool ReadHistoryRecord(const std::u16string& path, CHistoryRun& run);
 
 // Records the moves a run made, given as journal text (AppendJournalHeader,

@@ -3,9 +3,12 @@
 // short can be undone or finished afterwards (`kqtools-cli recover`).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kq {
@@ -52,35 +55,54 @@ void AppendJournalMove(std::string& out, uint64_t node, std::string_view oldName
 // that folder's move of the old name.
 void AppendJournalTemp(std::string& out, std::string_view oldName, std::string_view temp);
 void AppendJournalTemp(std::string& out, std::u16string_view oldName, std::u16string_view temp);
+
+// The longest line a journal may hold (folder paths included).
+inline constexpr size_t kMaxJournalLine = size_t(1) << 20;
+
+// Reads journal text in pieces of any size, as they come from the disk,
+// into folders (which it appends to).
+class CJournalParser {
+public:
+    explicit CJournalParser(std::vector<CJournalFolder>& folders) : m_folders(folders) {}
+    // False once the text is known to be no journal.
+    bool Feed(std::string_view bytes);
+    // False when the text was no journal or ended inside a line.
+    bool Finish();
+
+private:
+    bool Line(std::string_view line);
+
+    std::vector<CJournalFolder>& m_folders;
+    std::string m_strPartial;  // the start of a line the next piece ends
+    bool m_bGood = true;
+    bool m_bHeader = false;
+    size_t m_nCurrent = 0;  // the folder of the lines that follow
+    std::unordered_map<std::u16string, size_t> m_folderAt;
+    std::unordered_map<std::u16string, size_t> m_moveOf;  // old name -> move of the current folder, on demand
+    bool m_bMapped = false;
+};
 bool ParseJournal(std::string_view text, std::vector<CJournalFolder>& folders);
+
 // Replaces the journal atomically (written beside it, flushed, renamed over).
 bool WriteJournal(const std::u16string& path, const std::vector<CJournalFolder>& folders);
 bool WriteJournalText(const std::u16string& path, std::string_view text);
-bool ReadJournal(const std::u16string& path, std::vector<CJournalFolder>& folders);
+
+// How reading a stored file (a journal, a history record) went. Only a
+// file whose bytes are no journal, or that is no regular file at all, is
+// damaged; a file that could not be read now (an I/O error, no memory, no
+// permission) stays in force and is tried again later.
+enum class EStoredRead : char { Read, Damaged, Unreadable };
+// Reads a journal of any size, streaming, never through a link.
+EStoredRead ReadJournalFile(const std::u16string& path, std::vector<CJournalFolder>& folders);
+inline bool ReadJournal(const std::u16string& path, std::vector<CJournalFolder>& folders)
+{
+    return ReadJournalFile(path, folders) == EStoredRead::Read;
+}
+// Reads a stored file in pieces (any size, not through a link): Damaged when
+// it is no regular file or parse refuses it.
+EStoredRead ReadStoredFile(const std::u16string& path, const std::function<bool(std::string_view)>& parse);
 // Renames a journal that cannot be read out of the way (never deletes it);
 // returns its new path, or empty when it could not be moved.
 std::u16string SetAsideJournal(const std::u16string& path);
-
-enum ERecoverOutcome {
-    kRecoverMoved = 0,      // now under the wanted name
-    kRecoverInPlace = 1,    // was already under it
-    kRecoverNotFound = 2,   // under none of its names
-    kRecoverBlocked = 3,    // the wanted name is held by another file, or the move failed
-};
-
-struct CRecoverLine {
-    std::u16string m_strFolder;
-    std::u16string m_strFrom;  // name the file was found under (empty when not found)
-    std::u16string m_strTo;    // the wanted name
-    int m_nOutcome = kRecoverNotFound;
-};
-
-// Puts every file of the journal under its old name (finish: its new name),
-// never replacing a file. The journal is removed when every file ends where
-// it should; otherwise it is kept (rewritten when temporary names were added).
-// Returns 0 when all files are in place, 1 when some are not, 2 when the
-// journal cannot be read, 3 when its run (or another recover) still holds it:
-// nothing is touched then.
-int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecoverLine>& report);
 
 }  // namespace kq

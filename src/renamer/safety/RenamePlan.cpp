@@ -73,7 +73,7 @@ void CFolderPlan::MatchRows()
     m_aMoving.reserve(m_aRows.size());
     for (size_t r = 0; r < m_aRows.size(); ++r) {
         const CPlanRow& row = m_aRows[r];
-        const std::u16string_view stored = StoredFileName(row.m_strNew);
+        const std::u16string_view stored = Target(r);
         if (stored == row.m_strOld) {
             m_aPlan[r] = ERowPlan::Unchanged;
             continue;
@@ -89,7 +89,7 @@ std::u16string_view CFolderPlan::NameAfter(size_t e) const
     const size_t r = m_aRowOfEntry[e];
     if (r == kNoName) return m_entries.Name(e);
     // A row whose name cannot be used fails alone and keeps its name.
-    const std::u16string_view stored = StoredFileName(m_aRows[r].m_strNew);
+    const std::u16string_view stored = Target(r);
     return UsableName(stored) ? stored : m_entries.Name(e);
 }
 
@@ -128,7 +128,7 @@ void CFolderPlan::PlanMoves()
     std::vector<size_t> pred(n, kNoName);
     std::vector<ETarget> target(n, ETarget::Free);
     for (size_t m = 0; m < n; ++m) {
-        const size_t e = m_existing.Find(StoredFileName(m_aRows[m_aMoving[m].m_nRow].m_strNew));
+        const size_t e = m_existing.Find(Target(m_aMoving[m].m_nRow));
         const size_t next = e == kNoName || m_aRowOfEntry[e] == kNoName ? kNoName : movingOfRow[m_aRowOfEntry[e]];
         if (next != kNoName && pred[next] == kNoName) {
             pred[next] = m;

@@ -86,6 +86,9 @@ public:
     CFolderPlan(const CFolderPlan&) = delete;
     CFolderPlan& operator=(const CFolderPlan&) = delete;
 
+    // New names go to the disk exactly as given, trailing dots and spaces
+    // included: recover's names are names files had. Before MatchRows.
+    void KeepNamesAsGiven() { m_bNamesAsGiven = true; }
     // Finds each row's file and the rows that move.
     void MatchRows();
     // The name two of the folder's files would share afterwards (entries
@@ -109,6 +112,8 @@ public:
     const std::vector<CPlanStep>& Moving() const { return m_aMoving; }
     const std::vector<CPlanStep>& Steps() const { return m_aSteps; }
     const std::vector<CPlanJob>& Jobs() const { return m_aJobs; }
+    // Whether MatchRows found the row's file (a file, not a folder).
+    bool HasFile(size_t row) const { return m_aEntryOfRow[row] != kNoName; }
     // The node of the file a moving row renames.
     uint64_t NodeOfRow(size_t row) const { return m_entries.Node(m_aEntryOfRow[row]); }
 
@@ -119,15 +124,17 @@ private:
     };
     struct CTargetName {  // a moving row's new name
         const CFolderPlan* m_pPlan;
-        std::u16string_view operator()(size_t m) const
-        {
-            return StoredFileName(m_pPlan->m_aRows[m_pPlan->m_aMoving[m].m_nRow].m_strNew);
-        }
+        std::u16string_view operator()(size_t m) const { return m_pPlan->Target(m_pPlan->m_aMoving[m].m_nRow); }
     };
     struct CParkingName {
         const CFolderPlan* m_pPlan;
         std::u16string_view operator()(size_t p) const { return m_pPlan->m_aParking[p]; }
     };
+    // The name a row's file is to have on the disk.
+    std::u16string_view Target(size_t row) const
+    {
+        return m_bNamesAsGiven ? m_aRows[row].m_strNew : StoredFileName(m_aRows[row].m_strNew);
+    }
     // The name an entry has after the run, as far as the rows decide.
     std::u16string_view NameAfter(size_t e) const;
     // Where a moving row stands while the jobs are formed.
@@ -136,6 +143,7 @@ private:
     size_t PickParkingName(size_t number);
 
     ENamePolicy m_ePolicy;
+    bool m_bNamesAsGiven = false;
     std::u16string m_strFolder;
     CFolderEntries m_entries;
     std::vector<CPlanRow> m_aRows;

@@ -150,8 +150,10 @@ int UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report)
     const std::vector<std::u16string> records = FindHistoryRecords(journalFolder);
     if (records.empty()) return report.m_nResult = kUndoNothing;
     CHistoryRun& run = report.m_run;
-    if (!ReadHistoryRecord(records.back(), run)) {
-        report.m_damaged = {records.back(), SetAsideJournal(records.back())};
+    if (const EStoredRead read = ReadHistoryFile(records.back(), run); read != EStoredRead::Read) {
+        // Only a record whose bytes are no record is set aside; one that
+        // could not be read now stays for the next undo.
+        report.m_damaged = {records.back(), read == EStoredRead::Damaged ? SetAsideJournal(records.back()) : u""};
         return report.m_nResult = kUndoDamaged;
     }
 
@@ -179,7 +181,8 @@ int UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report)
             CQuietPrompt quiet;
             result = list.ExecuteRename(options);
         }
-        if (result == kRenameBusy || result == kRenameJournalFailed || result == kRenameInvalidName) {
+        if (result == kRenameBusy || result == kRenameJournalFailed || result == kRenameInvalidName ||
+            result == kRenameUnrecovered) {
             report.m_strMessage = list.LastMessage();
             lines.clear();
             return report.m_nResult = result == kRenameBusy ? kUndoBusy : kUndoFailed;

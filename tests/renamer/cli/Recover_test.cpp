@@ -108,6 +108,60 @@ TEST(Recover, SetsAsideJournalsItCannotTrust)
     EXPECT_EQ(again.m_nExitCode, 0) << again.m_strOut;
 }
 
+// With the configuration folder full, a journal is still a journal: one that
+// needs no new record is replayed, one that must learn a parking name first
+// stays in force (exit 1, nothing moved) until there is room again.
+TEST(Recover, AFullDiskNeverTurnsAJournalIntoADamagedOne)
+{
+    struct CCase {
+        const char* name;
+        bool swap;  // a and b exchanged: a cycle that needs a parking name
+        int fullExit;
+        Files whileFull;
+    };
+    const CCase cases[] = {
+        {"chain", false, 0, {{"a", "A"}}},
+        {"cycle", true, 1, {{"a", "B"}, {"b", "A"}}},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFixture f;
+        const std::u16string jf = f.JournalFolder();
+        CreateFolder(jf);
+        std::string text = "KQTOOLS-RENAME-JOURNAL 1\nD\t" + f.dir.NativePath() + "\n";
+        if (c.swap) {
+            f.dir.MakeFile(u"a", "B");
+            f.dir.MakeFile(u"b", "A");
+            CFileId a, b;
+            ASSERT_TRUE(GetFileId(f.dir.Child(u"a"), false, a));
+            ASSERT_TRUE(GetFileId(f.dir.Child(u"b"), false, b));
+            text += "M\t" + std::to_string(b.m_nNode) + "\ta\t\tb\nM\t" + std::to_string(a.m_nNode) + "\tb\t\ta\n";
+        } else {
+            f.dir.MakeFile(u"b", "A");
+            CFileId b;
+            ASSERT_TRUE(GetFileId(f.dir.Child(u"b"), false, b));
+            text += "M\t" + std::to_string(b.m_nNode) + "\ta\t\tb\n";
+        }
+        const std::u16string journal = JoinPath(jf, u"rename-1-full.kqjournal");
+        ASSERT_TRUE(WriteFileBytes(journal, text, true));
+
+        auto full = f.Run({"recover"}, {"KQ_SHIM_FULL=" + f.config.NativePath()});
+        EXPECT_EQ(full.m_nExitCode, c.fullExit) << full.m_strOut << full.m_strErr;
+        EXPECT_EQ(Contents(f.dir), c.whileFull);
+        for (const auto& name : f.config.List(u"TernSoft/KQTool"))
+            EXPECT_EQ(name.find(u".damaged"), std::u16string::npos) << ToNativeName(name);
+        if (c.fullExit != 0) {
+            EXPECT_NE(full.m_strOut.find("没有移动任何文件"), std::string::npos) << full.m_strOut;
+            EXPECT_EQ(f.Journals().size(), 1u);
+        }
+
+        auto freed = f.Run({"recover"});
+        EXPECT_EQ(freed.m_nExitCode, 0) << freed.m_strOut;
+        EXPECT_EQ(Contents(f.dir), (Files{{"a", "A"}} == c.whileFull ? c.whileFull : Files{{"a", "A"}, {"b", "B"}}));
+        EXPECT_TRUE(f.Journals().empty());
+    }
+}
+
 // A run holds its folders and its journal: a second rename of the folder is
 // refused and recover leaves the live journal alone.
 TEST(Recover, LocksKeepRunsAndRecoveryApart)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <stdexcept>
 
@@ -8,6 +9,7 @@
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/safety/RenameJournal.h"
+#include "renamer/safety/RenameRecover.h"
 #include "support/TestSupport.h"
 
 namespace kq {
@@ -470,6 +472,74 @@ TEST(RecoverJournal, PutsEveryFileUnderItsOldOrNewNameAfterAnInterruptedRun)
             }
         }
     }
+}
+
+// A failed row says why, from what the file system answered.
+TEST(ExecuteRename, FailedRowsSayWhy)
+{
+    struct CCase {
+        const char* what;
+        std::u16string newName;
+        int hookError;  // the move fails with it; 0: the real file system decides
+        bool removeFirst;
+        EMoveFailure reason;
+    };
+    const CCase cases[] = {
+        {"too long", std::u16string(300, u'x'), 0, false, EMoveFailure::TooLong},
+        {"vanished", u"c", 0, true, EMoveFailure::Vanished},
+        {"held by a folder", u"sub", 0, false, EMoveFailure::NameTaken},
+        {"taken meanwhile", u"c", EEXIST, false, EMoveFailure::NameTaken},
+        {"refused", u"c", EACCES, false, EMoveFailure::Refused},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        CRenameRun run(ENamePolicy::ExactCase);
+        run.Make({u"a", u"b"});
+        CreateFolder(run.dir.Child(u"sub"));
+        run.Row(u"a", c.newName);
+        run.Row(u"b", u"d");
+        if (c.removeFirst) RemoveFile(run.dir.Child(u"a"));
+        if (c.hookError)
+            SetMoveFailureHook([&](std::u16string_view from, std::u16string_view) {
+                return from == run.dir.Child(u"a") ? c.hookError : 0;
+            });
+        EXPECT_EQ(run.Run(), kRenamePartly);
+        SetMoveFailureHook({});
+        const CRenameSummary& summary = run.list.LastSummary();
+        ASSERT_EQ(summary.m_aFailures.size(), 1u);
+        EXPECT_EQ(summary.m_aFailures[0].m_nRow, 0u);
+        EXPECT_EQ(summary.m_aFailures[0].m_eReason, c.reason);
+        EXPECT_EQ(summary.m_strDetails, u"a：" + MoveFailureText(c.reason) + u"\n");
+    }
+}
+
+// A journal no live run holds is a run that died: its folders take no new
+// run (nor an undo) until recover has dealt with it; other folders do.
+TEST(ExecuteRename, RefusesAFolderWithAnUnrecoveredJournal)
+{
+    CRenameRun run(ENamePolicy::ExactCase);
+    run.Make({u"a", u"b"});
+    CTempDir elsewhere;
+    // A dead run that parked a file here, and one elsewhere.
+    run.dir.MakeFile(u"[kqt_tmp]+[name_0].kq-tmp", "parked");
+    CFileId parked;
+    ASSERT_TRUE(GetFileId(run.dir.Child(u"[kqt_tmp]+[name_0].kq-tmp"), false, parked));
+    const std::u16string journal = NewJournalPath(run.journal.Path());
+    ASSERT_TRUE(
+        WriteJournal(journal, {{run.dir.Path(), {{parked.m_nNode, u"p", u"[kqt_tmp]+[name_0].kq-tmp", u"q"}}}}));
+    ASSERT_TRUE(WriteJournal(NewJournalPath(run.journal.Path()), {{elsewhere.Path(), {{1, u"x", u"", u"y"}}}}));
+
+    run.Row(u"a", u"c");
+    EXPECT_EQ(run.Run(), kRenameUnrecovered);
+    EXPECT_NE(run.list.LastMessage().find(u"kqtools-cli recover"), std::u16string::npos);
+    EXPECT_EQ(Folder(run.dir), (Files{{u"a", "a"}, {u"b", "b"}, {u"[kqt_tmp]+[name_0].kq-tmp", "parked"}}));
+
+    std::vector<CRecoverLine> report;
+    EXPECT_EQ(RecoverJournal(journal, false, report), kRecoverDone);
+    EXPECT_EQ(Folder(run.dir), (Files{{u"a", "a"}, {u"b", "b"}, {u"p", "parked"}}));
+    // The journal of the other folder does not hold this one.
+    EXPECT_EQ(run.Run(), kRenameDone);
+    EXPECT_EQ(Folder(run.dir), (Files{{u"c", "a"}, {u"b", "b"}, {u"p", "parked"}}));
 }
 
 TEST(RecoverJournal, KeepsTheJournalWhenAFileCannotBePlaced)

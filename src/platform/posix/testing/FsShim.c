@@ -10,12 +10,15 @@
  *                           and the rename
  *   KQ_SHIM_KILL_AT=N       SIGKILL before the Nth call that changes a folder
  *                           (rename, link, unlink; counted from 1)
+ *   KQ_SHIM_FULL=PREFIX     the disk under PREFIX is full: files created there
+ *                           open, but writing to them fails with ENOSPC
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -121,4 +124,52 @@ int unlink(const char* name)
     if (!real) real = (int (*)(const char*))dlsym(RTLD_NEXT, "unlink");
     Step();
     return real(name);
+}
+
+/* Descriptors of files created under KQ_SHIM_FULL, which take no bytes. */
+static char s_full[1024];
+
+static int UnderFull(const char* path)
+{
+    const char* prefix = getenv("KQ_SHIM_FULL");
+    return prefix && *prefix && path && strncmp(path, prefix, strlen(prefix)) == 0;
+}
+
+static int Opened(int fd, const char* path, int flags)
+{
+    if (fd >= 0 && fd < (int)sizeof s_full) s_full[fd] = (flags & O_CREAT) && UnderFull(path);
+    return fd;
+}
+
+int open(const char* path, int flags, ...)
+{
+    static int (*real)(const char*, int, ...);
+    if (!real) real = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, "open");
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    return Opened(real(path, flags, mode), path, flags);
+}
+
+int open64(const char* path, int flags, ...)
+{
+    static int (*real)(const char*, int, ...);
+    if (!real) real = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, "open64");
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    return Opened(real(path, flags, mode), path, flags);
+}
+
+ssize_t write(int fd, const void* bytes, size_t count)
+{
+    static ssize_t (*real)(int, const void*, size_t);
+    if (!real) real = (ssize_t (*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
+    if (fd >= 0 && fd < (int)sizeof s_full && s_full[fd] && count > 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return real(fd, bytes, count);
 }

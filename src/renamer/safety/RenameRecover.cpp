@@ -1,0 +1,253 @@
+#include "renamer/safety/RenameRecover.h"
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
+#include "platform/Path.h"
+#include "renamer/safety/RenameExecutor.h"
+#include "renamer/safety/RenameJournal.h"
+#include "renamer/safety/RenamePlan.h"
+
+namespace kq {
+
+namespace {
+
+constexpr size_t kNoMove = static_cast<size_t>(-1);
+
+bool HoldsNode(const std::u16string& folder, const std::u16string& name, uint64_t node)
+{
+    if (name.empty()) return false;
+    CFileId id;
+    return GetFileId(JoinPath(folder, name), false, id) && id.m_nNode == node;
+}
+
+// Where each move's file is now: one of its names (old, temporary, new) that
+// holds its node. A name counts for one move only: with hard links two moves
+// can share a node, and a name that is one move's old name and another's new
+// name belongs to the second only once the first has left it. A file found
+// under two of its own names (a link made, the unlink not yet) keeps the
+// wanted one and loses the other.
+std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std::vector<CJournalMove>& moves,
+                                               bool finish)
+{
+    const size_t n = moves.size();
+    auto names = [&](size_t i) {
+        return std::array<const std::u16string*, 3>{&moves[i].m_strTemp, &moves[i].m_strOld, &moves[i].m_strNew};
+    };
+    // name -> the moves that use it, for names shared by moves of one node.
+    std::unordered_map<std::u16string, std::vector<size_t>> users;
+    for (size_t i = 0; i < n; ++i)
+        for (const std::u16string* name : names(i))
+            if (!name->empty()) users[*name].push_back(i);
+    auto sharedWithSameNode = [&](size_t i, const std::u16string& name) {
+        for (size_t j : users[name])
+            if (j != i && moves[j].m_nNode == moves[i].m_nNode) return j;
+        return kNoMove;
+    };
+    std::vector<const std::u16string*> located(n, nullptr);
+    std::vector<std::vector<const std::u16string*>> ambiguous(n);
+    for (size_t i = 0; i < n; ++i) {
+        std::vector<const std::u16string*> held;
+        for (const std::u16string* name : names(i)) {
+            if (!HoldsNode(folder, *name, moves[i].m_nNode)) continue;
+            if (sharedWithSameNode(i, *name) != kNoMove)
+                ambiguous[i].push_back(name);
+            else
+                held.push_back(name);
+        }
+        if (held.empty()) continue;
+        const std::u16string& wanted = finish ? moves[i].m_strNew : moves[i].m_strOld;
+        located[i] = held[0];
+        if (held.size() > 1) {
+            // Cut between link and unlink: the same file under two names.
+            CFileId a, b;
+            for (const std::u16string* name : held)
+                if (*name == wanted) located[i] = name;
+            for (const std::u16string* name : held) {
+                if (name == located[i]) continue;
+                if (GetFileId(JoinPath(folder, *located[i]), false, a) &&
+                    GetFileId(JoinPath(folder, *name), false, b) && a == b)
+                    RemoveFile(JoinPath(folder, *name));
+            }
+        }
+    }
+    // Shared names: settle them once the other user's place is known.
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (size_t i = 0; i < n; ++i) {
+            if (located[i] || ambiguous[i].empty()) continue;
+            for (const std::u16string* name : ambiguous[i]) {
+                const size_t j = sharedWithSameNode(i, *name);
+                // Whichever role the name plays for i, it is i's once j is
+                // known to be under another name.
+                if (located[j] && *located[j] != *name) {
+                    located[i] = name;
+                    changed = true;
+                    break;
+                }
+            }
+        }
+    }
+    // Still open: nothing has moved between them; an old name is its own.
+    for (size_t i = 0; i < n; ++i) {
+        if (located[i]) continue;
+        for (const std::u16string* name : ambiguous[i]) {
+            const size_t j = sharedWithSameNode(i, *name);
+            if (name == &moves[i].m_strOld && !(located[j] && *located[j] == *name)) located[i] = name;
+        }
+    }
+    return located;
+}
+
+// A run cut short on a file system with neither RENAME_NOREPLACE nor hard
+// links can leave the empty placeholder a move reserved its target with.
+// Holding none of the journal's files, it goes.
+void RemovePlaceholders(const std::u16string& folder, const std::vector<CJournalMove>& moves)
+{
+    std::unordered_set<uint64_t> nodes;
+    for (const CJournalMove& move : moves) nodes.insert(move.m_nNode);
+    for (const CJournalMove& move : moves) {
+        for (const std::u16string* name : {&move.m_strOld, &move.m_strTemp, &move.m_strNew}) {
+            uint64_t node = 0;
+            const std::u16string path = JoinPath(folder, *name);
+            if (!name->empty() && IsMovePlaceholder(path, node) && !nodes.count(node)) RemoveFile(path);
+        }
+    }
+}
+
+// One folder of the journal: where its files were found and the plan that
+// takes them where they belong.
+struct CRecoverFolder {
+    std::vector<const std::u16string*> m_aLocated;  // by move
+    std::deque<std::u16string> m_aNames;            // the rows' names, owned here
+    CFolderPlan* m_pPlan = nullptr;
+};
+
+// The folder's entries, plus parking names the journal gives that are not on
+// the disk: the planner must not pick one of them for another file.
+CFolderEntries ReadEntries(const std::u16string& folder, const std::vector<CJournalMove>& moves)
+{
+    CFolderEntries entries;
+    entries.Reserve(moves.size() + 16, moves.empty() ? 8 : moves[0].m_strOld.size() + 4);
+    ForEachFolderEntryId(folder, [&](std::u16string_view name, bool isDirectory, uint64_t node) {
+        if (name != u"." && name != u"..") entries.Add(name, isDirectory, node);
+        return true;
+    });
+    for (const CJournalMove& move : moves)
+        if (!move.m_strTemp.empty() && !PathExists(JoinPath(folder, move.m_strTemp)))
+            entries.Add(move.m_strTemp, true, 0);  // as a folder: no row matches it
+    return entries;
+}
+
+}  // namespace
+
+int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecoverLine>& report)
+{
+    // A live run holds a lock on its journal; a second recover holds one
+    // beside it.
+    if (CFileLock::IsHeld(path)) return kRecoverBusy;
+    const std::u16string lockPath = path + u".lock";
+    CFileLock lock;
+    if (!lock.TryLock(lockPath)) return kRecoverBusy;
+    std::vector<CJournalFolder> folders;
+    switch (ReadJournalFile(path, folders)) {
+    case EStoredRead::Read: break;
+    case EStoredRead::Damaged: return kRecoverDamaged;
+    case EStoredRead::Unreadable: return kRecoverUnreadable;
+    }
+
+    // The folders are held as a rename holds them, so that no rename starts
+    // in one of them while its files are put back.
+    std::u16string journalFolder, journalName;
+    SplitPath(path, journalFolder, journalName);
+    std::vector<std::unique_ptr<CFileLock>> folderLocks;
+    for (const CJournalFolder& folder : folders) {
+        CFileId id;
+        if (!GetFileId(folder.m_strFolder, true, id)) continue;
+        auto folderLock = std::make_unique<CFileLock>();
+        if (!folderLock->TryLock(FolderLockPath(journalFolder, id.m_nDevice, id.m_nNode))) return kRecoverBusy;
+        folderLocks.push_back(std::move(folderLock));
+    }
+
+    // Every file found away from its wanted name is one row of a plan, from
+    // where it is to where it belongs.
+    std::vector<CRecoverFolder> state(folders.size());
+    std::deque<CFolderPlan> plans;
+    bool tempsAdded = false;
+    for (size_t f = 0; f < folders.size(); ++f) {
+        const std::u16string& folder = folders[f].m_strFolder;
+        std::vector<CJournalMove>& moves = folders[f].m_aMoves;
+        RemovePlaceholders(folder, moves);
+        CRecoverFolder& s = state[f];
+        s.m_aLocated = LocateFiles(folder, moves, finish);
+        std::vector<CPlanRow> rows;
+        for (size_t i = 0; i < moves.size(); ++i) {
+            const std::u16string& wanted = finish ? moves[i].m_strNew : moves[i].m_strOld;
+            if (!s.m_aLocated[i] || *s.m_aLocated[i] == wanted) continue;
+            const std::u16string& from = s.m_aNames.emplace_back(*s.m_aLocated[i]);
+            const std::u16string& to = s.m_aNames.emplace_back(wanted);
+            rows.push_back({i, from, to});
+        }
+        if (rows.empty()) continue;
+        CFolderPlan& plan =
+            plans.emplace_back(DefaultNamePolicy(), folder, ReadEntries(folder, moves), std::move(rows));
+        plan.KeepNamesAsGiven();
+        plan.MatchRows();
+        plan.PlanMoves();
+        s.m_pPlan = &plan;
+        // A cycle parks its first file: the journal learns the parking name
+        // before anything moves.
+        for (const CPlanJob& job : plan.Jobs()) {
+            if (job.m_eKind != EJobKind::Cycle) continue;
+            const size_t move = plan.Rows()[plan.Steps()[job.m_nFirst].m_nRow].m_nListRow;
+            moves[move].m_strTemp = plan.Names().Name(job.m_nTemp);
+            tempsAdded = true;
+        }
+    }
+    // A journal that cannot learn its parking names stays as it is, and
+    // nothing moves: a file parked without a record would be lost to recover.
+    if (tempsAdded && !WriteJournal(path, folders)) return kRecoverUnrecorded;
+
+    static const std::function<void(size_t)> kNoProgress;
+    CRenameExecutor executor(kNoProgress);
+    bool complete = true;
+    for (size_t f = 0; f < folders.size(); ++f) {
+        const CRecoverFolder& s = state[f];
+        std::vector<ERowOutcome> outcomeOfMove(folders[f].m_aMoves.size(), ERowOutcome::Failed);
+        if (s.m_pPlan) {
+            const CFolderOutcome outcome = executor.Run(*s.m_pPlan);
+            for (size_t r = 0; r < s.m_pPlan->Rows().size(); ++r)
+                outcomeOfMove[s.m_pPlan->Rows()[r].m_nListRow] = outcome.m_aRows[r];
+        }
+        for (size_t i = 0; i < folders[f].m_aMoves.size(); ++i) {
+            const CJournalMove& move = folders[f].m_aMoves[i];
+            CRecoverLine line;
+            line.m_strFolder = folders[f].m_strFolder;
+            line.m_strTo = finish ? move.m_strNew : move.m_strOld;
+            if (!s.m_aLocated[i]) {
+                line.m_nOutcome = kRecoverNotFound;
+            } else {
+                line.m_strFrom = *s.m_aLocated[i];
+                if (line.m_strFrom == line.m_strTo)
+                    line.m_nOutcome = kRecoverInPlace;
+                else
+                    line.m_nOutcome = outcomeOfMove[i] == ERowOutcome::Moved ? kRecoverMoved : kRecoverBlocked;
+            }
+            if (line.m_nOutcome >= kRecoverNotFound) complete = false;
+            report.push_back(std::move(line));
+        }
+    }
+    if (complete) {
+        RemoveFile(path);
+        RemoveFile(lockPath);
+    }
+    return complete ? kRecoverDone : kRecoverPartly;
+}
+
+}  // namespace kq
