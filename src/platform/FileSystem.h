@@ -146,6 +146,10 @@ public:
     bool MoveNoReplace(const CNativeNames& names, size_t fromAt, size_t toAt) const;
     // True when an entry of that name exists in the folder (links not followed).
     bool Contains(std::u16string_view name) const;
+    // The identity of the entry of that name (links not followed), as
+    // GetFileId gives it: the folder listing's node numbers differ from it on
+    // some file systems (FUSE, overlayfs over another file system).
+    bool GetEntryId(std::u16string_view name, CFileId& id) const;
 
 private:
     std::u16string m_strFolder;

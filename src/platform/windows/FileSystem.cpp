@@ -343,6 +343,11 @@ bool CFolderHandle::MoveNoReplace(const CNativeNames& names, size_t fromAt, size
 
 bool CFolderHandle::Contains(std::u16string_view name) const { return PathExists(JoinPath(m_strFolder, name)); }
 
+bool CFolderHandle::GetEntryId(std::u16string_view name, CFileId& id) const
+{
+    return GetFileId(JoinPath(m_strFolder, name), false, id);
+}
+
 }  // namespace kq
 
 #endif  // _WIN32

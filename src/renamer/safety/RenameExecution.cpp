@@ -219,7 +219,9 @@ void CFileNameList::CRenameRun::ReadFolders()
         std::vector<CPlanRow> planRows;
         planRows.reserve(group.m_aRows.size());
         for (size_t r : group.m_aRows) planRows.push_back({r, rows[r].m_strOld, rows[r].m_strNew});
-        m_aPlans.emplace_back(m_list.m_ePolicy, group.m_strFolder, std::move(entries), std::move(planRows)).MatchRows();
+        CFolderPlan& plan = m_aPlans.emplace_back(m_list.m_ePolicy, group.m_strFolder, std::move(entries), std::move(planRows));
+        plan.MatchRows();
+        plan.TakeNodesFromFiles();
     }
 }
 

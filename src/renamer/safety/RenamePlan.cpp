@@ -84,6 +84,27 @@ void CFolderPlan::MatchRows()
     }
 }
 
+void CFolderPlan::TakeNodesFromFiles()
+{
+    if (m_aMoving.empty()) return;
+    CFolderHandle folder;
+    const bool open = folder.Open(m_strFolder);
+    size_t kept = 0;
+    for (const CPlanStep& step : m_aMoving) {
+        const size_t e = m_aEntryOfRow[step.m_nRow];
+        CFileId id;
+        if (open && folder.GetEntryId(m_entries.Name(e), id)) {
+            m_entries.SetNode(e, id.m_nNode);
+            m_aMoving[kept++] = step;
+        } else {
+            m_aPlan[step.m_nRow] = ERowPlan::Refused;
+            m_aEntryOfRow[step.m_nRow] = kNoName;
+            m_aRowOfEntry[e] = kNoName;
+        }
+    }
+    m_aMoving.resize(kept);
+}
+
 std::u16string_view CFolderPlan::NameAfter(size_t e) const
 {
     const size_t r = m_aRowOfEntry[e];

@@ -35,6 +35,7 @@ public:
         return std::u16string_view(m_strPool).substr(begin, m_aNameEnd[e] - begin);
     }
     uint64_t Node(size_t e) const { return m_aNodes[e]; }
+    void SetNode(size_t e, uint64_t node) { m_aNodes[e] = node; }
     bool IsDirectory(size_t e) const { return m_aIsDir[e] != 0; }
 
 private:
@@ -94,6 +95,11 @@ public:
     // The name two of the folder's files would share afterwards (entries
     // that are folders aside), if any; nothing may move then.
     std::optional<std::u16string> FindCollision() const;
+    // Takes the identity of each moving row's file from the file itself
+    // (fstatat), not from the listing, whose node numbers the journal, the
+    // history and recover could not find again on every file system. A row
+    // whose file cannot be asked stays, as if it were gone. After MatchRows.
+    void TakeNodesFromFiles();
     // Orders the moves into chains and cycles, picks the parking names and
     // sorts the jobs by node: consecutive moves then update neighbouring
     // inodes, which the file system writes back together.

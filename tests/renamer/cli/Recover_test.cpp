@@ -162,6 +162,34 @@ TEST(Recover, AFullDiskNeverTurnsAJournalIntoADamagedOne)
     }
 }
 
+// Where the folder listing's node numbers are not the files' own (FUSE,
+// overlayfs over another file system), undo and recover still know the files.
+TEST(Recover, FilesAreKnownByTheirOwnNodeNumbersNotTheListings)
+{
+    const std::string shift = "KQ_SHIM_DINO_SHIFT=1000";
+    {
+        CFixture f;
+        f.dir.MakeFile(u"a", "a");
+        f.dir.MakeFile(u"b", "b");
+        ASSERT_EQ(f.Rename({"a", "b"}, {"b", "a"}, {shift}).m_nExitCode, 0);
+        EXPECT_EQ(Contents(f.dir), (Files{{"a", "b"}, {"b", "a"}}));
+        auto undo = f.Run({"undo"}, {shift});
+        EXPECT_EQ(undo.m_nExitCode, 0) << undo.m_strOut << undo.m_strErr;
+        EXPECT_EQ(Contents(f.dir), (Files{{"a", "a"}, {"b", "b"}}));
+    }
+    for (int killAt = 1; killAt <= 5; ++killAt) {
+        SCOPED_TRACE(killAt);
+        CFixture f;
+        f.dir.MakeFile(u"a", "a");
+        f.dir.MakeFile(u"b", "b");
+        f.Rename({"a", "b"}, {"b", "a"}, {shift, "KQ_SHIM_KILL_AT=" + std::to_string(killAt)});
+        auto r = f.Run({"recover"}, {shift});
+        EXPECT_EQ(r.m_nExitCode, 0) << r.m_strOut;
+        EXPECT_EQ(Contents(f.dir), (Files{{"a", "a"}, {"b", "b"}}));
+        EXPECT_TRUE(f.Journals().empty());
+    }
+}
+
 // A run holds its folders and its journal: a second rename of the folder is
 // refused and recover leaves the live journal alone.
 TEST(Recover, LocksKeepRunsAndRecoveryApart)

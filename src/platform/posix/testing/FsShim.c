@@ -10,10 +10,13 @@
  *                           and the rename
  *   KQ_SHIM_KILL_AT=N       SIGKILL before the Nth call that changes a folder
  *                           (rename, link, unlink; counted from 1)
+ *   KQ_SHIM_DINO_SHIFT=N    readdir gives node numbers N above lstat's, as FUSE
+ *                           and overlayfs over another file system do
  *   KQ_SHIM_FULL=PREFIX     the disk under PREFIX is full: files created there
  *                           open, but writing to them fails with ENOSPC
  */
 #define _GNU_SOURCE
+#include <dirent.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -172,4 +175,14 @@ ssize_t write(int fd, const void* bytes, size_t count)
         return -1;
     }
     return real(fd, bytes, count);
+}
+
+struct dirent* readdir(DIR* dir)
+{
+    static struct dirent* (*real)(DIR*);
+    if (!real) real = (struct dirent * (*)(DIR*)) dlsym(RTLD_NEXT, "readdir");
+    struct dirent* entry = real(dir);
+    const char* shift = getenv("KQ_SHIM_DINO_SHIFT");
+    if (entry && shift) entry->d_ino += (ino_t)atol(shift);
+    return entry;
 }
