@@ -83,6 +83,7 @@ struct CRenameSummary {
     size_t m_nLeftTemporary = 0; // files that could not leave a temporary name
     std::u16string m_strJournal; // journal path; kept only when files are left over
     std::vector<CRowFailure> m_aFailures;  // the failed rows and why, in row order
+    bool m_bUnrecorded = false;  // the history could not record the run: it cannot be undone
     std::u16string m_strDetails;  // one line per failed row: "name：reason" (the first hundred)
 };
 

@@ -335,7 +335,10 @@ void CFileNameList::CRenameRun::RecordHistory()
     AppendJournalHeader(done);
     const size_t header = done.size();
     for (size_t p = 0; p < m_aPlans.size(); ++p) AppendDoneMoves(done, m_aPlans[p], m_aOutcomes[p]);
-    if (done.size() > header) RecordRenameHistory(m_strJournalFolder, done);
+    if (done.size() > header && !RecordRenameHistory(m_strJournalFolder, done)) {
+        MarkUnrecordedRun(m_strJournalFolder);
+        m_list.m_summary.m_bUnrecorded = true;
+    }
 }
 
 // The journal goes once every file is under its old or its new name; it
@@ -353,8 +356,10 @@ void CFileNameList::CRenameRun::CloseJournal()
 int CFileNameList::CRenameRun::Report()
 {
     const CRenameSummary& summary = m_list.m_summary;
+    const std::u16string unrecorded =
+        summary.m_bUnrecorded ? u"\n这次改名未能写入改名历史（磁盘空间不足？），无法撤销。" : u"";
     if (summary.m_nFailed == 0) {
-        m_list.Report(u"文件批量改名操作成功完成！", u"成功完成");
+        m_list.Report(u"文件批量改名操作成功完成！" + unrecorded, u"成功完成");
         return kRenameDone;
     }
     std::u16string text = u"文件批量改名操作已结束，其中" + FormatInt(static_cast<long long>(summary.m_nFailed)) +
@@ -363,7 +368,7 @@ int CFileNameList::CRenameRun::Report()
         text += u"\n另有" + FormatInt(static_cast<long long>(summary.m_nLeftTemporary)) +
                 u"个文件未能恢复原名，仍使用临时名称；改名记录保存在“" + summary.m_strJournal +
                 u"”，可以用“kqtools-cli recover”恢复。";
-    m_list.Report(text, u"改名未全部完成");
+    m_list.Report(text + unrecorded, u"改名未全部完成");
     return kRenamePartly;
 }
 

@@ -16,6 +16,7 @@ namespace {
 constexpr std::string_view kHeader = "KQTOOLS-RENAME-HISTORY 1\n";
 constexpr std::string_view kJournalHeader = "KQTOOLS-RENAME-JOURNAL 1\n";
 constexpr std::u16string_view kSuffix = u".kqhistory";
+constexpr std::u16string_view kGapSuffix = u".kqgap";
 constexpr std::u16string_view kPrefix = u"run-";
 constexpr size_t kNumberDigits = 16;
 constexpr int64_t kStalePartSeconds = 24 * 60 * 60;
@@ -34,12 +35,14 @@ void AppendNumber(std::string& out, uint64_t value)
     out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-// The number of a record named "run-<digits>.kqhistory"; false for any other name.
-bool RecordNumber(std::u16string_view path, uint64_t& number)
+// The number of a record named "run-<digits>.kqhistory" (or, with suffix,
+// of a mark of an unrecorded run); false for any other name.
+bool RecordNumber(std::u16string_view path, uint64_t& number, std::u16string_view suffix = kSuffix)
 {
     const size_t slash = path.find_last_of(kPathSeparator);
     std::u16string_view name = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
-    if (name.size() != kPrefix.size() + kNumberDigits + kSuffix.size() || name.substr(0, kPrefix.size()) != kPrefix)
+    if (name.size() != kPrefix.size() + kNumberDigits + suffix.size() || name.substr(0, kPrefix.size()) != kPrefix ||
+        name.substr(name.size() - suffix.size()) != suffix)
         return false;
     number = 0;
     for (char16_t c : name.substr(kPrefix.size(), kNumberDigits)) {
@@ -49,11 +52,36 @@ bool RecordNumber(std::u16string_view path, uint64_t& number)
     return true;
 }
 
-std::u16string RecordName(uint64_t number)
+std::u16string RecordName(uint64_t number, std::u16string_view suffix = kSuffix)
 {
     std::u16string digits = FormatInt(static_cast<long long>(number));
     if (digits.size() < kNumberDigits) digits.insert(0, kNumberDigits - digits.size(), u'0');
-    return std::u16string(kPrefix) + digits + std::u16string(kSuffix);
+    return std::u16string(kPrefix) + digits + std::u16string(suffix);
+}
+
+// The marks of runs that could not be recorded, "run-<digits>.kqgap", with
+// their numbers, oldest first.
+std::vector<std::pair<uint64_t, std::u16string>> FindGaps(const std::u16string& folder)
+{
+    std::vector<std::pair<uint64_t, std::u16string>> gaps;
+    for (auto& path : FindFilesBySuffix(folder, kGapSuffix)) {
+        uint64_t n = 0;
+        if (RecordNumber(path, n, kGapSuffix)) gaps.emplace_back(n, std::move(path));
+    }
+    return gaps;
+}
+
+// The number after every record's and every mark's.
+uint64_t NextNumber(const std::u16string& journalFolder)
+{
+    uint64_t number = 0;
+    for (const auto& path : FindHistoryRecords(journalFolder)) {
+        uint64_t n = 0;
+        if (RecordNumber(path, n) && n >= number) number = n + 1;
+    }
+    for (const auto& gap : FindGaps(HistoryFolder(journalFolder)))
+        if (gap.first >= number) number = gap.first + 1;
+    return number;
 }
 
 // A fresh working name for a record being written.
@@ -224,12 +252,7 @@ bool RecordRenameHistory(const std::u16string& journalFolder, std::string_view d
     ok = file.Finish() && ok;
     // The next number; a record of a run ending at the same moment takes
     // it first and this one moves on, never replacing it.
-    std::vector<std::u16string> records = FindHistoryRecords(journalFolder);
-    uint64_t number = 0;
-    for (const auto& path : records) {
-        uint64_t n = 0;
-        if (RecordNumber(path, n) && n >= number) number = n + 1;
-    }
+    uint64_t number = NextNumber(journalFolder);
     bool published = false;
     constexpr uint64_t kLastNumber = 9999999999999999u;  // kNumberDigits nines
     for (int attempt = 0; ok && !published && attempt < 100 && number <= kLastNumber; ++attempt, ++number)
@@ -239,14 +262,38 @@ bool RecordRenameHistory(const std::u16string& journalFolder, std::string_view d
         return false;
     }
     SyncFolder(folder);
-    records = FindHistoryRecords(journalFolder);
+    std::vector<std::u16string> records = FindHistoryRecords(journalFolder);
     for (size_t i = 0; i + kHistoryLimit < records.size(); ++i) RemoveFile(records[i]);
+    // Marks older than every record kept guard nothing any more.
+    uint64_t oldest = 0;
+    if (records.size() > kHistoryLimit) records.erase(records.begin(), records.end() - kHistoryLimit);
+    if (!records.empty() && RecordNumber(records.front(), oldest))
+        for (const auto& gap : FindGaps(folder))
+            if (gap.first < oldest) RemoveFile(gap.second);
     // Working files of writers killed long ago.
     for (const auto& stale : FindFilesBySuffix(folder, u".part")) {
         CFileTimes times;
         if (GetFileTimes(stale, times) && times.m_nModification + kStalePartSeconds < CurrentTime()) RemoveFile(stale);
     }
     return true;
+}
+
+bool MarkUnrecordedRun(const std::u16string& journalFolder)
+{
+    // An empty file: it needs no free block, where a full disk has none.
+    const std::u16string folder = HistoryFolder(journalFolder);
+    return CreateFolder(folder) && WriteFileBytes(JoinPath(folder, RecordName(NextNumber(journalFolder), kGapSuffix)), "", true) &&
+           SyncFolder(folder);
+}
+
+std::u16string NewestUnrecordedRun(const std::u16string& journalFolder)
+{
+    const auto gaps = FindGaps(HistoryFolder(journalFolder));
+    if (gaps.empty()) return {};
+    const std::vector<std::u16string> records = FindHistoryRecords(journalFolder);
+    uint64_t newest = 0;
+    if (!records.empty() && RecordNumber(records.back(), newest) && newest > gaps.back().first) return {};
+    return gaps.back().second;
 }
 
 bool RewriteHistoryRecord(const CHistoryRun& run) { return ReplaceFileAtomic(run.m_strPath, FormatHistoryRecord(run)); }

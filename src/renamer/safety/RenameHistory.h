@@ -54,6 +54,12 @@ bool ReadHistoryRecord(const std::u16string& path, CHistoryRun& run);
 // recorded for an empty text. Called while the run still holds its folders,
 // whose identities go into the record.
 bool RecordRenameHistory(const std::u16string& journalFolder, std::string_view doneJournal);
+// Marks, in the record's place, a run whose record could not be written, so
+// that undo never skips over it to an older run. False when even the mark
+// could not be made.
+bool MarkUnrecordedRun(const std::u16string& journalFolder);
+// The mark of a run newer than every record, or empty.
+std::u16string NewestUnrecordedRun(const std::u16string& journalFolder);
 // Replaces a record with what is left of its run (atomically).
 bool RewriteHistoryRecord(const CHistoryRun& run);
 

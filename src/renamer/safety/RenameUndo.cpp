@@ -149,6 +149,13 @@ int UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report)
     if (!lock.TryLock(JoinPath(HistoryFolder(journalFolder), u"undo.lock"))) return report.m_nResult = kUndoBusy;
     const std::vector<std::u16string> records = FindHistoryRecords(journalFolder);
     if (records.empty()) return report.m_nResult = kUndoNothing;
+    // The newest run was not recorded: undoing the one before it would
+    // undo the wrong run.
+    if (const std::u16string gap = NewestUnrecordedRun(journalFolder); !gap.empty()) {
+        report.m_strMessage = u"上次改名没有写入改名历史（磁盘空间不足？），无法撤销；也不会越过它撤销更早的改名。删除“" + gap +
+                              u"”后可以撤销更早的改名。";
+        return report.m_nResult = kUndoFailed;
+    }
     CHistoryRun& run = report.m_run;
     if (const EStoredRead read = ReadHistoryFile(records.back(), run); read != EStoredRead::Read) {
         // Only a record whose bytes are no record is set aside; one that

@@ -190,6 +190,24 @@ TEST(Recover, FilesAreKnownByTheirOwnNodeNumbersNotTheListings)
     }
 }
 
+// A run the history could not record (its disk full) is said so, and undo
+// refuses to skip over it to the run before.
+TEST(Recover, UndoNeverSkipsARunTheHistoryCouldNotRecord)
+{
+    CFixture f;
+    f.dir.MakeFile(u"a", "a");
+    f.dir.MakeFile(u"c", "c");
+    ASSERT_EQ(f.Rename({"a"}, {"b"}).m_nExitCode, 0);
+    const std::string full = "KQ_SHIM_FULL=" + ToNativeName(JoinPath(f.JournalFolder(), u"history"));
+    auto second = f.Rename({"c"}, {"d"}, {full});
+    EXPECT_EQ(second.m_nExitCode, 0);
+    EXPECT_NE(second.m_strErr.find("未能写入改名历史"), std::string::npos) << second.m_strErr;
+    auto undo = f.Run({"undo"});
+    EXPECT_EQ(undo.m_nExitCode, 1);
+    EXPECT_NE(undo.m_strErr.find("没有写入改名历史"), std::string::npos) << undo.m_strErr;
+    EXPECT_EQ(Contents(f.dir), (Files{{"b", "a"}, {"d", "c"}}));
+}
+
 // A run holds its folders and its journal: a second rename of the folder is
 // refused and recover leaves the live journal alone.
 TEST(Recover, LocksKeepRunsAndRecoveryApart)
