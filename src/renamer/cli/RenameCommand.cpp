@@ -127,6 +127,12 @@ int ExportRows(const CRenameRequest& request, const CFileNameList& list)
     const std::u16string path = FromNativeName(request.m_strExport);
     CFileId target;
     if (GetFileId(path, false, target)) {
+        // Replacing a link, a FIFO or a device with a plain file is never
+        // what was meant.
+        if (!IsPlainFile(path)) {
+            PrintErr("kqtools-cli: 导出文件已存在但不是普通文件，没有导出列表：" + request.m_strExport);
+            return kExitFailed;
+        }
         for (int r = 0; r < list.GetItemCount(); ++r) {
             CFileId listed;
             if (GetFileId(JoinPath(list.GetText(r, kColFolder), list.GetText(r, kColOldName)), false, listed) &&

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <filesystem>
 #include <map>
 
@@ -245,14 +249,34 @@ TEST(CliRename, ExportAsksBeforeReplacingAndSparesListedFiles)
     EXPECT_NE(listed.m_strErr.find("列表中的文件"), std::string::npos);
     EXPECT_EQ(f.dir.ReadFile(u"a.txt"), "a");
 #ifndef _WIN32
-    // A link is replaced by the export, its target outside stays as it was.
+    // Only a regular file (or nothing) is replaced, even with --yes: a link,
+    // a FIFO or a device stays as it is.
     std::filesystem::create_symlink(outside.NativePath() + "/target", d + "/link.csv");
-    auto linked = f.Run({"rename", "--dry-run", "--yes", "--export", d + "/link.csv", d + "/a.txt"});
-    EXPECT_EQ(linked.m_nExitCode, 0) << linked.m_strErr;
+    std::filesystem::create_symlink("/dev/null", d + "/device.csv");
+    ASSERT_EQ(mkfifo((d + "/fifo.csv").c_str(), 0600), 0);
+    for (const char* name : {"link.csv", "device.csv", "fifo.csv"}) {
+        SCOPED_TRACE(name);
+        auto r = f.Run({"rename", "--dry-run", "--yes", "--export", d + "/" + name, d + "/a.txt"});
+        EXPECT_EQ(r.m_nExitCode, 1);
+        EXPECT_NE(r.m_strErr.find("不是普通文件"), std::string::npos) << r.m_strErr;
+        EXPECT_TRUE(std::filesystem::is_symlink(d + "/" + name) || std::filesystem::is_fifo(d + "/" + name));
+    }
     EXPECT_EQ(outside.ReadFile(u"target"), "keep");
-    EXPECT_FALSE(std::filesystem::is_symlink(d + "/link.csv"));
-    EXPECT_EQ(f.dir.ReadFile(u"link.csv"), csv);
 #endif
+}
+
+// --json gives a failed row the reason; other rows keep their fields.
+TEST(CliRename, JsonSaysWhyARowFailed)
+{
+    CCliFixture f;
+    f.dir.MakeFile(u"a.txt", "a");
+    f.dir.MakeFile(u"b.txt", "b");
+    const std::string d = f.dir.NativePath();
+    auto r = f.Run({"rename", "--yes", "--json", "--find", "a", "--replace", std::string(300, 'x'), d + "/a.txt", d + "/b.txt"});
+    EXPECT_EQ(r.m_nExitCode, 1) << r.m_strErr;
+    EXPECT_NE(r.m_strOut.find("\"status\":\"未处理\",\"reason\":\"too-long\"}"), std::string::npos) << r.m_strOut;
+    EXPECT_EQ(r.m_strOut.find("reason"), r.m_strOut.rfind("reason")) << r.m_strOut;
+    EXPECT_EQ(f.dir.ReadFile(u"a.txt"), "a");
 }
 
 #ifndef _WIN32
