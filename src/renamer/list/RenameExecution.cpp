@@ -122,6 +122,7 @@ CStop CFileNameList::CRenameRun::RefuseInvalidNames()
     bool refused[128] = {};
     for (char16_t c : invalid) refused[c] = true;
     for (const CRow& row : m_list.m_aRows) {
+        if (row.m_nFailure != 0) continue;  // never moved
         for (char16_t c : row.m_strNew) {
             if (c < 128 && refused[c]) {
                 m_list.Report(u"文件名称中含有以下非法字符：\n" + invalid, u"名称非法");
@@ -182,16 +183,15 @@ void CFileNameList::CRenameRun::ReadFolders()
 {
     for (CFolderGroup& group : m_aGroups) {
         const std::vector<CRow>& rows = m_list.m_aRows;
-        CFolderEntries entries;
         // Room for the folder's rows and a few more entries.
-        entries.Reserve(group.m_aRows.size() + group.m_aRows.size() / 8 + 16, rows[group.m_aRows[0]].m_strOld.size() + 4);
-        ForEachFolderEntryId(group.m_strFolder, [&](std::u16string_view name, bool isDirectory, uint64_t node) {
-            if (name != u"." && name != u"..") entries.Add(name, isDirectory, node);
-            return true;
-        });
+        CFolderEntries entries =
+            ReadFolderEntries(group.m_strFolder, group.m_aRows.size() + group.m_aRows.size() / 8 + 16,
+                              rows[group.m_aRows[0]].m_strOld.size() + 4);
         std::vector<CPlanRow> planRows;
         planRows.reserve(group.m_aRows.size());
-        for (size_t r : group.m_aRows) planRows.push_back({r, rows[r].m_strOld, rows[r].m_strNew});
+        // A row whose name the page could not compute is never moved.
+        for (size_t r : group.m_aRows)
+            planRows.push_back({r, rows[r].m_strOld, rows[r].m_strNew, rows[r].m_nFailure != 0});
         m_aPlans.emplace_back(m_list.m_ePolicy, group.m_strFolder, std::move(entries), std::move(planRows)).MatchRows();
     }
 }
@@ -282,7 +282,7 @@ void CFileNameList::CRenameRun::ApplyOutcomes()
         }
         summary.m_nLeftTemporary += outcome.m_nLeftTemporary;
     }
-    m_list.m_bIndexDirty = true;
+    m_list.RowsChanged();
     summary.m_nMoves = m_executor.Moves();
 }
 
