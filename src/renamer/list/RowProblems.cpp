@@ -17,11 +17,13 @@ bool StaysByName(ERowProblem problem)
            problem == ERowProblem::TooLong;
 }
 
-bool HasRefusedCharacter(std::u16string_view name)
+// The run refuses the nine characters in any row; a control character is
+// refused in a name the row would give (a file may already have one).
+bool HasRefusedCharacter(std::u16string_view name, bool controlsToo)
 {
     static const std::u16string& refused = CFileNameList::InvalidNameCharacters();
     for (char16_t c : name)
-        if (c < 0x20 || (c < 0x80 && refused.find(c) != std::u16string::npos)) return true;
+        if ((controlsToo && c < 0x20) || (c < 0x80 && refused.find(c) != std::u16string::npos)) return true;
     return false;
 }
 
@@ -39,9 +41,9 @@ ERowProblem NameProblem(std::u16string_view oldName, std::u16string_view newName
                         std::string& scratch)
 {
     if (failed) return ERowProblem::Failed;
-    if (HasRefusedCharacter(newName)) return ERowProblem::Invalid;
     // The name goes to the disk without trailing dots and spaces.
     const std::u16string_view stored = StoredFileName(newName);
+    if (HasRefusedCharacter(newName, stored != oldName)) return ERowProblem::Invalid;
     if (stored.empty()) return ERowProblem::Empty;
     size_t length = stored.size();
     if (rules.m_bLimitInBytes && length * 3 > rules.m_nNameLimit) {

@@ -169,6 +169,8 @@ TEST(RowProblems, PlatformRulesDecideLengthUnitsAndDotFiles)
         {u".a", u".b", ERowProblem::None, ERowProblem::None},
         {u"a", u"a", ERowProblem::Unchanged, ERowProblem::Unchanged},
         {u"a", u"a...", ERowProblem::Unchanged, ERowProblem::Unchanged},
+        {u"a\tb", u"a\tb", ERowProblem::Unchanged, ERowProblem::Unchanged},  // a control character it has already
+        {u"a:b", u"a:b", ERowProblem::Invalid, ERowProblem::Invalid},        // the run refuses these in any row
     };
     std::string scratch;
     for (const Case& c : cases) {
