@@ -50,6 +50,8 @@ enum ERenameResult {
 struct CRenameOptions {
     // Skip the "确认改名" question (the CLI's --yes).
     bool m_bConfirmed = false;
+    // Said on a line of its own before the question (the preview's problems).
+    std::u16string m_strNotice;
     // Folder for the journal; empty means ConfigFolder()/TernSoft/KQTool.
     std::u16string m_strJournalFolder;
     // Called after every successful move with the number done so far; tests

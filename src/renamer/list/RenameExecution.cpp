@@ -92,10 +92,11 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         Report(u"文件列表为空，请先将需要更名的文件添加或拖动到列表", u"列表为空");
         return kRenameEmptyList;
     }
-    if (!options.m_bConfirmed &&
-        GetPromptProvider().AskYesNo(u"文件改名操作无法撤销，确实需要批量修改列表中文件名称吗？", u"确认改名") !=
-            EPromptAnswer::Yes)
-        return kRenameDeclined;
+    if (!options.m_bConfirmed) {
+        const std::u16string question = u"文件改名操作无法撤销，确实需要批量修改列表中文件名称吗？";
+        const std::u16string text = options.m_strNotice.empty() ? question : options.m_strNotice + u"\n" + question;
+        if (GetPromptProvider().AskYesNo(text, u"确认改名") != EPromptAnswer::Yes) return kRenameDeclined;
+    }
 
     CRenameRun run(*this, options);
     if (CStop stop = run.RefuseInvalidNames()) return *stop;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "platform/Crt.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
 
@@ -35,6 +36,39 @@ std::string_view RowProblemWord(ERowProblem problem)
         "", "failed", "invalid", "empty", "too-long", "collision", "exists", "hidden", "unchanged"};
     const size_t i = static_cast<size_t>(problem);
     return i < kRowProblemKinds ? words[i] : std::string_view();
+}
+
+namespace {
+
+// The kinds' short texts, by ERowProblem.
+const char16_t* const kProblemTexts[kRowProblemKinds] = {u"",         u"表达式出错", u"含非法字符",   u"名称为空",
+                                                         u"名称过长", u"名称重复",   u"已有同名文件", u"将成为隐藏文件",
+                                                         u"名称未变"};
+
+}  // namespace
+
+std::u16string RowProblemText(ERowProblem problem, size_t otherRow)
+{
+    const size_t i = static_cast<size_t>(problem);
+    if (i >= kRowProblemKinds) return {};
+    std::u16string text = kProblemTexts[i];
+    if (problem == ERowProblem::Collision && otherRow != kNoName)
+        text += u"（第" + FormatInt(static_cast<long long>(otherRow) + 1) + u"行）";
+    return text;
+}
+
+std::u16string CRowProblems::SummaryText() const
+{
+    size_t total = 0;
+    std::u16string kinds;
+    for (size_t k = 1; k < kRowProblemKinds; ++k) {
+        if (static_cast<ERowProblem>(k) == ERowProblem::Unchanged || m_aCount[k] == 0) continue;
+        total += m_aCount[k];
+        if (!kinds.empty()) kinds += u"，";
+        kinds += kProblemTexts[k] + FormatInt(static_cast<long long>(m_aCount[k])) + u"行";
+    }
+    if (total == 0) return {};
+    return u"列表中有" + FormatInt(static_cast<long long>(total)) + u"行存在问题：" + kinds + u"。";
 }
 
 ERowProblem NameProblem(std::u16string_view oldName, std::u16string_view newName, bool failed, const CNameRules& rules,

@@ -43,6 +43,10 @@ inline bool IsBlockingProblem(ERowProblem problem)
     return problem != ERowProblem::None && problem != ERowProblem::Unchanged && problem != ERowProblem::Hidden;
 }
 
+// The status column's text for a problem before the run ("" for None), e.g.
+// "名称重复（第12行）" naming the other row (0-based otherRow, shown from 1).
+std::u16string RowProblemText(ERowProblem problem, size_t otherRow = kNoName);
+
 // The file system's rules a name is checked against.
 struct CNameRules {
 #ifdef _WIN32
@@ -83,6 +87,10 @@ public:
     size_t FirstRow(ERowProblem problem) const;
     // How many rows the last Update checked by name (for tests and the benchmark).
     size_t CheckedLastTime() const { return m_nChecked; }
+
+    // What the confirmation says first: "列表中有3行存在问题：名称重复2行，
+    // 表达式出错1行。" over every problem but Unchanged; "" when there is none.
+    std::u16string SummaryText() const;
 
 private:
     static constexpr uint64_t kNever = ~uint64_t(0);

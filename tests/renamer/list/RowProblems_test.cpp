@@ -23,7 +23,9 @@ struct CPreview {
     CFileNameList list;
     CRowProblems problems;
 
-    CPreview(ENamePolicy policy, CNameRules rules = {}) : list(policy), problems(policy, rules) {}
+    // The POSIX rules on every platform; PlatformRulesDecideLengthUnitsAndDotFiles has the others.
+    explicit CPreview(ENamePolicy policy, CNameRules rules = {true, true, 255}) : list(policy), problems(policy, rules)
+    {}
 
     void Row(const std::u16string& oldName, const std::u16string& newName)
     {
@@ -216,6 +218,24 @@ TEST(RowProblems, RechecksOnlyChangedNamesAndReadsFoldersOncePerListChange)
     EXPECT_EQ(problems.CheckedLastTime(), 1u);
     EXPECT_EQ(problems.Problem(0), ERowProblem::Failed);
     EXPECT_EQ(problems.Count(ERowProblem::Failed), 1u);
+}
+
+TEST(RowProblems, TextsNameTheOtherRowAndSumUpTheKinds)
+{
+    EXPECT_EQ(RowProblemText(ERowProblem::Collision, 11), u"名称重复（第12行）");
+    EXPECT_EQ(RowProblemText(ERowProblem::None), u"");
+    CPreview preview(ENamePolicy::ExactCase);
+    for (const char16_t* n : {u"a.txt", u"b.txt", u"c.txt", u"d.txt", u"e.txt"}) preview.dir.MakeFile(n);
+    EXPECT_EQ(preview.problems.SummaryText(), u"");
+    preview.Row(u"a.txt", u"x.txt");
+    preview.Row(u"b.txt", u"x.txt");
+    preview.Row(u"c.txt", u"!");
+    preview.Row(u"d.txt", u"d.txt");
+    preview.Row(u"e.txt", u".txt");
+    preview.problems.Update(preview.list);
+    EXPECT_EQ(preview.problems.SummaryText(), u"列表中有4行存在问题：表达式出错1行，名称重复2行，将成为隐藏文件1行。");
+    EXPECT_EQ(preview.problems.BlockingCount(), 3u);
+    EXPECT_EQ(preview.problems.ChangingCount(), 1u);
 }
 
 }  // namespace
