@@ -22,9 +22,19 @@ bool StaysByName(ERowProblem problem)
 // refused in a name the row would give (a file may already have one).
 bool HasRefusedCharacter(std::u16string_view name, bool controlsToo)
 {
-    static const std::u16string& refused = CFileNameList::InvalidNameCharacters();
+    // One table look-up a character: long names make this the hot loop.
+    struct CTables {
+        bool m_aRefused[2][128] = {};
+        CTables()
+        {
+            for (char16_t c : CFileNameList::InvalidNameCharacters()) m_aRefused[0][c] = m_aRefused[1][c] = true;
+            for (char16_t c = 0; c < 0x20; ++c) m_aRefused[1][c] = true;
+        }
+    };
+    static const CTables tables;
+    const bool* refused = tables.m_aRefused[controlsToo ? 1 : 0];
     for (char16_t c : name)
-        if ((controlsToo && c < 0x20) || (c < 0x80 && refused.find(c) != std::u16string::npos)) return true;
+        if (c < 128 && refused[c]) return true;
     return false;
 }
 
