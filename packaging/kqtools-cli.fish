@@ -66,6 +66,7 @@ complete -c kqtools-cli -n $c -l super-sort -x -d 'Sort by a super-sort rule (NA
 complete -c kqtools-cli -n $c -l rules -r -F -d 'Rule file'
 complete -c kqtools-cli -n $c -l export -r -F -d 'Write the list to a CSV file'
 complete -c kqtools-cli -n $c -l dry-run -d 'Show the list only'
+complete -c kqtools-cli -n $c -l check -d 'With --dry-run: fail on problem rows'
 complete -c kqtools-cli -n $c -l yes -d 'Do not ask'
 complete -c kqtools-cli -n $c -l json -d 'JSON output'
 complete -c kqtools-cli -n $c -l name -x -d 'Simple: base name'

@@ -1,5 +1,7 @@
 #include "FileListModel.h"
 
+#include <QColor>
+
 namespace kq {
 
 CFileListModel::CFileListModel(CFileNameList& list, QObject* parent) : QAbstractTableModel(parent), m_list(list) {}
@@ -13,9 +15,24 @@ int CFileListModel::columnCount(const QModelIndex& parent) const { return parent
 
 QVariant CFileListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::ForegroundRole) return {};
     if (!index.isValid() || index.row() >= m_list.GetItemCount()) return {};
-    return QString::fromStdU16String(m_list.GetText(index.row(), index.column()));
+    const int row = index.row();
+    if (index.column() == kColStatus) {
+        const ERowProblem problem =
+            m_bShowProblems && m_pProblems ? m_pProblems->Problem(size_t(row)) : ERowProblem::None;
+        if (role == Qt::ForegroundRole) {
+            if (IsBlockingProblem(problem)) return QColor(0xC0, 0x00, 0x00);
+            if (problem == ERowProblem::Hidden) return QColor(0xB0, 0x60, 0x00);
+            return {};
+        }
+        if (role == Qt::ToolTipRole && m_list.IsNameFailed(row))
+            return QString::fromStdU16String(m_list.NameFailure(row));
+        if (problem != ERowProblem::None)
+            return QString::fromStdU16String(RowProblemText(problem, m_pProblems->OtherRow(size_t(row))));
+    }
+    if (role == Qt::ForegroundRole) return {};
+    return QString::fromStdU16String(m_list.GetText(row, index.column()));
 }
 
 QVariant CFileListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -31,14 +48,16 @@ void CFileListModel::NewNamesChanged()
 {
     const int rows = m_list.GetItemCount();
     if (rows == 0) return;
-    emit dataChanged(index(0, kColNewName), index(rows - 1, kColNewName), {Qt::DisplayRole});
+    emit dataChanged(index(0, kColNewName), index(rows - 1, kColStatus),
+                     {Qt::DisplayRole, Qt::ToolTipRole, Qt::ForegroundRole});
 }
 
 void CFileListModel::AllChanged()
 {
     const int rows = m_list.GetItemCount();
     if (rows == 0) return;
-    emit dataChanged(index(0, 0), index(rows - 1, kColCount - 1), {Qt::DisplayRole});
+    emit dataChanged(index(0, 0), index(rows - 1, kColCount - 1),
+                     {Qt::DisplayRole, Qt::ToolTipRole, Qt::ForegroundRole});
 }
 
 }  // namespace kq

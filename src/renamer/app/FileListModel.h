@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 
 #include "renamer/list/FileNameList.h"
+#include "renamer/safety/RowProblems.h"
 
 namespace kq {
 
@@ -21,8 +22,13 @@ public:
     // Call around a change of the row count (add, delete, clear).
     void BeginReset() { beginResetModel(); }
     void EndReset() { endResetModel(); }
-    // Column 1 of every row was rewritten.
+    // Column 1 of every row was rewritten (and with it the rows' problems).
     void NewNamesChanged();
+    // Before the run the status column shows each row's problem, marked in
+    // colour; once a run has written the statuses they stand until the next
+    // name cycle. A failed row's reason is its status tooltip either way.
+    void SetProblems(const CRowProblems* problems) { m_pProblems = problems; }
+    void ShowProblems(bool show) { m_bShowProblems = show; }
     // Every column of every row may have changed, the row count did not.
     void AllChanged();
 
@@ -30,6 +36,8 @@ public:
 
 private:
     CFileNameList& m_list;
+    const CRowProblems* m_pProblems = nullptr;
+    bool m_bShowProblems = false;
 };
 
 }  // namespace kq

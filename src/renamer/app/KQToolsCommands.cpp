@@ -137,7 +137,17 @@ void CKQToolsDlg::OnMoveDown()
 
 void CKQToolsDlg::OnExecuteRename()
 {
-    m_list.ExecuteRename();
+    // The confirmation says first what the preview found.
+    m_problems.Update(m_list);
+    CRenameOptions options;
+    options.m_strNotice = m_problems.SummaryText();
+    const int result = m_list.ExecuteRename(options);
+    if (result == kRenameDone || result == kRenamePartly) {
+        // The statuses written stand until the next name cycle, which reads
+        // the folders again.
+        m_pModel->ShowProblems(false);
+        m_problems.Invalidate();
+    }
     // Columns 0 and 2 of any row may have changed; column 1 keeps the names
     // just applied until the next refresh.
     m_pModel->AllChanged();

@@ -144,6 +144,7 @@ void CKQToolsDlg::BuildControls()
 
     m_pListView = new CFileListView(this);
     m_pModel = new CFileListModel(m_list, this);
+    m_pModel->SetProblems(&m_problems);
     m_pListView->setModel(m_pModel);
     for (int c = 0; c < kColCount; ++c) m_pListView->setColumnWidth(c, kColumnWidths[c]);
     m_pListView->setMinimumSize(520, 360);
@@ -196,7 +197,17 @@ void CKQToolsDlg::BuildStatusBar()
         m_aPanes[i]->setContentsMargins(2, 0, 2, 0);
     }
     m_pStatusBar->addWidget(m_aPanes[0], 1);
-    for (size_t i = 1; i < m_aPanes.size(); ++i) m_pStatusBar->addPermanentWidget(m_aPanes[i]);
+    // The preview's counts follow the count pane.
+    const QString problems = QStringLiteral(" 将改名：0个   有问题：0个        ");
+    m_pProblemPane = new QLabel(problems, m_pStatusBar);
+    m_pProblemPane->setObjectName(QStringLiteral("ProblemPane"));
+    m_pProblemPane->setMinimumWidth(fontMetrics().horizontalAdvance(problems) + 8);
+    m_pProblemPane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_pProblemPane->setContentsMargins(2, 0, 2, 0);
+    for (size_t i = 1; i < m_aPanes.size(); ++i) {
+        m_pStatusBar->addPermanentWidget(m_aPanes[i]);
+        if (i == 1) m_pStatusBar->addPermanentWidget(m_pProblemPane);
+    }
     m_aPanes[0]->setText(QStringLiteral("可以从资源管理器拖动文件到列表"));
     layout()->addWidget(m_pStatusBar);
 }
@@ -290,7 +301,16 @@ void CKQToolsDlg::RefreshNewNames()
 {
     StoreControls();
     CurrentPage()->FillNewNames(m_list, m_bKeepExtension);
+    m_problems.Update(m_list);
+    m_pModel->ShowProblems(true);
     m_pModel->NewNamesChanged();
+    UpdateProblemPane();
+}
+
+void CKQToolsDlg::UpdateProblemPane()
+{
+    m_pProblemPane->setText(
+        QStringLiteral("将改名：%1个   有问题：%2个").arg(m_problems.ChangingCount()).arg(m_problems.BlockingCount()));
 }
 
 void CKQToolsDlg::UpdateCountPane()

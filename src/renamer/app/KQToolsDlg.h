@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include "renamer/list/FileNameList.h"
+#include "renamer/safety/RowProblems.h"
 
 class QAction;
 class QButtonGroup;
@@ -56,6 +57,8 @@ public:
     QString m_strFilter = QStringLiteral("*.*");
 
     CFileNameList& List() { return m_list; }
+    // Each row's problem after the last name cycle.
+    const CRowProblems& Problems() const { return m_problems; }
     CModePage* Page(int mode) const { return m_aPages[size_t(mode)]; }
     CModePage* CurrentPage() const { return Page(m_nMode); }
 
@@ -64,6 +67,8 @@ public:
     void ShowModePage();
     void RefreshNewNames();
     void UpdateCountPane();
+    // The status bar's counts of the rows that change and the rows with problems.
+    void UpdateProblemPane();
 
     // Commands.
     void OnAddFiles();
@@ -126,6 +131,7 @@ private:
     QMenu* m_pSortMenu;
     QStatusBar* m_pStatusBar;
     std::array<QLabel*, 4> m_aPanes{};
+    QLabel* m_pProblemPane;
 
     // Menu entries (the "列表" and "排序" menus).
     QAction* m_pActSelectAll;
@@ -145,6 +151,7 @@ private:
     QAction* m_pActSuperDown;
 
     CFileNameList m_list;
+    CRowProblems m_problems;
     std::array<CModePage*, 5> m_aPages{};
     bool m_bMinimumSet = false;
 };

@@ -18,6 +18,7 @@
 #include "renamer/cli/SuperSortOption.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/list/ListExport.h"
+#include "renamer/safety/RowProblems.h"
 
 using namespace kq;
 using namespace kq::cli;
@@ -27,7 +28,7 @@ namespace {
 const char* const kUsage =
     "用法: kqtools-cli [--clipboard-file FILE] rename [--mode simple|enhanced|list|advanced|formula]\n"
     "         [--no-keep-extension] [--recursive] [--sort name|name-desc|folder|folder-desc]\n"
-    "         [--export FILE.csv] [--dry-run] [--yes] [--json] PATH...\n"
+    "         [--export FILE.csv] [--dry-run [--check]] [--yes] [--json] PATH...\n"
     "         [--super-sort NAME[:desc] [--rules FILE]]（按超级排序规则排序，:desc 为降序）\n"
     "把文件和文件夹（其中的文件）加入列表，按所选模式生成新文件名并改名。\n"
     "  simple:   --name TEXT --index --start TEXT --step TEXT --repeat TEXT --digits 0..9 --index-after\n"
@@ -37,7 +38,10 @@ const char* const kUsage =
     "            --delete-position 0..3 --delete-count 0..20（给出 --delete-count 即启用删除）\n"
     "  list:     --names-file FILE（按列表页的“添加”粘贴）--repeat TEXT --cycle\n"
     "  advanced: --template TEXT          formula: --formula TEXT\n"
-    "--dry-run 只显示列表（每行: 原文件名<TAB>新文件名<TAB>目录），不改名。\n"
+    "--dry-run 只显示列表（每行: 原文件名<TAB>新文件名<TAB>目录），不改名；有问题的行再加一列问题：\n"
+    "  failed（无法计算新文件名）、invalid、empty、too-long、collision、exists、hidden（将成为隐藏文件）。\n"
+    "  --json 的每行另有 \"problem\"（以上之一、unchanged 或 null），collision 另有 \"problem_row\"（另一行，从 0 起）。\n"
+    "--check 与 --dry-run 同用：有 hidden 以外的问题时退出码为 1。\n"
     "名称中的反斜杠和控制字符按 C 转义显示（\\t、\\n、\\\\、\\ooo）。\n"
     "--export 要替换已有文件时先询问（--yes 不问）；不替换列表中的文件。\n"
     "改名前询问确认，--yes 跳过；改名后每行再加状态。--json 输出 {\"rows\":[...]}，\n"
@@ -52,6 +56,7 @@ struct CRenameRequest {
     bool m_bDryRun = false;
     bool m_bYes = false;
     bool m_bJson = false;
+    bool m_bCheck = false;
     std::string m_strSort;  // empty: the order the files were collected in
     std::string m_strSuperSort;  // a super-sort rule instead, NAME[:desc]
     CRuleSource m_rules;
@@ -80,6 +85,11 @@ bool ParseRenameOptions(std::vector<std::string>& args, CRenameRequest& request,
     request.m_bDryRun = reader.Flag("--dry-run");
     request.m_bYes = reader.Flag("--yes");
     request.m_bJson = reader.Flag("--json");
+    request.m_bCheck = reader.Flag("--check");
+    if (request.m_bCheck && !request.m_bDryRun) {
+        error = "选项 --check 要与 --dry-run 一起使用";
+        return false;
+    }
     if (reader.Value("--sort", request.m_strSort) && request.m_strSort != "name" && request.m_strSort != "name-desc" &&
         request.m_strSort != "folder" && request.m_strSort != "folder-desc") {
         error = "未知排序方式：" + request.m_strSort;
@@ -172,8 +182,11 @@ int RunRenameRequest(CRenameRequest& request)
         if (code >= 0) return code;
     }
     if (request.m_bDryRun) {
-        if (list.GetItemCount() > 0 || request.m_bJson) PrintOut(RowsText(list, nullptr, false, request.m_bJson));
-        return kExitOk;
+        CRowProblems problems(list.Policy());
+        problems.Update(list);
+        if (list.GetItemCount() > 0 || request.m_bJson)
+            PrintOut(RowsText(list, nullptr, false, request.m_bJson, &problems));
+        return request.m_bCheck && problems.BlockingCount() > 0 ? kExitFailed : kExitOk;
     }
     const COldNames oldNames(list);
     CRenameOptions options;

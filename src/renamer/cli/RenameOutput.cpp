@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
 #include "renamer/list/FileNameList.h"
+#include "renamer/safety/RowProblems.h"
 
 namespace kq::cli {
 
@@ -84,7 +85,8 @@ std::string_view COldNames::Get(size_t row) const
     return std::string_view(m_strText).substr(begin, m_aEnds[row] - begin);
 }
 
-std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool withStatus, bool json)
+std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool withStatus, bool json,
+                     const CRowProblems* problems)
 {
     std::string out;
     out.reserve(static_cast<size_t>(list.GetItemCount()) * 64);
@@ -128,6 +130,14 @@ std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool 
                 {"old_hex", &oldName}, {"new_hex", &newName}, {"folder_hex", &folder}};
             for (const auto& [key, bytes] : raw)
                 if (!IsUtf8(*bytes)) writer.Field(key, Hex(*bytes));
+            if (problems) {
+                const ERowProblem problem = problems->Problem(size_t(r));
+                if (problem == ERowProblem::None)
+                    writer.Key("problem").Null();
+                else
+                    writer.Field("problem", RowProblemWord(problem));
+                if (problem == ERowProblem::Collision) writer.Field("problem_row", problems->OtherRow(size_t(r)));
+            }
             writer.EndObject();
         } else {
             if (r > 0) out += '\n';
@@ -139,6 +149,12 @@ std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool 
             if (withStatus) {
                 out += '\t';
                 out += status;
+            }
+            // An unchanged row is no problem: its line stays as it was.
+            const ERowProblem problem = problems ? problems->Problem(size_t(r)) : ERowProblem::None;
+            if (problem != ERowProblem::None && problem != ERowProblem::Unchanged) {
+                out += '\t';
+                out += RowProblemWord(problem);
             }
         }
     }

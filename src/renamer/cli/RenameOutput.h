@@ -7,6 +7,7 @@
 
 namespace kq {
 class CFileNameList;
+class CRowProblems;
 }
 
 namespace kq::cli {
@@ -32,6 +33,10 @@ private:
 // new names once the files are renamed). Plain lines are tab-separated
 // escaped names; JSON is UTF-8, and a name that is not valid UTF-8 gets an
 // extra field ("old_hex", "new_hex", "folder_hex") with its bytes in hex.
-std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool withStatus, bool json);
+// With problems (a preview), JSON rows end with "problem" (its word or
+// null) and, for a collision, "problem_row"; plain lines get the word of a
+// blocking or hidden problem as a fourth field.
+std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool withStatus, bool json,
+                     const CRowProblems* problems = nullptr);
 
 }  // namespace kq::cli

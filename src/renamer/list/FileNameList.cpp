@@ -86,16 +86,41 @@ void CFileNameList::SetText(int row, int column, std::u16string_view text)
     switch (column) {
     case kColOldName:
         r.m_strOld.assign(text);
-        m_bIndexDirty = true;
+        RowsChanged();
         break;
-    case kColNewName: r.m_strNew.assign(text); break;
+    case kColNewName:
+        r.m_strNew.assign(text);
+        r.m_nFailure = 0;
+        break;
     case kColStatus: r.m_nStatus = InternStatus(text); break;
     case kColFolder:
         r.m_nFolder = InternFolder(text);
-        m_bIndexDirty = true;
+        RowsChanged();
         break;
     default: break;
     }
+}
+
+void CFileNameList::SetNameFailed(int row, std::u16string_view reason)
+{
+    if (row < 0 || row >= GetItemCount()) return;
+    std::u16string text(reason);
+    // Id 0 means "not failed": even an empty reason gets an id of its own.
+    if (text.empty()) text = u"无法计算新文件名";
+    auto found = m_mapFailure.try_emplace(text, static_cast<uint32_t>(m_aFailureTexts.size()));
+    if (found.second) m_aFailureTexts.push_back(std::move(text));
+    m_aRows[static_cast<size_t>(row)].m_nFailure = found.first->second;
+}
+
+bool CFileNameList::IsNameFailed(int row) const
+{
+    return row >= 0 && row < GetItemCount() && m_aRows[static_cast<size_t>(row)].m_nFailure != 0;
+}
+
+const std::u16string& CFileNameList::NameFailure(int row) const
+{
+    if (row < 0 || row >= GetItemCount()) return kEmpty;
+    return m_aFailureTexts[m_aRows[static_cast<size_t>(row)].m_nFailure];
 }
 
 void CFileNameList::Reserve(size_t rows)
@@ -130,6 +155,7 @@ bool CFileNameList::AddRow(std::u16string_view folder, std::u16string_view name)
     row.m_strOld.assign(name);
     row.m_nFolder = folderIndex;
     m_aRows.push_back(std::move(row));
+    ++m_nRowsVersion;
     // One hash for the look-up and the insertion: a row already listed is
     // refused by the index and taken back.
     if (!m_rowIndex.Insert(m_aRows.size() - 1, [this](size_t r) { return RowKey(r); })) {
@@ -191,7 +217,7 @@ void CFileNameList::DeleteRows(const CRowSet& rows)
         ++out;
     }
     m_aRows.resize(out);
-    m_bIndexDirty = true;
+    RowsChanged();
 }
 
 void CFileNameList::Clear()
@@ -202,6 +228,9 @@ void CFileNameList::Clear()
     m_mapFolderKey.clear();
     m_rowIndex.Clear();
     m_bIndexDirty = false;
+    m_aFailureTexts.resize(1);
+    m_mapFailure.clear();
+    ++m_nRowsVersion;
 }
 
 CRowSet CFileNameList::NormalizeSelection(CRowSet selected, int rowCount)
@@ -235,9 +264,10 @@ void CFileNameList::MoveRow(int from, int to)
 {
     CRow row = std::move(m_aRows[static_cast<size_t>(from)]);
     row.m_strNew.clear();
+    row.m_nFailure = 0;
     m_aRows.erase(m_aRows.begin() + from);
     m_aRows.insert(m_aRows.begin() + to, std::move(row));
-    m_bIndexDirty = true;
+    RowsChanged();
 }
 
 EMoveResult CFileNameList::MoveSelectionUp(CRowSet& selection) { return MoveSelection(selection, -1); }
@@ -291,10 +321,11 @@ bool CFileNameList::ReorderRows(const std::vector<int>& order)
     for (size_t i = 0; i < order.size(); ++i) {
         CRow row = m_aRows[static_cast<size_t>(order[i])];
         row.m_strNew = std::move(m_aRows[i].m_strNew);  // column 1 stays in place
+        row.m_nFailure = m_aRows[i].m_nFailure;
         rows.push_back(std::move(row));
     }
     m_aRows.swap(rows);
-    m_bIndexDirty = true;
+    RowsChanged();
     return true;
 }
 

@@ -51,6 +51,8 @@ enum ERenameResult {
 struct CRenameOptions {
     // Skip the "确认改名" question (the CLI's --yes).
     bool m_bConfirmed = false;
+    // Said on a line of its own before the question (the preview's problems).
+    std::u16string m_strNotice;
     // Folder for the journal; empty means ConfigFolder()/TernSoft/KQTool.
     std::u16string m_strJournalFolder;
     // Called after every successful move with the number done so far; tests
@@ -99,7 +101,21 @@ public:
     // Column text of a row; an index out of range gives an empty text.
     const std::u16string& GetText(int row, int column) const;
     // Writes a column. Pages write column 1; sorts write columns 0, 2 and 3.
+    // Writing column 1 also forgets that the row's name failed.
     void SetText(int row, int column, std::u16string_view text);
+
+    // A row whose new name the page could not compute (a formula or template
+    // error): column 1 keeps what the page wrote, but the rename never moves
+    // the file. reason is the page's message, kept for the status column.
+    void SetNameFailed(int row, std::u16string_view reason);
+    bool IsNameFailed(int row) const;
+    // The reason given for a failed row ("" for any other row).
+    const std::u16string& NameFailure(int row) const;
+
+    // Grows whenever rows are added, removed or reordered and whenever an old
+    // name or a folder changes (a rename included); new names leave it alone.
+    // Whoever keeps facts about the rows' files reads them again when it moved.
+    uint64_t RowsVersion() const { return m_nRowsVersion; }
 
     // Adds the file as a new last row ("未处理", empty new name) unless the
     // path has no separator or the list already holds the file. Returns true
@@ -172,6 +188,7 @@ private:
         std::u16string m_strNew;
         uint32_t m_nFolder = 0;  // index into m_aFolders
         uint32_t m_nStatus = kStatusPendingId;  // index into m_aStatusTexts
+        uint32_t m_nFailure = 0;                // index into m_aFailureTexts; 0: the name was computed
     };
     // Rows share their few status texts.
     static constexpr uint32_t kStatusPendingId = 0;
@@ -183,6 +200,12 @@ private:
     };
 
     uint32_t InternFolder(std::u16string_view folder);
+    // Rows, old names or folders changed: the row index and RowsVersion follow.
+    void RowsChanged()
+    {
+        m_bIndexDirty = true;
+        ++m_nRowsVersion;
+    }
     // The row index: row positions keyed by (name, folder) under the policy,
     // rebuilt after rows move or change.
     struct CRowKey {
@@ -219,8 +242,12 @@ private:
     std::unordered_map<std::u16string, uint32_t> m_mapFolderKey;   // key -> key id
     std::deque<std::u16string> m_aStatusTexts{u"未处理", u"已处理"};
     std::unordered_map<std::u16string, uint32_t> m_mapStatus;  // texts after the first two
+    // The failed rows' reasons; a list run with one formula has one of them.
+    std::deque<std::u16string> m_aFailureTexts{std::u16string()};
+    std::unordered_map<std::u16string, uint32_t> m_mapFailure;
     CNameIndex<CRowHasher> m_rowIndex;
     bool m_bIndexDirty = false;
+    uint64_t m_nRowsVersion = 0;
     CRenameSummary m_summary;
     std::u16string m_strLastMessage;
     std::u16string m_strLastTitle;

@@ -18,12 +18,13 @@ void CEeFields::FillNewNames(CFileNameList& list, bool keepExtension) const
     std::u16string name;
     for (int r = 0; r < count; ++r) {
         const std::u16string& oldName = list.GetText(r, kColOldName);
-        macro.ExpandRow(oldName, list.GetText(r, kColFolder), r + 1, name);
+        const bool expanded = macro.ExpandRow(oldName, list.GetText(r, kColFolder), r + 1, name);
         if (keepExtension) {
             name += u'.';
             name += naming::ExtensionOf(oldName);
         }
         list.SetText(r, kColNewName, name);
+        if (!expanded) list.SetNameFailed(r, macro.GetLastError());
     }
 }
 

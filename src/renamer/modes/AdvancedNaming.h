@@ -19,7 +19,8 @@ struct CEeFields {
     std::u16string m_strMacro;
 
     // One expansion object for the whole list, so folder numbers start afresh.
-    // A row that cannot be expanded gets the empty name.
+    // A row that cannot be expanded gets the empty name and is marked failed
+    // with the expansion's syntax message.
     void FillNewNames(CFileNameList& list, bool keepExtension) const;
 };
 

@@ -3,7 +3,9 @@
 #include "formula/engine/FileNameStringAnalyse.h"
 #include "formula/filemeta/FileMetaCache.h"
 #include "formula/functions/FileMetaFunctions.h"
+#include "platform/Crt.h"
 #include "platform/Path.h"
+#include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/modes/NameParts.h"
 
@@ -23,6 +25,26 @@ void ReadRowFilesAhead(const std::u16string& formula, const CFileNameList& list)
     ReadFileMetaAhead(std::move(paths), need);
 }
 
+std::u16string FormulaFailureText(int code, std::u16string_view message)
+{
+    // Operators and calls already reduced show in the engine's messages under
+    // their node names ("SFV12"); the user never wrote those.
+    std::u16string clean;
+    clean.reserve(message.size());
+    for (size_t i = 0; i < message.size();) {
+        if (message.substr(i, 3) == u"SFV" && i + 3 < message.size() && IsAsciiDigit(message[i + 3])) {
+            i += 3;
+            while (i < message.size() && IsAsciiDigit(message[i])) ++i;
+            clean += u"…";
+            continue;
+        }
+        clean += message[i++];
+    }
+    std::u16string text = u"错误" + FormatInt(code);
+    if (!clean.empty()) text += u"：" + clean;
+    return text;
+}
+
 void CEfFields::FillNewNames(CFileNameList& list, bool keepExtension) const
 {
     const int count = list.GetItemCount();
@@ -40,7 +62,8 @@ void CEfFields::FillNewNames(CFileNameList& list, bool keepExtension) const
         engine.m_strFilePath = folder;
         engine.m_nIndex = r + 1;
         folders.Count(folder, engine.m_nPathIndex, engine.m_nIndexOnPath);
-        if (engine.DoAnalyse() != 0) {
+        const int code = engine.DoAnalyse();
+        if (code != 0) {
             name.clear();
         } else {
             name = engine.GetOutputString();
@@ -53,6 +76,7 @@ void CEfFields::FillNewNames(CFileNameList& list, bool keepExtension) const
             name += naming::ExtensionOf(oldName);
         }
         list.SetText(r, kColNewName, name);
+        if (code != 0) list.SetNameFailed(r, FormulaFailureText(code, engine.GetAnalyseErrorInfo()));
     }
 }
 

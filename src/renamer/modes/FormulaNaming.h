@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kq {
 
@@ -19,12 +20,16 @@ struct CEfFields {
 
     // Evaluates the formula once per row with the whole old name, the folder,
     // the row number, the folder number and the number within the folder
-    // (folders compared upper-cased). A failing row gets the empty name; a text
-    // result loses its quotes.
+    // (folders compared upper-cased). A failing row gets the empty name and
+    // is marked failed with FormulaFailureText; a text result loses its quotes.
     void FillNewNames(CFileNameList& list, bool keepExtension) const;
 };
 
 extern const char16_t* const kEfPageNote;
+
+// A failed row's reason: "错误<code>：<message>", the message without the
+// engine's names of reduced sub-expressions.
+std::u16string FormulaFailureText(int code, std::u16string_view message);
 
 // Reads what the formula's metadata and hash functions need from every
 // row's file at once, on all cores, before the rows are evaluated.

@@ -94,10 +94,11 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         Report(u"文件列表为空，请先将需要更名的文件添加或拖动到列表", u"列表为空");
         return kRenameEmptyList;
     }
-    if (!options.m_bConfirmed &&
-        GetPromptProvider().AskYesNo(u"文件改名操作无法撤销，确实需要批量修改列表中文件名称吗？", u"确认改名") !=
-            EPromptAnswer::Yes)
-        return kRenameDeclined;
+    if (!options.m_bConfirmed) {
+        const std::u16string question = u"文件改名操作无法撤销，确实需要批量修改列表中文件名称吗？";
+        const std::u16string text = options.m_strNotice.empty() ? question : options.m_strNotice + u"\n" + question;
+        if (GetPromptProvider().AskYesNo(text, u"确认改名") != EPromptAnswer::Yes) return kRenameDeclined;
+    }
 
     CRenameRun run(*this, options);
     if (CStop stop = run.RefuseInvalidNames()) return *stop;
@@ -124,6 +125,7 @@ CStop CFileNameList::CRenameRun::RefuseInvalidNames()
     bool refused[128] = {};
     for (char16_t c : invalid) refused[c] = true;
     for (const CRow& row : m_list.m_aRows) {
+        if (row.m_nFailure != 0) continue;  // never moved
         for (char16_t c : row.m_strNew) {
             if (c < 128 && refused[c]) {
                 m_list.Report(u"文件名称中含有以下非法字符：\n" + invalid, u"名称非法");
@@ -209,16 +211,15 @@ void CFileNameList::CRenameRun::ReadFolders()
 {
     for (CFolderGroup& group : m_aGroups) {
         const std::vector<CRow>& rows = m_list.m_aRows;
-        CFolderEntries entries;
         // Room for the folder's rows and a few more entries.
-        entries.Reserve(group.m_aRows.size() + group.m_aRows.size() / 8 + 16, rows[group.m_aRows[0]].m_strOld.size() + 4);
-        ForEachFolderEntryId(group.m_strFolder, [&](std::u16string_view name, bool isDirectory, uint64_t node) {
-            if (name != u"." && name != u"..") entries.Add(name, isDirectory, node);
-            return true;
-        });
+        CFolderEntries entries =
+            ReadFolderEntries(group.m_strFolder, group.m_aRows.size() + group.m_aRows.size() / 8 + 16,
+                              rows[group.m_aRows[0]].m_strOld.size() + 4);
         std::vector<CPlanRow> planRows;
         planRows.reserve(group.m_aRows.size());
-        for (size_t r : group.m_aRows) planRows.push_back({r, rows[r].m_strOld, rows[r].m_strNew});
+        // A row whose name the page could not compute is never moved.
+        for (size_t r : group.m_aRows)
+            planRows.push_back({r, rows[r].m_strOld, rows[r].m_strNew, rows[r].m_nFailure != 0});
         CFolderPlan& plan = m_aPlans.emplace_back(m_list.m_ePolicy, group.m_strFolder, std::move(entries), std::move(planRows));
         plan.MatchRows();
         plan.TakeNodesFromFiles();
@@ -322,7 +323,7 @@ void CFileNameList::CRenameRun::ApplyOutcomes()
         summary.m_strDetails += row.m_strOld + u"：" + MoveFailureText(failure.m_eReason) + u"\n";
     }
     if (summary.m_aFailures.size() > kDetailLines) summary.m_strDetails += u"……\n";
-    m_list.m_bIndexDirty = true;
+    m_list.RowsChanged();
     summary.m_nMoves = m_executor.Moves();
 }
 

@@ -41,6 +41,17 @@ void CFolderEntries::Add(std::u16string_view name, bool isDirectory, uint64_t no
     m_aIsDir.push_back(isDirectory ? 1 : 0);
 }
 
+CFolderEntries ReadFolderEntries(std::u16string_view folder, size_t expected, size_t averageUnits)
+{
+    CFolderEntries entries;
+    entries.Reserve(expected, averageUnits);
+    ForEachFolderEntryId(folder, [&](std::u16string_view name, bool isDirectory, uint64_t node) {
+        if (name != u"." && name != u"..") entries.Add(name, isDirectory, node);
+        return true;
+    });
+    return entries;
+}
+
 CFolderPlan::CFolderPlan(ENamePolicy policy, std::u16string folder, CFolderEntries entries, std::vector<CPlanRow> rows)
     : m_ePolicy(policy),
       m_strFolder(std::move(folder)),
@@ -56,23 +67,17 @@ void CFolderPlan::MatchRows()
 {
     const size_t count = m_entries.Count();
     for (size_t e = 0; e < count; ++e) m_existing.Insert(e);
-    m_aRowOfEntry.assign(count, kNoName);
-    m_aEntryOfRow.assign(m_aRows.size(), kNoName);
-    for (size_t r = 0; r < m_aRows.size(); ++r) {
-        const size_t e = m_existing.Find(m_aRows[r].m_strOld);
-        // A second row naming the same file (only possible through SetText)
-        // never moves it.
-        if (e != kNoName && m_aRowOfEntry[e] == kNoName && !m_entries.IsDirectory(e)) {
-            m_aRowOfEntry[e] = r;
-            m_aEntryOfRow[r] = e;
-        }
-    }
+    // A second row naming the same file never moves it.
+    MatchEntryRows(
+        m_entries, m_aRows.size(), [this](size_t r) { return m_aRows[r].m_strOld; },
+        [this](std::u16string_view name) { return m_existing.Find(name); }, m_aRowOfEntry, m_aEntryOfRow);
 
     m_aPlan.assign(m_aRows.size(), ERowPlan::Refused);
     if (!m_aRows.empty()) m_names.Reserve(2 * m_aRows.size(), m_aRows[0].m_strOld.size());
     m_aMoving.reserve(m_aRows.size());
     for (size_t r = 0; r < m_aRows.size(); ++r) {
         const CPlanRow& row = m_aRows[r];
+        if (row.m_bKeepsName) continue;
         const std::u16string_view stored = Target(r);
         if (stored == row.m_strOld) {
             m_aPlan[r] = ERowPlan::Unchanged;
@@ -108,7 +113,7 @@ void CFolderPlan::TakeNodesFromFiles()
 std::u16string_view CFolderPlan::NameAfter(size_t e) const
 {
     const size_t r = m_aRowOfEntry[e];
-    if (r == kNoName) return m_entries.Name(e);
+    if (r == kNoName || m_aRows[r].m_bKeepsName) return m_entries.Name(e);
     // A row whose name cannot be used fails alone and keeps its name.
     const std::u16string_view stored = Target(r);
     return UsableName(stored) ? stored : m_entries.Name(e);
@@ -116,13 +121,14 @@ std::u16string_view CFolderPlan::NameAfter(size_t e) const
 
 std::optional<std::u16string> CFolderPlan::FindCollision() const
 {
-    const size_t count = m_entries.Count();
-    CNameTable future(m_ePolicy, [this](size_t e) { return NameAfter(e); }, count);
-    for (size_t e = 0; e < count; ++e) {
-        if (m_entries.IsDirectory(e)) continue;
-        if (!future.Insert(e)) return std::u16string(NameAfter(e));
-    }
-    return std::nullopt;
+    std::optional<std::u16string> name;
+    ForEachNameClash(
+        m_ePolicy, m_entries, [this](size_t e) { return NameAfter(e); }, false,
+        [&](size_t e, size_t) {
+            name = std::u16string(NameAfter(e));
+            return false;
+        });
+    return name;
 }
 
 // Walks back from a chain's free end (or around a cycle) over the rows not

@@ -45,11 +45,59 @@ private:
     std::vector<char> m_aIsDir;
 };
 
+// Reads a folder's entries ("." and ".." aside), with room for about
+// expected entries of averageUnits units. A folder that cannot be read has none.
+CFolderEntries ReadFolderEntries(std::u16string_view folder, size_t expected, size_t averageUnits);
+
+// Finds the file each row renames: entryOfRow[r] is the entry found by
+// findEntry(oldName(r)), unless it is a folder or an earlier row names it
+// already (only possible through SetText), and rowOfEntry[e] the row back;
+// kNoName elsewhere.
+template <class OldName, class FindEntry>
+void MatchEntryRows(const CFolderEntries& entries, size_t rowCount, const OldName& oldName, const FindEntry& findEntry,
+                    std::vector<size_t>& rowOfEntry, std::vector<size_t>& entryOfRow)
+{
+    rowOfEntry.assign(entries.Count(), kNoName);
+    entryOfRow.assign(rowCount, kNoName);
+    for (size_t r = 0; r < rowCount; ++r) {
+        const size_t e = findEntry(oldName(r));
+        if (e != kNoName && rowOfEntry[e] == kNoName && !entries.IsDirectory(e)) {
+            rowOfEntry[e] = r;
+            entryOfRow[r] = e;
+        }
+    }
+}
+
+// The names a folder's entries have after the run (nameAfter(e)) that clash:
+// visit(e, holder) hears of every file whose name afterwards is already the
+// name of an earlier file, holder being the first file with that name; with
+// withFolders also of every file whose name afterwards is a folder's (holder
+// is the folder). visit returns false to stop.
+template <class NameAfter, class Visit>
+void ForEachNameClash(ENamePolicy policy, const CFolderEntries& entries, const NameAfter& nameAfter, bool withFolders,
+                      const Visit& visit)
+{
+    const size_t count = entries.Count();
+    CNameTable future(
+        policy, [&](size_t e) { return nameAfter(e); }, count);
+    for (size_t e = 0; e < count; ++e) {
+        if (entries.IsDirectory(e) || future.Insert(e)) continue;
+        if (!visit(e, future.Find(nameAfter(e)))) return;
+    }
+    if (!withFolders) return;
+    for (size_t e = 0; e < count; ++e) {
+        if (!entries.IsDirectory(e)) continue;
+        const size_t file = future.Find(entries.Name(e));
+        if (file != kNoName && !visit(file, e)) return;
+    }
+}
+
 // A row of the list that renames a file of the folder.
 struct CPlanRow {
     size_t m_nListRow;                // its place in the list; numbers its parking name
     std::u16string_view m_strOld;     // the name the list knows it by
     std::u16string_view m_strNew;     // as computed; stored without trailing dots and spaces
+    bool m_bKeepsName = false;        // its name could not be computed: the file stays and the row fails
 };
 
 // What the plan expects of a row before anything runs.

@@ -159,8 +159,9 @@ int CStringOperatorMacro::AnalyseMacro()
     return 1;
 }
 
-void CStringOperatorMacro::ShowSyntaxError(const std::u16string& text) const
+void CStringOperatorMacro::ShowSyntaxError(const std::u16string& text)
 {
+    m_strLastError = text;
     if (m_bShowMessage) GetPromptProvider().Inform(text, kSyntaxErrorTitle);
 }
 

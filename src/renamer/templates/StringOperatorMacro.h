@@ -57,6 +57,8 @@ public:
     void ResetFolders();
     // AnalyseRow, then the expansion or the empty text on failure.
     bool ExpandRow(std::u16string_view fileName, std::u16string_view folder, int index, std::u16string& text);
+    // The syntax message of the last expansion that failed, shown or not.
+    const std::u16string& GetLastError() const { return m_strLastError; }
 
     int m_bShowMessage = 0;  // non-zero: syntax errors go to the prompt provider
     std::u16string m_strTemplate;
@@ -74,7 +76,7 @@ private:
     void SetRowItems(std::u16string_view fileName, std::u16string_view folder, int index);
     // Counts the row in its folder; the folder's position in m_aPathList.
     size_t FolderPosition(std::u16string_view folder);
-    void ShowSyntaxError(const std::u16string& text) const;
+    void ShowSyntaxError(const std::u16string& text);
 
     std::unordered_map<std::u16string, size_t> m_mapPathIndex;  // key -> position in m_aPathList
     size_t m_nLastPath = 0;                                      // folder of the previous row
@@ -83,6 +85,7 @@ private:
     CGetValFromString m_evaluator;
     std::u16string m_strBuffer;    // expansion being built
     std::u16string m_strItemText;  // text of the current item
+    std::u16string m_strLastError;
 };
 
 }  // namespace kq

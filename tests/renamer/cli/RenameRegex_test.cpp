@@ -29,8 +29,10 @@ TEST(CliRename, RegexFindAndReplaceInSimpleAndEnhancedModes)
         std::vector<std::string> args;
         std::string out;
     } cases[] = {
-        {{"--find", "(\\d+)", "--replace", "<$1>", "--regex"}, "ep12.mp4\tep<12>.mp4" + folder + "\nep3.mp4\tep<3>.mp4" + folder + "\n"},
-        {{"--find", "(\\d+)", "--replace", "<$1>"}, "ep12.mp4\tep12.mp4" + folder + "\nep3.mp4\tep3.mp4" + folder + "\n"},
+        {{"--find", "(\\d+)", "--replace", "[$1]", "--regex"},
+         "ep12.mp4\tep[12].mp4" + folder + "\nep3.mp4\tep[3].mp4" + folder + "\n"},
+        {{"--find", "(\\d+)", "--replace", "<$1>"},
+         "ep12.mp4\tep12.mp4" + folder + "\nep3.mp4\tep3.mp4" + folder + "\n"},
         {{"--mode", "enhanced", "--pattern", "*-<原文件名>", "--regex", "--find", "^(\\d+)-ep(\\d+)$", "--replace",
           "S$1E$2"},
          "ep12.mp4\tS1E12.mp4" + folder + "\nep3.mp4\tS2E3.mp4" + folder + "\n"},

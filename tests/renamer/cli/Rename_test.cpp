@@ -70,7 +70,8 @@ TEST(CliRename, DryRunPrintsEveryModesNames)
         std::vector<std::string> args;
         std::string out;
     } cases[] = {
-        {{"rename", "--dry-run", d + "/a.txt", d + "/b.txt"}, "a.txt\ta.txt" + folder + "\nb.txt\tb.txt" + folder + "\n"},
+        {{"rename", "--dry-run", d + "/a.txt", d + "/b.txt"},
+         "a.txt\ta.txt" + folder + "\nb.txt\tb.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--sort", "name-desc", "--index", "--digits", "2", d + "/a.txt", d + "/b.txt"},
          "b.txt\t01b.txt" + folder + "\na.txt\t02a.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--mode", "enhanced", "--kind", "0", "--pattern", "*-<原文件名>", "--find", "-",
@@ -79,12 +80,14 @@ TEST(CliRename, DryRunPrintsEveryModesNames)
         {{"rename", "--dry-run", "--mode", "list", "--names-file", d + "/list/names", "--no-keep-extension",
           d + "/a.txt", d + "/b.txt"},
          "a.txt\tone" + folder + "\nb.txt\ttwo" + folder + "\n"},
-        {{"rename", "--dry-run", "--mode", "advanced", "--template", "{t=1;F}", d + "/a.txt"}, "a.txt\tA.txt" + folder + "\n"},
+        {{"rename", "--dry-run", "--mode", "advanced", "--template", "{t=1;F}", d + "/a.txt"},
+         "a.txt\tA.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--mode", "formula", "--formula", "index()&Fname()", "--no-keep-extension",
           d + "/b.txt", d + "/a.txt"},
          "b.txt\t1b.txt" + folder + "\na.txt\t2a.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--json", "--name", "x\"y", d + "/a.txt"},
-         "{\"rows\":[{\"old\":\"a.txt\",\"new\":\"x\\\"y.txt\",\"folder\":" + JsonText(d) + ",\"status\":\"未处理\"}]}\n"},
+         "{\"rows\":[{\"old\":\"a.txt\",\"new\":\"x\\\"y.txt\",\"folder\":" + JsonText(d) +
+             ",\"status\":\"未处理\",\"problem\":\"invalid\"}]}\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[2]);
@@ -292,10 +295,12 @@ TEST(CliRename, OutputKeepsUnusualNamesUnambiguous)
     auto plain = f.Run({"rename", "--dry-run", "--no-keep-extension", "--sort", "name", d});
     EXPECT_EQ(plain.m_nExitCode, 0) << plain.m_strErr;
     EXPECT_EQ(plain.m_strOut, "a\\tb\\nc\ta\\tb\\nc\t" + d + "\nback\\\\slash\tback\\\\slash\t" + d +
-                                  "\nx\xFF\tx\xFF\t" + d + "\n");
+                                  "\tinvalid\nx\xFF\tx\xFF\t" + d + "\n");
     auto json = f.Run({"rename", "--dry-run", "--json", "--no-keep-extension", "--sort", "name", d});
     EXPECT_NE(json.m_strOut.find("\"old\":\"a\\tb\\nc\",\"new\":\"a\\tb\\nc\""), std::string::npos) << json.m_strOut;
-    EXPECT_NE(json.m_strOut.find("\"status\":\"未处理\",\"old_hex\":\"78ff\",\"new_hex\":\"78ff\"}"), std::string::npos)
+    EXPECT_NE(json.m_strOut.find(
+                  "\"status\":\"未处理\",\"old_hex\":\"78ff\",\"new_hex\":\"78ff\",\"problem\":\"unchanged\"}"),
+              std::string::npos)
         << json.m_strOut;
     EXPECT_EQ(json.m_strOut.find("folder_hex"), std::string::npos);
 }

@@ -16,7 +16,7 @@ namespace {
 // The text page layout shared by both pages: caption, edit, two buttons,
 // the note.
 QPlainTextEdit* BuildTextPage(QWidget* page, QPushButton*& first, const QString& firstText, QPushButton*& second,
-                              const QString& secondText, const QString& note)
+                              const QString& secondText, const QString& note, QLabel*& error)
 {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -25,11 +25,31 @@ QPlainTextEdit* BuildTextPage(QWidget* page, QPushButton*& first, const QString&
     edit->setTabChangesFocus(true);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     layout->addWidget(edit, 1);
+    // The first failing row's error, shown only while a row fails.
+    error = new QLabel(page);
+    error->setObjectName(QStringLiteral("PageError"));
+    error->setWordWrap(true);
+    error->setStyleSheet(QStringLiteral("color: #c00000"));
+    error->setVisible(false);
+    layout->addWidget(error);
     first = MakeButton(page, firstText, layout);
     second = MakeButton(page, secondText, layout);
     layout->addSpacing(8);
     layout->addWidget(MakePageNote(page, note));
     return edit;
+}
+
+// "第3行：错误2：函数nosuch不存在" for the first row whose name failed.
+void ShowFirstFailure(QLabel* error, const CFileNameList& list)
+{
+    QString text;
+    for (int r = 0; r < list.GetItemCount(); ++r) {
+        if (!list.IsNameFailed(r)) continue;
+        text = QStringLiteral("第%1行：").arg(r + 1) + Q(list.NameFailure(r));
+        break;
+    }
+    error->setText(text);
+    error->setVisible(!text.isEmpty());
 }
 
 }  // namespace
@@ -38,7 +58,7 @@ CEePage::CEePage(QWidget* parent) : CModePage(parent)
 {
     setObjectName(QStringLiteral("CEePage"));
     m_pMacro = BuildTextPage(this, m_pPicker, QStringLiteral("常用控制表达式"), m_pRules,
-                             QStringLiteral("表达式控制规则"), Q(kEePageNote));
+                             QStringLiteral("表达式控制规则"), Q(kEePageNote), m_pError);
     LoadControls();
     connect(m_pMacro, &QPlainTextEdit::textChanged, this, [this] {
         if (m_bLoading) return;
@@ -77,13 +97,14 @@ void CEePage::FillNewNames(CFileNameList& list, bool keepExtension)
 {
     StoreControls();
     m_fields.FillNewNames(list, keepExtension);
+    ShowFirstFailure(m_pError, list);
 }
 
 CEfPage::CEfPage(QWidget* parent) : CModePage(parent)
 {
     setObjectName(QStringLiteral("CEfPage"));
     m_pFormula = BuildTextPage(this, m_pPicker, QStringLiteral("常用公式"), m_pHelp, QStringLiteral("公式帮助"),
-                               Q(kEfPageNote));
+                               Q(kEfPageNote), m_pError);
     LoadControls();
     connect(m_pFormula, &QPlainTextEdit::textChanged, this, [this] {
         if (m_bLoading) return;
@@ -120,6 +141,7 @@ void CEfPage::FillNewNames(CFileNameList& list, bool keepExtension)
 {
     StoreControls();
     m_fields.FillNewNames(list, keepExtension);
+    ShowFirstFailure(m_pError, list);
 }
 
 }  // namespace kq

@@ -6,6 +6,7 @@
 #include "renamer/modes/AdvancedNaming.h"
 #include "renamer/modes/FormulaNaming.h"
 
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -29,6 +30,7 @@ public:
     QPlainTextEdit* m_pMacro;
     QPushButton* m_pPicker;
     QPushButton* m_pRules;
+    QLabel* m_pError;  // the first failing row's error
 
 private:
     CEeFields m_fields;
@@ -53,6 +55,7 @@ public:
     QPlainTextEdit* m_pFormula;
     QPushButton* m_pPicker;
     QPushButton* m_pHelp;
+    QLabel* m_pError;
 
 private:
     CEfFields m_fields;

@@ -1,0 +1,235 @@
+#include "renamer/safety/RowProblems.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "platform/Crt.h"
+#include "platform/Text.h"
+#include "renamer/list/FileNameList.h"
+
+namespace kq {
+
+namespace {
+
+// The problems found by name alone that keep a row's file where it is.
+bool StaysByName(ERowProblem problem)
+{
+    return problem == ERowProblem::Failed || problem == ERowProblem::Invalid || problem == ERowProblem::Empty ||
+           problem == ERowProblem::TooLong;
+}
+
+// The run refuses the nine characters in any row; a control character is
+// refused in a name the row would give (a file may already have one).
+bool HasRefusedCharacter(std::u16string_view name, bool controlsToo)
+{
+    // One table look-up a character: long names make this the hot loop.
+    struct CTables {
+        bool m_aRefused[2][128] = {};
+        CTables()
+        {
+            for (char16_t c : CFileNameList::InvalidNameCharacters()) m_aRefused[0][c] = m_aRefused[1][c] = true;
+            for (char16_t c = 0; c < 0x20; ++c) m_aRefused[1][c] = true;
+        }
+    };
+    static const CTables tables;
+    const bool* refused = tables.m_aRefused[controlsToo ? 1 : 0];
+    for (char16_t c : name)
+        if (c < 128 && refused[c]) return true;
+    return false;
+}
+
+}  // namespace
+
+std::string_view RowProblemWord(ERowProblem problem)
+{
+    static constexpr std::string_view words[kRowProblemKinds] = {
+        "", "failed", "invalid", "empty", "too-long", "collision", "exists", "hidden", "unchanged"};
+    const size_t i = static_cast<size_t>(problem);
+    return i < kRowProblemKinds ? words[i] : std::string_view();
+}
+
+namespace {
+
+// The kinds' short texts, by ERowProblem.
+const char16_t* const kProblemTexts[kRowProblemKinds] = {u"",         u"表达式出错", u"含非法字符",   u"名称为空",
+                                                         u"名称过长", u"名称重复",   u"已有同名文件", u"将成为隐藏文件",
+                                                         u"名称未变"};
+
+}  // namespace
+
+std::u16string RowProblemText(ERowProblem problem, size_t otherRow)
+{
+    const size_t i = static_cast<size_t>(problem);
+    if (i >= kRowProblemKinds) return {};
+    std::u16string text = kProblemTexts[i];
+    if (problem == ERowProblem::Collision && otherRow != kNoName)
+        text += u"（第" + FormatInt(static_cast<long long>(otherRow) + 1) + u"行）";
+    return text;
+}
+
+std::u16string CRowProblems::SummaryText() const
+{
+    size_t total = 0;
+    std::u16string kinds;
+    for (size_t k = 1; k < kRowProblemKinds; ++k) {
+        if (static_cast<ERowProblem>(k) == ERowProblem::Unchanged || m_aCount[k] == 0) continue;
+        total += m_aCount[k];
+        if (!kinds.empty()) kinds += u"，";
+        kinds += kProblemTexts[k] + FormatInt(static_cast<long long>(m_aCount[k])) + u"行";
+    }
+    if (total == 0) return {};
+    return u"列表中有" + FormatInt(static_cast<long long>(total)) + u"行存在问题：" + kinds + u"。";
+}
+
+ERowProblem NameProblem(std::u16string_view oldName, std::u16string_view newName, bool failed, const CNameRules& rules,
+                        std::string& scratch)
+{
+    if (failed) return ERowProblem::Failed;
+    // The name goes to the disk without trailing dots and spaces.
+    const std::u16string_view stored = StoredFileName(newName);
+    if (HasRefusedCharacter(newName, stored != oldName)) return ERowProblem::Invalid;
+    if (stored.empty()) return ERowProblem::Empty;
+    size_t length = stored.size();
+    if (rules.m_bLimitInBytes && length * 3 > rules.m_nNameLimit) {
+        scratch.clear();
+        AppendNativeName(scratch, stored);
+        length = scratch.size();
+    }
+    if (length > rules.m_nNameLimit) return ERowProblem::TooLong;
+    if (stored == oldName) return ERowProblem::Unchanged;
+    if (rules.m_bDotHides && stored[0] == u'.' && (oldName.empty() || oldName[0] != u'.')) return ERowProblem::Hidden;
+    return ERowProblem::None;
+}
+
+CRowProblems::CRowProblems(ENamePolicy policy, CNameRules rules) : m_ePolicy(policy), m_rules(rules) {}
+
+size_t CRowProblems::OtherRow(size_t row) const
+{
+    if (Problem(row) != ERowProblem::Collision || m_aOther[row] == kNoRow) return kNoName;
+    return m_aOther[row];
+}
+
+size_t CRowProblems::BlockingCount() const
+{
+    size_t n = 0;
+    for (size_t k = 0; k < kRowProblemKinds; ++k)
+        if (IsBlockingProblem(static_cast<ERowProblem>(k))) n += m_aCount[k];
+    return n;
+}
+
+size_t CRowProblems::FirstRow(ERowProblem problem) const
+{
+    if (Count(problem) == 0) return kNoName;
+    const auto found = std::find(m_aProblem.begin(), m_aProblem.end(), problem);
+    return found == m_aProblem.end() ? kNoName : static_cast<size_t>(found - m_aProblem.begin());
+}
+
+// Groups the rows by folder (folders the policy calls equal are one), reads
+// each folder once and finds the file of every row.
+void CRowProblems::ReadFolders(const CFileNameList& list)
+{
+    m_aFolders.clear();
+    const size_t count = static_cast<size_t>(list.GetItemCount());
+    std::unordered_map<std::u16string, size_t> folderOfKey;
+    // Rows come folder by folder, and one folder's rows share its text.
+    const std::u16string* lastText = nullptr;
+    size_t lastFolder = 0;
+    for (size_t r = 0; r < count; ++r) {
+        const std::u16string& text = list.GetText(static_cast<int>(r), kColFolder);
+        if (&text != lastText) {
+            lastText = &text;
+            auto found = folderOfKey.try_emplace(NameKey(text, m_ePolicy), m_aFolders.size());
+            if (found.second) m_aFolders.push_back({text, {}, {}, {}, true});
+            lastFolder = found.first->second;
+        }
+        m_aFolders[lastFolder].m_aRows.push_back(static_cast<uint32_t>(r));
+    }
+    for (CFolder& folder : m_aFolders) {
+        const std::vector<uint32_t>& rows = folder.m_aRows;
+        folder.m_entries = ReadFolderEntries(folder.m_strFolder, rows.size() + rows.size() / 8 + 16,
+                                             list.GetText(static_cast<int>(rows[0]), kColOldName).size() + 4);
+        const CFolderEntries& entries = folder.m_entries;
+        CNameTable existing(
+            m_ePolicy, [&](size_t e) { return entries.Name(e); }, entries.Count());
+        for (size_t e = 0; e < entries.Count(); ++e) existing.Insert(e);
+        std::vector<size_t> rowOfEntry;
+        std::vector<size_t> entryOfRow;
+        MatchEntryRows(
+            entries, rows.size(),
+            [&](size_t i) { return std::u16string_view(list.GetText(int(rows[i]), kColOldName)); },
+            [&](std::u16string_view name) { return existing.Find(name); }, rowOfEntry, entryOfRow);
+        folder.m_aRowOfEntry.resize(rowOfEntry.size());
+        for (size_t e = 0; e < rowOfEntry.size(); ++e)
+            folder.m_aRowOfEntry[e] = rowOfEntry[e] == kNoName ? kNoRow : rows[rowOfEntry[e]];
+    }
+    m_aNameHash.assign(count, 0);
+    m_aNameProblem.assign(count, ERowProblem::None);
+    m_aProblem.assign(count, ERowProblem::None);
+    m_aOther.assign(count, kNoRow);
+}
+
+// The rename's clash rule over the names the folder's entries have
+// afterwards; folders that stay count as holders too.
+void CRowProblems::CheckClashes(const CFileNameList& list, const CFolder& folder)
+{
+    for (uint32_t r : folder.m_aRows) {
+        m_aOther[r] = kNoRow;
+        m_aProblem[r] = m_aNameProblem[r];
+    }
+    const CFolderEntries& entries = folder.m_entries;
+    auto nameAfter = [&](size_t e) -> std::u16string_view {
+        const uint32_t r = folder.m_aRowOfEntry[e];
+        if (r == kNoRow || StaysByName(m_aNameProblem[r])) return entries.Name(e);
+        return StoredFileName(list.GetText(static_cast<int>(r), kColNewName));
+    };
+    auto mark = [&](uint32_t r, uint32_t other) {
+        if (r == kNoRow || StaysByName(m_aNameProblem[r])) return;
+        if (other == kNoRow) {
+            if (m_aProblem[r] != ERowProblem::Collision) m_aProblem[r] = ERowProblem::Exists;
+            return;
+        }
+        m_aProblem[r] = ERowProblem::Collision;
+        if (m_aOther[r] == kNoRow) m_aOther[r] = other;
+    };
+    ForEachNameClash(m_ePolicy, entries, nameAfter, true, [&](size_t e, size_t holder) {
+        const uint32_t r = folder.m_aRowOfEntry[e];
+        const uint32_t h = entries.IsDirectory(holder) ? kNoRow : folder.m_aRowOfEntry[holder];
+        mark(r, h);
+        mark(h, r);
+        return true;
+    });
+}
+
+void CRowProblems::Update(const CFileNameList& list)
+{
+    const size_t count = static_cast<size_t>(list.GetItemCount());
+    if (list.RowsVersion() != m_nRowsVersion || count != m_aProblem.size()) {
+        ReadFolders(list);
+        m_nRowsVersion = list.RowsVersion();
+        // Every row is checked: no hash is remembered yet.
+        for (CFolder& folder : m_aFolders) folder.m_bDirty = true;
+        std::fill(m_aNameHash.begin(), m_aNameHash.end(), ~uint64_t(0));
+    }
+    m_nChecked = 0;
+    std::string scratch;
+    for (CFolder& folder : m_aFolders) {
+        for (uint32_t r : folder.m_aRows) {
+            const int row = static_cast<int>(r);
+            const std::u16string& newName = list.GetText(row, kColNewName);
+            const bool failed = list.IsNameFailed(row);
+            const uint64_t hash = HashName(newName, ENamePolicy::ExactCase, failed ? 1 : 0);
+            if (hash == m_aNameHash[r]) continue;
+            m_aNameHash[r] = hash;
+            m_aNameProblem[r] = NameProblem(list.GetText(row, kColOldName), newName, failed, m_rules, scratch);
+            folder.m_bDirty = true;
+            ++m_nChecked;
+        }
+        if (!folder.m_bDirty) continue;
+        CheckClashes(list, folder);
+        folder.m_bDirty = false;
+    }
+    m_aCount.fill(0);
+    for (ERowProblem p : m_aProblem) ++m_aCount[static_cast<size_t>(p)];
+}
+
+}  // namespace kq
