@@ -310,13 +310,16 @@ void CKQToolsDlg::ChangeRows(const std::function<void()>& change)
 
 void CKQToolsDlg::keyPressEvent(QKeyEvent* event)
 {
-    // Enter and Escape end the program like the close box; Enter on a
-    // focused button presses that button instead.
+    // Escape ends the program like the close box. Enter never does: typed in
+    // an edit it would lose the list; a focused button takes it itself.
     const int key = event->key();
-    if (key == Qt::Key_Escape || ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
-                                  !qobject_cast<QPushButton*>(focusWidget()))) {
+    if (key == Qt::Key_Escape) {
         event->accept();
         reject();
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        event->accept();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -91,16 +91,23 @@ public:
     // Adds a row from its parts (same rule as AddFile).
     bool AddRow(std::u16string_view folder, std::u16string_view name);
     // Appends the full paths of the files in folder (a trailing separator is
-    // allowed) and, with includeSubfolders, of its sub-folders, depth first in
-    // the order the file system returns entries. A folder reached twice
-    // (through links) is read once. Returns false when folder cannot be read.
+    // allowed) and, with includeSubfolders, of its sub-folders, depth first:
+    // each folder in listing order (ListingLess), a sub-folder's files at the
+    // point where it is met. Folders are opened relative to their parent, so
+    // there is no path-length limit. A folder reached twice (through links)
+    // is read once. Returns false when folder cannot be read; each folder
+    // (the root too) that could not be read is added to *unreadable.
     static bool CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
-                                   std::vector<std::u16string>& paths);
+                                   std::vector<std::u16string>& paths,
+                                   std::vector<std::u16string>* unreadable = nullptr);
     // The same walk, handing each file to visit as its folder and name
     // instead of building its path (AddRow takes them as they come).
     using FolderFileVisitor = std::function<void(std::u16string_view folder, std::u16string_view name)>;
-    static bool CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
-                                   const FolderFileVisitor& visit);
+    static bool CollectFolderFiles(std::u16string_view folder, bool includeSubfolders, const FolderFileVisitor& visit,
+                                   std::vector<std::u16string>* unreadable = nullptr);
+    // The order a folder lists in on the Windows file system: names compared
+    // unit by unit on their upper-case UTF-16 text (NameUpper).
+    static bool ListingLess(std::u16string_view a, std::u16string_view b);
 
     // Deletes the rows of the set (indices out of range are ignored).
     void DeleteRows(const CRowSet& rows);
@@ -130,6 +137,12 @@ public:
     //  (ascending in both directions). Rows equal in both keep their order.
     void SortByName(bool ascending);
     void SortByDirectory(bool ascending);
+    // "自然顺序": like SortByName, but runs of digits compare by their value
+    // (file2 before file10; with equal values the one with fewer leading
+    // zeros first).
+    void SortNatural(bool ascending);
+    // The comparison SortNatural uses, on upper-cased names: <0, 0, >0.
+    static int CompareNatural(std::u16string_view a, std::u16string_view b);
     // Puts the rows (columns 0, 2, 3) in the order given by a permutation of
     // positions: row i receives the former row order[i]. Column 1 stays.
     // Used by the sorts and by super sort. False when order is no permutation.

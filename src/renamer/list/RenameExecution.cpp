@@ -93,7 +93,7 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         return kRenameEmptyList;
     }
     if (!options.m_bConfirmed &&
-        GetPromptProvider().AskYesNo(u"文件改名操作无法撤销，确实需要批量修改列表中文件名称吗？", u"确认改名") !=
+        GetPromptProvider().AskYesNo(u"确实需要批量修改列表中文件名称吗？改名后可以用“更多”菜单中的“撤销上次改名”恢复原文件名。", u"确认改名") !=
             EPromptAnswer::Yes)
         return kRenameDeclined;
 

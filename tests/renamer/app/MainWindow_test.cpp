@@ -110,7 +110,7 @@ private slots:
     void Export_WritesCsvOrRefusesEmptyList();
     void ShellCommands_UseRegistryFolders();
     void AboutBox_ShowsTitleAndVersion();
-    void EscapeAndEnter_CloseLikeCloseBox();
+    void EscapeCloses_EnterNeverDoes();
     void Drop_ReportsCopyNeverMove_data();
     void Drop_ReportsCopyNeverMove();
     void Titles_ReadExactlyAsWritten();
@@ -542,15 +542,31 @@ void MainWindowTest::AboutBox_ShowsTitleAndVersion()
     QVERIFY(opened);
 }
 
-void MainWindowTest::EscapeAndEnter_CloseLikeCloseBox()
+void MainWindowTest::EscapeCloses_EnterNeverDoes()
 {
-    for (int key : {int(Qt::Key_Escape), int(Qt::Key_Return)}) {
+    CTempDir dir;
+    const QStringList files = MakeFiles(dir, {"a.txt"});
+    struct {
+        const char* focus;
+        int key;
+        bool closes;
+    } cases[] = {
+        {"template", Qt::Key_Escape, true}, {"template", Qt::Key_Return, false}, {"template", Qt::Key_Enter, false},
+        {"filter", Qt::Key_Return, false},  {"list", Qt::Key_Return, false},     {"list", Qt::Key_Escape, true},
+    };
+    for (const auto& c : cases) {
         CKQToolsDlg dlg;
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        static_cast<CEaPage*>(dlg.Page(0))->m_pTemplate->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-        QVERIFY(!dlg.isVisible());
+        AddThroughButton(dlg, files);
+        QWidget* focus = QByteArray(c.focus) == "template" ? static_cast<CEaPage*>(dlg.Page(0))->m_pTemplate
+                         : QByteArray(c.focus) == "filter" ? static_cast<QWidget*>(Find<QLineEdit>(dlg, "Filter"))
+                                                           : Find<CFileListView>(dlg, "FileList");
+        focus->setEnabled(true);
+        focus->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(c.key));
+        QCOMPARE(!dlg.isVisible(), c.closes);
+        QCOMPARE(dlg.List().GetItemCount(), 1);
     }
 }
 

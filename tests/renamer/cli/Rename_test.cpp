@@ -66,8 +66,11 @@ TEST(CliRename, DryRunPrintsEveryModesNames)
         std::vector<std::string> args;
         std::string out;
     } cases[] = {
-        {{"rename", "--dry-run", d + "/a.txt", d + "/b.txt"}, "a.txt\ta.txt" + folder + "\nb.txt\tb.txt" + folder + "\n"},
+        {{"rename", "--dry-run", d + "/a.txt", d + "/b.txt"},
+         "a.txt\ta.txt" + folder + "\nb.txt\tb.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--sort", "name-desc", "--index", "--digits", "2", d + "/a.txt", d + "/b.txt"},
+         "b.txt\t01b.txt" + folder + "\na.txt\t02a.txt" + folder + "\n"},
+        {{"rename", "--dry-run", "--sort", "natural-desc", "--index", "--digits", "2", d + "/a.txt", d + "/b.txt"},
          "b.txt\t01b.txt" + folder + "\na.txt\t02a.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--mode", "enhanced", "--kind", "0", "--pattern", "*-<原文件名>", "--find", "-",
           "--replace", "_", d + "/a.txt", d + "/b.txt"},
@@ -75,12 +78,14 @@ TEST(CliRename, DryRunPrintsEveryModesNames)
         {{"rename", "--dry-run", "--mode", "list", "--names-file", d + "/list/names", "--no-keep-extension",
           d + "/a.txt", d + "/b.txt"},
          "a.txt\tone" + folder + "\nb.txt\ttwo" + folder + "\n"},
-        {{"rename", "--dry-run", "--mode", "advanced", "--template", "{t=1;F}", d + "/a.txt"}, "a.txt\tA.txt" + folder + "\n"},
+        {{"rename", "--dry-run", "--mode", "advanced", "--template", "{t=1;F}", d + "/a.txt"},
+         "a.txt\tA.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--mode", "formula", "--formula", "index()&Fname()", "--no-keep-extension",
           d + "/b.txt", d + "/a.txt"},
          "b.txt\t1b.txt" + folder + "\na.txt\t2a.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--json", "--name", "x\"y", d + "/a.txt"},
-         "{\"rows\":[{\"old\":\"a.txt\",\"new\":\"x\\\"y.txt\",\"folder\":" + JsonText(d) + ",\"status\":\"未处理\"}]}\n"},
+         "{\"rows\":[{\"old\":\"a.txt\",\"new\":\"x\\\"y.txt\",\"folder\":" + JsonText(d) +
+             ",\"status\":\"未处理\"}]}\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[2]);

@@ -247,7 +247,7 @@ TEST(ExecuteRename, EmptyListAndDeclinedConfirmationDoNothing)
     EXPECT_EQ(list.ExecuteRename(), kRenameDeclined);
     ASSERT_EQ(prompt.Shown().size(), 1u);
     EXPECT_EQ(prompt.Shown()[0].m_strKind, u"yesno");
-    EXPECT_EQ(prompt.Shown()[0].m_strText, u"文件改名操作无法撤销，确实需要批量修改列表中文件名称吗？");
+    EXPECT_EQ(prompt.Shown()[0].m_strText, u"确实需要批量修改列表中文件名称吗？改名后可以用“更多”菜单中的“撤销上次改名”恢复原文件名。");
     EXPECT_EQ(prompt.Shown()[0].m_strTitle, u"确认改名");
     EXPECT_EQ(dir.List(), std::vector<std::u16string>{u"a"});
 }
