@@ -1,4 +1,6 @@
 // The command buttons and menu entries of the main window.
+#include <algorithm>
+
 #include <QAction>
 #include <QFileDialog>
 #include <QItemSelectionModel>
@@ -96,6 +98,22 @@ void CKQToolsDlg::OnAddFiles()
     RefreshNewNames();
 }
 
+void CKQToolsDlg::OnAddFolder()
+{
+    const QString title = QStringLiteral("添加文件夹");
+    QString folder;
+    if (m_fnChooseFolder) {
+        folder = m_fnChooseFolder(this, title);
+    } else {
+        QFileDialog dialog(this, title);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            folder = dialog.selectedFiles().first();
+    }
+    if (!folder.isEmpty()) AddDroppedPaths({folder});
+}
+
 void CKQToolsDlg::AddDroppedPaths(const QStringList& paths)
 {
     // The sub-folder question comes before the list changes.
@@ -104,6 +122,14 @@ void CKQToolsDlg::AddDroppedPaths(const QStringList& paths)
     if (CollectDroppedPaths(ToPaths(paths), collected, summary) == EDropResult::Cancelled) return;
     ChangeRows([&] { AddCollectedPaths(m_list, collected); });
     RefreshNewNames();
+    if (!summary.m_aUnreadable.empty()) {
+        std::u16string text = u"以下文件夹无法读取，其中的文件没有加入列表：";
+        const size_t shown = std::min<size_t>(summary.m_aUnreadable.size(), 10);
+        for (size_t i = 0; i < shown; ++i) text += u"\n" + summary.m_aUnreadable[i];
+        if (shown < summary.m_aUnreadable.size())
+            text += u"\n……共" + FormatInt(static_cast<long long>(summary.m_aUnreadable.size())) + u"个";
+        GetPromptProvider().Inform(text, u"无法读取文件夹");
+    }
 }
 
 void CKQToolsDlg::OnDeleteSelected()
@@ -184,10 +210,13 @@ void CKQToolsDlg::OnClearList()
     m_pModel->EndReset();
 }
 
-void CKQToolsDlg::OnSort(bool byName, bool ascending)
+void CKQToolsDlg::OnSort(ESortKey key, bool ascending)
 {
     // The selection stays on its positions, as column 1 does.
-    if (byName) m_list.SortByName(ascending);
+    if (key == kSortName)
+        m_list.SortByName(ascending);
+    else if (key == kSortNatural)
+        m_list.SortNatural(ascending);
     else m_list.SortByDirectory(ascending);
     m_pModel->AllChanged();
     RefreshNewNames();

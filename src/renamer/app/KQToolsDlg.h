@@ -67,6 +67,8 @@ public:
 
     // Commands.
     void OnAddFiles();
+    // "添加文件夹…": a folder chooser, then the same path as a drop.
+    void OnAddFolder();
     void AddDroppedPaths(const QStringList& paths);
     void OnDeleteSelected();
     void OnMoveUp();
@@ -76,7 +78,8 @@ public:
     void OnInvertSelection();
     void OnClearList();
     void OnUndoLastRename();
-    void OnSort(bool byName, bool ascending);
+    enum ESortKey { kSortName, kSortFolder, kSortNatural };
+    void OnSort(ESortKey key, bool ascending);
     void OnSuperSort(bool ascending);
     void OnExport();
     void OnHelp();
@@ -87,6 +90,7 @@ public:
     // File dialogs, replaceable for tests: the paths chosen (empty on cancel).
     std::function<QStringList(QWidget* parent, const QString& title, const QStringList& filters)> m_fnOpenFiles;
     std::function<QString(QWidget* parent, const QString& filter)> m_fnSaveFile;
+    std::function<QString(QWidget* parent, const QString& title)> m_fnChooseFolder;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -114,6 +118,7 @@ private:
     QLineEdit* m_pFilter;
     QStackedWidget* m_pPageArea;
     QPushButton* m_pAdd;
+    QPushButton* m_pAddFolder;
     QPushButton* m_pDelete;
     QPushButton* m_pUp;
     QPushButton* m_pDown;
@@ -139,6 +144,8 @@ private:
     QAction* m_pActAbout;
     QAction* m_pActNameUp;
     QAction* m_pActNameDown;
+    QAction* m_pActNaturalUp;
+    QAction* m_pActNaturalDown;
     QAction* m_pActFolderUp;
     QAction* m_pActFolderDown;
     QAction* m_pActSuperUp;

@@ -101,6 +101,7 @@ private slots:
     void Drop_AsksOnceForSubfoldersAndHonoursAnswer_data();
     void Drop_AsksOnceForSubfoldersAndHonoursAnswer();
     void Drop_BadPathsAddNothingAndAskNothing();
+    void AddFolder_ListsInNameOrderAfterTheQuestion();
     void DeleteKeyAndButton_RemoveSelectedRowsAndRefresh();
     void Move_KeepsSelectionAndRefusesGaps();
     void Sorts_ReorderRowsAndRefreshNames();
@@ -281,6 +282,32 @@ void MainWindowTest::Drop_AsksOnceForSubfoldersAndHonoursAnswer()
     QCOMPARE(Column(dlg.List(), kColNewName), Column(dlg.List(), kColOldName));
 }
 
+void MainWindowTest::AddFolder_ListsInNameOrderAfterTheQuestion()
+{
+    CScriptedPrompt prompt;
+    CTempDir dir;
+    // Made in reverse: the list must not show the file system's own order.
+    for (const char16_t* name : {u"IMG_0010", u"sub/IMG_0003", u"IMG_0002", u"img_0001"}) dir.MakeFile(name);
+    CKQToolsDlg dlg;
+    dlg.show();
+    QString asked;
+    dlg.m_fnChooseFolder = [&](QWidget*, const QString& title) {
+        asked = title;
+        return S(dir.Path());
+    };
+    prompt.Answer(EPromptAnswer::Yes);
+    QTest::mouseClick(Find<QPushButton>(dlg, "AddFolderButton"), Qt::LeftButton);
+    QCOMPARE(asked, QStringLiteral("添加文件夹"));
+    QCOMPARE(prompt.Shown().size(), size_t(1));
+    QCOMPARE(S(prompt.Shown()[0].m_strTitle), QStringLiteral("是否需要包含子文件夹"));
+    QCOMPARE(Column(dlg.List(), kColOldName), (QStringList{"img_0001", "IMG_0002", "IMG_0010", "IMG_0003"}));
+    // Chosen nothing: nothing asked, nothing added.
+    dlg.m_fnChooseFolder = [](QWidget*, const QString&) { return QString(); };
+    QTest::mouseClick(Find<QPushButton>(dlg, "AddFolderButton"), Qt::LeftButton);
+    QCOMPARE(prompt.Shown().size(), size_t(1));
+    QCOMPARE(dlg.List().GetItemCount(), 4);
+}
+
 void MainWindowTest::Drop_BadPathsAddNothingAndAskNothing()
 {
     CScriptedPrompt prompt;
@@ -375,6 +402,8 @@ void MainWindowTest::Sorts_ReorderRowsAndRefreshNames()
         {Find<QAction>(dlg, "SortNameDown"), {"c.txt", "b.txt", "B.txt", "a.txt"}, {Y, x, y, x}},
         {Find<QAction>(dlg, "SortFolderUp"), {"c.txt", "a.txt", "b.txt", "B.txt"}, {Y, x, x, y}},
         {Find<QAction>(dlg, "SortFolderDown"), {"B.txt", "a.txt", "b.txt", "c.txt"}, {y, x, x, Y}},
+        {Find<QAction>(dlg, "SortNaturalUp"), {"a.txt", "b.txt", "B.txt", "c.txt"}, {x, x, y, Y}},
+        {Find<QAction>(dlg, "SortNaturalDown"), {"c.txt", "b.txt", "B.txt", "a.txt"}, {Y, x, y, x}},
     };
     for (const auto& row : rows) {
         row.action->trigger();
@@ -669,8 +698,8 @@ void MainWindowTest::Layout_ButtonsAndPanesStandApartAndPagesStayPut()
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     // The command buttons left to right, each with room before the next.
-    const char* buttons[] = {"AddButton", "DeleteButton", "UpButton", "DownButton", "SortButton", "MoreButton",
-                             "ExecuteButton"};
+    const char* buttons[] = {"AddButton",  "AddFolderButton", "DeleteButton", "UpButton",
+                             "DownButton", "SortButton",      "MoreButton",   "ExecuteButton"};
     for (size_t i = 0; i + 1 < std::size(buttons); ++i) {
         const QRect left = Find<QPushButton>(dlg, buttons[i])->geometry();
         const QRect right = Find<QPushButton>(dlg, buttons[i + 1])->geometry();
