@@ -10,6 +10,7 @@
 #include "FileListModel.h"
 #include "FileListView.h"
 #include "KQToolsDlg.h"
+#include "ProgressRun.h"
 #include "platform/Crt.h"
 #include "platform/Prompt.h"
 #include "renamer/list/LaunchCommands.h"
@@ -161,9 +162,45 @@ void CKQToolsDlg::OnMoveDown()
     RefreshNewNames();
 }
 
+void CKQToolsDlg::RunBusy(const QString& label, size_t total, CProgressState& state, const std::function<void()>& work)
+{
+    // Nothing of the window may touch the list while the work runs: its
+    // controls are off, the list is not painted from it, and the program
+    // cannot be ended.
+    std::vector<std::pair<QWidget*, bool>> controls;
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!child->isWindow()) controls.emplace_back(child, child->isEnabled());
+    for (auto& [child, enabled] : controls) child->setEnabled(false);
+    m_pListView->setUpdatesEnabled(false);
+    m_bBusy = true;
+    RunWithProgress(this, label, total, state, work);
+    m_bBusy = false;
+    m_pListView->setUpdatesEnabled(true);
+    for (auto& [child, enabled] : controls) child->setEnabled(enabled);
+}
+
+void CKQToolsDlg::reject()
+{
+    if (!m_bBusy) QDialog::reject();
+}
+
 void CKQToolsDlg::OnExecuteRename()
 {
-    m_list.ExecuteRename();
+    // The empty list's message and the question come first, on this thread.
+    if (m_list.GetItemCount() == 0) {
+        m_list.ExecuteRename();
+        return;
+    }
+    if (GetPromptProvider().AskYesNo(CFileNameList::ConfirmationText(), u"确认改名") != EPromptAnswer::Yes) return;
+    CProgressState state;
+    CRenameOptions options;
+    options.m_bConfirmed = true;
+    options.m_pCancel = &state.m_bCancel;
+    options.m_pfnAfterMove = [&](size_t moves) {
+        state.m_nDone = moves;
+        if (m_fnAfterMove) m_fnAfterMove(moves);
+    };
+    RunBusy(QStringLiteral("正在改名"), size_t(m_list.GetItemCount()), state, [&] { m_list.ExecuteRename(options); });
     // Columns 0 and 2 of any row may have changed; column 1 keeps the names
     // just applied until the next refresh.
     m_pModel->AllChanged();
@@ -185,7 +222,14 @@ void CKQToolsDlg::OnUndoLastRename()
                                      u"撤销上次改名") != EPromptAnswer::Yes)
         return;
     CUndoReport report;
-    const int result = UndoLastRename({}, report);
+    int result = kUndoNothing;
+    CProgressState state;
+    RunBusy(QStringLiteral("正在撤销改名"), run.Count(), state, [&] {
+        result = UndoLastRename({}, report, &state.m_bCancel, [&](size_t moves) {
+            state.m_nDone = moves;
+            if (m_fnAfterMove) m_fnAfterMove(moves);
+        });
+    });
     if (ApplyUndoToList(report, m_list) > 0) {
         m_pModel->AllChanged();
         RefreshNewNames();

@@ -34,6 +34,7 @@ class CEfPage;
 class CModePage;
 class CFileListModel;
 class CFileListView;
+struct CProgressState;
 
 class CKQToolsDlg : public QDialog {
     Q_OBJECT
@@ -91,6 +92,11 @@ public:
     std::function<QStringList(QWidget* parent, const QString& title, const QStringList& filters)> m_fnOpenFiles;
     std::function<QString(QWidget* parent, const QString& filter)> m_fnSaveFile;
     std::function<QString(QWidget* parent, const QString& title)> m_fnChooseFolder;
+    // Test hook: called on the worker thread after every move of a rename or undo.
+    std::function<void(size_t movesDone)> m_fnAfterMove;
+
+    // Ends the program, except while a rename or undo runs.
+    void reject() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -109,6 +115,8 @@ private:
     void ChangeRows(const std::function<void()>& change);
     // "撤销上次改名" is offered only while the history holds a run.
     void UpdateUndoAction();
+    // Runs work off the window's thread with the progress window (ProgressRun.h).
+    void RunBusy(const QString& label, size_t total, CProgressState& state, const std::function<void()>& work);
 
     // Widgets.
     std::array<QRadioButton*, 5> m_aModeButtons{};
@@ -154,6 +162,7 @@ private:
     CFileNameList m_list;
     std::array<CModePage*, 5> m_aPages{};
     bool m_bMinimumSet = false;
+    bool m_bBusy = false;
 };
 
 }  // namespace kq

@@ -2,6 +2,7 @@
 // only by its position. Qt-free; the GUI shows it through a thin table model.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -55,6 +56,9 @@ struct CRenameOptions {
     // Called after every successful move with the number done so far; tests
     // use it to stop the process mid-run.
     std::function<void(size_t movesDone)> m_pfnAfterMove;
+    // Set to true (from any thread) to stop at the next chain or cycle: the
+    // rows not reached stay "未处理" and the run closes as a finished one.
+    const std::atomic<bool>* m_pCancel = nullptr;
     // Record the moves made in the history that undo reads (off for the
     // undo's own run).
     bool m_bKeepHistory = true;
@@ -159,6 +163,8 @@ public:
 
     // The new-name characters that are refused: "*?:|\/\"<>".
     static const std::u16string& InvalidNameCharacters();
+    // The "确认改名" question ExecuteRename asks.
+    static const std::u16string& ConfirmationText();
 
 private:
     struct CRow {

@@ -43,7 +43,7 @@ struct CFolderGroup {
 class CFileNameList::CRenameRun {
 public:
     CRenameRun(CFileNameList& list, const CRenameOptions& options)
-        : m_list(list), m_options(options), m_executor(options.m_pfnAfterMove)
+        : m_list(list), m_options(options), m_executor(options.m_pfnAfterMove, options.m_pCancel)
     {
     }
 
@@ -92,9 +92,7 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         Report(u"文件列表为空，请先将需要更名的文件添加或拖动到列表", u"列表为空");
         return kRenameEmptyList;
     }
-    if (!options.m_bConfirmed &&
-        GetPromptProvider().AskYesNo(u"确实需要批量修改列表中文件名称吗？改名后可以用“更多”菜单中的“撤销上次改名”恢复原文件名。", u"确认改名") !=
-            EPromptAnswer::Yes)
+    if (!options.m_bConfirmed && GetPromptProvider().AskYesNo(ConfirmationText(), u"确认改名") != EPromptAnswer::Yes)
         return kRenameDeclined;
 
     CRenameRun run(*this, options);
@@ -310,12 +308,26 @@ void CFileNameList::CRenameRun::CloseJournal()
         summary.m_strJournal = m_strJournalPath;
 }
 
+const std::u16string& CFileNameList::ConfirmationText()
+{
+    static const std::u16string text =
+        u"确实需要批量修改列表中文件名称吗？改名后可以用“更多”菜单中的“撤销上次改名”恢复原文件名。";
+    return text;
+}
+
 int CFileNameList::CRenameRun::Report()
 {
     const CRenameSummary& summary = m_list.m_summary;
     if (summary.m_nFailed == 0) {
         m_list.Report(u"文件批量改名操作成功完成！", u"成功完成");
         return kRenameDone;
+    }
+    if (m_options.m_pCancel && m_options.m_pCancel->load() && summary.m_nLeftTemporary == 0) {
+        m_list.Report(u"改名操作已取消：已改名" + FormatInt(static_cast<long long>(summary.m_nRenamed)) +
+                          u"个文件，其余" + FormatInt(static_cast<long long>(summary.m_nFailed)) +
+                          u"个文件没有改动，它们在列表中的状态为“未处理”。",
+                      u"改名已取消");
+        return kRenamePartly;
     }
     std::u16string text = u"文件批量改名操作已结束，其中" + FormatInt(static_cast<long long>(summary.m_nFailed)) +
                           u"个文件未能改名，它们在列表中的状态为“未处理”。";

@@ -1,14 +1,20 @@
 // "撤销上次改名" in the "列表" menu: offered only when there is a run to undo,
 // asks with the count, undoes and refreshes the list.
 #include <QAction>
+#include <QProgressDialog>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include "GuiTestSupport.h"
 #include "KQToolsDlg.h"
+#include "ProgressRun.h"
+#include "renamer/list/RenameUndo.h"
+#include "platform/Crt.h"
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "renamer/app/pages/ElPage.h"
 #include "renamer/list/RenameHistory.h"
@@ -27,6 +33,7 @@ class UndoMenuTest : public QObject {
     Q_OBJECT
 private slots:
     void UndoMenu_AsksWithCountUndoesAndRefreshes();
+    void LongRename_ShowsProgressAndCancelsBetweenChains();
 };
 
 void UndoMenuTest::UndoMenu_AsksWithCountUndoesAndRefreshes()
@@ -100,4 +107,77 @@ void UndoMenuTest::UndoMenu_AsksWithCountUndoesAndRefreshes()
 }
 
 QTEST_MAIN(UndoMenuTest)
+void UndoMenuTest::LongRename_ShowsProgressAndCancelsBetweenChains()
+{
+    CTempDir config;
+    CScopedEnv home("KQ_CONFIG_HOME", config.NativePath());
+    CScriptedPrompt prompt;
+    CTempDir dir;
+    const int count = 400;
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        const std::u16string name = u"f" + FormatInt(i) + u".txt";
+        dir.MakeFile(name, "x");
+        paths << S(dir.Child(name));
+    }
+    CKQToolsDlg dlg;
+    dlg.show();
+    dlg.m_fnOpenFiles = [&](QWidget*, const QString&, const QStringList&) { return paths; };
+    QTest::mouseClick(Find<QPushButton>(dlg, "AddButton"), Qt::LeftButton);
+    QCOMPARE(dlg.List().GetItemCount(), count);
+    QTest::mouseClick(ModeButton(dlg, 2), Qt::LeftButton);
+    {
+        std::u16string names;
+        for (int i = 0; i < count; ++i) names += u"g" + FormatInt(i) + u"\n";
+        CScopedClipboard clipboard(names);
+        QTest::mouseClick(static_cast<CElPage*>(dlg.Page(2))->m_pAdd, Qt::LeftButton);
+    }
+    QCOMPARE(dlg.List().GetText(count - 1, kColNewName), u"g" + FormatInt(count - 1) + u".txt");
+
+    // Every move is slowed down, so that the progress window shows; once it
+    // has, "取消" is pressed and Escape tried (the window must stay).
+    dlg.m_fnAfterMove = [](size_t) { QThread::msleep(5); };
+    g_nProgressDelayMs = 100;
+    bool cancelled = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* progress = dlg.findChild<QProgressDialog*>(QStringLiteral("ProgressDialog"));
+        if (!progress || !progress->isVisible() || cancelled) return;
+        QVERIFY(progress->value() > 0);
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        cancelled = true;
+        progress->cancel();
+    });
+    poll.start(20);
+    prompt.Answer(EPromptAnswer::Yes);
+    QTest::mouseClick(Find<QPushButton>(dlg, "ExecuteButton"), Qt::LeftButton);
+    poll.stop();
+    QVERIFY(cancelled);
+    QVERIFY(dlg.isVisible());
+
+    int done = 0;
+    for (int r = 0; r < count; ++r) {
+        const bool renamed = dlg.List().GetText(r, kColStatus) == u"已处理";
+        done += renamed;
+        // Every row is under exactly one of its names, as the list says.
+        const std::u16string old = u"f" + FormatInt(r) + u".txt";
+        QCOMPARE(PathExists(dir.Child(old)), !renamed);
+        QCOMPARE(PathExists(dir.Child(dlg.List().GetText(r, kColOldName))), true);
+    }
+    QVERIFY(done > 0 && done < count);
+    QCOMPARE(S(prompt.Shown().back().m_strTitle), QStringLiteral("改名已取消"));
+    QVERIFY(S(prompt.Shown().back().m_strText).contains(QStringLiteral("已改名%1个文件").arg(done)));
+    QVERIFY(Find<QPushButton>(dlg, "ExecuteButton")->isEnabled());
+
+    // The history holds what was done, and the undo (not slowed) takes it back.
+    dlg.m_fnAfterMove = nullptr;
+    g_nProgressDelayMs = 500;
+    prompt.Clear();
+    prompt.Answer(EPromptAnswer::Yes);
+    Find<QAction>(dlg, "UndoLastRename")->trigger();
+    QVERIFY(S(prompt.Shown()[0].m_strText).contains(QStringLiteral("共改动%1个文件").arg(done)));
+    QCOMPARE(dir.List().size(), size_t(count));
+    for (int i = 0; i < count; ++i) QVERIFY(PathExists(dir.Child(u"f" + FormatInt(i) + u".txt")));
+}
+
 #include "UndoMenu_test.moc"
