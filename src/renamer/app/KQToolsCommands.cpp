@@ -9,6 +9,7 @@
 #include "renamer/list/FileDrop.h"
 #include "FileListModel.h"
 #include "FileListView.h"
+#include "HistoryDlg.h"
 #include "KQToolsDlg.h"
 #include "ProgressRun.h"
 #include "platform/Crt.h"
@@ -216,9 +217,10 @@ void CKQToolsDlg::OnUndoLastRename()
     const std::vector<std::u16string> records = FindHistoryRecords({});
     CHistoryRun run;
     if (!records.empty() && ReadHistoryRecord(records.back(), run) &&
-        GetPromptProvider().AskYesNo(u"确实要撤销上次改名吗？上次改名共改动" +
-                                         FormatInt(static_cast<long long>(run.Count())) +
-                                         u"个文件，仍使用新文件名的文件将恢复原文件名。",
+        GetPromptProvider().AskYesNo(u"确实要撤销上次改名吗？上次改名于" + HistoryTimeText(run).toStdU16String() +
+                                         u"共改动" + FormatInt(static_cast<long long>(run.Count())) +
+                                         u"个文件，文件夹：" + HistoryFoldersText(run).toStdU16String() +
+                                         u"。仍使用新文件名的文件将恢复原文件名。",
                                      u"撤销上次改名") != EPromptAnswer::Yes)
         return;
     CUndoReport report;
@@ -238,6 +240,12 @@ void CKQToolsDlg::OnUndoLastRename()
     GetPromptProvider().Inform(UndoSummaryText(report), result == kUndoDone     ? u"撤销完成"
                                                         : result == kUndoPartly ? u"撤销未全部完成"
                                                                                 : u"无法撤销");
+}
+
+void CKQToolsDlg::OnHistory()
+{
+    CHistoryDlg dialog(this, [this] { OnUndoLastRename(); });
+    dialog.exec();
 }
 
 void CKQToolsDlg::OnSelectAll() { m_pListView->SetSelectedRows(m_list.SelectAllRows()); }

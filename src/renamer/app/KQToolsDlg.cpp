@@ -160,6 +160,7 @@ void CKQToolsDlg::BuildMenus()
     m_pActClear = m_pListMenu->addAction(QStringLiteral("清空列表(&C)"));
     m_pListMenu->addSeparator();
     m_pActUndo = m_pListMenu->addAction(QStringLiteral("撤销上次改名(&Z)"));
+    m_pActHistory = m_pListMenu->addAction(QStringLiteral("改名历史…"));
     m_pListMenu->addSeparator();
     m_pActExport = m_pListMenu->addAction(QStringLiteral("输出列表(&E)"));
     m_pListMenu->addSeparator();
@@ -240,6 +241,7 @@ void CKQToolsDlg::NameControls()
         {m_pActSuperUp, "SuperSortUp"},
         {m_pActSuperDown, "SuperSortDown"},
         {m_pActUndo, "UndoLastRename"},
+        {m_pActHistory, "RenameHistory"},
         {m_pActNaturalUp, "SortNaturalUp"},
         {m_pActNaturalDown, "SortNaturalDown"},
     };
@@ -275,6 +277,7 @@ void CKQToolsDlg::ConnectCommands()
     connect(m_pActInvert, &QAction::triggered, this, &CKQToolsDlg::OnInvertSelection);
     connect(m_pActClear, &QAction::triggered, this, &CKQToolsDlg::OnClearList);
     connect(m_pActUndo, &QAction::triggered, this, &CKQToolsDlg::OnUndoLastRename);
+    connect(m_pActHistory, &QAction::triggered, this, &CKQToolsDlg::OnHistory);
     connect(m_pListMenu, &QMenu::aboutToShow, this, &CKQToolsDlg::UpdateUndoAction);
     connect(m_pActExport, &QAction::triggered, this, &CKQToolsDlg::OnExport);
     connect(m_pActHelp, &QAction::triggered, this, &CKQToolsDlg::OnHelp);

@@ -79,6 +79,7 @@ public:
     void OnInvertSelection();
     void OnClearList();
     void OnUndoLastRename();
+    void OnHistory();  // "改名历史…"
     enum ESortKey { kSortName, kSortFolder, kSortNatural };
     void OnSort(ESortKey key, bool ascending);
     void OnSuperSort(bool ascending);
@@ -145,6 +146,7 @@ private:
     QAction* m_pActInvert;
     QAction* m_pActClear;
     QAction* m_pActUndo;
+    QAction* m_pActHistory;
     QAction* m_pActExport;
     QAction* m_pActHelp;
     QAction* m_pActWeb;

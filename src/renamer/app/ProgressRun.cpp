@@ -77,8 +77,7 @@ void RunWithProgress(QWidget* parent, const QString& label, size_t total, CProgr
             return;
         }
         const size_t done = std::min<size_t>(state.m_nDone.load(), size_t(maximum));
-        if (!state.m_bCancel)
-            progress.setLabelText(QStringLiteral("%1：%2 / %3").arg(label).arg(done).arg(total));
+        if (!state.m_bCancel) progress.setLabelText(QStringLiteral("%1：%2 / %3").arg(label).arg(done).arg(total));
         progress.setValue(int(done));
     });
     tick.start(30);

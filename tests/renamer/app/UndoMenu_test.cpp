@@ -2,14 +2,17 @@
 // asks with the count, undoes and refreshes the list.
 #include <QAction>
 #include <QProgressDialog>
+#include <QRegularExpression>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "GuiTestSupport.h"
+#include "HistoryDlg.h"
 #include "KQToolsDlg.h"
 #include "ProgressRun.h"
 #include "renamer/list/RenameUndo.h"
@@ -34,6 +37,7 @@ class UndoMenuTest : public QObject {
 private slots:
     void UndoMenu_AsksWithCountUndoesAndRefreshes();
     void LongRename_ShowsProgressAndCancelsBetweenChains();
+    void History_ListsRunsNewestFirstAndUndoesOneAtATime();
 };
 
 void UndoMenuTest::UndoMenu_AsksWithCountUndoesAndRefreshes()
@@ -178,6 +182,60 @@ void UndoMenuTest::LongRename_ShowsProgressAndCancelsBetweenChains()
     QVERIFY(S(prompt.Shown()[0].m_strText).contains(QStringLiteral("共改动%1个文件").arg(done)));
     QCOMPARE(dir.List().size(), size_t(count));
     for (int i = 0; i < count; ++i) QVERIFY(PathExists(dir.Child(u"f" + FormatInt(i) + u".txt")));
+}
+
+void UndoMenuTest::History_ListsRunsNewestFirstAndUndoesOneAtATime()
+{
+    CTempDir config;
+    CScopedEnv home("KQ_CONFIG_HOME", config.NativePath());
+    CScriptedPrompt prompt;
+    CTempDir one, two;
+    one.MakeFile(u"a.txt", "a");
+    one.MakeFile(u"b.txt", "b");
+    two.MakeFile(u"c.txt", "c");
+    CKQToolsDlg dlg;
+    dlg.show();
+    // Two runs: both files of "one", then the file of "two".
+    auto rename = [&](const QStringList& paths, const std::u16string& names) {
+        QTest::mouseClick(ModeButton(dlg, 0), Qt::LeftButton);
+        Find<QAction>(dlg, "ClearList")->trigger();
+        dlg.m_fnOpenFiles = [paths](QWidget*, const QString&, const QStringList&) { return paths; };
+        QTest::mouseClick(Find<QPushButton>(dlg, "AddButton"), Qt::LeftButton);
+        QTest::mouseClick(ModeButton(dlg, 2), Qt::LeftButton);
+        CScopedClipboard clipboard(names);
+        QTest::mouseClick(static_cast<CElPage*>(dlg.Page(2))->m_pAdd, Qt::LeftButton);
+        prompt.Answer(EPromptAnswer::Yes);
+        QTest::mouseClick(Find<QPushButton>(dlg, "ExecuteButton"), Qt::LeftButton);
+    };
+    rename({S(one.Child(u"a.txt")), S(one.Child(u"b.txt"))}, u"x\ny\n");
+    rename({S(two.Child(u"c.txt"))}, u"z\n");  // the page's list still starts with "x"
+    QCOMPARE(two.List(), std::vector<std::u16string>{u"x.txt"});
+
+    QStringList counts, folders, afterUndo;
+    QTimer::singleShot(0, [&] {
+        auto* history = dlg.findChild<CHistoryDlg*>();
+        QVERIFY(history);
+        auto* runs = history->findChild<QTreeWidget*>(QStringLiteral("HistoryRuns"));
+        for (int i = 0; i < runs->topLevelItemCount(); ++i) {
+            counts << runs->topLevelItem(i)->text(1);
+            folders << runs->topLevelItem(i)->text(2);
+        }
+        prompt.Clear();
+        prompt.Answer(EPromptAnswer::Yes);
+        history->findChild<QPushButton*>(QStringLiteral("HistoryUndo"))->click();
+        for (int i = 0; i < runs->topLevelItemCount(); ++i) afterUndo << runs->topLevelItem(i)->text(1);
+        history->reject();
+    });
+    Find<QAction>(dlg, "RenameHistory")->trigger();
+    QCOMPARE(counts, (QStringList{"1", "2"}));
+    QCOMPARE(folders, (QStringList{S(two.Path()), S(one.Path())}));
+    // The question names the folder, the time and the count of the newest run.
+    const QString asked = S(prompt.Shown()[0].m_strText);
+    QVERIFY2(asked.contains(S(two.Path())) && asked.contains(QStringLiteral("共改动1个文件")), qPrintable(asked));
+    QVERIFY(asked.contains(QRegularExpression(QStringLiteral("\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}"))));
+    QCOMPARE(afterUndo, QStringList{"2"});
+    QCOMPARE(two.List(), std::vector<std::u16string>{u"c.txt"});
+    QCOMPARE(one.List(), (std::vector<std::u16string>{u"x.txt", u"y.txt"}));
 }
 
 #include "UndoMenu_test.moc"
