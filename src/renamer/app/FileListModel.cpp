@@ -1,5 +1,7 @@
 #include "FileListModel.h"
 
+#include <QFont>
+
 namespace kq {
 
 CFileListModel::CFileListModel(CFileNameList& list, QObject* parent) : QAbstractTableModel(parent), m_list(list) {}
@@ -13,9 +15,37 @@ int CFileListModel::columnCount(const QModelIndex& parent) const { return parent
 
 QVariant CFileListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     if (!index.isValid() || index.row() >= m_list.GetItemCount()) return {};
+    const bool edited = index.column() == kColNewName && m_list.IsEdited(index.row());
+    if (role == Qt::FontRole && edited) {
+        QFont font;
+        font.setItalic(true);
+        return font;
+    }
+    if (role == Qt::ToolTipRole && edited)
+        return QString::fromStdU16String(m_list.GetText(index.row(), index.column())) + QStringLiteral("（手工修改）");
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::EditRole) return {};
     return QString::fromStdU16String(m_list.GetText(index.row(), index.column()));
+}
+
+Qt::ItemFlags CFileListModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == kColNewName) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool CFileListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.column() != kColNewName ||
+        index.row() >= m_list.GetItemCount())
+        return false;
+    const std::u16string name = value.toString().toStdU16String();
+    if (name == m_list.GetText(index.row(), kColNewName) && !m_list.IsEdited(index.row())) return false;
+    m_list.SetEditedName(index.row(), name);
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::FontRole, Qt::ToolTipRole});
+    emit NameEdited(index.row());
+    return true;
 }
 
 QVariant CFileListModel::headerData(int section, Qt::Orientation orientation, int role) const

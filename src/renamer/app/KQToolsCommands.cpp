@@ -248,6 +248,12 @@ void CKQToolsDlg::OnHistory()
     dialog.exec();
 }
 
+void CKQToolsDlg::OnClearEdits()
+{
+    if (m_list.ClearEdits() > 0) m_pModel->AllChanged();
+    RefreshNewNames();
+}
+
 void CKQToolsDlg::OnSelectAll() { m_pListView->SetSelectedRows(m_list.SelectAllRows()); }
 
 void CKQToolsDlg::OnInvertSelection()

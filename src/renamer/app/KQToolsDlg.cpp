@@ -158,6 +158,7 @@ void CKQToolsDlg::BuildMenus()
     m_pActSelectAll = m_pListMenu->addAction(QStringLiteral("全选文件(&L)"));
     m_pActInvert = m_pListMenu->addAction(QStringLiteral("反选文件(&M)"));
     m_pActClear = m_pListMenu->addAction(QStringLiteral("清空列表(&C)"));
+    m_pActClearEdits = m_pListMenu->addAction(QStringLiteral("清除手工修改"));
     m_pListMenu->addSeparator();
     m_pActUndo = m_pListMenu->addAction(QStringLiteral("撤销上次改名(&Z)"));
     m_pActHistory = m_pListMenu->addAction(QStringLiteral("改名历史…"));
@@ -242,6 +243,7 @@ void CKQToolsDlg::NameControls()
         {m_pActSuperDown, "SuperSortDown"},
         {m_pActUndo, "UndoLastRename"},
         {m_pActHistory, "RenameHistory"},
+        {m_pActClearEdits, "ClearEdits"},
         {m_pActNaturalUp, "SortNaturalUp"},
         {m_pActNaturalDown, "SortNaturalDown"},
     };
@@ -251,6 +253,8 @@ void CKQToolsDlg::NameControls()
 void CKQToolsDlg::ConnectCommands()
 {
     connect(m_pModeGroup, &QButtonGroup::idClicked, this, [this] {
+        // Names written by hand belong to the mode they were written in.
+        if (m_pModeGroup->checkedId() != m_nMode) m_list.ClearEdits();
         StoreControls();
         ShowModePage();
         RefreshNewNames();
@@ -278,6 +282,7 @@ void CKQToolsDlg::ConnectCommands()
     connect(m_pActClear, &QAction::triggered, this, &CKQToolsDlg::OnClearList);
     connect(m_pActUndo, &QAction::triggered, this, &CKQToolsDlg::OnUndoLastRename);
     connect(m_pActHistory, &QAction::triggered, this, &CKQToolsDlg::OnHistory);
+    connect(m_pActClearEdits, &QAction::triggered, this, &CKQToolsDlg::OnClearEdits);
     connect(m_pListMenu, &QMenu::aboutToShow, this, &CKQToolsDlg::UpdateUndoAction);
     connect(m_pActExport, &QAction::triggered, this, &CKQToolsDlg::OnExport);
     connect(m_pActHelp, &QAction::triggered, this, &CKQToolsDlg::OnHelp);

@@ -80,6 +80,7 @@ public:
     void OnClearList();
     void OnUndoLastRename();
     void OnHistory();  // "改名历史…"
+    void OnClearEdits();  // "清除手工修改"
     enum ESortKey { kSortName, kSortFolder, kSortNatural };
     void OnSort(ESortKey key, bool ascending);
     void OnSuperSort(bool ascending);
@@ -147,6 +148,7 @@ private:
     QAction* m_pActClear;
     QAction* m_pActUndo;
     QAction* m_pActHistory;
+    QAction* m_pActClearEdits;
     QAction* m_pActExport;
     QAction* m_pActHelp;
     QAction* m_pActWeb;

@@ -82,7 +82,9 @@ void CFileNameList::SetText(int row, int column, std::u16string_view text)
         r.m_strOld.assign(text);
         m_bIndexDirty = true;
         break;
-    case kColNewName: r.m_strNew.assign(text); break;
+    case kColNewName:
+        if (!r.m_bEdited) r.m_strNew.assign(text);
+        break;
     case kColStatus: r.m_nStatus = InternStatus(text); break;
     case kColFolder:
         r.m_nFolder = InternFolder(text);
@@ -90,6 +92,29 @@ void CFileNameList::SetText(int row, int column, std::u16string_view text)
         break;
     default: break;
     }
+}
+
+void CFileNameList::SetEditedName(int row, std::u16string_view name)
+{
+    if (row < 0 || row >= GetItemCount()) return;
+    CRow& r = m_aRows[static_cast<size_t>(row)];
+    r.m_strNew.assign(name);
+    r.m_bEdited = true;
+}
+
+bool CFileNameList::IsEdited(int row) const
+{
+    return row >= 0 && row < GetItemCount() && m_aRows[static_cast<size_t>(row)].m_bEdited;
+}
+
+size_t CFileNameList::ClearEdits()
+{
+    size_t cleared = 0;
+    for (CRow& row : m_aRows) {
+        cleared += row.m_bEdited;
+        row.m_bEdited = false;
+    }
+    return cleared;
 }
 
 void CFileNameList::Reserve(size_t rows)
@@ -296,7 +321,7 @@ CRowSet CFileNameList::InvertSelection(const CRowSet& selected) const
 void CFileNameList::MoveRow(int from, int to)
 {
     CRow row = std::move(m_aRows[static_cast<size_t>(from)]);
-    row.m_strNew.clear();
+    if (!row.m_bEdited) row.m_strNew.clear();
     m_aRows.erase(m_aRows.begin() + from);
     m_aRows.insert(m_aRows.begin() + to, std::move(row));
     m_bIndexDirty = true;
@@ -352,7 +377,8 @@ bool CFileNameList::ReorderRows(const std::vector<int>& order)
     rows.reserve(m_aRows.size());
     for (size_t i = 0; i < order.size(); ++i) {
         CRow row = m_aRows[static_cast<size_t>(order[i])];
-        row.m_strNew = std::move(m_aRows[i].m_strNew);  // column 1 stays in place
+        // Column 1 stays in place, but for a row edited by hand.
+        if (!row.m_bEdited) row.m_strNew = m_aRows[i].m_bEdited ? std::u16string() : m_aRows[i].m_strNew;
         rows.push_back(std::move(row));
     }
     m_aRows.swap(rows);

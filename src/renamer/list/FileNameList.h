@@ -84,7 +84,16 @@ public:
     // Column text of a row; an index out of range gives an empty text.
     const std::u16string& GetText(int row, int column) const;
     // Writes a column. Pages write column 1; sorts write columns 0, 2 and 3.
+    // Column 1 of a row edited by hand is not written: it keeps its name.
     void SetText(int row, int column, std::u16string_view text);
+
+    // Hand edits of column 1: the row gets that name and keeps it through
+    // later name cycles, sorts and moves, until the row is removed or the
+    // edits are cleared ("清除手工修改", a change of mode).
+    void SetEditedName(int row, std::u16string_view name);
+    bool IsEdited(int row) const;
+    // Returns the number of rows that were edited.
+    size_t ClearEdits();
 
     // Adds the file as a new last row ("未处理", empty new name) unless the
     // path has no separator or the list already holds the file. Returns true
@@ -139,6 +148,7 @@ public:
     //  by name: upper-cased name, then folder as written (ascending in both
     //  directions); by folder: folder as written, then upper-cased name
     //  (ascending in both directions). Rows equal in both keep their order.
+    //  A row edited by hand takes its new name along.
     void SortByName(bool ascending);
     void SortByDirectory(bool ascending);
     // "自然顺序": like SortByName, but runs of digits compare by their value
@@ -172,6 +182,7 @@ private:
         std::u16string m_strNew;
         uint32_t m_nFolder = 0;  // index into m_aFolders
         uint32_t m_nStatus = kStatusPendingId;  // index into m_aStatusTexts
+        bool m_bEdited = false;                 // m_strNew was written by hand
     };
     // Rows share their few status texts.
     static constexpr uint32_t kStatusPendingId = 0;

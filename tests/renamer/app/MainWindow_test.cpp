@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -105,6 +106,7 @@ private slots:
     void DeleteKeyAndButton_RemoveSelectedRowsAndRefresh();
     void Move_KeepsSelectionAndRefusesGaps();
     void Sorts_ReorderRowsAndRefreshNames();
+    void HandEdits_SurviveNameCyclesUntilCleared();
     void CountPane_FollowsSelection();
     void ExecuteRename_RenamesRealFiles();
     void ExecuteRename_DeclinedTouchesNothing();
@@ -413,6 +415,61 @@ void MainWindowTest::Sorts_ReorderRowsAndRefreshNames()
             QCOMPARE(dlg.List().GetText(r, kColNewName), FormatInt(r + 1) + u" " + dlg.List().GetText(r, kColOldName));
     }
     QVERIFY(Find<QAction>(dlg, "SuperSortUp")->isEnabled() && Find<QAction>(dlg, "SuperSortDown")->isEnabled());
+}
+
+void MainWindowTest::HandEdits_SurviveNameCyclesUntilCleared()
+{
+    CScriptedPrompt prompt;
+    CTempDir dir;
+    CKQToolsDlg dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    AddThroughButton(dlg, MakeFiles(dir, {"a.txt", "b.txt", "c.txt"}));
+    auto* view = Find<CFileListView>(dlg, "FileList");
+    auto* templ = static_cast<CEaPage*>(dlg.Page(0))->m_pTemplate;
+    auto editCell = [&](int row, int column, bool byKey, const QString& name) {
+        const QModelIndex cell = view->model()->index(row, column);
+        view->setCurrentIndex(cell);
+        if (byKey) {
+            QTest::keyClick(view, Qt::Key_F2);
+        } else {
+            const QPoint at = view->visualRect(cell).center();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        }
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->setText(name);
+        QTest::keyClick(editor, Qt::Key_Return);  // ends the edit, never the program
+        QTRY_COMPARE(S(dlg.List().GetText(row, kColNewName)), name);
+    };
+    editCell(1, kColNewName, false, QStringLiteral("手写.txt"));
+    editCell(2, kColOldName, true, QStringLiteral("second.txt"));  // F2 from another column
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"a.txt", "手写.txt", "second.txt"}));
+    QVERIFY(!dlg.List().IsEdited(0) && dlg.List().IsEdited(1) && dlg.List().IsEdited(2));
+    QCOMPARE(view->model()->index(1, kColNewName).data(Qt::FontRole).value<QFont>().italic(), true);
+
+    // A name cycle, a sort and a move leave the edited names with their rows.
+    templ->setText(QStringLiteral("x<原文件名>"));
+    QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"xa.txt", "手写.txt", "second.txt"}));
+    Find<QAction>(dlg, "SortNameDown")->trigger();
+    QCOMPARE(Column(dlg.List(), kColOldName), (QStringList{"c.txt", "b.txt", "a.txt"}));
+    QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"second.txt", "手写.txt", "xa.txt"}));
+
+    // Renamed as edited.
+    prompt.Answer(EPromptAnswer::Yes);
+    QTest::mouseClick(Find<QPushButton>(dlg, "ExecuteButton"), Qt::LeftButton);
+    QCOMPARE(dir.List(), (std::vector<std::u16string>{u"second.txt", u"xa.txt", u"手写.txt"}));
+
+    // "清除手工修改" gives the rows the page's names again; so does a change of mode.
+    Find<QAction>(dlg, "ClearEdits")->trigger();
+    QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"xsecond.txt", "x手写.txt", "xxa.txt"}));
+    editCell(0, kColNewName, true, QStringLiteral("again.txt"));
+    QTest::mouseClick(ModeButton(dlg, 3), Qt::LeftButton);
+    QTest::mouseClick(ModeButton(dlg, 0), Qt::LeftButton);
+    QVERIFY(!dlg.List().IsEdited(0));
+    QCOMPARE(Column(dlg.List(), kColNewName).first(), QStringLiteral("xsecond.txt"));
 }
 
 void MainWindowTest::CountPane_FollowsSelection()

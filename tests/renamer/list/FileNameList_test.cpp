@@ -321,6 +321,30 @@ TEST(FileNameList, CompareNatural_NumbersByValue)
     }
 }
 
+TEST(FileNameList, HandEdits_KeepTheirNameWithTheirRow)
+{
+    CFileNameList list;
+    for (auto p : {u"/x/a", u"/x/b", u"/x/c"}) AddPath(list, p);
+    auto fill = [&] {
+        for (int r = 0; r < list.GetItemCount(); ++r) list.SetText(r, kColNewName, u"n" + list.GetText(r, kColOldName));
+    };
+    fill();
+    list.SetEditedName(0, u"hand");
+    fill();
+    EXPECT_EQ(Column(list, kColNewName), (std::vector<std::u16string>{u"hand", u"nb", u"nc"}));
+    CRowSet selection{0};
+    ASSERT_EQ(list.MoveSelectionDown(selection), EMoveResult::Done);
+    EXPECT_EQ(Column(list, kColNewName)[1], u"hand");  // moved with its row
+    EXPECT_TRUE(list.IsEdited(1) && !list.IsEdited(0));
+    list.DeleteRows({1});
+    EXPECT_FALSE(list.IsEdited(0) || list.IsEdited(1));
+    EXPECT_EQ(list.ClearEdits(), 0u);
+    list.SetEditedName(1, u"again");
+    EXPECT_EQ(list.ClearEdits(), 1u);
+    fill();
+    EXPECT_EQ(Column(list, kColNewName), (std::vector<std::u16string>{u"nb", u"nc"}));
+}
+
 TEST(FileNameList, ReorderRows_RefusesWhatIsNoPermutation)
 {
     CFileNameList list;
