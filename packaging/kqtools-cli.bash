@@ -28,7 +28,7 @@ _kqtools_cli()
             COMPREPLY=($(compgen -W "simple enhanced list advanced formula" -- "$cur"))
             return ;;
         --sort)
-            COMPREPLY=($(compgen -W "name name-desc folder folder-desc" -- "$cur"))
+            COMPREPLY=($(compgen -W "name name-desc natural natural-desc folder folder-desc" -- "$cur"))
             return ;;
         --file|--index|--count|--path-index|--index-on-path|--var|--installed|--rule|--super-sort|\
         --name|--start|--step|--repeat|--digits|--pattern|--kind|--enum-list|--find|--replace|\

@@ -61,7 +61,7 @@ complete -c kqtools-cli -n $c -F
 complete -c kqtools-cli -n $c -l mode -x -a 'simple enhanced list advanced formula' -d 'Naming mode'
 complete -c kqtools-cli -n $c -l no-keep-extension -d 'Compute the whole name, extension included'
 complete -c kqtools-cli -n $c -l recursive -d 'Include sub-folders'
-complete -c kqtools-cli -n $c -l sort -x -a 'name name-desc folder folder-desc' -d 'Order of the list'
+complete -c kqtools-cli -n $c -l sort -x -a 'name name-desc natural natural-desc folder folder-desc' -d 'Order of the list'
 complete -c kqtools-cli -n $c -l super-sort -x -d 'Sort by a super-sort rule (NAME or NAME:desc)'
 complete -c kqtools-cli -n $c -l rules -r -F -d 'Rule file'
 complete -c kqtools-cli -n $c -l export -r -F -d 'Write the list to a CSV file'

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kq {
@@ -37,6 +38,47 @@ struct CFileId {
 };
 // With followLinks a link is resolved; without it the link itself is meant.
 bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id);
+
+// A folder opened for a walk: its entries are read from the open folder and
+// its sub-folders are opened relative to it (openat on POSIX), so a walk has
+// no path-length limit however deep the tree goes.
+class CFolderCursor {
+public:
+    CFolderCursor() = default;
+    ~CFolderCursor();
+    CFolderCursor(const CFolderCursor&) = delete;
+    CFolderCursor& operator=(const CFolderCursor&) = delete;
+    CFolderCursor(CFolderCursor&& other) noexcept { Swap(other); }
+    CFolderCursor& operator=(CFolderCursor&& other) noexcept
+    {
+        Close();
+        Swap(other);
+        return *this;
+    }
+
+    bool Open(std::u16string_view folder);
+    // The sub-folder name of parent (links followed, as IsFolder does).
+    bool OpenChild(const CFolderCursor& parent, std::u16string_view name);
+    bool IsOpen() const;
+    void Close();
+    // Every entry but "." and "..", in the order the file system returns them.
+    bool ReadEntries(std::vector<CFolderEntry>& entries) const;
+    bool GetId(CFileId& id) const;
+
+private:
+    void Swap(CFolderCursor& other) noexcept
+    {
+        std::swap(m_hFolder, other.m_hFolder);
+#ifdef _WIN32
+        m_strPath.swap(other.m_strPath);
+#endif
+    }
+
+    intptr_t m_hFolder = -1;
+#ifdef _WIN32
+    std::u16string m_strPath;
+#endif
+};
 
 bool PathExists(std::u16string_view path);   // anything, a dangling link included
 bool IsFolder(std::u16string_view path);     // follows links

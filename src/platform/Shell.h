@@ -14,6 +14,13 @@ namespace kq {
 // removed. Does not wait. Returns false only when nothing could be started.
 bool ShellOpen(std::u16string_view target, std::u16string_view params = {});
 
+#ifndef _WIN32
+// The argument vector ShellOpen starts: a regular file that may be executed
+// runs with the parameters; anything else (a folder, a document, a device)
+// goes to the desktop's opener. Empty when target is empty.
+std::vector<std::string> ShellOpenArguments(std::u16string_view target, std::u16string_view params);
+#endif
+
 // Splits a command-line parameter text into arguments: white space separates,
 // double quotes group and are removed.
 std::vector<std::u16string> SplitCommandLine(std::u16string_view params);

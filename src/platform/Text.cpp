@@ -175,6 +175,29 @@ std::u16string FromAscii(std::string_view text)
     return std::u16string(text.begin(), text.end());
 }
 
+char16_t NameUpper(char16_t c)
+{
+    auto odd = [](char16_t u) { return char16_t((u & 1) ? u - 1 : u); };   // lower odd, upper even
+    auto even = [](char16_t u) { return char16_t((u & 1) ? u : u - 1); };  // lower even, upper odd
+    if (c < 0x80) return AsciiUpper(c);
+    if (c < 0x100) return c == 0xFF ? char16_t(0x178) : (c >= 0xE0 && c != 0xF7 && c != 0xFF) ? char16_t(c - 0x20) : c;
+    if (c <= 0x137) return odd(c);
+    if (c >= 0x139 && c <= 0x148) return even(c);
+    if (c >= 0x14A && c <= 0x177) return odd(c);
+    if (c >= 0x179 && c <= 0x17E) return even(c);
+    if (c >= 0x3B1 && c <= 0x3CB) return c == 0x3C2 ? char16_t(0x3A3) : char16_t(c - 0x20);
+    if (c == 0x3AC) return 0x386;
+    if (c >= 0x3AD && c <= 0x3AF) return char16_t(c - 0x25);
+    if (c == 0x3CC) return 0x38C;
+    if (c == 0x3CD || c == 0x3CE) return char16_t(c - 0x3F);
+    if (c >= 0x430 && c <= 0x44F) return char16_t(c - 0x20);
+    if (c >= 0x450 && c <= 0x45F) return char16_t(c - 0x50);
+    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF)) return odd(c);
+    if (c >= 0x561 && c <= 0x586) return char16_t(c - 0x30);
+    if (c >= 0xFF41 && c <= 0xFF5A) return char16_t(c - 0x20);
+    return c;
+}
+
 std::u16string ToAsciiUpper(std::u16string_view text)
 {
     std::u16string out(text);

@@ -44,6 +44,10 @@ inline constexpr bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z'
 inline constexpr bool IsAsciiSpace(char16_t c) { return c == u' ' || (c >= 9 && c <= 13); }
 
 std::u16string ToAsciiUpper(std::u16string_view text);
+// The simple upper case of the alphabets names are folded in by the file
+// systems that ignore case: Latin (with Latin-1 and Latin Extended-A),
+// Greek, Cyrillic, Armenian and full-width Latin. Other units stay.
+char16_t NameUpper(char16_t c);
 std::u16string ToAsciiLower(std::u16string_view text);
 
 // JSON string literal (quotes included) of UTF-8 text.

@@ -62,6 +62,28 @@ TEST(Shell, SplitsParametersAndUsesTheHook)
 
 #ifndef _WIN32
 // POSIX programs and folders; Services_Windows_test.cpp has the Windows side.
+TEST(Shell, RunsOnlyRegularProgramsAndOpensEverythingElse)
+{
+    test::CTempDir dir;
+    dir.MakeFolder(u"配置");
+    dir.MakeFile(u"notes.txt", "text");
+    dir.MakeFile(u"run.sh", "#!/bin/sh\n");
+    ASSERT_EQ(std::system(("chmod +x '" + dir.NativePath() + "/run.sh' '" + dir.NativePath() + "/配置'").c_str()), 0);
+    const std::string base = dir.NativePath() + "/";
+    struct {
+        std::u16string target;
+        std::vector<std::string> argv;
+    } cases[] = {
+        // A folder is searchable (x), but executing it would fail.
+        {dir.Child(u"配置"), {"xdg-open", base + "配置"}},
+        {u"\"" + dir.Child(u"notes.txt") + u"\"", {"xdg-open", base + "notes.txt"}},
+        {dir.Child(u"run.sh"), {base + "run.sh", "a b", "c"}},
+        {dir.Child(u"missing"), {"xdg-open", base + "missing"}},
+        {u"\"\"", {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ShellOpenArguments(c.target, u"\"a b\" c"), c.argv) << ToUtf8(c.target);
+}
+
 TEST(Shell, StartsAProgramWithoutWaiting)
 {
     test::CTempDir dir;

@@ -170,6 +170,73 @@ bool ForEachFolderEntryId(std::u16string_view folder,
     return true;
 }
 
+CFolderCursor::~CFolderCursor() { Close(); }
+
+void CFolderCursor::Close()
+{
+    if (m_hFolder >= 0) close(static_cast<int>(m_hFolder));
+    m_hFolder = -1;
+}
+
+bool CFolderCursor::IsOpen() const { return m_hFolder >= 0; }
+
+bool CFolderCursor::Open(std::u16string_view folder)
+{
+    Close();
+    std::string native = NativePath(folder);
+    if (native.empty()) native = "/";
+    m_hFolder = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return m_hFolder >= 0;
+}
+
+bool CFolderCursor::OpenChild(const CFolderCursor& parent, std::u16string_view name)
+{
+    Close();
+    if (!parent.IsOpen() || name.empty()) return false;
+    m_hFolder =
+        openat(static_cast<int>(parent.m_hFolder), NativePath(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return m_hFolder >= 0;
+}
+
+bool CFolderCursor::ReadEntries(std::vector<CFolderEntry>& entries) const
+{
+    if (m_hFolder < 0) return false;
+    // A descriptor of its own: closedir closes it, and the read starts at the
+    // folder's beginning however often it is read.
+    int fd = openat(static_cast<int>(m_hFolder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    errno = 0;
+    while (dirent* entry = readdir(dir)) {
+        const char* n = entry->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+        bool isDirectory = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat st;
+            isDirectory = fstatat(fd, n, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        CFolderEntry& out = entries.emplace_back();
+        AppendFromNativeName(out.m_strName, n);
+        out.m_bDirectory = isDirectory;
+    }
+    const bool ok = errno == 0;
+    closedir(dir);
+    return ok;
+}
+
+bool CFolderCursor::GetId(CFileId& id) const
+{
+    struct stat st;
+    if (m_hFolder < 0 || fstat(static_cast<int>(m_hFolder), &st) != 0) return false;
+    id.m_nDevice = static_cast<uint64_t>(st.st_dev);
+    id.m_nNode = static_cast<uint64_t>(st.st_ino);
+    return true;
+}
+
 bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
 {
     std::string native = NativePath(path);

@@ -6,6 +6,7 @@
 #include <langinfo.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -128,16 +129,23 @@ bool ShellOpen(std::u16string_view target, std::u16string_view params)
         std::lock_guard lock(g_shellMutex);
         if (g_shellHook) return g_shellHook(target, params);
     }
+    const std::vector<std::string> args = ShellOpenArguments(target, params);
+    return !args.empty() && SpawnDetached(args);
+}
+
+std::vector<std::string> ShellOpenArguments(std::u16string_view target, std::u16string_view params)
+{
     std::string path = ToNativeName(Unquote(target));
-    if (path.empty()) return false;
-    std::vector<std::string> args;
-    if (access(path.c_str(), X_OK) == 0 && access(path.c_str(), F_OK) == 0 && path.find('/') != std::string::npos) {
-        args.push_back(path);
+    if (path.empty()) return {};
+    // A folder passes the executable check too; only a regular file is run.
+    struct stat st {};
+    if (path.find('/') != std::string::npos && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        access(path.c_str(), X_OK) == 0) {
+        std::vector<std::string> args{path};
         for (const auto& p : SplitCommandLine(params)) args.push_back(ToNativeName(p));
-    } else {
-        args = {"xdg-open", path};
+        return args;
     }
-    return SpawnDetached(args);
+    return {"xdg-open", path};
 }
 
 void SetShellOpenHook(ShellOpenHook hook)

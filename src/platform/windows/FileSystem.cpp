@@ -158,6 +158,46 @@ bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
     return true;
 }
 
+CFolderCursor::~CFolderCursor() { Close(); }
+
+void CFolderCursor::Close()
+{
+    m_hFolder = -1;
+    m_strPath.clear();
+}
+
+bool CFolderCursor::IsOpen() const { return m_hFolder >= 0; }
+
+bool CFolderCursor::Open(std::u16string_view folder)
+{
+    Close();
+    if (!IsFolder(folder)) return false;
+    m_strPath.assign(folder);
+    m_hFolder = 0;
+    return true;
+}
+
+bool CFolderCursor::OpenChild(const CFolderCursor& parent, std::u16string_view name)
+{
+    if (!parent.IsOpen() || name.empty()) {
+        Close();
+        return false;
+    }
+    std::u16string path = JoinPath(parent.m_strPath, name);
+    return Open(path);
+}
+
+bool CFolderCursor::ReadEntries(std::vector<CFolderEntry>& entries) const
+{
+    if (m_hFolder < 0) return false;
+    return ForEachFolderEntry(m_strPath, [&](std::u16string_view name, bool isDirectory) {
+        if (name != u"." && name != u"..") entries.push_back({std::u16string(name), isDirectory});
+        return true;
+    });
+}
+
+bool CFolderCursor::GetId(CFileId& id) const { return m_hFolder >= 0 && GetFileId(m_strPath, true, id); }
+
 bool PathExists(std::u16string_view path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsFolder(std::u16string_view path)

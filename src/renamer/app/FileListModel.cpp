@@ -1,6 +1,7 @@
 #include "FileListModel.h"
 
 #include <QColor>
+#include <QFont>
 
 namespace kq {
 
@@ -15,9 +16,16 @@ int CFileListModel::columnCount(const QModelIndex& parent) const { return parent
 
 QVariant CFileListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::ForegroundRole) return {};
     if (!index.isValid() || index.row() >= m_list.GetItemCount()) return {};
     const int row = index.row();
+    const bool edited = index.column() == kColNewName && m_list.IsEdited(row);
+    if (role == Qt::FontRole && edited) {
+        QFont font;
+        font.setItalic(true);
+        return font;
+    }
+    if (role == Qt::ToolTipRole && edited)
+        return QString::fromStdU16String(m_list.GetText(row, index.column())) + QStringLiteral("（手工修改）");
     if (index.column() == kColStatus) {
         const ERowProblem problem =
             m_bShowProblems && m_pProblems ? m_pProblems->Problem(size_t(row)) : ERowProblem::None;
@@ -28,11 +36,31 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
         }
         if (role == Qt::ToolTipRole && m_list.IsNameFailed(row))
             return QString::fromStdU16String(m_list.NameFailure(row));
-        if (problem != ERowProblem::None)
+        if (problem != ERowProblem::None && role != Qt::EditRole)
             return QString::fromStdU16String(RowProblemText(problem, m_pProblems->OtherRow(size_t(row))));
     }
-    if (role == Qt::ForegroundRole) return {};
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::EditRole) return {};
     return QString::fromStdU16String(m_list.GetText(row, index.column()));
+}
+
+Qt::ItemFlags CFileListModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == kColNewName) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool CFileListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.column() != kColNewName ||
+        index.row() >= m_list.GetItemCount())
+        return false;
+    const std::u16string name = value.toString().toStdU16String();
+    if (name == m_list.GetText(index.row(), kColNewName) && !m_list.IsEdited(index.row())) return false;
+    m_list.SetEditedName(index.row(), name);
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::FontRole, Qt::ToolTipRole});
+    emit NameEdited(index.row());
+    return true;
 }
 
 QVariant CFileListModel::headerData(int section, Qt::Orientation orientation, int role) const

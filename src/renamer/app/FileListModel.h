@@ -18,6 +18,10 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // "新文件名" is edited by hand (double-click or F2); such a row shows its
+    // name in italics and keeps it (CFileNameList::SetEditedName).
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     // Call around a change of the row count (add, delete, clear).
     void BeginReset() { beginResetModel(); }
@@ -33,6 +37,9 @@ public:
     void AllChanged();
 
     CFileNameList& List() { return m_list; }
+
+signals:
+    void NameEdited(int row);
 
 private:
     CFileNameList& m_list;

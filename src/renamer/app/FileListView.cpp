@@ -56,7 +56,8 @@ CFileListView::CFileListView(QWidget* parent) : QTableView(parent)
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Only "新文件名" is editable (the model says so): double-click or F2.
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     setTabKeyNavigation(false);
     setTextElideMode(Qt::ElideRight);
     verticalHeader()->hide();
@@ -136,6 +137,15 @@ void CFileListView::dropEvent(QDropEvent* event)
 void CFileListView::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Delete) emit DeletePressed();
+    // F2 edits the current row's new name, whichever cell is current.
+    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier && currentIndex().isValid() &&
+        state() != QAbstractItemView::EditingState) {
+        const QModelIndex cell = model()->index(currentIndex().row(), kColNewName);
+        setCurrentIndex(cell);
+        edit(cell);
+        event->accept();
+        return;
+    }
     QTableView::keyPressEvent(event);
 }
 

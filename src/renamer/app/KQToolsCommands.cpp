@@ -1,4 +1,6 @@
 // The command buttons and menu entries of the main window.
+#include <algorithm>
+
 #include <QAction>
 #include <QFileDialog>
 #include <QItemSelectionModel>
@@ -7,7 +9,9 @@
 #include "renamer/list/FileDrop.h"
 #include "FileListModel.h"
 #include "FileListView.h"
+#include "HistoryDlg.h"
 #include "KQToolsDlg.h"
+#include "ProgressRun.h"
 #include "platform/Crt.h"
 #include "platform/Prompt.h"
 #include "renamer/list/LaunchCommands.h"
@@ -96,6 +100,22 @@ void CKQToolsDlg::OnAddFiles()
     RefreshNewNames();
 }
 
+void CKQToolsDlg::OnAddFolder()
+{
+    const QString title = QStringLiteral("添加文件夹");
+    QString folder;
+    if (m_fnChooseFolder) {
+        folder = m_fnChooseFolder(this, title);
+    } else {
+        QFileDialog dialog(this, title);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            folder = dialog.selectedFiles().first();
+    }
+    if (!folder.isEmpty()) AddDroppedPaths({folder});
+}
+
 void CKQToolsDlg::AddDroppedPaths(const QStringList& paths)
 {
     // The sub-folder question comes before the list changes.
@@ -104,6 +124,14 @@ void CKQToolsDlg::AddDroppedPaths(const QStringList& paths)
     if (CollectDroppedPaths(ToPaths(paths), collected, summary) == EDropResult::Cancelled) return;
     ChangeRows([&] { AddCollectedPaths(m_list, collected); });
     RefreshNewNames();
+    if (!summary.m_aUnreadable.empty()) {
+        std::u16string text = u"以下文件夹无法读取，其中的文件没有加入列表：";
+        const size_t shown = std::min<size_t>(summary.m_aUnreadable.size(), 10);
+        for (size_t i = 0; i < shown; ++i) text += u"\n" + summary.m_aUnreadable[i];
+        if (shown < summary.m_aUnreadable.size())
+            text += u"\n……共" + FormatInt(static_cast<long long>(summary.m_aUnreadable.size())) + u"个";
+        GetPromptProvider().Inform(text, u"无法读取文件夹");
+    }
 }
 
 void CKQToolsDlg::OnDeleteSelected()
@@ -135,13 +163,51 @@ void CKQToolsDlg::OnMoveDown()
     RefreshNewNames();
 }
 
+void CKQToolsDlg::RunBusy(const QString& label, size_t total, CProgressState& state, const std::function<void()>& work)
+{
+    // Nothing of the window may touch the list while the work runs: its
+    // controls are off, the list is not painted from it, and the program
+    // cannot be ended.
+    std::vector<std::pair<QWidget*, bool>> controls;
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!child->isWindow()) controls.emplace_back(child, child->isEnabled());
+    for (auto& [child, enabled] : controls) child->setEnabled(false);
+    m_pListView->setUpdatesEnabled(false);
+    m_bBusy = true;
+    RunWithProgress(this, label, total, state, work);
+    m_bBusy = false;
+    m_pListView->setUpdatesEnabled(true);
+    for (auto& [child, enabled] : controls) child->setEnabled(enabled);
+}
+
+void CKQToolsDlg::reject()
+{
+    if (!m_bBusy) QDialog::reject();
+}
+
 void CKQToolsDlg::OnExecuteRename()
 {
-    // The confirmation says first what the preview found.
+    // The empty list's message and the question come first, on this thread;
+    // the question says first what the preview found.
+    if (m_list.GetItemCount() == 0) {
+        m_list.ExecuteRename();
+        return;
+    }
     m_problems.Update(m_list);
+    if (GetPromptProvider().AskYesNo(CFileNameList::ConfirmationText(m_problems.SummaryText()), u"确认改名") !=
+        EPromptAnswer::Yes)
+        return;
+    CProgressState state;
     CRenameOptions options;
-    options.m_strNotice = m_problems.SummaryText();
-    const int result = m_list.ExecuteRename(options);
+    options.m_bConfirmed = true;
+    options.m_pCancel = &state.m_bCancel;
+    options.m_pfnAfterMove = [&](size_t moves) {
+        state.m_nDone = moves;
+        if (m_fnAfterMove) m_fnAfterMove(moves);
+    };
+    int result = kRenameDeclined;
+    RunBusy(QStringLiteral("正在改名"), size_t(m_list.GetItemCount()), state,
+            [&] { result = m_list.ExecuteRename(options); });
     if (result == kRenameDone || result == kRenamePartly) {
         // The statuses written stand until the next name cycle, which reads
         // the folders again.
@@ -163,13 +229,21 @@ void CKQToolsDlg::OnUndoLastRename()
     const std::vector<std::u16string> records = FindHistoryRecords({});
     CHistoryRun run;
     if (!records.empty() && ReadHistoryRecord(records.back(), run) &&
-        GetPromptProvider().AskYesNo(u"确实要撤销上次改名吗？上次改名共改动" +
-                                         FormatInt(static_cast<long long>(run.Count())) +
-                                         u"个文件，仍使用新文件名的文件将恢复原文件名。",
+        GetPromptProvider().AskYesNo(u"确实要撤销上次改名吗？上次改名于" + HistoryTimeText(run).toStdU16String() +
+                                         u"共改动" + FormatInt(static_cast<long long>(run.Count())) +
+                                         u"个文件，文件夹：" + HistoryFoldersText(run).toStdU16String() +
+                                         u"。仍使用新文件名的文件将恢复原文件名。",
                                      u"撤销上次改名") != EPromptAnswer::Yes)
         return;
     CUndoReport report;
-    const int result = UndoLastRename({}, report);
+    int result = kUndoNothing;
+    CProgressState state;
+    RunBusy(QStringLiteral("正在撤销改名"), run.Count(), state, [&] {
+        result = UndoLastRename({}, report, &state.m_bCancel, [&](size_t moves) {
+            state.m_nDone = moves;
+            if (m_fnAfterMove) m_fnAfterMove(moves);
+        });
+    });
     if (ApplyUndoToList(report, m_list) > 0) {
         m_pModel->AllChanged();
         RefreshNewNames();
@@ -178,6 +252,18 @@ void CKQToolsDlg::OnUndoLastRename()
     GetPromptProvider().Inform(UndoSummaryText(report), result == kUndoDone     ? u"撤销完成"
                                                         : result == kUndoPartly ? u"撤销未全部完成"
                                                                                 : u"无法撤销");
+}
+
+void CKQToolsDlg::OnHistory()
+{
+    CHistoryDlg dialog(this, [this] { OnUndoLastRename(); });
+    dialog.exec();
+}
+
+void CKQToolsDlg::OnClearEdits()
+{
+    if (m_list.ClearEdits() > 0) m_pModel->AllChanged();
+    RefreshNewNames();
 }
 
 void CKQToolsDlg::OnSelectAll() { m_pListView->SetSelectedRows(m_list.SelectAllRows()); }
@@ -194,10 +280,13 @@ void CKQToolsDlg::OnClearList()
     m_pModel->EndReset();
 }
 
-void CKQToolsDlg::OnSort(bool byName, bool ascending)
+void CKQToolsDlg::OnSort(ESortKey key, bool ascending)
 {
     // The selection stays on its positions, as column 1 does.
-    if (byName) m_list.SortByName(ascending);
+    if (key == kSortName)
+        m_list.SortByName(ascending);
+    else if (key == kSortNatural)
+        m_list.SortNatural(ascending);
     else m_list.SortByDirectory(ascending);
     m_pModel->AllChanged();
     RefreshNewNames();

@@ -132,6 +132,7 @@ void CKQToolsDlg::BuildControls()
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);  // the buttons stand apart, never edge to edge
     m_pAdd = MakeButton(this, QStringLiteral("添加"), buttons);
+    m_pAddFolder = MakeButton(this, QStringLiteral("添加文件夹…"), buttons);
     m_pDelete = MakeButton(this, QStringLiteral("清除"), buttons);
     m_pUp = MakeButton(this, QStringLiteral("上移"), buttons);
     m_pDown = MakeButton(this, QStringLiteral("下移"), buttons);
@@ -158,8 +159,10 @@ void CKQToolsDlg::BuildMenus()
     m_pActSelectAll = m_pListMenu->addAction(QStringLiteral("全选文件(&L)"));
     m_pActInvert = m_pListMenu->addAction(QStringLiteral("反选文件(&M)"));
     m_pActClear = m_pListMenu->addAction(QStringLiteral("清空列表(&C)"));
+    m_pActClearEdits = m_pListMenu->addAction(QStringLiteral("清除手工修改"));
     m_pListMenu->addSeparator();
-    m_pActUndo = m_pListMenu->addAction(QStringLiteral("撤销上次改名"));
+    m_pActUndo = m_pListMenu->addAction(QStringLiteral("撤销上次改名(&Z)"));
+    m_pActHistory = m_pListMenu->addAction(QStringLiteral("改名历史…"));
     m_pListMenu->addSeparator();
     m_pActExport = m_pListMenu->addAction(QStringLiteral("输出列表(&E)"));
     m_pListMenu->addSeparator();
@@ -172,6 +175,8 @@ void CKQToolsDlg::BuildMenus()
     m_pSortMenu = new QMenu(QStringLiteral("排序"), this);
     m_pActNameUp = m_pSortMenu->addAction(QStringLiteral("文件名称 增序(&U)"));
     m_pActNameDown = m_pSortMenu->addAction(QStringLiteral("文件名称 降序(&D)"));
+    m_pActNaturalUp = m_pSortMenu->addAction(QStringLiteral("自然顺序 增序(&T)"));
+    m_pActNaturalDown = m_pSortMenu->addAction(QStringLiteral("自然顺序 降序(&W)"));
     m_pSortMenu->addSeparator();
     m_pActFolderUp = m_pSortMenu->addAction(QStringLiteral("文件目录 增序(&P)"));
     m_pActFolderDown = m_pSortMenu->addAction(QStringLiteral("文件目录 降序(&N)"));
@@ -217,16 +222,41 @@ void CKQToolsDlg::NameControls()
     for (size_t i = 0; i < m_aModeButtons.size(); ++i)
         m_aModeButtons[i]->setObjectName(QStringLiteral("ModeButton%1").arg(i));
     const std::pair<QObject*, const char*> names[] = {
-        {m_pKeepExtension, "KeepExtension"}, {m_pFilterEnabled, "FilterEnabled"}, {m_pFilter, "Filter"},
-        {m_pPageArea, "PageArea"},           {m_pAdd, "AddButton"},               {m_pDelete, "DeleteButton"},
-        {m_pUp, "UpButton"},                 {m_pDown, "DownButton"},             {m_pSort, "SortButton"},
-        {m_pMore, "MoreButton"},             {m_pExecute, "ExecuteButton"},       {m_pModel, "FileListModel"},
-        {m_pListMenu, "ListMenu"},           {m_pSortMenu, "SortMenu"},           {m_pStatusBar, "StatusBar"},
-        {m_pActSelectAll, "SelectAll"},      {m_pActInvert, "InvertSelection"},   {m_pActClear, "ClearList"},
-        {m_pActExport, "ExportList"},        {m_pActHelp, "HelpTopics"},          {m_pActWeb, "WebPage"},
-        {m_pActUpdate, "OnlineUpdate"},      {m_pActAbout, "About"},              {m_pActNameUp, "SortNameUp"},
-        {m_pActNameDown, "SortNameDown"},    {m_pActFolderUp, "SortFolderUp"},    {m_pActFolderDown, "SortFolderDown"},
-        {m_pActSuperUp, "SuperSortUp"},      {m_pActSuperDown, "SuperSortDown"},  {m_pActUndo, "UndoLastRename"},
+        {m_pKeepExtension, "KeepExtension"},
+        {m_pFilterEnabled, "FilterEnabled"},
+        {m_pFilter, "Filter"},
+        {m_pPageArea, "PageArea"},
+        {m_pAdd, "AddButton"},
+        {m_pAddFolder, "AddFolderButton"},
+        {m_pDelete, "DeleteButton"},
+        {m_pUp, "UpButton"},
+        {m_pDown, "DownButton"},
+        {m_pSort, "SortButton"},
+        {m_pMore, "MoreButton"},
+        {m_pExecute, "ExecuteButton"},
+        {m_pModel, "FileListModel"},
+        {m_pListMenu, "ListMenu"},
+        {m_pSortMenu, "SortMenu"},
+        {m_pStatusBar, "StatusBar"},
+        {m_pActSelectAll, "SelectAll"},
+        {m_pActInvert, "InvertSelection"},
+        {m_pActClear, "ClearList"},
+        {m_pActExport, "ExportList"},
+        {m_pActHelp, "HelpTopics"},
+        {m_pActWeb, "WebPage"},
+        {m_pActUpdate, "OnlineUpdate"},
+        {m_pActAbout, "About"},
+        {m_pActNameUp, "SortNameUp"},
+        {m_pActNameDown, "SortNameDown"},
+        {m_pActFolderUp, "SortFolderUp"},
+        {m_pActFolderDown, "SortFolderDown"},
+        {m_pActSuperUp, "SuperSortUp"},
+        {m_pActSuperDown, "SuperSortDown"},
+        {m_pActUndo, "UndoLastRename"},
+        {m_pActHistory, "RenameHistory"},
+        {m_pActClearEdits, "ClearEdits"},
+        {m_pActNaturalUp, "SortNaturalUp"},
+        {m_pActNaturalDown, "SortNaturalDown"},
     };
     for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
 }
@@ -234,6 +264,8 @@ void CKQToolsDlg::NameControls()
 void CKQToolsDlg::ConnectCommands()
 {
     connect(m_pModeGroup, &QButtonGroup::idClicked, this, [this] {
+        // Names written by hand belong to the mode they were written in.
+        if (m_pModeGroup->checkedId() != m_nMode) m_list.ClearEdits();
         StoreControls();
         ShowModePage();
         RefreshNewNames();
@@ -246,6 +278,7 @@ void CKQToolsDlg::ConnectCommands()
     for (CModePage* page : m_aPages) connect(page, &CModePage::RefreshNames, this, &CKQToolsDlg::RefreshNewNames);
 
     connect(m_pAdd, &QPushButton::clicked, this, &CKQToolsDlg::OnAddFiles);
+    connect(m_pAddFolder, &QPushButton::clicked, this, &CKQToolsDlg::OnAddFolder);
     connect(m_pDelete, &QPushButton::clicked, this, &CKQToolsDlg::OnDeleteSelected);
     connect(m_pUp, &QPushButton::clicked, this, &CKQToolsDlg::OnMoveUp);
     connect(m_pDown, &QPushButton::clicked, this, &CKQToolsDlg::OnMoveDown);
@@ -259,16 +292,20 @@ void CKQToolsDlg::ConnectCommands()
     connect(m_pActInvert, &QAction::triggered, this, &CKQToolsDlg::OnInvertSelection);
     connect(m_pActClear, &QAction::triggered, this, &CKQToolsDlg::OnClearList);
     connect(m_pActUndo, &QAction::triggered, this, &CKQToolsDlg::OnUndoLastRename);
+    connect(m_pActHistory, &QAction::triggered, this, &CKQToolsDlg::OnHistory);
+    connect(m_pActClearEdits, &QAction::triggered, this, &CKQToolsDlg::OnClearEdits);
     connect(m_pListMenu, &QMenu::aboutToShow, this, &CKQToolsDlg::UpdateUndoAction);
     connect(m_pActExport, &QAction::triggered, this, &CKQToolsDlg::OnExport);
     connect(m_pActHelp, &QAction::triggered, this, &CKQToolsDlg::OnHelp);
     connect(m_pActWeb, &QAction::triggered, this, &CKQToolsDlg::OnWebPage);
     connect(m_pActUpdate, &QAction::triggered, this, &CKQToolsDlg::OnUpdate);
     connect(m_pActAbout, &QAction::triggered, this, &CKQToolsDlg::OnAbout);
-    connect(m_pActNameUp, &QAction::triggered, this, [this] { OnSort(true, true); });
-    connect(m_pActNameDown, &QAction::triggered, this, [this] { OnSort(true, false); });
-    connect(m_pActFolderUp, &QAction::triggered, this, [this] { OnSort(false, true); });
-    connect(m_pActFolderDown, &QAction::triggered, this, [this] { OnSort(false, false); });
+    connect(m_pActNameUp, &QAction::triggered, this, [this] { OnSort(kSortName, true); });
+    connect(m_pActNameDown, &QAction::triggered, this, [this] { OnSort(kSortName, false); });
+    connect(m_pActNaturalUp, &QAction::triggered, this, [this] { OnSort(kSortNatural, true); });
+    connect(m_pActNaturalDown, &QAction::triggered, this, [this] { OnSort(kSortNatural, false); });
+    connect(m_pActFolderUp, &QAction::triggered, this, [this] { OnSort(kSortFolder, true); });
+    connect(m_pActFolderDown, &QAction::triggered, this, [this] { OnSort(kSortFolder, false); });
     connect(m_pActSuperUp, &QAction::triggered, this, [this] { OnSuperSort(true); });
     connect(m_pActSuperDown, &QAction::triggered, this, [this] { OnSuperSort(false); });
 
@@ -330,13 +367,16 @@ void CKQToolsDlg::ChangeRows(const std::function<void()>& change)
 
 void CKQToolsDlg::keyPressEvent(QKeyEvent* event)
 {
-    // Enter and Escape end the program like the close box; Enter on a
-    // focused button presses that button instead.
+    // Escape ends the program like the close box. Enter never does: typed in
+    // an edit it would lose the list; a focused button takes it itself.
     const int key = event->key();
-    if (key == Qt::Key_Escape || ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
-                                  !qobject_cast<QPushButton*>(focusWidget()))) {
+    if (key == Qt::Key_Escape) {
         event->accept();
         reject();
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        event->accept();
         return;
     }
     QDialog::keyPressEvent(event);

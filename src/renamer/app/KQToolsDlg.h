@@ -35,6 +35,7 @@ class CEfPage;
 class CModePage;
 class CFileListModel;
 class CFileListView;
+struct CProgressState;
 
 class CKQToolsDlg : public QDialog {
     Q_OBJECT
@@ -72,6 +73,8 @@ public:
 
     // Commands.
     void OnAddFiles();
+    // "添加文件夹…": a folder chooser, then the same path as a drop.
+    void OnAddFolder();
     void AddDroppedPaths(const QStringList& paths);
     void OnDeleteSelected();
     void OnMoveUp();
@@ -81,7 +84,10 @@ public:
     void OnInvertSelection();
     void OnClearList();
     void OnUndoLastRename();
-    void OnSort(bool byName, bool ascending);
+    void OnHistory();  // "改名历史…"
+    void OnClearEdits();  // "清除手工修改"
+    enum ESortKey { kSortName, kSortFolder, kSortNatural };
+    void OnSort(ESortKey key, bool ascending);
     void OnSuperSort(bool ascending);
     void OnExport();
     void OnHelp();
@@ -92,6 +98,12 @@ public:
     // File dialogs, replaceable for tests: the paths chosen (empty on cancel).
     std::function<QStringList(QWidget* parent, const QString& title, const QStringList& filters)> m_fnOpenFiles;
     std::function<QString(QWidget* parent, const QString& filter)> m_fnSaveFile;
+    std::function<QString(QWidget* parent, const QString& title)> m_fnChooseFolder;
+    // Test hook: called on the worker thread after every move of a rename or undo.
+    std::function<void(size_t movesDone)> m_fnAfterMove;
+
+    // Ends the program, except while a rename or undo runs.
+    void reject() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -110,6 +122,8 @@ private:
     void ChangeRows(const std::function<void()>& change);
     // "撤销上次改名" is offered only while the history holds a run.
     void UpdateUndoAction();
+    // Runs work off the window's thread with the progress window (ProgressRun.h).
+    void RunBusy(const QString& label, size_t total, CProgressState& state, const std::function<void()>& work);
 
     // Widgets.
     std::array<QRadioButton*, 5> m_aModeButtons{};
@@ -119,6 +133,7 @@ private:
     QLineEdit* m_pFilter;
     QStackedWidget* m_pPageArea;
     QPushButton* m_pAdd;
+    QPushButton* m_pAddFolder;
     QPushButton* m_pDelete;
     QPushButton* m_pUp;
     QPushButton* m_pDown;
@@ -138,6 +153,8 @@ private:
     QAction* m_pActInvert;
     QAction* m_pActClear;
     QAction* m_pActUndo;
+    QAction* m_pActHistory;
+    QAction* m_pActClearEdits;
     QAction* m_pActExport;
     QAction* m_pActHelp;
     QAction* m_pActWeb;
@@ -145,6 +162,8 @@ private:
     QAction* m_pActAbout;
     QAction* m_pActNameUp;
     QAction* m_pActNameDown;
+    QAction* m_pActNaturalUp;
+    QAction* m_pActNaturalDown;
     QAction* m_pActFolderUp;
     QAction* m_pActFolderDown;
     QAction* m_pActSuperUp;
@@ -154,6 +173,7 @@ private:
     CRowProblems m_problems;
     std::array<CModePage*, 5> m_aPages{};
     bool m_bMinimumSet = false;
+    bool m_bBusy = false;
 };
 
 }  // namespace kq

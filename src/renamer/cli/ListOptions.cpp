@@ -5,12 +5,14 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "renamer/cli/CliSupport.h"
 #include "renamer/list/FileDrop.h"
 #include "renamer/list/FileNameList.h"
 
 namespace kq::cli {
 
-bool BuildFileList(const std::vector<std::string>& paths, bool recursive, CFileNameList& list, std::string& error)
+bool BuildFileList(const std::vector<std::string>& paths, bool recursive, CFileNameList& list, std::string& error,
+                   size_t* unreadable)
 {
     std::vector<std::u16string> absolute;
     for (const auto& p : paths) {
@@ -31,6 +33,10 @@ bool BuildFileList(const std::vector<std::string>& paths, bool recursive, CFileN
     CDropSummary summary;
     CollectFiles(absolute, recursive, files, summary);
     AddCollectedFiles(list, files);
+    // The rest of the list is still worked on; the caller's exit code tells.
+    for (const std::u16string& folder : summary.m_aUnreadable)
+        PrintErr("kqtools-cli: 无法读取文件夹，其中的文件没有列入：" + ToNativeName(folder));
+    if (unreadable) *unreadable = summary.m_aUnreadable.size();
     return true;
 }
 

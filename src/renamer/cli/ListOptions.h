@@ -2,6 +2,7 @@
 // subcommands that work on the same list.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,9 @@ namespace kq::cli {
 
 // Checks every path first (nothing is added when one is missing: error says
 // which), then adds files and the files of folders (with recursive, their
-// sub-folders too) in argument order.
-bool BuildFileList(const std::vector<std::string>& paths, bool recursive, CFileNameList& list, std::string& error);
+// sub-folders too) in argument order. A folder that cannot be read is
+// reported on stderr and counted in *unreadable; the others are listed.
+bool BuildFileList(const std::vector<std::string>& paths, bool recursive, CFileNameList& list, std::string& error,
+                   size_t* unreadable = nullptr);
 
 }  // namespace kq::cli

@@ -1,7 +1,9 @@
 // kqtools-cli rename: the whole renamer on real files. The run reads its
 // options, collects the files, orders the list, fills the names, exports,
 // and then previews or renames.
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,7 +29,7 @@ namespace {
 
 const char* const kUsage =
     "用法: kqtools-cli [--clipboard-file FILE] rename [--mode simple|enhanced|list|advanced|formula]\n"
-    "         [--no-keep-extension] [--recursive] [--sort name|name-desc|folder|folder-desc]\n"
+    "         [--no-keep-extension] [--recursive] [--sort name|name-desc|natural|natural-desc|folder|folder-desc]\n"
     "         [--export FILE.csv] [--dry-run [--check]] [--yes] [--json] PATH...\n"
     "         [--super-sort NAME[:desc] [--rules FILE]]（按超级排序规则排序，:desc 为降序）\n"
     "把文件和文件夹（其中的文件）加入列表，按所选模式生成新文件名并改名。\n"
@@ -90,8 +92,9 @@ bool ParseRenameOptions(std::vector<std::string>& args, CRenameRequest& request,
         error = "选项 --check 要与 --dry-run 一起使用";
         return false;
     }
-    if (reader.Value("--sort", request.m_strSort) && request.m_strSort != "name" && request.m_strSort != "name-desc" &&
-        request.m_strSort != "folder" && request.m_strSort != "folder-desc") {
+    static const std::string kSorts[] = {"name", "name-desc", "natural", "natural-desc", "folder", "folder-desc"};
+    if (reader.Value("--sort", request.m_strSort) &&
+        std::find(std::begin(kSorts), std::end(kSorts), request.m_strSort) == std::end(kSorts)) {
         error = "未知排序方式：" + request.m_strSort;
         return false;
     }
@@ -123,6 +126,8 @@ int OrderRows(const CRenameRequest& request, CFileNameList& list)
     const std::string& sort = request.m_strSort;
     if (sort == "name" || sort == "name-desc")
         list.SortByName(sort == "name");
+    else if (sort == "natural" || sort == "natural-desc")
+        list.SortNatural(sort == "natural");
     else if (sort == "folder" || sort == "folder-desc")
         list.SortByDirectory(sort == "folder");
     else if (!request.m_strSuperSort.empty())
@@ -169,7 +174,12 @@ int RunRenameRequest(CRenameRequest& request)
 {
     CFileNameList list;
     std::string error;
-    if (!BuildFileList(request.m_aPaths, request.m_bRecursive, list, error) || !request.m_pMode->Load(error)) return UsageError("rename", error);
+    size_t unreadable = 0;
+    if (!BuildFileList(request.m_aPaths, request.m_bRecursive, list, error, &unreadable) ||
+        !request.m_pMode->Load(error))
+        return UsageError("rename", error);
+    // Folders that could not be read make the run fail, after the rest.
+    const int okCode = unreadable > 0 ? kExitFailed : kExitOk;
     if (int code = OrderRows(request, list); code >= 0) return code;
     const std::u16string fillError = request.m_pMode->FillNewNames(list, request.m_bKeepExtension);
     if (!fillError.empty()) {
@@ -186,7 +196,7 @@ int RunRenameRequest(CRenameRequest& request)
         problems.Update(list);
         if (list.GetItemCount() > 0 || request.m_bJson)
             PrintOut(RowsText(list, nullptr, false, request.m_bJson, &problems));
-        return request.m_bCheck && problems.BlockingCount() > 0 ? kExitFailed : kExitOk;
+        return request.m_bCheck && problems.BlockingCount() > 0 ? kExitFailed : okCode;
     }
     const COldNames oldNames(list);
     CRenameOptions options;
@@ -194,7 +204,7 @@ int RunRenameRequest(CRenameRequest& request)
     int result = list.ExecuteRename(options);
     if (result != kRenameDone && result != kRenamePartly) return kExitFailed;
     if (list.GetItemCount() > 0) PrintOut(RowsText(list, &oldNames, true, request.m_bJson));
-    return result == kRenameDone ? kExitOk : kExitFailed;
+    return result == kRenameDone ? okCode : kExitFailed;
 }
 
 int RunRename(std::vector<std::string>& args)

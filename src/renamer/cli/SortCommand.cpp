@@ -83,7 +83,8 @@ int RunSort(std::vector<std::string>& args)
     }
     CFileNameList list;
     std::string error;
-    if (!BuildFileList(paths, recursive, list, error)) return UsageError("sort", error);
+    size_t unreadable = 0;
+    if (!BuildFileList(paths, recursive, list, error, &unreadable)) return UsageError("sort", error);
 
     CSortWorkList work;
     const ESuperSortResult status = PrepareSuperSort(work, list, rules[index], !descending);
@@ -97,7 +98,7 @@ int RunSort(std::vector<std::string>& args)
         return kExitFailed;
     }
     if (work.GetCount() > 0 || json) PrintOut(PreviewText(work, json));
-    return kExitOk;
+    return unreadable > 0 ? kExitFailed : kExitOk;
 }
 
 }  // namespace

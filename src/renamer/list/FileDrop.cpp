@@ -18,7 +18,7 @@ void CollectFiles(const std::vector<std::u16string>& paths, bool includeSubfolde
     for (const std::u16string& path : paths) {
         if (path.empty()) continue;
         if (IsFolder(path)) {
-            if (!CFileNameList::CollectFolderFiles(path, includeSubfolders, add)) ++summary.m_nUnreadable;
+            CFileNameList::CollectFolderFiles(path, includeSubfolders, add, &summary.m_aUnreadable);
         } else if (PathExists(path)) {
             const size_t pos = path.rfind(kPathSeparator);
             if (pos == std::u16string::npos) {
@@ -65,7 +65,7 @@ EDropResult CollectDroppedPaths(const std::vector<std::u16string>& paths, std::v
             }
             // An unreadable folder contributes nothing; it is never listed as
             // if it were a file.
-            if (!CFileNameList::CollectFolderFiles(path, includeSubfolders, collected)) ++summary.m_nUnreadable;
+            CFileNameList::CollectFolderFiles(path, includeSubfolders, collected, &summary.m_aUnreadable);
         } else if (PathExists(path)) {
             collected.push_back(path);
         } else {

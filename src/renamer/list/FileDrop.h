@@ -19,7 +19,7 @@ enum class EDropResult {
 
 struct CDropSummary {
     size_t m_nAdded = 0;      // rows added
-    size_t m_nUnreadable = 0; // folders that could not be read
+    std::vector<std::u16string> m_aUnreadable;  // folders (sub-folders too) that could not be read
     size_t m_nSkipped = 0;    // paths that are neither file nor folder
 };
 

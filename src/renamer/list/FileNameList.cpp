@@ -89,8 +89,10 @@ void CFileNameList::SetText(int row, int column, std::u16string_view text)
         RowsChanged();
         break;
     case kColNewName:
-        r.m_strNew.assign(text);
-        r.m_nFailure = 0;
+        if (!r.m_bEdited) {
+            r.m_strNew.assign(text);
+            r.m_nFailure = 0;
+        }
         break;
     case kColStatus: r.m_nStatus = InternStatus(text); break;
     case kColFolder:
@@ -121,6 +123,30 @@ const std::u16string& CFileNameList::NameFailure(int row) const
 {
     if (row < 0 || row >= GetItemCount()) return kEmpty;
     return m_aFailureTexts[m_aRows[static_cast<size_t>(row)].m_nFailure];
+}
+
+void CFileNameList::SetEditedName(int row, std::u16string_view name)
+{
+    if (row < 0 || row >= GetItemCount()) return;
+    CRow& r = m_aRows[static_cast<size_t>(row)];
+    r.m_strNew.assign(name);
+    r.m_nFailure = 0;  // the user's own name, not the page's
+    r.m_bEdited = true;
+}
+
+bool CFileNameList::IsEdited(int row) const
+{
+    return row >= 0 && row < GetItemCount() && m_aRows[static_cast<size_t>(row)].m_bEdited;
+}
+
+size_t CFileNameList::ClearEdits()
+{
+    size_t cleared = 0;
+    for (CRow& row : m_aRows) {
+        cleared += row.m_bEdited;
+        row.m_bEdited = false;
+    }
+    return cleared;
 }
 
 void CFileNameList::Reserve(size_t rows)
@@ -165,43 +191,111 @@ bool CFileNameList::AddRow(std::u16string_view folder, std::u16string_view name)
     return true;
 }
 
+bool CFileNameList::ListingLess(std::u16string_view a, std::u16string_view b)
+{
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const char16_t ua = NameUpper(a[i]), ub = NameUpper(b[i]);
+        if (ua != ub) return ua < ub;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;  // names equal but for case (possible off Windows): a fixed order
+}
+
 namespace {
 
-bool CollectFolder(const std::u16string& folder, bool includeSubfolders,
-                   const CFileNameList::FolderFileVisitor& visit, std::set<std::pair<uint64_t, uint64_t>>& visited)
+// One folder of the walk: its entries in listing order, the next to visit,
+// and the open folder while its sub-folders may still be opened from it.
+struct CWalkLevel {
+    std::u16string m_strPath;
+    std::u16string m_strName;  // within the parent folder
+    std::vector<CFolderEntry> m_aEntries;
+    size_t m_nNext = 0;
+    CFolderCursor m_cursor;
+};
+
+// Only every kKeptEvery-th ancestor stays open, so that a tree thousands of
+// folders deep needs a few dozen descriptors; a closed one is opened again
+// from the nearest open ancestor when a later sibling is reached.
+constexpr size_t kKeptEvery = 32;
+
+bool ReopenLevel(std::deque<CWalkLevel>& levels, size_t at)
+{
+    if (levels[at].m_cursor.IsOpen()) return true;
+    size_t from = at;
+    while (from > 0 && !levels[from].m_cursor.IsOpen()) --from;
+    if (!levels[from].m_cursor.IsOpen()) return false;
+    for (size_t k = from + 1; k <= at; ++k) {
+        if (!levels[k].m_cursor.OpenChild(levels[k - 1].m_cursor, levels[k].m_strName)) return false;
+        if (k - 1 != from && (k - 1) % kKeptEvery != 0) levels[k - 1].m_cursor.Close();
+    }
+    return true;
+}
+
+bool ReadLevel(CWalkLevel& level, std::set<std::pair<uint64_t, uint64_t>>& visited, bool& seen)
 {
     CFileId id;
-    if (GetFileId(folder, true, id) && !visited.insert({id.m_nDevice, id.m_nNode}).second) return true;
-    return ForEachFolderEntry(folder, [&](std::u16string_view name, bool isDirectory) {
-        if (name == u"." || name == u"..") return true;
-        if (!isDirectory) {
-            visit(folder, name);
-        } else if (includeSubfolders) {
-            // Depth first, at the point where the sub-folder is met.
-            CollectFolder(JoinPath(folder, name), true, visit, visited);
-        }
-        return true;
+    seen = level.m_cursor.GetId(id) && !visited.insert({id.m_nDevice, id.m_nNode}).second;
+    if (seen) return true;
+    if (!level.m_cursor.ReadEntries(level.m_aEntries)) return false;
+    std::sort(level.m_aEntries.begin(), level.m_aEntries.end(), [](const CFolderEntry& a, const CFolderEntry& b) {
+        return CFileNameList::ListingLess(a.m_strName, b.m_strName);
     });
+    return true;
 }
 
 }  // namespace
 
 bool CFileNameList::CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
-                                       const FolderFileVisitor& visit)
+                                       const FolderFileVisitor& visit, std::vector<std::u16string>* unreadable)
 {
     std::u16string root(folder);
     // "/a/b/" and "/a/b" are the same folder; "/" stays the root ("").
     if (!root.empty() && root.back() == kPathSeparator) root.pop_back();
     std::set<std::pair<uint64_t, uint64_t>> visited;
-    return CollectFolder(root, includeSubfolders, visit, visited);
+    std::deque<CWalkLevel> levels;
+    CWalkLevel& top = levels.emplace_back();
+    top.m_strPath = root;
+    bool seen = false;
+    if (!top.m_cursor.Open(root.empty() ? std::u16string(1, kPathSeparator) : root) || !ReadLevel(top, visited, seen)) {
+        if (unreadable) unreadable->push_back(root);
+        return false;
+    }
+    while (!levels.empty()) {
+        CWalkLevel& level = levels.back();
+        if (level.m_nNext == level.m_aEntries.size()) {
+            levels.pop_back();
+            continue;
+        }
+        const CFolderEntry& entry = level.m_aEntries[level.m_nNext++];
+        if (!entry.m_bDirectory) {
+            visit(level.m_strPath, entry.m_strName);
+            continue;
+        }
+        if (!includeSubfolders) continue;
+        // Depth first, at the point where the sub-folder is met.
+        const size_t at = levels.size() - 1;
+        CWalkLevel child;
+        child.m_strName = entry.m_strName;
+        child.m_strPath = JoinPath(level.m_strPath, entry.m_strName);
+        if (!ReopenLevel(levels, at) || !child.m_cursor.OpenChild(level.m_cursor, child.m_strName) ||
+            !ReadLevel(child, visited, seen)) {
+            if (unreadable) unreadable->push_back(child.m_strPath);
+            continue;
+        }
+        if (seen) continue;
+        if (at % kKeptEvery != 0) level.m_cursor.Close();
+        levels.push_back(std::move(child));
+    }
+    return true;
 }
 
 bool CFileNameList::CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
-                                       std::vector<std::u16string>& paths)
+                                       std::vector<std::u16string>& paths, std::vector<std::u16string>* unreadable)
 {
-    return CollectFolderFiles(folder, includeSubfolders, [&](std::u16string_view in, std::u16string_view name) {
-        paths.push_back(JoinPath(in, name));
-    });
+    return CollectFolderFiles(
+        folder, includeSubfolders,
+        [&](std::u16string_view in, std::u16string_view name) { paths.push_back(JoinPath(in, name)); }, unreadable);
 }
 
 void CFileNameList::DeleteRows(const CRowSet& rows)
@@ -263,8 +357,10 @@ CRowSet CFileNameList::InvertSelection(const CRowSet& selected) const
 void CFileNameList::MoveRow(int from, int to)
 {
     CRow row = std::move(m_aRows[static_cast<size_t>(from)]);
-    row.m_strNew.clear();
-    row.m_nFailure = 0;
+    if (!row.m_bEdited) {
+        row.m_strNew.clear();
+        row.m_nFailure = 0;
+    }
     m_aRows.erase(m_aRows.begin() + from);
     m_aRows.insert(m_aRows.begin() + to, std::move(row));
     RowsChanged();
@@ -320,8 +416,13 @@ bool CFileNameList::ReorderRows(const std::vector<int>& order)
     rows.reserve(m_aRows.size());
     for (size_t i = 0; i < order.size(); ++i) {
         CRow row = m_aRows[static_cast<size_t>(order[i])];
-        row.m_strNew = std::move(m_aRows[i].m_strNew);  // column 1 stays in place
-        row.m_nFailure = m_aRows[i].m_nFailure;
+        // Column 1 stays in place with its failure mark, but for a row edited
+        // by hand, which takes its name along.
+        if (!row.m_bEdited) {
+            const CRow& at = m_aRows[i];
+            row.m_strNew = at.m_bEdited ? std::u16string() : at.m_strNew;
+            row.m_nFailure = at.m_bEdited ? 0 : at.m_nFailure;
+        }
         rows.push_back(std::move(row));
     }
     m_aRows.swap(rows);
@@ -371,6 +472,46 @@ void CFileNameList::SortByDirectory(bool ascending)
         }
         // Equal folders: names ascending in both directions.
         return keys[a] < keys[b];
+    });
+}
+
+int CFileNameList::CompareNatural(std::u16string_view a, std::u16string_view b)
+{
+    size_t i = 0, j = 0;
+    int zeros = 0;  // leading zeros decide only when all else is equal
+    while (i < a.size() && j < b.size()) {
+        if (IsAsciiDigit(a[i]) && IsAsciiDigit(b[j])) {
+            size_t si = i, sj = j;
+            while (si < a.size() && a[si] == u'0') ++si;
+            while (sj < b.size() && b[sj] == u'0') ++sj;
+            size_t ei = si, ej = sj;
+            while (ei < a.size() && IsAsciiDigit(a[ei])) ++ei;
+            while (ej < b.size() && IsAsciiDigit(b[ej])) ++ej;
+            // Values of any length: more significant digits is larger, else
+            // the digits decide.
+            if (ei - si != ej - sj) return ei - si < ej - sj ? -1 : 1;
+            if (int c = a.substr(si, ei - si).compare(b.substr(sj, ej - sj)); c != 0) return c < 0 ? -1 : 1;
+            if (zeros == 0 && si - i != sj - j) zeros = si - i < sj - j ? -1 : 1;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const char16_t ca = NameUpper(a[i]), cb = NameUpper(b[j]);
+        if (ca != cb) return ca < cb ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size()) return 1;
+    if (j < b.size()) return -1;
+    return zeros;
+}
+
+void CFileNameList::SortNatural(bool ascending)
+{
+    SortRows([&](size_t a, size_t b) {
+        const int c = CompareNatural(m_aRows[a].m_strOld, m_aRows[b].m_strOld);
+        if (c != 0) return ascending ? c < 0 : c > 0;
+        return m_aFolders[m_aRows[a].m_nFolder].m_strText < m_aFolders[m_aRows[b].m_nFolder].m_strText;
     });
 }
 

@@ -2,6 +2,7 @@
 // only by its position. Qt-free; the GUI shows it through a thin table model.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -58,6 +59,9 @@ struct CRenameOptions {
     // Called after every successful move with the number done so far; tests
     // use it to stop the process mid-run.
     std::function<void(size_t movesDone)> m_pfnAfterMove;
+    // Set to true (from any thread) to stop at the next chain or cycle: the
+    // rows not reached stay "未处理" and the run closes as a finished one.
+    const std::atomic<bool>* m_pCancel = nullptr;
     // Record the moves made in the history that undo reads (off for the
     // undo's own run).
     bool m_bKeepHistory = true;
@@ -101,7 +105,8 @@ public:
     // Column text of a row; an index out of range gives an empty text.
     const std::u16string& GetText(int row, int column) const;
     // Writes a column. Pages write column 1; sorts write columns 0, 2 and 3.
-    // Writing column 1 also forgets that the row's name failed.
+    // Writing column 1 also forgets that the row's name failed; column 1 of a
+    // row edited by hand is not written: it keeps its name.
     void SetText(int row, int column, std::u16string_view text);
 
     // A row whose new name the page could not compute (a formula or template
@@ -117,6 +122,14 @@ public:
     // Whoever keeps facts about the rows' files reads them again when it moved.
     uint64_t RowsVersion() const { return m_nRowsVersion; }
 
+    // Hand edits of column 1: the row gets that name and keeps it through
+    // later name cycles, sorts and moves, until the row is removed or the
+    // edits are cleared ("清除手工修改", a change of mode).
+    void SetEditedName(int row, std::u16string_view name);
+    bool IsEdited(int row) const;
+    // Returns the number of rows that were edited.
+    size_t ClearEdits();
+
     // Adds the file as a new last row ("未处理", empty new name) unless the
     // path has no separator or the list already holds the file. Returns true
     // when a row was added.
@@ -126,16 +139,23 @@ public:
     // Adds a row from its parts (same rule as AddFile).
     bool AddRow(std::u16string_view folder, std::u16string_view name);
     // Appends the full paths of the files in folder (a trailing separator is
-    // allowed) and, with includeSubfolders, of its sub-folders, depth first in
-    // the order the file system returns entries. A folder reached twice
-    // (through links) is read once. Returns false when folder cannot be read.
+    // allowed) and, with includeSubfolders, of its sub-folders, depth first:
+    // each folder in listing order (ListingLess), a sub-folder's files at the
+    // point where it is met. Folders are opened relative to their parent, so
+    // there is no path-length limit. A folder reached twice (through links)
+    // is read once. Returns false when folder cannot be read; each folder
+    // (the root too) that could not be read is added to *unreadable.
     static bool CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
-                                   std::vector<std::u16string>& paths);
+                                   std::vector<std::u16string>& paths,
+                                   std::vector<std::u16string>* unreadable = nullptr);
     // The same walk, handing each file to visit as its folder and name
     // instead of building its path (AddRow takes them as they come).
     using FolderFileVisitor = std::function<void(std::u16string_view folder, std::u16string_view name)>;
-    static bool CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
-                                   const FolderFileVisitor& visit);
+    static bool CollectFolderFiles(std::u16string_view folder, bool includeSubfolders, const FolderFileVisitor& visit,
+                                   std::vector<std::u16string>* unreadable = nullptr);
+    // The order a folder lists in on the Windows file system: names compared
+    // unit by unit on their upper-case UTF-16 text (NameUpper).
+    static bool ListingLess(std::u16string_view a, std::u16string_view b);
 
     // Deletes the rows of the set (indices out of range are ignored).
     void DeleteRows(const CRowSet& rows);
@@ -163,8 +183,15 @@ public:
     //  by name: upper-cased name, then folder as written (ascending in both
     //  directions); by folder: folder as written, then upper-cased name
     //  (ascending in both directions). Rows equal in both keep their order.
+    //  A row edited by hand takes its new name along.
     void SortByName(bool ascending);
     void SortByDirectory(bool ascending);
+    // "自然顺序": like SortByName, but runs of digits compare by their value
+    // (file2 before file10; with equal values the one with fewer leading
+    // zeros first).
+    void SortNatural(bool ascending);
+    // The comparison SortNatural uses, on upper-cased names: <0, 0, >0.
+    static int CompareNatural(std::u16string_view a, std::u16string_view b);
     // Puts the rows (columns 0, 2, 3) in the order given by a permutation of
     // positions: row i receives the former row order[i]. Column 1 stays.
     // Used by the sorts and by super sort. False when order is no permutation.
@@ -181,6 +208,9 @@ public:
 
     // The new-name characters that are refused: "*?:|\/\"<>".
     static const std::u16string& InvalidNameCharacters();
+    // The "确认改名" question ExecuteRename asks, after the notice (what the
+    // preview found) when there is one.
+    static std::u16string ConfirmationText(std::u16string_view notice = {});
 
 private:
     struct CRow {
@@ -189,6 +219,7 @@ private:
         uint32_t m_nFolder = 0;  // index into m_aFolders
         uint32_t m_nStatus = kStatusPendingId;  // index into m_aStatusTexts
         uint32_t m_nFailure = 0;                // index into m_aFailureTexts; 0: the name was computed
+        bool m_bEdited = false;                 // m_strNew was written by hand
     };
     // Rows share their few status texts.
     static constexpr uint32_t kStatusPendingId = 0;

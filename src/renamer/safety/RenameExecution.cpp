@@ -44,7 +44,7 @@ struct CFolderGroup {
 class CFileNameList::CRenameRun {
 public:
     CRenameRun(CFileNameList& list, const CRenameOptions& options)
-        : m_list(list), m_options(options), m_executor(options.m_pfnAfterMove)
+        : m_list(list), m_options(options), m_executor(options.m_pfnAfterMove, options.m_pCancel)
     {
     }
 
@@ -94,11 +94,9 @@ int CFileNameList::ExecuteRename(const CRenameOptions& options)
         Report(u"文件列表为空，请先将需要更名的文件添加或拖动到列表", u"列表为空");
         return kRenameEmptyList;
     }
-    if (!options.m_bConfirmed) {
-        const std::u16string question = u"文件改名操作无法撤销，确实需要批量修改列表中文件名称吗？";
-        const std::u16string text = options.m_strNotice.empty() ? question : options.m_strNotice + u"\n" + question;
-        if (GetPromptProvider().AskYesNo(text, u"确认改名") != EPromptAnswer::Yes) return kRenameDeclined;
-    }
+    if (!options.m_bConfirmed &&
+        GetPromptProvider().AskYesNo(ConfirmationText(options.m_strNotice), u"确认改名") != EPromptAnswer::Yes)
+        return kRenameDeclined;
 
     CRenameRun run(*this, options);
     if (CStop stop = run.RefuseInvalidNames()) return *stop;
@@ -354,6 +352,17 @@ void CFileNameList::CRenameRun::CloseJournal()
         summary.m_strJournal = m_strJournalPath;
 }
 
+std::u16string CFileNameList::ConfirmationText(std::u16string_view notice)
+{
+    const std::u16string_view question =
+        u"确实需要批量修改列表中文件名称吗？改名后可以用“更多”菜单中的“撤销上次改名”恢复原文件名。";
+    if (notice.empty()) return std::u16string(question);
+    std::u16string text(notice);
+    text += u"\n";
+    text += question;
+    return text;
+}
+
 int CFileNameList::CRenameRun::Report()
 {
     const CRenameSummary& summary = m_list.m_summary;
@@ -362,6 +371,13 @@ int CFileNameList::CRenameRun::Report()
     if (summary.m_nFailed == 0) {
         m_list.Report(u"文件批量改名操作成功完成！" + unrecorded, u"成功完成");
         return kRenameDone;
+    }
+    if (m_options.m_pCancel && m_options.m_pCancel->load() && summary.m_nLeftTemporary == 0) {
+        m_list.Report(u"改名操作已取消：已改名" + FormatInt(static_cast<long long>(summary.m_nRenamed)) +
+                          u"个文件，其余" + FormatInt(static_cast<long long>(summary.m_nFailed)) +
+                          u"个文件没有改动，它们在列表中的状态为“未处理”。" + unrecorded,
+                      u"改名已取消");
+        return kRenamePartly;
     }
     std::u16string text = u"文件批量改名操作已结束，其中" + FormatInt(static_cast<long long>(summary.m_nFailed)) +
                           u"个文件未能改名，它们在列表中的状态为“未处理”。";

@@ -57,6 +57,7 @@ CFolderOutcome CRenameExecutor::Run(const CFolderPlan& plan)
     m_pFolder = &folder;
     m_pNames = &plan.Names();
     for (const CPlanJob& job : plan.Jobs()) {
+        if (m_pCancel && m_pCancel->load(std::memory_order_relaxed)) break;
         const CPlanStep* steps = plan.Steps().data() + job.m_nFirst;
         if (job.m_eKind == EJobKind::Chain)
             RunChain(steps, job.m_nCount, outcome);

@@ -4,6 +4,7 @@
 // fails is put back as it was.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -40,7 +41,12 @@ class CRenameExecutor {
 public:
     // afterMove, when set, hears of every successful move with the count so
     // far (undo moves included).
-    explicit CRenameExecutor(const std::function<void(size_t movesDone)>& afterMove) : m_pfnAfterMove(afterMove) {}
+    // cancel, when set, is read before every chain and cycle: once true, the
+    // jobs left are not started (a job that began runs to its end).
+    explicit CRenameExecutor(const std::function<void(size_t movesDone)>& afterMove,
+                             const std::atomic<bool>* cancel = nullptr)
+        : m_pfnAfterMove(afterMove), m_pCancel(cancel)
+    {}
 
     CFolderOutcome Run(const CFolderPlan& plan);
     size_t Moves() const { return m_nMoves; }
@@ -52,6 +58,7 @@ private:
     void RunCycle(const CPlanJob& job, const CPlanStep* steps, CFolderOutcome& outcome);
 
     const std::function<void(size_t)>& m_pfnAfterMove;
+    const std::atomic<bool>* m_pCancel;
     size_t m_nMoves = 0;
     int m_nLastError = 0;                      // errno of the last failed move
     const CFolderHandle* m_pFolder = nullptr;  // the folder of the plan that runs

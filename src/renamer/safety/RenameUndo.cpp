@@ -139,7 +139,8 @@ size_t CUndoReport::Restored() const
     return count;
 }
 
-int UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report)
+int UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report, const std::atomic<bool>* cancel,
+                   const std::function<void(size_t movesDone)>& afterMove)
 {
     report = CUndoReport{};
     const std::u16string journalFolder = journalFolderIn.empty() ? DefaultJournalFolder() : journalFolderIn;
@@ -183,6 +184,8 @@ int UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report)
         options.m_strJournalFolder = journalFolder;
         // Undone moves are not a run of their own to undo.
         options.m_bKeepHistory = false;
+        options.m_pCancel = cancel;
+        options.m_pfnAfterMove = afterMove;
         int result;
         {
             CQuietPrompt quiet;

@@ -5,6 +5,8 @@
 // Everything else is reported and left alone.
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,7 +53,10 @@ struct CUndoReport {
 
 // Undoes the newest run of the history in journalFolder (empty: the default
 // journal folder). Messages of the rename inside are kept, not shown.
-int UndoLastRename(const std::u16string& journalFolder, CUndoReport& report);
+// cancel, when set, stops the undo at its next chain or cycle (the files
+// not reached keep their new names and stay in the record).
+int UndoLastRename(const std::u16string& journalFolder, CUndoReport& report, const std::atomic<bool>* cancel = nullptr,
+                   const std::function<void(size_t movesDone)>& afterMove = {});
 
 // The rows of the list that show a restored file under its new name get the
 // old name back and "未处理". Returns the number of rows changed.

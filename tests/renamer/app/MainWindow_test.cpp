@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -101,16 +102,18 @@ private slots:
     void Drop_AsksOnceForSubfoldersAndHonoursAnswer_data();
     void Drop_AsksOnceForSubfoldersAndHonoursAnswer();
     void Drop_BadPathsAddNothingAndAskNothing();
+    void AddFolder_ListsInNameOrderAfterTheQuestion();
     void DeleteKeyAndButton_RemoveSelectedRowsAndRefresh();
     void Move_KeepsSelectionAndRefusesGaps();
     void Sorts_ReorderRowsAndRefreshNames();
+    void HandEdits_SurviveNameCyclesUntilCleared();
     void CountPane_FollowsSelection();
     void ExecuteRename_RenamesRealFiles();
     void ExecuteRename_DeclinedTouchesNothing();
     void Export_WritesCsvOrRefusesEmptyList();
     void ShellCommands_UseRegistryFolders();
     void AboutBox_ShowsTitleAndVersion();
-    void EscapeAndEnter_CloseLikeCloseBox();
+    void EscapeCloses_EnterNeverDoes();
     void Drop_ReportsCopyNeverMove_data();
     void Drop_ReportsCopyNeverMove();
     void Titles_ReadExactlyAsWritten();
@@ -281,6 +284,32 @@ void MainWindowTest::Drop_AsksOnceForSubfoldersAndHonoursAnswer()
     QCOMPARE(Column(dlg.List(), kColNewName), Column(dlg.List(), kColOldName));
 }
 
+void MainWindowTest::AddFolder_ListsInNameOrderAfterTheQuestion()
+{
+    CScriptedPrompt prompt;
+    CTempDir dir;
+    // Made in reverse: the list must not show the file system's own order.
+    for (const char16_t* name : {u"IMG_0010", u"sub/IMG_0003", u"IMG_0002", u"img_0001"}) dir.MakeFile(name);
+    CKQToolsDlg dlg;
+    dlg.show();
+    QString asked;
+    dlg.m_fnChooseFolder = [&](QWidget*, const QString& title) {
+        asked = title;
+        return S(dir.Path());
+    };
+    prompt.Answer(EPromptAnswer::Yes);
+    QTest::mouseClick(Find<QPushButton>(dlg, "AddFolderButton"), Qt::LeftButton);
+    QCOMPARE(asked, QStringLiteral("添加文件夹"));
+    QCOMPARE(prompt.Shown().size(), size_t(1));
+    QCOMPARE(S(prompt.Shown()[0].m_strTitle), QStringLiteral("是否需要包含子文件夹"));
+    QCOMPARE(Column(dlg.List(), kColOldName), (QStringList{"img_0001", "IMG_0002", "IMG_0010", "IMG_0003"}));
+    // Chosen nothing: nothing asked, nothing added.
+    dlg.m_fnChooseFolder = [](QWidget*, const QString&) { return QString(); };
+    QTest::mouseClick(Find<QPushButton>(dlg, "AddFolderButton"), Qt::LeftButton);
+    QCOMPARE(prompt.Shown().size(), size_t(1));
+    QCOMPARE(dlg.List().GetItemCount(), 4);
+}
+
 void MainWindowTest::Drop_BadPathsAddNothingAndAskNothing()
 {
     CScriptedPrompt prompt;
@@ -375,6 +404,8 @@ void MainWindowTest::Sorts_ReorderRowsAndRefreshNames()
         {Find<QAction>(dlg, "SortNameDown"), {"c.txt", "b.txt", "B.txt", "a.txt"}, {Y, x, y, x}},
         {Find<QAction>(dlg, "SortFolderUp"), {"c.txt", "a.txt", "b.txt", "B.txt"}, {Y, x, x, y}},
         {Find<QAction>(dlg, "SortFolderDown"), {"B.txt", "a.txt", "b.txt", "c.txt"}, {y, x, x, Y}},
+        {Find<QAction>(dlg, "SortNaturalUp"), {"a.txt", "b.txt", "B.txt", "c.txt"}, {x, x, y, Y}},
+        {Find<QAction>(dlg, "SortNaturalDown"), {"c.txt", "b.txt", "B.txt", "a.txt"}, {Y, x, y, x}},
     };
     for (const auto& row : rows) {
         row.action->trigger();
@@ -384,6 +415,61 @@ void MainWindowTest::Sorts_ReorderRowsAndRefreshNames()
             QCOMPARE(dlg.List().GetText(r, kColNewName), FormatInt(r + 1) + u" " + dlg.List().GetText(r, kColOldName));
     }
     QVERIFY(Find<QAction>(dlg, "SuperSortUp")->isEnabled() && Find<QAction>(dlg, "SuperSortDown")->isEnabled());
+}
+
+void MainWindowTest::HandEdits_SurviveNameCyclesUntilCleared()
+{
+    CScriptedPrompt prompt;
+    CTempDir dir;
+    CKQToolsDlg dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    AddThroughButton(dlg, MakeFiles(dir, {"a.txt", "b.txt", "c.txt"}));
+    auto* view = Find<CFileListView>(dlg, "FileList");
+    auto* templ = static_cast<CEaPage*>(dlg.Page(0))->m_pTemplate;
+    auto editCell = [&](int row, int column, bool byKey, const QString& name) {
+        const QModelIndex cell = view->model()->index(row, column);
+        view->setCurrentIndex(cell);
+        if (byKey) {
+            QTest::keyClick(view, Qt::Key_F2);
+        } else {
+            const QPoint at = view->visualRect(cell).center();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        }
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->setText(name);
+        QTest::keyClick(editor, Qt::Key_Return);  // ends the edit, never the program
+        QTRY_COMPARE(S(dlg.List().GetText(row, kColNewName)), name);
+    };
+    editCell(1, kColNewName, false, QStringLiteral("手写.txt"));
+    editCell(2, kColOldName, true, QStringLiteral("second.txt"));  // F2 from another column
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"a.txt", "手写.txt", "second.txt"}));
+    QVERIFY(!dlg.List().IsEdited(0) && dlg.List().IsEdited(1) && dlg.List().IsEdited(2));
+    QCOMPARE(view->model()->index(1, kColNewName).data(Qt::FontRole).value<QFont>().italic(), true);
+
+    // A name cycle, a sort and a move leave the edited names with their rows.
+    templ->setText(QStringLiteral("x<原文件名>"));
+    QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"xa.txt", "手写.txt", "second.txt"}));
+    Find<QAction>(dlg, "SortNameDown")->trigger();
+    QCOMPARE(Column(dlg.List(), kColOldName), (QStringList{"c.txt", "b.txt", "a.txt"}));
+    QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"second.txt", "手写.txt", "xa.txt"}));
+
+    // Renamed as edited.
+    prompt.Answer(EPromptAnswer::Yes);
+    QTest::mouseClick(Find<QPushButton>(dlg, "ExecuteButton"), Qt::LeftButton);
+    QCOMPARE(dir.List(), (std::vector<std::u16string>{u"second.txt", u"xa.txt", u"手写.txt"}));
+
+    // "清除手工修改" gives the rows the page's names again; so does a change of mode.
+    Find<QAction>(dlg, "ClearEdits")->trigger();
+    QCOMPARE(Column(dlg.List(), kColNewName), (QStringList{"xsecond.txt", "x手写.txt", "xxa.txt"}));
+    editCell(0, kColNewName, true, QStringLiteral("again.txt"));
+    QTest::mouseClick(ModeButton(dlg, 3), Qt::LeftButton);
+    QTest::mouseClick(ModeButton(dlg, 0), Qt::LeftButton);
+    QVERIFY(!dlg.List().IsEdited(0));
+    QCOMPARE(Column(dlg.List(), kColNewName).first(), QStringLiteral("xsecond.txt"));
 }
 
 void MainWindowTest::CountPane_FollowsSelection()
@@ -542,15 +628,31 @@ void MainWindowTest::AboutBox_ShowsTitleAndVersion()
     QVERIFY(opened);
 }
 
-void MainWindowTest::EscapeAndEnter_CloseLikeCloseBox()
+void MainWindowTest::EscapeCloses_EnterNeverDoes()
 {
-    for (int key : {int(Qt::Key_Escape), int(Qt::Key_Return)}) {
+    CTempDir dir;
+    const QStringList files = MakeFiles(dir, {"a.txt"});
+    struct {
+        const char* focus;
+        int key;
+        bool closes;
+    } cases[] = {
+        {"template", Qt::Key_Escape, true}, {"template", Qt::Key_Return, false}, {"template", Qt::Key_Enter, false},
+        {"filter", Qt::Key_Return, false},  {"list", Qt::Key_Return, false},     {"list", Qt::Key_Escape, true},
+    };
+    for (const auto& c : cases) {
         CKQToolsDlg dlg;
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        static_cast<CEaPage*>(dlg.Page(0))->m_pTemplate->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-        QVERIFY(!dlg.isVisible());
+        AddThroughButton(dlg, files);
+        QWidget* focus = QByteArray(c.focus) == "template" ? static_cast<CEaPage*>(dlg.Page(0))->m_pTemplate
+                         : QByteArray(c.focus) == "filter" ? static_cast<QWidget*>(Find<QLineEdit>(dlg, "Filter"))
+                                                           : Find<CFileListView>(dlg, "FileList");
+        focus->setEnabled(true);
+        focus->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(c.key));
+        QCOMPARE(!dlg.isVisible(), c.closes);
+        QCOMPARE(dlg.List().GetItemCount(), 1);
     }
 }
 
@@ -653,8 +755,8 @@ void MainWindowTest::Layout_ButtonsAndPanesStandApartAndPagesStayPut()
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     // The command buttons left to right, each with room before the next.
-    const char* buttons[] = {"AddButton", "DeleteButton", "UpButton", "DownButton", "SortButton", "MoreButton",
-                             "ExecuteButton"};
+    const char* buttons[] = {"AddButton",  "AddFolderButton", "DeleteButton", "UpButton",
+                             "DownButton", "SortButton",      "MoreButton",   "ExecuteButton"};
     for (size_t i = 0; i + 1 < std::size(buttons); ++i) {
         const QRect left = Find<QPushButton>(dlg, buttons[i])->geometry();
         const QRect right = Find<QPushButton>(dlg, buttons[i + 1])->geometry();

@@ -74,6 +74,8 @@ TEST(CliRename, DryRunPrintsEveryModesNames)
          "a.txt\ta.txt" + folder + "\nb.txt\tb.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--sort", "name-desc", "--index", "--digits", "2", d + "/a.txt", d + "/b.txt"},
          "b.txt\t01b.txt" + folder + "\na.txt\t02a.txt" + folder + "\n"},
+        {{"rename", "--dry-run", "--sort", "natural-desc", "--index", "--digits", "2", d + "/a.txt", d + "/b.txt"},
+         "b.txt\t01b.txt" + folder + "\na.txt\t02a.txt" + folder + "\n"},
         {{"rename", "--dry-run", "--mode", "enhanced", "--kind", "0", "--pattern", "*-<原文件名>", "--find", "-",
           "--replace", "_", d + "/a.txt", d + "/b.txt"},
          "a.txt\tA_a.txt" + folder + "\nb.txt\tB_b.txt" + folder + "\n"},

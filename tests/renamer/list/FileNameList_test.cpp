@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <climits>
 #endif
 
 #include <algorithm>
@@ -113,6 +118,78 @@ TEST(FileNameList, CollectFolderFiles_WalksSubfoldersDepthFirstOnlyWhenAsked)
     EXPECT_TRUE(none.empty());
 }
 
+TEST(FileNameList, CollectFolderFiles_ListsEachFolderInTheWindowsOrder)
+{
+    CTempDir dir;
+    // Made in reverse, so that no file system hands them out sorted by chance.
+    for (const char16_t* name : {u"sub/z.txt", u"sub/A.txt", u"_x", u"IMG_0003", u"IMG_0002", u"IMG_0001", u"b.txt",
+                                 u"été", u"Zeta", u"a.txt", u"Ábc"})
+        dir.MakeFile(name);
+    std::vector<std::u16string> paths;
+    ASSERT_TRUE(CFileNameList::CollectFolderFiles(dir.Path(), true, paths));
+    std::vector<std::u16string> relative;
+    for (auto& p : paths) relative.push_back(test::PlatformPath(p.substr(dir.Path().size() + 1)));
+    // Upper-cased, "_" (0x5F) sorts after the letters and "É"/"Á" after "_";
+    // "sub"'s files come where "sub" is met.
+    EXPECT_EQ(relative, (std::vector<std::u16string>{u"a.txt", u"b.txt", u"IMG_0001", u"IMG_0002", u"IMG_0003",
+                                                     u"sub/A.txt", u"sub/z.txt", u"Zeta", u"_x", u"Ábc", u"été"}));
+    EXPECT_TRUE(CFileNameList::ListingLess(u"abc", u"ABD"));
+    EXPECT_TRUE(CFileNameList::ListingLess(u"ё", u"Я"));  // Ё is U+0401, Я U+042F
+}
+
+#ifndef _WIN32
+TEST(FileNameList, CollectFolderFiles_WalksPastThePathLimit)
+{
+    CTempDir dir;
+    // Twenty folders of 250 characters: 5,000 bytes, beyond PATH_MAX.
+    const std::string part(250, 'd');
+    std::vector<int> fds{open(dir.NativePath().c_str(), O_RDONLY | O_DIRECTORY)};
+    for (int level = 0; level < 20; ++level) {
+        ASSERT_EQ(mkdirat(fds.back(), part.c_str(), 0755), 0);
+        fds.push_back(openat(fds.back(), part.c_str(), O_RDONLY | O_DIRECTORY));
+        ASSERT_GE(fds.back(), 0);
+    }
+    close(openat(fds.back(), "deep.txt", O_CREAT | O_WRONLY, 0644));
+    close(openat(fds[1], "shallow.txt", O_CREAT | O_WRONLY, 0644));
+
+    std::vector<std::u16string> paths, unreadable;
+    EXPECT_TRUE(CFileNameList::CollectFolderFiles(dir.Path(), true, paths, &unreadable));
+    EXPECT_TRUE(unreadable.empty());
+    ASSERT_EQ(paths.size(), 2u);
+    EXPECT_GT(paths[0].size(), size_t(PATH_MAX));
+    EXPECT_TRUE(paths[0].ends_with(u"/deep.txt"));  // "d…" before "shallow.txt"
+    EXPECT_TRUE(paths[1].ends_with(FromAscii(part) + u"/shallow.txt"));
+
+    // The temporary folder's own removal goes by path: take the tree down here.
+    unlinkat(fds.back(), "deep.txt", 0);
+    unlinkat(fds[1], "shallow.txt", 0);
+    for (size_t level = fds.size() - 1; level > 0; --level) {
+        close(fds[level]);
+        EXPECT_EQ(unlinkat(fds[level - 1], part.c_str(), AT_REMOVEDIR), 0);
+    }
+    close(fds[0]);
+}
+
+TEST(FileNameList, CollectFolderFiles_ReportsAnUnreadableFolderAndGoesOn)
+{
+    CTempDir dir;
+    dir.MakeFile(u"a/1.txt");
+    dir.MakeFile(u"locked/2.txt");
+    dir.MakeFile(u"z.txt");
+    ASSERT_EQ(chmod((dir.NativePath() + "/locked").c_str(), 0), 0);
+    if (DIR* probe = opendir((dir.NativePath() + "/locked").c_str())) {
+        closedir(probe);
+        chmod((dir.NativePath() + "/locked").c_str(), 0755);
+        GTEST_SKIP() << "this user reads a folder without permissions (root)";
+    }
+    std::vector<std::u16string> paths, unreadable;
+    EXPECT_TRUE(CFileNameList::CollectFolderFiles(dir.Path(), true, paths, &unreadable));
+    chmod((dir.NativePath() + "/locked").c_str(), 0755);
+    EXPECT_EQ(paths, (std::vector<std::u16string>{dir.Child(u"a/1.txt"), dir.Child(u"z.txt")}));
+    EXPECT_EQ(unreadable, std::vector<std::u16string>{dir.Child(u"locked")});
+}
+#endif
+
 TEST(FileNameList, SelectionHelpersWorkOnIndexSets)
 {
     CFileNameList list;
@@ -174,37 +251,98 @@ TEST(FileNameList, Sorts_OrderByKeyThenTieBreakAscending)
         const char16_t* folder;
         const char16_t* name;
     };
+    enum { kName, kFolder, kNatural };
     struct Case {
-        bool byName;
+        int by;
         bool ascending;
         std::vector<Row> rows;
         std::vector<std::u16string> expected;  // folder + "/" + name
     } cases[] = {
-        {true, true, {{u"/D/x", u"a.txt"}, {u"/C/y", u"B.txt"}, {u"/C/y", u"a.txt"}},
+        {kName,
+         true,
+         {{u"/D/x", u"a.txt"}, {u"/C/y", u"B.txt"}, {u"/C/y", u"a.txt"}},
          {u"/C/y/a.txt", u"/D/x/a.txt", u"/C/y/B.txt"}},
-        {true, false, {{u"/D/x", u"a.txt"}, {u"/C/y", u"B.txt"}, {u"/C/y", u"a.txt"}},
+        {kName,
+         false,
+         {{u"/D/x", u"a.txt"}, {u"/C/y", u"B.txt"}, {u"/C/y", u"a.txt"}},
          {u"/C/y/B.txt", u"/C/y/a.txt", u"/D/x/a.txt"}},
-        {false, true, {{u"/C/a", u"z"}, {u"/C/B", u"y"}, {u"/C/a", u"b"}},
-         {u"/C/B/y", u"/C/a/b", u"/C/a/z"}},
-        {false, false, {{u"/C/B", u"y"}, {u"/C/a", u"z"}, {u"/C/a", u"B"}},
-         {u"/C/a/B", u"/C/a/z", u"/C/B/y"}},
+        {kFolder, true, {{u"/C/a", u"z"}, {u"/C/B", u"y"}, {u"/C/a", u"b"}}, {u"/C/B/y", u"/C/a/b", u"/C/a/z"}},
+        {kFolder, false, {{u"/C/B", u"y"}, {u"/C/a", u"z"}, {u"/C/a", u"B"}}, {u"/C/a/B", u"/C/a/z", u"/C/B/y"}},
+        {kNatural,
+         true,
+         {{u"/C/x", u"file10"}, {u"/C/x", u"File2"}, {u"/B/x", u"file10"}},
+         {u"/C/x/File2", u"/B/x/file10", u"/C/x/file10"}},
+        {kNatural,
+         false,
+         {{u"/C/x", u"file10"}, {u"/C/x", u"File2"}, {u"/B/x", u"file10"}},
+         {u"/B/x/file10", u"/C/x/file10", u"/C/x/File2"}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.byName) + std::to_string(c.ascending));
+        SCOPED_TRACE(std::to_string(c.by) + std::to_string(c.ascending));
         CFileNameList list(ENamePolicy::ExactCase);
         for (const auto& r : c.rows) list.AddRow(r.folder, r.name);
         list.SetText(1, kColStatus, kStatusDone);
         for (int r = 0; r < list.GetItemCount(); ++r) list.SetText(r, kColNewName, FromAscii(std::to_string(r)));
-        const std::u16string movedName = list.GetText(1, kColOldName);
-        c.byName ? list.SortByName(c.ascending) : list.SortByDirectory(c.ascending);
+        const std::u16string moved = list.GetText(1, kColFolder) + u"/" + list.GetText(1, kColOldName);
+        if (c.by == kName)
+            list.SortByName(c.ascending);
+        else if (c.by == kFolder)
+            list.SortByDirectory(c.ascending);
+        else
+            list.SortNatural(c.ascending);
         std::vector<std::u16string> got;
         for (int r = 0; r < list.GetItemCount(); ++r) {
             got.push_back(list.GetText(r, kColFolder) + u"/" + list.GetText(r, kColOldName));
             EXPECT_EQ(list.GetText(r, kColNewName), FromAscii(std::to_string(r)));  // column 1 stays
-            EXPECT_EQ(list.GetText(r, kColStatus) == kStatusDone, list.GetText(r, kColOldName) == movedName);
+            EXPECT_EQ(list.GetText(r, kColStatus) == kStatusDone, got.back() == moved);
         }
         EXPECT_EQ(got, c.expected);
     }
+}
+
+TEST(FileNameList, CompareNatural_NumbersByValue)
+{
+    struct {
+        const char16_t* a;
+        const char16_t* b;
+        int expected;
+    } cases[] = {
+        {u"file2", u"file10", -1},  {u"file10", u"file9", 1},
+        {u"IMG_0001", u"img_1", 1},  // equal value: fewer leading zeros first
+        {u"img_1", u"IMG_1", 0},    {u"a1b2", u"a1b10", -1},
+        {u"a", u"a1", -1},          {u"99999999999999999999998", u"99999999999999999999999", -1},  // beyond 64 bits
+        {u"1000", u"999", 1},       {u"x01y", u"x1z", -1},  // the text after the number decides before the zeros
+        {u"第2集", u"第10集", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.a) + " " + ToUtf8(c.b));
+        EXPECT_EQ(CFileNameList::CompareNatural(c.a, c.b), c.expected);
+        EXPECT_EQ(CFileNameList::CompareNatural(c.b, c.a), -c.expected);
+    }
+}
+
+TEST(FileNameList, HandEdits_KeepTheirNameWithTheirRow)
+{
+    CFileNameList list;
+    for (auto p : {u"/x/a", u"/x/b", u"/x/c"}) AddPath(list, p);
+    auto fill = [&] {
+        for (int r = 0; r < list.GetItemCount(); ++r) list.SetText(r, kColNewName, u"n" + list.GetText(r, kColOldName));
+    };
+    fill();
+    list.SetEditedName(0, u"hand");
+    fill();
+    EXPECT_EQ(Column(list, kColNewName), (std::vector<std::u16string>{u"hand", u"nb", u"nc"}));
+    CRowSet selection{0};
+    ASSERT_EQ(list.MoveSelectionDown(selection), EMoveResult::Done);
+    EXPECT_EQ(Column(list, kColNewName)[1], u"hand");  // moved with its row
+    EXPECT_TRUE(list.IsEdited(1) && !list.IsEdited(0));
+    list.DeleteRows({1});
+    EXPECT_FALSE(list.IsEdited(0) || list.IsEdited(1));
+    EXPECT_EQ(list.ClearEdits(), 0u);
+    list.SetEditedName(1, u"again");
+    EXPECT_EQ(list.ClearEdits(), 1u);
+    fill();
+    EXPECT_EQ(Column(list, kColNewName), (std::vector<std::u16string>{u"nb", u"nc"}));
 }
 
 TEST(FileNameList, ReorderRows_RefusesWhatIsNoPermutation)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <algorithm>
 #include <cerrno>
 #include <map>
@@ -46,6 +48,7 @@ struct CRenameRun {
     CScriptedPrompt prompt;
     CFileNameList list;
     int result = -1;
+    const std::atomic<bool>* cancel = nullptr;
 
     explicit CRenameRun(ENamePolicy policy) : list(policy) {}
 
@@ -64,6 +67,7 @@ struct CRenameRun {
         options.m_bConfirmed = true;
         options.m_strJournalFolder = journal.Path();
         options.m_pfnAfterMove = std::move(afterMove);
+        options.m_pCancel = cancel;
         result = list.ExecuteRename(options);
         return result;
     }
@@ -71,6 +75,41 @@ struct CRenameRun {
 };
 
 const ENamePolicy kPolicies[] = {ENamePolicy::ExactCase, ENamePolicy::AsciiCaseInsensitive};
+
+// Cancel takes effect between chains and cycles, never inside one: a swap
+// (a cycle of three moves) that has begun is finished.
+TEST(ExecuteRename, CancelStopsAtTheNextChainOrCycle)
+{
+    struct {
+        size_t cancelAfter;  // moves
+        size_t renamed;      // rows "已处理"
+    } cases[] = {{1, 2}, {3, 2}, {4, 3}, {5, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cancelAfter);
+        CRenameRun run(ENamePolicy::ExactCase);
+        run.Make({u"a", u"b", u"c", u"d"});
+        run.Row(u"a", u"b");  // a and b exchange: one cycle of three moves
+        run.Row(u"b", u"a");
+        run.Row(u"c", u"c2");  // two chains of one move
+        run.Row(u"d", u"d2");
+        std::atomic<bool> cancel{false};
+        run.cancel = &cancel;
+        EXPECT_EQ(run.Run([&](size_t moves) {
+            if (moves == c.cancelAfter) cancel = true;
+        }),
+                  c.renamed == 4 ? kRenameDone : kRenamePartly);
+        size_t done = 0;
+        for (int r = 0; r < 4; ++r) done += run.list.GetText(r, kColStatus) == kStatusDone;
+        EXPECT_EQ(done, c.renamed);
+        EXPECT_EQ(run.dir.List().size(), 4u);  // nothing parked
+        if (c.renamed < 4) {
+            EXPECT_EQ(run.LastTitle(), u"改名已取消");
+            EXPECT_NE(run.prompt.Shown().back().m_strText.find(u"已改名" + FromAscii(std::to_string(done))),
+                      std::u16string::npos);
+        }
+        EXPECT_TRUE(NothingButLocks(run.journal));
+    }
+}
 
 TEST(ExecuteRename, RenamesSwapsRotationsShiftsAndChainsWithFewestMoves)
 {
@@ -249,7 +288,7 @@ TEST(ExecuteRename, EmptyListAndDeclinedConfirmationDoNothing)
     EXPECT_EQ(list.ExecuteRename(), kRenameDeclined);
     ASSERT_EQ(prompt.Shown().size(), 1u);
     EXPECT_EQ(prompt.Shown()[0].m_strKind, u"yesno");
-    EXPECT_EQ(prompt.Shown()[0].m_strText, u"文件改名操作无法撤销，确实需要批量修改列表中文件名称吗？");
+    EXPECT_EQ(prompt.Shown()[0].m_strText, u"确实需要批量修改列表中文件名称吗？改名后可以用“更多”菜单中的“撤销上次改名”恢复原文件名。");
     EXPECT_EQ(prompt.Shown()[0].m_strTitle, u"确认改名");
     EXPECT_EQ(dir.List(), std::vector<std::u16string>{u"a"});
 }
