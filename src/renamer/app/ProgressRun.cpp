@@ -64,11 +64,12 @@ void RunWithProgress(QWidget* parent, const QString& label, size_t total, CProgr
     progress.setAutoClose(false);
     progress.setAutoReset(false);
     progress.setMinimumDuration(g_nProgressDelayMs);
-    QObject::connect(&progress, &QProgressDialog::canceled, [&] {
-        state.m_bCancel = true;
+    const auto cancel = [&] {
+        if (state.m_bCancel.exchange(true)) return;
         progress.setLabelText(QStringLiteral("正在取消，当前的一组文件改完后停止……"));
         progress.setCancelButton(nullptr);
-    });
+    };
+    QObject::connect(&progress, &QProgressDialog::canceled, cancel);
     QEventLoop loop;
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] {
@@ -76,6 +77,9 @@ void RunWithProgress(QWidget* parent, const QString& label, size_t total, CProgr
             loop.quit();
             return;
         }
+        // The dialog may also be cancelled without its signal (its cancel()
+        // slot called directly).
+        if (progress.wasCanceled()) cancel();
         const size_t done = std::min<size_t>(state.m_nDone.load(), size_t(maximum));
         if (!state.m_bCancel) progress.setLabelText(QStringLiteral("%1：%2 / %3").arg(label).arg(done).arg(total));
         progress.setValue(int(done));
