@@ -37,6 +37,7 @@ int ErrnoFromWin32(DWORD error)
     case ERROR_ALREADY_EXISTS: return EEXIST;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: return ENOENT;
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION: return EACCES;
     default: return EIO;
@@ -48,6 +49,10 @@ bool MoveOnce(const std::wstring& from, const std::wstring& to)
     // Without MOVEFILE_REPLACE_EXISTING the move fails when the target exists.
     if (MoveFileExW(from.c_str(), to.c_str(), 0)) return true;
     errno = ErrnoFromWin32(GetLastError());
+    // A name over NTFS's 255 units is refused under other codes too (a path
+    // not found, an invalid name): the length is the reason.
+    const size_t slash = to.find_last_of(L"\\/");
+    if (to.size() - (slash == std::wstring::npos ? 0 : slash + 1) > 255) errno = ENAMETOOLONG;
     return false;
 }
 
