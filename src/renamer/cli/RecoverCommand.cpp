@@ -83,7 +83,7 @@ int RunRecover(std::vector<std::string>& args)
             writer.Key("files").BeginArray();
             for (const CRecoverLine& line : report) {
                 writer.BeginObject().Field("folder", line.m_strFolder).Field("from", line.m_strFrom);
-                writer.Field("to", line.m_strTo).Field("outcome", OutcomeKey(line.m_nOutcome)).EndObject();
+                writer.Field("to", line.m_strTo).Field("outcome", OutcomeKey(line.m_eOutcome)).EndObject();
             }
             writer.EndArray().EndObject();
             continue;
@@ -108,7 +108,7 @@ int RunRecover(std::vector<std::string>& args)
             continue;
         }
         for (const CRecoverLine& line : report) {
-            out += std::string(OutcomeText(line.m_nOutcome, finish)) + "\t" +
+            out += std::string(OutcomeText(line.m_eOutcome, finish)) + "\t" +
                    EscapedText(JoinPath(line.m_strFolder, line.m_strTo));
             if (!line.m_strFrom.empty() && line.m_strFrom != line.m_strTo)
                 out += "\t(原为 " + EscapedText(line.m_strFrom) + ")";

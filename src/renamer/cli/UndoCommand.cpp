@@ -64,11 +64,11 @@ std::string UndoText(const CUndoReport& report)
 {
     std::string out;
     for (const CUndoLine& line : report.m_aLines) {
-        const COutcome& o = Outcome(line.m_nOutcome);
+        const COutcome& o = Outcome(line.m_eOutcome);
         out += o.m_pszText;
         out += '\t';
         AppendPath(out, line.m_strFolder, o.m_bShowNew ? line.m_strNew : line.m_strOld);
-        if (line.m_nOutcome != kUndoInPlace) {
+        if (line.m_eOutcome != kUndoInPlace) {
             out += "\t(原为 ";
             AppendEscapedName(out, ToNativeName(o.m_bShowNew ? line.m_strOld : line.m_strNew));
             out += ')';
@@ -82,19 +82,19 @@ std::string UndoText(const CUndoReport& report)
 std::string UndoJson(const CUndoReport& report)
 {
     CJsonWriter json;
-    json.BeginObject().Field("result", ResultKey(report.m_nResult));
-    if (report.m_nResult == kUndoDone || report.m_nResult == kUndoPartly)
+    json.BeginObject().Field("result", ResultKey(report.m_eResult));
+    if (report.m_eResult == kUndoDone || report.m_eResult == kUndoPartly)
         json.Field("time", report.m_run.m_nTime)
             .Field("count", report.m_run.Count())
             .Field("restored", report.Restored());
-    if (report.m_nResult == kUndoDamaged) {
+    if (report.m_eResult == kUndoDamaged) {
         json.Field("record", report.m_damaged.m_strPath);
         if (!report.m_damaged.m_strAside.empty()) json.Field("set_aside", report.m_damaged.m_strAside);
     }
     json.Field("message", UndoSummaryText(report)).Key("files").BeginArray();
     for (const CUndoLine& line : report.m_aLines) {
         json.BeginObject().Field("folder", line.m_strFolder).Field("old", line.m_strOld).Field("new", line.m_strNew);
-        json.Field("outcome", Outcome(line.m_nOutcome).m_pszKey).EndObject();
+        json.Field("outcome", Outcome(line.m_eOutcome).m_pszKey).EndObject();
     }
     return json.EndArray().EndObject().Text();
 }

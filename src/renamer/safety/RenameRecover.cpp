@@ -147,7 +147,7 @@ CFolderEntries ReadEntries(const std::u16string& folder, const std::vector<CJour
 
 }  // namespace
 
-int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecoverLine>& report)
+ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecoverLine>& report)
 {
     // A live run holds a lock on its journal; a second recover holds one
     // beside it.
@@ -231,15 +231,15 @@ int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecover
             line.m_strFolder = folders[f].m_strFolder;
             line.m_strTo = finish ? move.m_strNew : move.m_strOld;
             if (!s.m_aLocated[i]) {
-                line.m_nOutcome = kRecoverNotFound;
+                line.m_eOutcome = kRecoverNotFound;
             } else {
                 line.m_strFrom = *s.m_aLocated[i];
                 if (line.m_strFrom == line.m_strTo)
-                    line.m_nOutcome = kRecoverInPlace;
+                    line.m_eOutcome = kRecoverInPlace;
                 else
-                    line.m_nOutcome = outcomeOfMove[i] == ERowOutcome::Moved ? kRecoverMoved : kRecoverBlocked;
+                    line.m_eOutcome = outcomeOfMove[i] == ERowOutcome::Moved ? kRecoverMoved : kRecoverBlocked;
             }
-            if (line.m_nOutcome >= kRecoverNotFound) complete = false;
+            if (line.m_eOutcome >= kRecoverNotFound) complete = false;
             report.push_back(std::move(line));
         }
     }

@@ -19,7 +19,7 @@ struct CRecoverLine {
     std::u16string m_strFolder;
     std::u16string m_strFrom;  // name the file was found under (empty when not found)
     std::u16string m_strTo;    // the wanted name
-    int m_nOutcome = kRecoverNotFound;
+    ERecoverOutcome m_eOutcome = kRecoverNotFound;
 };
 
 enum ERecoverResult {
@@ -39,6 +39,6 @@ enum ERecoverResult {
 // kRecoverDamaged calls for setting the journal aside; every other result
 // leaves it in force. journalFolder holds the folder locks (empty: the
 // journal's own folder).
-int RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecoverLine>& report);
+ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vector<CRecoverLine>& report);
 
 }  // namespace kq

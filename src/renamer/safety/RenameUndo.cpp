@@ -51,22 +51,22 @@ void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vect
             const CFileId expected{folderId.m_nDevice, move.m_nNode};
             CFileId at;
             if (!sameFolder) {
-                line.m_nOutcome = kUndoFolderChanged;
+                line.m_eOutcome = kUndoFolderChanged;
             } else if (GetFileId(JoinPath(folder, move.m_strNew), false, at)) {
                 // A node number freed by a deleted file can come back with a
                 // new one: a file made after the run is not the file renamed.
                 CFileTimes times;
                 if (at != expected ||
                     (GetFileTimes(JoinPath(folder, move.m_strNew), times) && times.m_nCreation > run.m_nTime)) {
-                    line.m_nOutcome = kUndoChanged;
+                    line.m_eOutcome = kUndoChanged;
                 } else if (!RenameCanGive(move.m_strOld)) {
-                    line.m_nOutcome = kUndoNameRefused;
+                    line.m_eOutcome = kUndoNameRefused;
                 } else {
-                    line.m_nOutcome = kUndoBlocked;
+                    line.m_eOutcome = kUndoBlocked;
                     movable.push_back(lines.size());
                 }
             } else if (GetFileId(JoinPath(folder, move.m_strOld), false, at) && at == expected) {
-                line.m_nOutcome = kUndoInPlace;
+                line.m_eOutcome = kUndoInPlace;
             }
             lines.push_back(std::move(line));
         }
@@ -118,7 +118,7 @@ void KeepWhatIsLeft(const CHistoryRun& run, const std::vector<CUndoLine>& lines)
     for (size_t f = 0; f < run.m_aFolders.size(); ++f) {
         CJournalFolder kept{run.m_aFolders[f].m_strFolder, {}};
         for (const CJournalMove& move : run.m_aFolders[f].m_aMoves)
-            if (lines[line++].m_nOutcome == kUndoBlocked) kept.m_aMoves.push_back(move);
+            if (lines[line++].m_eOutcome == kUndoBlocked) kept.m_aMoves.push_back(move);
         if (kept.m_aMoves.empty()) continue;
         left.m_aFolders.push_back(std::move(kept));
         left.m_aFolderIds.push_back(run.m_aFolderIds[f]);
@@ -135,34 +135,34 @@ size_t CUndoReport::Restored() const
 {
     size_t count = 0;
     for (const CUndoLine& line : m_aLines)
-        if (line.m_nOutcome == kUndoRestored || line.m_nOutcome == kUndoInPlace) ++count;
+        if (line.m_eOutcome == kUndoRestored || line.m_eOutcome == kUndoInPlace) ++count;
     return count;
 }
 
-int UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report, const std::atomic<bool>* cancel,
+EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report, const std::atomic<bool>* cancel,
                    const std::function<void(size_t movesDone)>& afterMove)
 {
     report = CUndoReport{};
     const std::u16string journalFolder = journalFolderIn.empty() ? DefaultJournalFolder() : journalFolderIn;
-    if (!HasRenameHistory(journalFolder)) return report.m_nResult = kUndoNothing;
+    if (!HasRenameHistory(journalFolder)) return report.m_eResult = kUndoNothing;
     // One undo at a time: two would both take the newest run.
     CFileLock lock;
-    if (!lock.TryLock(JoinPath(HistoryFolder(journalFolder), u"undo.lock"))) return report.m_nResult = kUndoBusy;
+    if (!lock.TryLock(JoinPath(HistoryFolder(journalFolder), u"undo.lock"))) return report.m_eResult = kUndoBusy;
     const std::vector<std::u16string> records = FindHistoryRecords(journalFolder);
-    if (records.empty()) return report.m_nResult = kUndoNothing;
+    if (records.empty()) return report.m_eResult = kUndoNothing;
     // The newest run was not recorded: undoing the one before it would
     // undo the wrong run.
     if (const std::u16string gap = NewestUnrecordedRun(journalFolder); !gap.empty()) {
         report.m_strMessage = u"上次改名没有写入改名历史（磁盘空间不足？），无法撤销；也不会越过它撤销更早的改名。删除“" + gap +
                               u"”后可以撤销更早的改名。";
-        return report.m_nResult = kUndoFailed;
+        return report.m_eResult = kUndoFailed;
     }
     CHistoryRun& run = report.m_run;
     if (const EStoredRead read = ReadHistoryFile(records.back(), run); read != EStoredRead::Read) {
         // Only a record whose bytes are no record is set aside; one that
         // could not be read now stays for the next undo.
         report.m_damaged = {records.back(), read == EStoredRead::Damaged ? SetAsideJournal(records.back()) : u""};
-        return report.m_nResult = kUndoDamaged;
+        return report.m_eResult = kUndoDamaged;
     }
 
     std::vector<CUndoLine>& lines = report.m_aLines;
@@ -195,26 +195,26 @@ int UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report, c
             result == kRenameUnrecovered) {
             report.m_strMessage = list.LastMessage();
             lines.clear();
-            return report.m_nResult = result == kRenameBusy ? kUndoBusy : kUndoFailed;
+            return report.m_eResult = result == kRenameBusy ? kUndoBusy : kUndoFailed;
         }
         // A collision means the folder changed after the check: nothing
         // moved and every file stays blocked.
         if (result == kRenameDone || result == kRenamePartly)
             for (size_t r = 0; r < lineOfRow.size(); ++r)
                 if (list.GetText(static_cast<int>(r), kColStatus) == kStatusDone)
-                    lines[lineOfRow[r]].m_nOutcome = kUndoRestored;
+                    lines[lineOfRow[r]].m_eOutcome = kUndoRestored;
         // Files left under temporary names are for recover: say so.
         if (list.LastSummary().m_nLeftTemporary > 0) report.m_strMessage = list.LastMessage();
     }
     KeepWhatIsLeft(run, lines);
-    return report.m_nResult = report.Restored() == lines.size() ? kUndoDone : kUndoPartly;
+    return report.m_eResult = report.Restored() == lines.size() ? kUndoDone : kUndoPartly;
 }
 
 size_t ApplyUndoToList(const CUndoReport& report, CFileNameList& list)
 {
     std::unordered_map<std::u16string, const CUndoLine*> restored;  // folder and new name -> line
     for (const CUndoLine& line : report.m_aLines)
-        if (line.m_nOutcome == kUndoRestored) restored.emplace(line.m_strFolder + u'\0' + line.m_strNew, &line);
+        if (line.m_eOutcome == kUndoRestored) restored.emplace(line.m_strFolder + u'\0' + line.m_strNew, &line);
     size_t changed = 0;
     for (int r = 0; r < list.GetItemCount() && !restored.empty(); ++r) {
         auto found = restored.find(list.GetText(r, kColFolder) + u'\0' + list.GetText(r, kColOldName));
@@ -230,7 +230,7 @@ size_t ApplyUndoToList(const CUndoReport& report, CFileNameList& list)
 std::u16string UndoSummaryText(const CUndoReport& report)
 {
     auto count = [](size_t n) { return FormatInt(static_cast<long long>(n)); };
-    switch (report.m_nResult) {
+    switch (report.m_eResult) {
     case kUndoNothing: return u"没有可以撤销的改名。";
     case kUndoBusy:
         return report.m_strMessage.empty() ? u"另一个撤销操作正在进行，请等它结束后再试。" : report.m_strMessage;
@@ -242,14 +242,14 @@ std::u16string UndoSummaryText(const CUndoReport& report)
     default: break;
     }
     const size_t restored = report.Restored();
-    if (report.m_nResult == kUndoDone) return u"已撤销上次改名：" + count(restored) + u"个文件已恢复原文件名。";
+    if (report.m_eResult == kUndoDone) return u"已撤销上次改名：" + count(restored) + u"个文件已恢复原文件名。";
     size_t changed = 0, blocked = 0, refused = 0;
     for (const CUndoLine& line : report.m_aLines) {
-        if (line.m_nOutcome == kUndoBlocked)
+        if (line.m_eOutcome == kUndoBlocked)
             ++blocked;
-        else if (line.m_nOutcome == kUndoNameRefused)
+        else if (line.m_eOutcome == kUndoNameRefused)
             ++refused;
-        else if (line.m_nOutcome != kUndoRestored && line.m_nOutcome != kUndoInPlace)
+        else if (line.m_eOutcome != kUndoRestored && line.m_eOutcome != kUndoInPlace)
             ++changed;
     }
     std::u16string text = u"上次改名未能全部撤销：" + count(restored) + u"个文件已恢复原文件名";

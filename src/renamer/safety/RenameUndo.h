@@ -30,7 +30,7 @@ struct CUndoLine {
     std::u16string m_strFolder;
     std::u16string m_strOld;
     std::u16string m_strNew;
-    int m_nOutcome = kUndoGone;
+    EUndoOutcome m_eOutcome = kUndoGone;
 };
 
 enum EUndoResult {
@@ -43,7 +43,7 @@ enum EUndoResult {
 };
 
 struct CUndoReport {
-    int m_nResult = kUndoNothing;
+    EUndoResult m_eResult = kUndoNothing;
     CHistoryRun m_run;  // the run undone
     std::vector<CUndoLine> m_aLines;
     CDamagedRecord m_damaged;     // with kUndoDamaged
@@ -55,7 +55,7 @@ struct CUndoReport {
 // journal folder). Messages of the rename inside are kept, not shown.
 // cancel, when set, stops the undo at its next chain or cycle (the files
 // not reached keep their new names and stay in the record).
-int UndoLastRename(const std::u16string& journalFolder, CUndoReport& report, const std::atomic<bool>* cancel = nullptr,
+EUndoResult UndoLastRename(const std::u16string& journalFolder, CUndoReport& report, const std::atomic<bool>* cancel = nullptr,
                    const std::function<void(size_t movesDone)>& afterMove = {});
 
 // The rows of the list that show a restored file under its new name get the

@@ -506,7 +506,7 @@ TEST(RecoverJournal, PutsEveryFileUnderItsOldOrNewNameAfterAnInterruptedRun)
                 EXPECT_EQ(RecoverJournal(journals[0], finish, report), 0);
                 EXPECT_EQ(Folder(run.dir), finish ? after : before);
                 EXPECT_EQ(report.size(), c.rows.size());
-                for (const auto& line : report) EXPECT_LE(line.m_nOutcome, kRecoverInPlace);
+                for (const auto& line : report) EXPECT_LE(line.m_eOutcome, kRecoverInPlace);
                 EXPECT_TRUE(FindJournals(run.journal.Path()).empty());
             }
         }
@@ -594,14 +594,14 @@ TEST(RecoverJournal, KeepsTheJournalWhenAFileCannotBePlaced)
     std::vector<CRecoverLine> report;
     EXPECT_EQ(RecoverJournal(path, false, report), 1);
     ASSERT_EQ(report.size(), 2u);
-    EXPECT_EQ(report[0].m_nOutcome, kRecoverBlocked);
-    EXPECT_EQ(report[1].m_nOutcome, kRecoverNotFound);
+    EXPECT_EQ(report[0].m_eOutcome, kRecoverBlocked);
+    EXPECT_EQ(report[1].m_eOutcome, kRecoverNotFound);
     EXPECT_EQ(Folder(dir), (Files{{u"new", "moved"}, {u"old", "someone else"}}));
     EXPECT_EQ(FindJournals(journal.Path()).size(), 1u);
     // Finishing instead finds the file already in place for the first entry.
     report.clear();
     EXPECT_EQ(RecoverJournal(path, true, report), 1);
-    EXPECT_EQ(report[0].m_nOutcome, kRecoverInPlace);
+    EXPECT_EQ(report[0].m_eOutcome, kRecoverInPlace);
 }
 
 TEST(RenameJournal, RoundTripsNamesWithTabsAndLineFeeds)

@@ -65,7 +65,7 @@ struct CUndoFixture {
     std::map<std::u16string, int> Outcomes(const CUndoReport& report) const
     {
         std::map<std::u16string, int> outcomes;
-        for (const auto& line : report.m_aLines) outcomes[line.m_strNew] = line.m_nOutcome;
+        for (const auto& line : report.m_aLines) outcomes[line.m_strNew] = line.m_eOutcome;
         return outcomes;
     }
 };
