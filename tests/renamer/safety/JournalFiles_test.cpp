@@ -56,7 +56,9 @@ TEST(JournalFiles, TellsDamagedFromUnreadable)
     for (const CCase& c : cases) {
         SCOPED_TRACE(c.what);
         const std::u16string path = dir.Child(FromUtf8(c.what) + u".kqjournal");
-        if (!c.bytes.empty()) ASSERT_TRUE(WriteFileBytes(path, c.bytes, false));
+        if (!c.bytes.empty()) {
+            ASSERT_TRUE(WriteFileBytes(path, c.bytes, false));
+        }
         std::vector<CJournalFolder> folders;
         EXPECT_EQ(ReadJournalFile(path, folders), c.expected);
         EXPECT_EQ(folders.empty(), c.expected != EStoredRead::Read);

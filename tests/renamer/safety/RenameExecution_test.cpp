@@ -702,7 +702,9 @@ TEST(ExecuteRename, StoresNewNamesWithoutTrailingDotsAndSpaces)
             EXPECT_EQ(run.list.GetText(int(r), kColNewName), c.rows[r].second);  // shown as computed
         }
         EXPECT_EQ(run.list.LastSummary().m_nMoves, c.moves);
-        if (c.result == kRenameDone) EXPECT_EQ(run.list.GetText(0, kColOldName), StoredFileName(c.rows[0].second));
+        if (c.result == kRenameDone) {
+            EXPECT_EQ(run.list.GetText(0, kColOldName), StoredFileName(c.rows[0].second));
+        }
     }
 }
 

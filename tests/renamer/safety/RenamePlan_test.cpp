@@ -295,7 +295,9 @@ TEST(RenamePlan, RandomPlansRunInOrderOnASetOfNames)
             }
         }
         for (const auto& [file, name] : before)
-            if (!moved.count(file)) EXPECT_EQ(after[file], name);
+            if (!moved.count(file)) {
+                EXPECT_EQ(after[file], name);
+            }
         EXPECT_EQ(after.size(), before.size());
         for (const std::u16string& parking : ParkingNames(plan)) EXPECT_FALSE(space.Taken(parking));
     }
