@@ -28,13 +28,14 @@ function allowed(dir,    core, formula) {
     if (dir ~ /^renamer\/(list|modes)$/) return core
     if (dir ~ /^renamer\/safety$/) return core
     if (dir ~ /^renamer\/supersort$/) return core " renamer/safety"
+    if (dir ~ /^renamer\/settings$/) return core
     if (dir ~ /^renamer\/help$/) return core
-    if (dir ~ /^renamer\/cli$/) return core " renamer/safety renamer/supersort updater/core"
+    if (dir ~ /^renamer\/cli$/) return core " renamer/safety renamer/supersort renamer/settings updater/core"
     if (dir ~ /^updater\/core$/) return "platform formula/text"
     if (dir ~ /^controlpanel\/core$/) return "platform"
     if (dir ~ /^controlpanel\/(applet|include)$/) return "-"
     if (dir ~ /^qtcommon$/) return "platform"
-    if (dir ~ /^renamer\/app(\/|$)/) return core " renamer/safety renamer/supersort qtcommon"
+    if (dir ~ /^renamer\/app(\/|$)/) return core " renamer/safety renamer/supersort renamer/settings qtcommon"
     if (dir ~ /^updater\/app$/) return "platform formula/text updater/core qtcommon"
     if (dir ~ /^controlpanel\/app(\/|$)/) return "platform controlpanel/core qtcommon"
     return ""
