@@ -53,12 +53,12 @@ QStringList DefaultOpenFiles(QWidget* parent, const QString& title, const QStrin
     return dialog.selectedFiles();
 }
 
-QString DefaultSaveFile(QWidget* parent, const QString& filter)
+QString DefaultSaveFile(QWidget* parent, const QString& filter, const QString& suffix)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QString::fromStdU16String(kExportDefaultExtension));
+    dialog.setDefaultSuffix(suffix);
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     // The dialog asks before an existing file is replaced.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
@@ -77,6 +77,21 @@ std::vector<std::u16string> ToPaths(const QStringList& list)
 
 }  // namespace
 
+QStringList CKQToolsDlg::ChooseOpenFiles(const QString& title, const QStringList& filters)
+{
+    return m_fnOpenFiles ? m_fnOpenFiles(this, title, filters) : DefaultOpenFiles(this, title, filters);
+}
+
+QString CKQToolsDlg::ChooseSaveFile(const QString& filter, const QString& suffix)
+{
+    return m_fnSaveFile ? m_fnSaveFile(this, filter) : DefaultSaveFile(this, filter, suffix);
+}
+
+QString CKQToolsDlg::NameFilter(const QString& description, const QString& patterns)
+{
+    return QtNameFilter(description, patterns);
+}
+
 QStringList CKQToolsDlg::AddFilesNameFilters(bool filterEnabled, const QString& filterText)
 {
     QStringList filters;
@@ -91,8 +106,7 @@ void CKQToolsDlg::OnAddFiles()
     StoreControls();
     const QStringList filters = AddFilesNameFilters(m_bFilterEnabled, m_strFilter);
     const QString title = QStringLiteral("添加被改名文件");
-    const QStringList chosen =
-        m_fnOpenFiles ? m_fnOpenFiles(this, title, filters) : DefaultOpenFiles(this, title, filters);
+    const QStringList chosen = ChooseOpenFiles(title, filters);
     if (chosen.isEmpty()) return;
     ChangeRows([&] {
         for (const QString& path : chosen) m_list.AddFile(path.toStdU16String());
@@ -182,7 +196,10 @@ void CKQToolsDlg::RunBusy(const QString& label, size_t total, CProgressState& st
 
 void CKQToolsDlg::reject()
 {
-    if (!m_bBusy) QDialog::reject();
+    if (m_bBusy) return;
+    // The close box and Escape both end here: the settings are written once.
+    SaveWindowSettings();
+    QDialog::reject();
 }
 
 void CKQToolsDlg::OnExecuteRename()
@@ -307,7 +324,7 @@ void CKQToolsDlg::OnExport()
         return;
     }
     const QString filter = QtNameFilter(QStringLiteral("文件列表（*.csv）"), QStringLiteral("*.csv"));
-    const QString path = m_fnSaveFile ? m_fnSaveFile(this, filter) : DefaultSaveFile(this, filter);
+    const QString path = ChooseSaveFile(filter, QString::fromStdU16String(kExportDefaultExtension));
     if (path.isEmpty()) return;
     ExportFileList(m_list, path.toStdU16String());
 }

@@ -48,6 +48,10 @@ CKQToolsDlg::CKQToolsDlg(QWidget* parent) : QDialog(parent)
     BuildMenus();
     BuildStatusBar();
     NameControls();
+    // The size the layout asks for, measured before the saved one is set.
+    adjustSize();
+    m_defaultSize = size();
+    RestoreSettings();
     LoadControls();
     ConnectCommands();
 
@@ -65,6 +69,8 @@ CKQToolsDlg::~CKQToolsDlg()
 }
 
 QString CKQToolsDlg::VersionText() { return QStringLiteral(KQ_VERSION_TEXT); }
+
+int CKQToolsDlg::DefaultColumnWidth(int column) { return column >= 0 && column < kColCount ? kColumnWidths[column] : 100; }
 
 void CKQToolsDlg::BuildControls()
 {
@@ -166,6 +172,12 @@ void CKQToolsDlg::BuildMenus()
     m_pListMenu->addSeparator();
     m_pActExport = m_pListMenu->addAction(QStringLiteral("输出列表(&E)"));
     m_pListMenu->addSeparator();
+    m_pActSavePreset = m_pListMenu->addAction(QStringLiteral("保存为预设…"));
+    m_pPresetMenu = m_pListMenu->addMenu(QStringLiteral("预设"));
+    m_pActImportPresets = m_pListMenu->addAction(QStringLiteral("导入预设…"));
+    m_pActExportPresets = m_pListMenu->addAction(QStringLiteral("导出预设…"));
+    m_pActRestoreDefaults = m_pListMenu->addAction(QStringLiteral("恢复默认设置"));
+    m_pListMenu->addSeparator();
     m_pActHelp = m_pListMenu->addAction(QStringLiteral("帮助主题(&H)"));
     m_pListMenu->addSeparator();
     m_pActWeb = m_pListMenu->addAction(QStringLiteral("官方网站(&N)"));
@@ -257,6 +269,11 @@ void CKQToolsDlg::NameControls()
         {m_pActClearEdits, "ClearEdits"},
         {m_pActNaturalUp, "SortNaturalUp"},
         {m_pActNaturalDown, "SortNaturalDown"},
+        {m_pActSavePreset, "SavePreset"},
+        {m_pPresetMenu, "PresetMenu"},
+        {m_pActImportPresets, "ImportPresets"},
+        {m_pActExportPresets, "ExportPresets"},
+        {m_pActRestoreDefaults, "RestoreDefaults"},
     };
     for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
 }
@@ -308,6 +325,10 @@ void CKQToolsDlg::ConnectCommands()
     connect(m_pActFolderDown, &QAction::triggered, this, [this] { OnSort(kSortFolder, false); });
     connect(m_pActSuperUp, &QAction::triggered, this, [this] { OnSuperSort(true); });
     connect(m_pActSuperDown, &QAction::triggered, this, [this] { OnSuperSort(false); });
+    connect(m_pActSavePreset, &QAction::triggered, this, &CKQToolsDlg::OnSavePreset);
+    connect(m_pActImportPresets, &QAction::triggered, this, &CKQToolsDlg::OnImportPresets);
+    connect(m_pActExportPresets, &QAction::triggered, this, &CKQToolsDlg::OnExportPresets);
+    connect(m_pActRestoreDefaults, &QAction::triggered, this, &CKQToolsDlg::OnRestoreDefaults);
 
     connect(m_pListView->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CKQToolsDlg::UpdateCountPane);
     connect(m_pModel, &QAbstractItemModel::modelReset, this, &CKQToolsDlg::UpdateCountPane);
@@ -391,10 +412,11 @@ void CKQToolsDlg::mouseDoubleClickEvent(QMouseEvent* event)
 void CKQToolsDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // Never smaller than at start-up.
+    // Never smaller than at start-up (the layout's size, whatever size the
+    // settings gave the window).
     if (!m_bMinimumSet) {
         m_bMinimumSet = true;
-        setMinimumSize(size());
+        setMinimumSize(m_defaultSize);
     }
 }
 

@@ -13,6 +13,8 @@
 
 #include "renamer/list/FileNameList.h"
 #include "renamer/safety/RowProblems.h"
+#include "renamer/settings/Presets.h"
+#include "renamer/settings/RenamerSettings.h"
 
 class QAction;
 class QButtonGroup;
@@ -46,6 +48,8 @@ public:
     ~CKQToolsDlg() override;
 
     static QString VersionText();  // "2.15"
+    // The list's column widths at start-up.
+    static int DefaultColumnWidth(int column);
     // The add-files dialog's filters: the user filter (when enabled) first,
     // then all files. Each is "description (patterns)" as the Qt file dialog
     // reads it.
@@ -95,6 +99,21 @@ public:
     void OnUpdate();
     void OnAbout();
 
+    // Remembered settings and presets (KQToolsSettings.cpp). The window's
+    // state as the settings file keeps it, and back: geometry only when
+    // asked (the default size when there is none).
+    settings::CRenamerSettings CollectSettings();
+    void ApplySettings(const settings::CRenamerSettings& saved, bool withGeometry);
+    void OnRestoreDefaults();  // "恢复默认设置"
+    void OnSavePreset();       // "保存为预设…"
+    // The entries of a preset in the "预设" menu.
+    void OnApplyPreset(const QString& name);
+    void OnRenamePreset(const QString& name);
+    void OnDeletePreset(const QString& name);
+    void OnExportPresets();  // "导出预设…"
+    void OnImportPresets();  // "导入预设…"
+    QMenu* PresetMenu() const { return m_pPresetMenu; }
+
     // File dialogs, replaceable for tests: the paths chosen (empty on cancel).
     std::function<QStringList(QWidget* parent, const QString& title, const QStringList& filters)> m_fnOpenFiles;
     std::function<QString(QWidget* parent, const QString& filter)> m_fnSaveFile;
@@ -122,6 +141,22 @@ private:
     void ChangeRows(const std::function<void()>& change);
     // "撤销上次改名" is offered only while the history holds a run.
     void UpdateUndoAction();
+    // The file dialogs, or the tests' replacements for them.
+    QStringList ChooseOpenFiles(const QString& title, const QStringList& filters);
+    QString ChooseSaveFile(const QString& filter, const QString& suffix);
+    static QString NameFilter(const QString& description, const QString& patterns);
+    // At start: the saved settings; at the end: the window's state saved.
+    void RestoreSettings();
+    void SaveWindowSettings();
+    // The presets as the store holds them now; false when it holds none
+    // that can be changed (it could not be read nor set aside).
+    bool LoadPresets(settings::CPresetList& presets);
+    bool SavePresets(const settings::CPresetList& presets);
+    void RebuildPresetMenu(const settings::CPresetList& presets);
+    // A preset name typed into a question; false when cancelled.
+    bool AskPresetName(const QString& title, const QString& initial, std::u16string& name);
+    settings::CModeFields PageFields();
+    void SetPageFields(const settings::CModeFields& fields, int mode);
     // Runs work off the window's thread with the progress window (ProgressRun.h).
     void RunBusy(const QString& label, size_t total, CProgressState& state, const std::function<void()>& work);
 
@@ -168,11 +203,19 @@ private:
     QAction* m_pActFolderDown;
     QAction* m_pActSuperUp;
     QAction* m_pActSuperDown;
+    QAction* m_pActSavePreset;
+    QMenu* m_pPresetMenu;
+    QAction* m_pActImportPresets;
+    QAction* m_pActExportPresets;
+    QAction* m_pActRestoreDefaults;
 
     CFileNameList m_list;
     CRowProblems m_problems;
     std::array<CModePage*, 5> m_aPages{};
     bool m_bMinimumSet = false;
+    QSize m_defaultSize;             // the size the layout asks for, never less
+    bool m_bSettingsStuck = false;   // a settings file that could not be set aside
+    settings::CPresetStore m_presetStore;
     bool m_bBusy = false;
 };
 

@@ -2,8 +2,23 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "support/TestSupport.h"
 
 namespace kq::test {
+
+namespace {
+
+// The window reads and writes its settings and presets in the
+// configuration folder: every widget test program gets a fresh one of its
+// own, never the user's. A test that needs its own sets KQ_CONFIG_HOME
+// itself for its span.
+struct CPrivateConfigFolder {
+    CTempDir m_folder;
+    CScopedEnv m_env{"KQ_CONFIG_HOME", m_folder.NativePath()};
+};
+const CPrivateConfigFolder kPrivateConfigFolder;
+
+}  // namespace
 
 QStringList Column(const CFileNameList& list, int column)
 {

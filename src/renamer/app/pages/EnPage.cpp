@@ -49,7 +49,6 @@ CEnPage::CEnPage(QWidget* parent) : CModePage(parent)
     layout->addWidget(MakePageNote(this, Q(kEnPageNote)));
     layout->addStretch(1);
 
-    FillStartItems(m_fields.StartItems());
     LoadControls();
 
     connect(m_pTemplate, &QLineEdit::textChanged, this, &CEnPage::OnChanged);
@@ -89,7 +88,7 @@ void CEnPage::OnSequenceChanged()
 {
     if (m_bLoading) return;
     StoreControls();
-    FillStartItems(m_fields.RefillStartList());
+    m_fields.RefillStartList();
     LoadControls();
     emit RefreshNames();
 }
@@ -109,6 +108,9 @@ void CEnPage::StoreControls()
 void CEnPage::LoadControls()
 {
     m_bLoading = true;
+    // The start list belongs to the sequence the fields name (fields loaded
+    // from a preset or the settings may name another one).
+    FillStartItems(m_fields.StartItems());
     m_pTemplate->setText(Q(m_fields.m_strTemplate));
     m_pKind->setCurrentIndex(m_fields.m_nKind);
     SetComboText(m_pEnumList, Q(m_fields.m_strEnumList));
