@@ -21,6 +21,7 @@
 #include "renamer/list/FileNameList.h"
 #include "renamer/list/ListExport.h"
 #include "renamer/safety/RowProblems.h"
+#include "renamer/settings/Presets.h"
 
 using namespace kq;
 using namespace kq::cli;
@@ -28,8 +29,8 @@ using namespace kq::cli;
 namespace {
 
 const char* const kUsage =
-    "用法: kqtools-cli [--clipboard-file FILE] rename [--mode simple|enhanced|list|advanced|formula]\n"
-    "         [--no-keep-extension] [--recursive] [--sort name|name-desc|natural|natural-desc|folder|folder-desc]\n"
+    "用法: kqtools-cli [--clipboard-file FILE] rename [--mode simple|enhanced|list|advanced|formula] [--preset NAME]\n"
+    "         [--keep-extension|--no-keep-extension] [--recursive] [--sort name|name-desc|natural|natural-desc|folder|folder-desc]\n"
     "         [--export FILE.csv] [--dry-run [--check]] [--yes] [--json] PATH...\n"
     "         [--super-sort NAME[:desc] [--rules FILE]]（按超级排序规则排序，:desc 为降序）\n"
     "把文件和文件夹（其中的文件）加入列表，按所选模式生成新文件名并改名。\n"
@@ -40,6 +41,8 @@ const char* const kUsage =
     "            --delete-position 0..3 --delete-count 0..20（给出 --delete-count 即启用删除）\n"
     "  list:     --names-file FILE（按列表页的“添加”粘贴）--repeat TEXT --cycle\n"
     "  advanced: --template TEXT          formula: --formula TEXT\n"
+    "--preset 从窗口保存的预设开始：其模式、该模式的设置和“保持文件后缀不变”；命令行上另给的选项\n"
+    "  优先（开关类选项只能打开）。--mode 须与预设的模式相同；没有该预设时为用法错误。\n"
     "--dry-run 只显示列表（每行: 原文件名<TAB>新文件名<TAB>目录），不改名；有问题的行再加一列问题：\n"
     "  failed（无法计算新文件名）、invalid、empty、too-long、collision、exists、hidden（将成为隐藏文件）。\n"
     "  --json 的每行另有 \"problem\"（以上之一、unchanged 或 null），collision 另有 \"problem_row\"（另一行，从 0 起）。\n"
@@ -66,23 +69,59 @@ struct CRenameRequest {
     std::vector<std::string> m_aPaths;
 };
 
+// The preset of that name from the window's store. A store that cannot be
+// read is set aside and reported (through the prompt provider) by the load.
+bool FindPreset(const std::string& name, settings::CPreset& preset, std::string& error)
+{
+    settings::CPresetStore store;
+    settings::CPresetList presets;
+    store.Load(presets);
+    const settings::CPreset* found = presets.Find(FromUtf8(name));
+    if (!found) {
+        error = "没有名为“" + name + "”的预设";
+        return false;
+    }
+    preset = *found;
+    return true;
+}
+
 // Reads every option; false with error set on a usage error.
 bool ParseRenameOptions(std::vector<std::string>& args, CRenameRequest& request, std::string& error)
 {
     const std::vector<std::string> original = args;
     CArgReader reader(args);
-    reader.Value("--mode", request.m_strModeName);
+    const bool modeGiven = reader.Value("--mode", request.m_strModeName);
+    std::string presetName;
+    settings::CPreset preset;
+    const bool presetGiven = reader.Value("--preset", presetName);
+    if (presetGiven) {
+        if (!FindPreset(presetName, preset, error)) return false;
+        const std::string presetMode = settings::ModeName(preset.m_nMode);
+        if (modeGiven && request.m_strModeName != presetMode) {
+            error = "预设“" + presetName + "”是 " + presetMode + " 模式，不能与 --mode " + request.m_strModeName +
+                    " 同用";
+            return false;
+        }
+        request.m_strModeName = presetMode;
+    }
     request.m_pMode = MakeRenameMode(request.m_strModeName);
     if (!request.m_pMode) {
         error = "未知模式：" + request.m_strModeName;
         return false;
     }
+    if (presetGiven) request.m_pMode->UsePreset(preset.m_fields);
     std::string foreign = ForeignModeOption(request.m_strModeName, original);
     if (!foreign.empty()) {
         error = "选项 " + foreign + " 不用于 " + request.m_strModeName + " 模式";
         return false;
     }
-    request.m_bKeepExtension = !reader.Flag("--no-keep-extension");
+    const bool keep = reader.Flag("--keep-extension");
+    const bool noKeep = reader.Flag("--no-keep-extension");
+    if (keep && noKeep) {
+        error = "--keep-extension 与 --no-keep-extension 只能选一个";
+        return false;
+    }
+    request.m_bKeepExtension = keep || (!noKeep && (!presetGiven || preset.m_bKeepExtension));
     request.m_bRecursive = reader.Flag("--recursive");
     request.m_bDryRun = reader.Flag("--dry-run");
     request.m_bYes = reader.Flag("--yes");

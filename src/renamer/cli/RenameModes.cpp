@@ -10,6 +10,7 @@
 #include "renamer/modes/FormulaNaming.h"
 #include "renamer/modes/ListNaming.h"
 #include "renamer/modes/SimpleNaming.h"
+#include "renamer/settings/ModeFields.h"
 
 namespace kq::cli {
 
@@ -43,35 +44,44 @@ std::u16string Text(CArgReader& reader, const char* name, const std::u16string& 
 }
 
 // The replacing and deleting options shared by the Simple and Enhanced pages:
-// each part is switched on by giving its option.
+// each part is switched on by giving its option (or by the preset).
 bool ReplaceDeleteOptions(CArgReader& reader, const std::vector<std::string>& original,
                           naming::CReplaceDeleteFields& fields, std::string& error)
 {
-    fields.m_bReplaceEnabled = Given(original, "--find");
-    fields.m_strFind = Text(reader, "--find", u"");
-    fields.m_strReplace = Text(reader, "--replace", u"");
-    fields.m_bRegex = reader.Flag("--regex");
-    if (fields.m_bRegex && !fields.m_bReplaceEnabled) {
-        error = "选项 --regex 要与 --find 一起使用";
-        return false;
+    if (Given(original, "--find")) fields.m_bReplaceEnabled = true;
+    fields.m_strFind = Text(reader, "--find", fields.m_strFind);
+    fields.m_strReplace = Text(reader, "--replace", fields.m_strReplace);
+    if (reader.Flag("--regex")) {
+        if (!fields.m_bReplaceEnabled) {
+            error = "选项 --regex 要与 --find 一起使用";
+            return false;
+        }
+        fields.m_bRegex = true;
     }
     // A pattern that does not compile is a usage error: no name would be replaced.
-    if (fields.m_bRegex) {
+    if (fields.m_bRegex && fields.m_bReplaceEnabled) {
         const naming::CFindReplace replace(fields);
         if (!replace.GetErrorInfo().empty()) {
             error = ToUtf8(replace.GetErrorInfo());
             return false;
         }
     }
-    fields.m_bDeleteEnabled = Given(original, "--delete-count");
+    if (Given(original, "--delete-count")) fields.m_bDeleteEnabled = true;
     return RangeValue(reader, "--delete-position", 0, 3, fields.m_nDeletePosition, error) &&
            RangeValue(reader, "--delete-count", 0, 20, fields.m_nDeleteCount, error);
 }
 
-// A mode whose fields struct fills the names itself.
-template <class Fields>
+// A mode whose fields struct fills the names itself; page is where a
+// preset keeps them.
+template <class Fields, Fields settings::CModeFields::*page>
 class CFieldsMode : public IRenameMode {
 public:
+    void UsePreset(const settings::CModeFields& fields) override
+    {
+        m_fields = fields.*page;
+        m_bFromPreset = true;
+    }
+
     std::u16string FillNewNames(CFileNameList& list, bool keepExtension) const override
     {
         std::u16string error;
@@ -84,15 +94,16 @@ public:
 
 protected:
     Fields m_fields;
+    bool m_bFromPreset = false;
 };
 
-class CSimpleMode : public CFieldsMode<CEaFields> {
+class CSimpleMode : public CFieldsMode<CEaFields, &settings::CModeFields::m_simple> {
     bool ReadOptions(CArgReader& reader, const std::vector<std::string>& original, std::string& error) override
     {
         CEaFields& f = m_fields;
         f.m_strTemplate = Text(reader, "--name", f.m_strTemplate);
-        f.m_bIndexEnabled = reader.Flag("--index");
-        f.m_nIndexPosition = reader.Flag("--index-after") ? 1 : 0;
+        if (reader.Flag("--index")) f.m_bIndexEnabled = true;
+        if (reader.Flag("--index-after")) f.m_nIndexPosition = 1;
         f.m_strStart = Text(reader, "--start", f.m_strStart);
         f.m_strStep = Text(reader, "--step", f.m_strStep);
         f.m_strRepeat = Text(reader, "--repeat", f.m_strRepeat);
@@ -101,16 +112,19 @@ class CSimpleMode : public CFieldsMode<CEaFields> {
     }
 };
 
-class CEnhancedMode : public CFieldsMode<CEnFields> {
+class CEnhancedMode : public CFieldsMode<CEnFields, &settings::CModeFields::m_enhanced> {
     bool ReadOptions(CArgReader& reader, const std::vector<std::string>& original, std::string& error) override
     {
         CEnFields& f = m_fields;
+        const bool sequenceGiven =
+            Given(original, "--kind") || Given(original, "--enum-list") || Given(original, "--digits");
         f.m_strTemplate = Text(reader, "--pattern", f.m_strTemplate);
         if (!RangeValue(reader, "--kind", 0, 7, f.m_nKind, error)) return false;
         f.m_strEnumList = Text(reader, "--enum-list", f.m_strEnumList);
         if (!RangeValue(reader, "--digits", 1, 9, f.m_nDigits, error)) return false;
-        // As on the page: the start follows the sequence unless typed.
-        f.RefillStartList();
+        // As on the page: the start follows the sequence unless typed (a
+        // preset's start stands while its sequence does).
+        if (!m_bFromPreset || sequenceGiven) f.RefillStartList();
         f.m_strStart = Text(reader, "--start", f.m_strStart);
         f.m_strStep = Text(reader, "--step", f.m_strStep);
         f.m_strRepeat = Text(reader, "--repeat", f.m_strRepeat);
@@ -118,12 +132,12 @@ class CEnhancedMode : public CFieldsMode<CEnFields> {
     }
 };
 
-class CListMode : public CFieldsMode<CElFields> {
+class CListMode : public CFieldsMode<CElFields, &settings::CModeFields::m_list> {
     bool ReadOptions(CArgReader& reader, const std::vector<std::string>&, std::string&) override
     {
         reader.Value("--names-file", m_strNamesFile);
         m_fields.m_strRepeat = Text(reader, "--repeat", m_fields.m_strRepeat);
-        m_fields.m_nCycle = reader.Flag("--cycle") ? 1 : 0;
+        if (reader.Flag("--cycle")) m_fields.m_nCycle = 1;
         return true;
     }
     bool Load(std::string& error) override
@@ -134,24 +148,26 @@ class CListMode : public CFieldsMode<CElFields> {
             error = "无法读取文件：" + m_strNamesFile;
             return false;
         }
+        // The file's names stand for a preset's.
+        m_fields.m_aNames.clear();
         m_fields.PasteText(FromUtf8(StripUtf8Bom(bytes)));
         return true;
     }
     std::string m_strNamesFile;
 };
 
-class CAdvancedMode : public CFieldsMode<CEeFields> {
+class CAdvancedMode : public CFieldsMode<CEeFields, &settings::CModeFields::m_advanced> {
     bool ReadOptions(CArgReader& reader, const std::vector<std::string>&, std::string&) override
     {
-        m_fields.m_strMacro = Text(reader, "--template", u"");
+        m_fields.m_strMacro = Text(reader, "--template", m_fields.m_strMacro);
         return true;
     }
 };
 
-class CFormulaMode : public CFieldsMode<CEfFields> {
+class CFormulaMode : public CFieldsMode<CEfFields, &settings::CModeFields::m_formula> {
     bool ReadOptions(CArgReader& reader, const std::vector<std::string>&, std::string&) override
     {
-        m_fields.m_strFormula = Text(reader, "--formula", u"");
+        m_fields.m_strFormula = Text(reader, "--formula", m_fields.m_strFormula);
         return true;
     }
 };

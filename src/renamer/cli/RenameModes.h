@@ -10,13 +10,19 @@
 
 namespace kq {
 class CFileNameList;
+namespace settings {
+struct CModeFields;
 }
+}  // namespace kq
 
 namespace kq::cli {
 
 class IRenameMode {
 public:
     virtual ~IRenameMode() = default;
+    // Starts from a preset's page instead of the page's defaults; the
+    // options read afterwards change only what they name.
+    virtual void UsePreset(const settings::CModeFields& fields) = 0;
     // Reads the mode's options; false with error set on a bad value.
     // original is the argument list before any option was taken.
     virtual bool ReadOptions(CArgReader& reader, const std::vector<std::string>& original, std::string& error) = 0;
