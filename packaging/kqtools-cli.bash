@@ -43,7 +43,7 @@ _kqtools_cli()
         help) opts=$commands ;;
         eval) opts="--file --folder --index --count --path-index --index-on-path --var --json" ;;
         template) opts="--row --count --json" ;;
-        rename) opts="--mode --no-keep-extension --recursive --sort --super-sort --rules --export --dry-run --check
+        rename) opts="--mode --preset --keep-extension --no-keep-extension --recursive --sort --super-sort --rules --export --dry-run --check
                       --yes --json --name --index --start --step --repeat --digits --index-after --pattern
                       --kind --enum-list --find --replace --regex --delete-position --delete-count --names-file
                       --cycle --template --formula" ;;

@@ -59,6 +59,8 @@ complete -c kqtools-cli -n $c -l json -d 'JSON output'
 set -l c "__fish_seen_subcommand_from rename"
 complete -c kqtools-cli -n $c -F
 complete -c kqtools-cli -n $c -l mode -x -a 'simple enhanced list advanced formula' -d 'Naming mode'
+complete -c kqtools-cli -n $c -l preset -r -d 'Start from a preset saved in the window'
+complete -c kqtools-cli -n $c -l keep-extension -d 'Keep the extension (over a preset)'
 complete -c kqtools-cli -n $c -l no-keep-extension -d 'Compute the whole name, extension included'
 complete -c kqtools-cli -n $c -l recursive -d 'Include sub-folders'
 complete -c kqtools-cli -n $c -l sort -x -a 'name name-desc natural natural-desc folder folder-desc' -d 'Order of the list'

@@ -105,7 +105,6 @@ TEST(CliRename, PresetUsageErrors)
         std::string message;
     } cases[] = {
         {{"--preset", "没有"}, "没有名为“没有”的预设"},
-        {{"--preset", "照片"}, "没有名为“照片”的预设"},
         {{"--preset", "names", "--mode", "simple"}, "预设“names”是 list 模式，不能与 --mode simple 同用"},
         {{"--preset", "names", "--pattern", "x"}, "选项 --pattern 不用于 list 模式"},
         {{"--preset", "names", "--keep-extension", "--no-keep-extension"},
