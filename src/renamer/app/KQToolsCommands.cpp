@@ -136,6 +136,7 @@ void CKQToolsDlg::AddDroppedPaths(const QStringList& paths)
 
 void CKQToolsDlg::OnDeleteSelected()
 {
+    FinishNames();
     const CRowSet selection = m_pListView->SelectedRows();
     if (!selection.empty()) {
         m_pModel->BeginReset();
@@ -147,6 +148,7 @@ void CKQToolsDlg::OnDeleteSelected()
 
 void CKQToolsDlg::OnMoveUp()
 {
+    FinishNames();
     CRowSet selection = m_pListView->SelectedRows();
     if (m_list.MoveSelectionUp(selection) != EMoveResult::Done) return;
     m_pModel->AllChanged();
@@ -156,6 +158,7 @@ void CKQToolsDlg::OnMoveUp()
 
 void CKQToolsDlg::OnMoveDown()
 {
+    FinishNames();
     CRowSet selection = m_pListView->SelectedRows();
     if (m_list.MoveSelectionDown(selection) != EMoveResult::Done) return;
     m_pModel->AllChanged();
@@ -187,6 +190,7 @@ void CKQToolsDlg::reject()
 
 void CKQToolsDlg::OnExecuteRename()
 {
+    FinishNames();
     // The empty list's message and the question come first, on this thread;
     // the question says first what the preview found.
     if (m_list.GetItemCount() == 0) {
@@ -224,6 +228,7 @@ void CKQToolsDlg::UpdateUndoAction() { m_pActUndo->setEnabled(HasRenameHistory({
 
 void CKQToolsDlg::OnUndoLastRename()
 {
+    FinishNames();
     // The count asked about is the newest run's; a record that cannot be
     // read is left to the undo, which reports it and sets it aside.
     const std::vector<std::u16string> records = FindHistoryRecords({});
@@ -262,6 +267,7 @@ void CKQToolsDlg::OnHistory()
 
 void CKQToolsDlg::OnClearEdits()
 {
+    FinishNames();
     if (m_list.ClearEdits() > 0) m_pModel->AllChanged();
     RefreshNewNames();
 }
@@ -275,6 +281,7 @@ void CKQToolsDlg::OnInvertSelection()
 
 void CKQToolsDlg::OnClearList()
 {
+    FinishNames();
     m_pModel->BeginReset();
     m_list.Clear();
     m_pModel->EndReset();
@@ -282,6 +289,7 @@ void CKQToolsDlg::OnClearList()
 
 void CKQToolsDlg::OnSort(ESortKey key, bool ascending)
 {
+    FinishNames();
     // The selection stays on its positions, as column 1 does.
     if (key == kSortName)
         m_list.SortByName(ascending);
@@ -294,6 +302,7 @@ void CKQToolsDlg::OnSort(ESortKey key, bool ascending)
 
 void CKQToolsDlg::OnSuperSort(bool ascending)
 {
+    FinishNames();
     if (!RunSuperSortDialogs(this, m_list, ascending)) return;
     m_pModel->AllChanged();
     RefreshNewNames();
@@ -301,6 +310,7 @@ void CKQToolsDlg::OnSuperSort(bool ascending)
 
 void CKQToolsDlg::OnExport()
 {
+    FinishNames();
     if (m_list.GetItemCount() == 0) {
         // Shows "列表为空"; no file dialog.
         ExportFileList(m_list, u"");
