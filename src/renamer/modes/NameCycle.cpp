@@ -122,18 +122,23 @@ void CNameCycle::Wait()
 
 void CNameCycle::Work(size_t worker)
 {
-    if (worker == 0) {
-        m_pPlan->BeforeRows();
-        m_bBeforeDone.store(true);
-        m_bBeforeDone.notify_all();
-    } else {
-        m_bBeforeDone.wait(false);
-    }
     CRowNamer& namer = *m_aNamers[worker];
     for (;;) {
         if (m_bCancel.load(std::memory_order_relaxed)) return;
         const size_t b = m_nNextBatch.fetch_add(1);
         if (b >= m_aBatches.size()) return;
+        // The visible rows read what they need themselves; the rest wait for
+        // the work before the rows, which the first thread past them does.
+        if (b >= m_nVisibleBatches && !m_bBeforeDone.load()) {
+            if (!m_bBeforeStarted.exchange(true)) {
+                m_pPlan->BeforeRows();
+                m_bBeforeDone.store(true);
+                m_bBeforeDone.notify_all();
+            } else {
+                m_bBeforeDone.wait(false);
+            }
+            if (m_bCancel.load(std::memory_order_relaxed)) return;
+        }
         NameBatch(namer, m_aBatches[b]);
         if (b < m_nVisibleBatches && m_nVisibleDone.fetch_add(1) + 1 == m_nVisibleBatches) {
             m_bVisibleReady.store(true, std::memory_order_release);

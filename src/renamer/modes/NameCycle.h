@@ -55,8 +55,8 @@ public:
 
     int RowCount() const { return m_nRows; }
     virtual std::unique_ptr<CRowNamer> MakeNamer() const = 0;
-    // Work before the rows, on the cycle's first thread (reading the files
-    // a formula needs ahead).
+    // Work before the rows outside the visible range, on one of the cycle's
+    // threads (reading the files a formula needs ahead).
     virtual void BeforeRows() const {}
     // True when rows must be named in list order on one thread (a formula
     // that draws random numbers).
@@ -137,6 +137,7 @@ private:
     std::atomic<bool> m_bAllReady{false};
     std::vector<std::unique_ptr<CRowNamer>> m_aNamers;  // one per thread
     std::vector<std::thread> m_aThreads;
+    std::atomic<bool> m_bBeforeStarted{false};
     std::atomic<bool> m_bBeforeDone{false};
 };
 
