@@ -117,8 +117,26 @@ std::u16string CTERNString::GetDefineString(int n, std::u16string_view list)
 
 int CTERNString::SetClipText(const std::u16string& text) { return GetClipboardProvider().SetText(text) ? 1 : 0; }
 
+namespace {
+
+thread_local const CTERNString::CClipSnapshot* t_pClipSnapshot = nullptr;
+
+}  // namespace
+
+CTERNString::CClipSnapshot::CClipSnapshot(const std::u16string* text) : m_pText(text), m_pPrevious(t_pClipSnapshot)
+{
+    t_pClipSnapshot = this;
+}
+
+CTERNString::CClipSnapshot::~CClipSnapshot() { t_pClipSnapshot = m_pPrevious; }
+
 int CTERNString::GetClipText(std::u16string& text)
 {
+    if (const CClipSnapshot* snapshot = t_pClipSnapshot) {
+        if (!snapshot->m_pText) return 0;
+        text = *snapshot->m_pText;
+        return 1;
+    }
     std::u16string got;
     if (!GetClipboardProvider().GetText(got)) return 0;
     text = std::move(got);

@@ -30,6 +30,21 @@ public:
     static std::u16string GetDefineString(int n, std::u16string_view list);
     static int SetClipText(const std::u16string& text);
     static int GetClipText(std::u16string& text);
+    // While one lives, GetClipText on its thread answers from a text read
+    // before (nullptr: the clipboard held none) instead of the clipboard,
+    // which only the thread that owns it may read.
+    class CClipSnapshot {
+    public:
+        explicit CClipSnapshot(const std::u16string* text);
+        ~CClipSnapshot();
+        CClipSnapshot(const CClipSnapshot&) = delete;
+        CClipSnapshot& operator=(const CClipSnapshot&) = delete;
+
+    private:
+        friend class CTERNString;
+        const std::u16string* m_pText;
+        const CClipSnapshot* m_pPrevious;
+    };
     static std::u16string GetFDoubleString(double value, int minDecimals, int maxDecimals);
     static double FormatDoublePrev(double value, int decimals);
     static double GetFDoubleValue(std::u16string_view text, int positive);

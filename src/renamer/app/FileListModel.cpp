@@ -40,6 +40,9 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
             return QString::fromStdU16String(RowProblemText(problem, m_pProblems->OtherRow(size_t(row))));
     }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::EditRole) return {};
+    if (index.column() == kColNewName && !edited && m_pPending && m_pPending->IsVisibleReady() &&
+        row >= m_pPending->VisibleFirst() && row < m_pPending->VisibleLast())
+        return QString::fromStdU16String(m_pPending->Name(row));
     return QString::fromStdU16String(m_list.GetText(row, index.column()));
 }
 
@@ -55,6 +58,7 @@ bool CFileListModel::setData(const QModelIndex& index, const QVariant& value, in
     if (role != Qt::EditRole || !index.isValid() || index.column() != kColNewName ||
         index.row() >= m_list.GetItemCount())
         return false;
+    if (m_fnBeforeEdit) m_fnBeforeEdit();
     const std::u16string name = value.toString().toStdU16String();
     if (name == m_list.GetText(index.row(), kColNewName) && !m_list.IsEdited(index.row())) return false;
     m_list.SetEditedName(index.row(), name);
@@ -78,6 +82,13 @@ void CFileListModel::NewNamesChanged()
     if (rows == 0) return;
     emit dataChanged(index(0, kColNewName), index(rows - 1, kColStatus),
                      {Qt::DisplayRole, Qt::ToolTipRole, Qt::ForegroundRole});
+}
+
+void CFileListModel::VisibleNamesReady()
+{
+    if (!m_pPending || m_pPending->VisibleFirst() >= m_pPending->VisibleLast()) return;
+    emit dataChanged(index(m_pPending->VisibleFirst(), kColNewName), index(m_pPending->VisibleLast() - 1, kColNewName),
+                     {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
 void CFileListModel::AllChanged()

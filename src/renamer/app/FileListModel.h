@@ -4,7 +4,10 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
+
 #include "renamer/list/FileNameList.h"
+#include "renamer/modes/NameCycle.h"
 #include "renamer/safety/RowProblems.h"
 
 namespace kq {
@@ -38,6 +41,14 @@ public:
 
     CFileNameList& List() { return m_list; }
 
+    // While a name cycle runs its visible rows show their new names as soon
+    // as they are ready (VisibleNamesReady); the list itself is written when
+    // the cycle ends. nullptr: no cycle.
+    void SetPendingNames(const CNameCycle* cycle) { m_pPending = cycle; }
+    void VisibleNamesReady();
+    // Called before a hand edit writes the list (the owner finishes its cycle).
+    std::function<void()> m_fnBeforeEdit;
+
 signals:
     void NameEdited(int row);
 
@@ -45,6 +56,7 @@ private:
     CFileNameList& m_list;
     const CRowProblems* m_pProblems = nullptr;
     bool m_bShowProblems = false;
+    const CNameCycle* m_pPending = nullptr;
 };
 
 }  // namespace kq

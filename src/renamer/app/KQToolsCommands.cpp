@@ -150,6 +150,7 @@ void CKQToolsDlg::AddDroppedPaths(const QStringList& paths)
 
 void CKQToolsDlg::OnDeleteSelected()
 {
+    FinishNames();
     const CRowSet selection = m_pListView->SelectedRows();
     if (!selection.empty()) {
         m_pModel->BeginReset();
@@ -161,6 +162,7 @@ void CKQToolsDlg::OnDeleteSelected()
 
 void CKQToolsDlg::OnMoveUp()
 {
+    FinishNames();
     CRowSet selection = m_pListView->SelectedRows();
     if (m_list.MoveSelectionUp(selection) != EMoveResult::Done) return;
     m_pModel->AllChanged();
@@ -170,6 +172,7 @@ void CKQToolsDlg::OnMoveUp()
 
 void CKQToolsDlg::OnMoveDown()
 {
+    FinishNames();
     CRowSet selection = m_pListView->SelectedRows();
     if (m_list.MoveSelectionDown(selection) != EMoveResult::Done) return;
     m_pModel->AllChanged();
@@ -204,6 +207,7 @@ void CKQToolsDlg::reject()
 
 void CKQToolsDlg::OnExecuteRename()
 {
+    FinishNames();
     // The empty list's message and the question come first, on this thread;
     // the question says first what the preview found.
     if (m_list.GetItemCount() == 0) {
@@ -241,6 +245,7 @@ void CKQToolsDlg::UpdateUndoAction() { m_pActUndo->setEnabled(HasRenameHistory({
 
 void CKQToolsDlg::OnUndoLastRename()
 {
+    FinishNames();
     // The count asked about is the newest run's; a record that cannot be
     // read is left to the undo, which reports it and sets it aside.
     const std::vector<std::u16string> records = FindHistoryRecords({});
@@ -279,6 +284,7 @@ void CKQToolsDlg::OnHistory()
 
 void CKQToolsDlg::OnClearEdits()
 {
+    FinishNames();
     if (m_list.ClearEdits() > 0) m_pModel->AllChanged();
     RefreshNewNames();
 }
@@ -292,6 +298,7 @@ void CKQToolsDlg::OnInvertSelection()
 
 void CKQToolsDlg::OnClearList()
 {
+    FinishNames();
     m_pModel->BeginReset();
     m_list.Clear();
     m_pModel->EndReset();
@@ -299,6 +306,7 @@ void CKQToolsDlg::OnClearList()
 
 void CKQToolsDlg::OnSort(ESortKey key, bool ascending)
 {
+    FinishNames();
     // The selection stays on its positions, as column 1 does.
     if (key == kSortName)
         m_list.SortByName(ascending);
@@ -311,6 +319,7 @@ void CKQToolsDlg::OnSort(ESortKey key, bool ascending)
 
 void CKQToolsDlg::OnSuperSort(bool ascending)
 {
+    FinishNames();
     if (!RunSuperSortDialogs(this, m_list, ascending)) return;
     m_pModel->AllChanged();
     RefreshNewNames();
@@ -318,6 +327,7 @@ void CKQToolsDlg::OnSuperSort(bool ascending)
 
 void CKQToolsDlg::OnExport()
 {
+    FinishNames();
     if (m_list.GetItemCount() == 0) {
         // Shows "列表为空"; no file dialog.
         ExportFileList(m_list, u"");

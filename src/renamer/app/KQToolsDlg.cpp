@@ -64,6 +64,9 @@ CKQToolsDlg::CKQToolsDlg(QWidget* parent) : QDialog(parent)
 
 CKQToolsDlg::~CKQToolsDlg()
 {
+    // Stop the workers before anything they read or post to goes away.
+    m_pModel->SetPendingNames(nullptr);
+    m_pCycle.reset();
     // The view must let go of the model before the list it reads goes away.
     m_pListView->setModel(nullptr);
 }
@@ -152,6 +155,7 @@ void CKQToolsDlg::BuildControls()
     m_pListView = new CFileListView(this);
     m_pModel = new CFileListModel(m_list, this);
     m_pModel->SetProblems(&m_problems);
+    m_pModel->m_fnBeforeEdit = [this] { FinishNames(); };
     m_pListView->setModel(m_pModel);
     for (int c = 0; c < kColCount; ++c) m_pListView->setColumnWidth(c, kColumnWidths[c]);
     m_pListView->setMinimumSize(520, 360);
@@ -282,6 +286,7 @@ void CKQToolsDlg::ConnectCommands()
 {
     connect(m_pModeGroup, &QButtonGroup::idClicked, this, [this] {
         // Names written by hand belong to the mode they were written in.
+        FinishNames();
         if (m_pModeGroup->checkedId() != m_nMode) m_list.ClearEdits();
         StoreControls();
         ShowModePage();
@@ -358,11 +363,44 @@ void CKQToolsDlg::ShowModePage() { m_pPageArea->setCurrentIndex(m_nMode); }
 void CKQToolsDlg::RefreshNewNames()
 {
     StoreControls();
-    CurrentPage()->FillNewNames(m_list, m_bKeepExtension);
+    // The cycle that runs names rows for controls that have changed since.
+    m_pModel->SetPendingNames(nullptr);
+    m_pCycle.reset();
+    m_pCyclePage = CurrentPage();
+    std::shared_ptr<const CNamePlan> plan = m_pCyclePage->PrepareNames(m_list, m_bKeepExtension);
+    // The rows on screen are named first.
+    const int first = std::max(0, m_pListView->rowAt(0));
+    int last = m_pListView->rowAt(m_pListView->viewport()->height() - 1);
+    last = last < 0 ? std::min(m_list.GetItemCount(), first + 100) : last + 1;
+    const uint64_t generation = ++m_nCycleGeneration;
+    m_pCycle = std::make_unique<CNameCycle>(std::move(plan), first, last, [this, generation](CNameCycle::EEvent e) {
+        QMetaObject::invokeMethod(this, [this, generation, e] { OnCycleEvent(generation, e); }, Qt::QueuedConnection);
+    });
+    m_pModel->SetPendingNames(m_pCycle.get());
+    if (m_list.GetItemCount() <= m_nSyncRows) FinishNames();
+}
+
+void CKQToolsDlg::OnCycleEvent(uint64_t generation, int event)
+{
+    if (generation != m_nCycleGeneration || !m_pCycle) return;
+    if (event == CNameCycle::kVisibleReady)
+        m_pModel->VisibleNamesReady();
+    else
+        FinishNames();
+}
+
+void CKQToolsDlg::FinishNames()
+{
+    if (!m_pCycle) return;
+    std::unique_ptr<CNameCycle> cycle = std::move(m_pCycle);
+    m_pModel->SetPendingNames(nullptr);
+    const std::u16string message = cycle->WriteTo(m_list);
+    cycle.reset();
     m_problems.Update(m_list);
     m_pModel->ShowProblems(true);
     m_pModel->NewNamesChanged();
     UpdateProblemPane();
+    if (m_pCyclePage) m_pCyclePage->NamesDone(m_list, message);
 }
 
 void CKQToolsDlg::UpdateProblemPane()
@@ -378,6 +416,7 @@ void CKQToolsDlg::UpdateCountPane()
 
 void CKQToolsDlg::ChangeRows(const std::function<void()>& change)
 {
+    FinishNames();
     const CRowSet selection = m_pListView->SelectedRows();
     m_pModel->BeginReset();
     change();

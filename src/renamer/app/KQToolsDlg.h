@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include <QStringList>
 
 #include "renamer/list/FileNameList.h"
+#include "renamer/modes/NameCycle.h"
 #include "renamer/safety/RowProblems.h"
 #include "renamer/settings/Presets.h"
 #include "renamer/settings/RenamerSettings.h"
@@ -61,16 +63,33 @@ public:
     bool m_bFilterEnabled = false;
     QString m_strFilter = QStringLiteral("*.*");
 
-    CFileNameList& List() { return m_list; }
-    // Each row's problem after the last name cycle.
-    const CRowProblems& Problems() const { return m_problems; }
+    // The list with complete new names: a running name cycle is finished first.
+    CFileNameList& List()
+    {
+        FinishNames();
+        return m_list;
+    }
+    // Each row's problem after the last name cycle (finished first).
+    const CRowProblems& Problems()
+    {
+        FinishNames();
+        return m_problems;
+    }
     CModePage* Page(int mode) const { return m_aPages[size_t(mode)]; }
     CModePage* CurrentPage() const { return Page(m_nMode); }
 
     void StoreControls();
     void LoadControls();
     void ShowModePage();
+    // Starts a name cycle off the window's thread (cancelling the one that
+    // runs); lists of up to m_nSyncRows rows are named before it returns.
     void RefreshNewNames();
+    // Waits for the running name cycle and writes its names, the rows'
+    // problems and the page's message; nothing when no cycle runs. Every
+    // command that reads or changes the list calls it first.
+    void FinishNames();
+    bool NamesPending() const { return m_pCycle != nullptr; }
+    int m_nSyncRows = 2000;
     void UpdateCountPane();
     // The status bar's counts of the rows that change and the rows with problems.
     void UpdateProblemPane();
@@ -209,8 +228,15 @@ private:
     QAction* m_pActExportPresets;
     QAction* m_pActRestoreDefaults;
 
+    void OnCycleEvent(uint64_t generation, int event);
+
     CFileNameList m_list;
     CRowProblems m_problems;
+    // The running name cycle, the page that planned it and its number (events
+    // of an older cycle are dropped).
+    std::unique_ptr<CNameCycle> m_pCycle;
+    CModePage* m_pCyclePage = nullptr;
+    uint64_t m_nCycleGeneration = 0;
     std::array<CModePage*, 5> m_aPages{};
     bool m_bMinimumSet = false;
     QSize m_defaultSize;             // the size the layout asks for, never less

@@ -6,6 +6,7 @@
 #include "platform/Crt.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
+#include "renamer/modes/NameCycle.h"
 #include "renamer/modes/NameParts.h"
 #include "renamer/modes/SimpleNaming.h"
 
@@ -172,6 +173,73 @@ void CEnFields::FillNewNames(CFileNameList& list, bool keepExtension, std::u16st
         list.SetText(r, kColNewName, result);
     }
     if (pReplaceError) *pReplaceError = replace.GetErrorInfo();
+}
+
+namespace {
+
+class CEnhancedPlan : public CNamePlan {
+public:
+    CEnhancedPlan(const CEnFields& fields, const CFileNameList& list, bool keepExtension)
+        : CNamePlan(list.GetItemCount()),
+          m_fields(fields),
+          m_list(list),
+          m_bKeepExtension(keepExtension),
+          m_sequence(m_fields),
+          m_pattern(fields.m_strTemplate, kOldNamePlaceholder),
+          m_counter(fields.m_strRepeat),
+          m_nFirst(FindOrdinal(m_sequence, fields.m_strStart)),
+          m_nStep(Wtoi(fields.m_strStep))
+    {
+        m_strNote = naming::CFindReplace(m_fields).GetErrorInfo();
+    }
+
+    std::unique_ptr<CRowNamer> MakeNamer() const override { return std::make_unique<CNamer>(*this); }
+
+private:
+    class CNamer : public CRowNamer {
+    public:
+        explicit CNamer(const CEnhancedPlan& plan) : m_plan(plan), m_replace(plan.m_fields) {}
+        void Name(int r, CRowName& out) override
+        {
+            const CEnFields& f = m_plan.m_fields;
+            f.MakeBase(m_plan.m_list.GetText(r, kColOldName), m_plan.m_bKeepExtension, m_strStem, m_strExtension,
+                       m_strBase);
+            // The ordinal wraps at 32 bits after every step.
+            const uint64_t group = static_cast<uint64_t>(m_plan.m_counter.GroupOf(r));
+            const int k = static_cast<int>(static_cast<uint32_t>(
+                static_cast<uint64_t>(static_cast<int64_t>(m_plan.m_nFirst)) +
+                group * static_cast<uint64_t>(static_cast<int64_t>(m_plan.m_nStep))));
+            m_strIndex = m_plan.m_sequence.Text(k);
+            std::u16string& result = out.m_strName;
+            m_plan.m_pattern.Fill(result, m_strBase);
+            ExpandIndexedPlaceholders(result, m_strBase, m_strIndex);
+            naming::ReplaceAll(result, u"*", m_strIndex);
+            if (!f.FinishName(result, m_plan.m_bKeepExtension, m_strExtension, m_replace, r))
+                Note(r, m_replace.GetRowErrorInfo());
+            out.m_bFailed = false;
+        }
+
+    private:
+        const CEnhancedPlan& m_plan;
+        naming::CFindReplace m_replace;
+        std::u16string m_strStem, m_strExtension, m_strBase, m_strIndex;
+    };
+
+    const CEnFields m_fields;
+    const CFileNameList& m_list;
+    const bool m_bKeepExtension;
+    const CIndexSequence m_sequence;
+    const naming::CPlaceholderText m_pattern;
+    const naming::CRepeatCounter m_counter;
+    const int m_nFirst;
+    const int m_nStep;
+};
+
+}  // namespace
+
+std::shared_ptr<const CNamePlan> CEnFields::PrepareNames(const CFileNameList& list, bool keepExtension) const
+{
+    return std::make_shared<CEnhancedPlan>(*this, list, keepExtension);
 }
 
 }  // namespace kq

@@ -3,12 +3,14 @@
 
 #include "renamer/modes/NameParts.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace kq {
 
 class CFileNameList;
+class CNamePlan;
 
 // Fields of CEnPage. Controls, items and defaults:
 //   m_strTemplate      edit "新文件名（序号用*代替）："  default "* <原文件名>"
@@ -49,6 +51,11 @@ struct CEnFields : naming::CReplaceDeleteFields {
 
     // As CEaFields::FillNewNames, also for pReplaceError.
     void FillNewNames(CFileNameList& list, bool keepExtension, std::u16string* pReplaceError = nullptr) const;
+
+    // The same names as FillNewNames, as a plan whose rows can be named on
+    // any thread in any order (NameCycle.h). The plan keeps a copy of the
+    // fields and reads the list, which must stay unchanged while it lives.
+    std::shared_ptr<const CNamePlan> PrepareNames(const CFileNameList& list, bool keepExtension) const;
 };
 
 extern const char16_t* const kEnPageNote;  // "新文件名称中的序号用字符*代替，例如“*-<原文件名>”。"

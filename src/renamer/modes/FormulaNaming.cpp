@@ -1,12 +1,17 @@
 #include "renamer/modes/FormulaNaming.h"
 
+#include <optional>
+
 #include "formula/engine/FileNameStringAnalyse.h"
 #include "formula/filemeta/FileMetaCache.h"
 #include "formula/functions/FileMetaFunctions.h"
+#include "formula/text/TERNString.h"
+#include "platform/Clipboard.h"
 #include "platform/Crt.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
+#include "renamer/modes/NameCycle.h"
 #include "renamer/modes/NameParts.h"
 
 namespace kq {
@@ -78,6 +83,98 @@ void CEfFields::FillNewNames(CFileNameList& list, bool keepExtension) const
         list.SetText(r, kColNewName, name);
         if (code != 0) list.SetNameFailed(r, FormulaFailureText(code, engine.GetAnalyseErrorInfo()));
     }
+}
+
+namespace {
+
+// Whether the formula's text names a function (ASCII case ignored). A text
+// that only holds the name in a string is taken as a call too: that costs
+// speed, never a wrong name.
+bool Mentions(const std::u16string& formula, std::u16string_view name)
+{
+    return ToAsciiUpper(formula).find(ToAsciiUpper(name)) != std::u16string::npos;
+}
+
+class CFormulaPlan : public CNamePlan {
+public:
+    CFormulaPlan(const CEfFields& fields, const CFileNameList& list, bool keepExtension)
+        : CNamePlan(list.GetItemCount()),
+          m_strFormula(fields.m_strFormula),
+          m_list(list),
+          m_bKeepExtension(keepExtension),
+          m_folders(NumberFolders(list, [](const std::u16string& folder) { return ToAsciiUpper(folder); }))
+    {
+        // The random numbers come from one generator per thread: the rows
+        // draw them in list order on one thread.
+        m_bOrdered = Mentions(m_strFormula, u"rand");
+        // The clipboard is read here, on the caller's thread, once for all rows.
+        m_bClipRead = Mentions(m_strFormula, u"clip");
+        if (m_bClipRead) m_bHasClip = GetClipboardProvider().GetText(m_strClip);
+    }
+
+    std::unique_ptr<CRowNamer> MakeNamer() const override { return std::make_unique<CNamer>(*this); }
+    void BeforeRows() const override { ReadRowFilesAhead(m_strFormula, m_list); }
+
+private:
+    class CNamer : public CRowNamer {
+    public:
+        explicit CNamer(const CFormulaPlan& plan) : m_plan(plan)
+        {
+            m_engine.SetShowErrorInfo(0);
+            m_engine.SetInputString(plan.m_strFormula);
+            m_engine.m_nCount = plan.RowCount();
+        }
+        void Name(int r, CRowName& out) override
+        {
+            std::optional<CTERNString::CClipSnapshot> clip;
+            if (m_plan.m_bClipRead) clip.emplace(m_plan.m_bHasClip ? &m_plan.m_strClip : nullptr);
+            const std::u16string& oldName = m_plan.m_list.GetText(r, kColOldName);
+            const size_t i = static_cast<size_t>(r);
+            m_engine.m_strFileName = oldName;
+            m_engine.m_strFilePath = m_plan.m_list.GetText(r, kColFolder);
+            m_engine.m_nIndex = r + 1;
+            m_engine.m_nPathIndex = m_plan.m_folders.m_aFolder[i];
+            m_engine.m_nIndexOnPath = m_plan.m_folders.m_aInFolder[i];
+            const int code = m_engine.DoAnalyse();
+            std::u16string& name = out.m_strName;
+            if (code != 0) {
+                name.clear();
+            } else {
+                const std::u16string& output = m_engine.GetOutputString();
+                // A text result comes in its output form, between double quotes.
+                if (m_engine.GetOutputType() == 1)
+                    name.assign(output.size() >= 2 ? std::u16string_view(output).substr(1, output.size() - 2)
+                                                   : std::u16string_view());
+                else
+                    name = output;
+            }
+            if (m_plan.m_bKeepExtension) {
+                name += u'.';
+                name += naming::ExtensionOf(oldName);
+            }
+            out.m_bFailed = code != 0;
+            if (code != 0) out.m_strFailure = FormulaFailureText(code, m_engine.GetAnalyseErrorInfo());
+        }
+
+    private:
+        const CFormulaPlan& m_plan;
+        CFileNameStringAnalyse m_engine;
+    };
+
+    const std::u16string m_strFormula;
+    const CFileNameList& m_list;
+    const bool m_bKeepExtension;
+    const CFolderNumbers m_folders;
+    bool m_bClipRead = false;
+    bool m_bHasClip = false;
+    std::u16string m_strClip;
+};
+
+}  // namespace
+
+std::shared_ptr<const CNamePlan> CEfFields::PrepareNames(const CFileNameList& list, bool keepExtension) const
+{
+    return std::make_shared<CFormulaPlan>(*this, list, keepExtension);
 }
 
 }  // namespace kq

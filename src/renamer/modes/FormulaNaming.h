@@ -1,12 +1,14 @@
 // Naming logic of mode 4 ("公式", page CEfPage).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace kq {
 
 class CFileNameList;
+class CNamePlan;
 
 // Fields of CEfPage. Controls:
 //   m_strFormula  multi-line edit "新文件名：" (empty at start); every change
@@ -23,6 +25,11 @@ struct CEfFields {
     // (folders compared upper-cased). A failing row gets the empty name and
     // is marked failed with FormulaFailureText; a text result loses its quotes.
     void FillNewNames(CFileNameList& list, bool keepExtension) const;
+
+    // The same names as FillNewNames, as a plan whose rows can be named on
+    // any thread in any order (NameCycle.h). The plan keeps a copy of the
+    // fields and reads the list, which must stay unchanged while it lives.
+    std::shared_ptr<const CNamePlan> PrepareNames(const CFileNameList& list, bool keepExtension) const;
 };
 
 extern const char16_t* const kEfPageNote;

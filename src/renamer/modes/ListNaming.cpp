@@ -8,6 +8,7 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
+#include "renamer/modes/NameCycle.h"
 #include "renamer/modes/NameParts.h"
 
 namespace kq {
@@ -104,6 +105,58 @@ void CElFields::FillNewNames(CFileNameList& list, bool keepExtension) const
         }
         list.SetText(r, kColNewName, result);
     }
+}
+
+namespace {
+
+class CListPlan : public CNamePlan {
+public:
+    CListPlan(const CElFields& fields, const CFileNameList& list, bool keepExtension)
+        : CNamePlan(list.GetItemCount()),
+          m_fields(fields),
+          m_list(list),
+          m_bKeepExtension(keepExtension),
+          m_counter(fields.m_strRepeat)
+    {
+    }
+
+    std::unique_ptr<CRowNamer> MakeNamer() const override { return std::make_unique<CNamer>(*this); }
+
+private:
+    class CNamer : public CRowNamer {
+    public:
+        explicit CNamer(const CListPlan& plan) : m_plan(plan) {}
+        void Name(int r, CRowName& out) override
+        {
+            const std::vector<std::u16string>& names = m_plan.m_fields.m_aNames;
+            const size_t n = names.size();
+            const size_t j = static_cast<size_t>(m_plan.m_counter.GroupOf(r));
+            if (n == 0 || (m_plan.m_fields.m_nCycle == 0 && j >= n))
+                out.m_strName.clear();
+            else
+                out.m_strName = names[j % n];
+            if (m_plan.m_bKeepExtension) {
+                out.m_strName += u'.';
+                out.m_strName += naming::ExtensionOf(m_plan.m_list.GetText(r, kColOldName));
+            }
+            out.m_bFailed = false;
+        }
+
+    private:
+        const CListPlan& m_plan;
+    };
+
+    const CElFields m_fields;
+    const CFileNameList& m_list;
+    const bool m_bKeepExtension;
+    const naming::CRepeatCounter m_counter;
+};
+
+}  // namespace
+
+std::shared_ptr<const CNamePlan> CElFields::PrepareNames(const CFileNameList& list, bool keepExtension) const
+{
+    return std::make_shared<CListPlan>(*this, list, keepExtension);
 }
 
 }  // namespace kq

@@ -1,12 +1,14 @@
 // Naming logic of mode 2 ("列表", page CElPage).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace kq {
 
 class CFileNameList;
+class CNamePlan;
 
 enum class EPasteResult {
     Done,   // names appended: refresh
@@ -36,6 +38,11 @@ struct CElFields {
     bool MoveNameDown(int& selection);
 
     void FillNewNames(CFileNameList& list, bool keepExtension) const;
+
+    // The same names as FillNewNames, as a plan whose rows can be named on
+    // any thread in any order (NameCycle.h). The plan keeps a copy of the
+    // fields and reads the list, which must stay unchanged while it lives.
+    std::shared_ptr<const CNamePlan> PrepareNames(const CFileNameList& list, bool keepExtension) const;
 };
 
 extern const char16_t* const kCycleItems[2];  // "否", "是"

@@ -114,15 +114,16 @@ void CReplaceDeleteFields::MakeBase(std::u16string_view name, bool keepExtension
     ApplyDeletion(base, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, true);
 }
 
-void CReplaceDeleteFields::FinishName(std::u16string& result, bool keepExtension, std::u16string_view extension,
+bool CReplaceDeleteFields::FinishName(std::u16string& result, bool keepExtension, std::u16string_view extension,
                                       CFindReplace& replace, int row) const
 {
-    replace.Apply(result, row);
+    const bool replaced = replace.Apply(result, row);
     ApplyDeletion(result, m_bDeleteEnabled, m_nDeletePosition, m_nDeleteCount, false);
     if (keepExtension) {
         result += u'.';
         result += extension;
     }
+    return replaced;
 }
 
 CFindReplace::CFindReplace(const CReplaceDeleteFields& fields) : m_fields(fields)
@@ -137,19 +138,21 @@ CFindReplace::CFindReplace(const CReplaceDeleteFields& fields) : m_fields(fields
     m_bPattern = true;
 }
 
-void CFindReplace::Apply(std::u16string& text, int row)
+bool CFindReplace::Apply(std::u16string& text, int row)
 {
-    if (!m_fields.m_bReplaceEnabled) return;
+    if (!m_fields.m_bReplaceEnabled) return true;
     if (!m_fields.m_bRegex) {
         ReplaceAll(text, m_fields.m_strFind, m_fields.m_strReplace);
-        return;
+        return true;
     }
-    if (!m_bPattern) return;
+    if (!m_bPattern) return true;
     if (m_regex.Replace(text, m_fields.m_strReplace, m_strScratch, kMaxTextLength) == ERegexCode::Ok) {
         text.swap(m_strScratch);
-        return;
+        return true;
     }
-    if (m_strError.empty()) m_strError = u"第" + FormatInt(row + 1) + u"行：" + m_regex.GetErrorInfo();
+    m_strRowError = u"第" + FormatInt(row + 1) + u"行：" + m_regex.GetErrorInfo();
+    if (m_strError.empty()) m_strError = m_strRowError;
+    return false;
 }
 
 }  // namespace kq::naming

@@ -38,6 +38,9 @@ public:
     explicit CRepeatCounter(const std::u16string& repeatText);
     // Call once per row; true when the next row takes the next index.
     bool Step();
+    // The number of the index row r takes, counted from 0 (what Step gives
+    // after r calls).
+    long long GroupOf(int row) const { return row / (static_cast<long long>(m_nRepeat) + 1); }
 
 private:
     int m_nRepeat;
@@ -70,7 +73,8 @@ struct CReplaceDeleteFields {
                   std::u16string& base) const;
     // The tail of every such name: replacement (row `row` of the run),
     // deletion on the new name, then "." and the extension when it is kept.
-    void FinishName(std::u16string& result, bool keepExtension, std::u16string_view extension, CFindReplace& replace,
+    // False when the replacement could not be matched on this row.
+    bool FinishName(std::u16string& result, bool keepExtension, std::u16string_view extension, CFindReplace& replace,
                     int row) const;
 };
 
@@ -82,17 +86,20 @@ class CFindReplace {
 public:
     explicit CFindReplace(const CReplaceDeleteFields& fields);
     // Replaces in the name of row `row`. A row the pattern cannot be matched
-    // on within the limits keeps its text.
-    void Apply(std::u16string& text, int row);
+    // on within the limits keeps its text: false, and GetRowErrorInfo says why.
+    bool Apply(std::u16string& text, int row);
     // The first message of the run ("" when there was none): the invalid
     // pattern's, or the first row that kept its text and why.
     const std::u16string& GetErrorInfo() const { return m_strError; }
+    // The message of the last row Apply returned false for.
+    const std::u16string& GetRowErrorInfo() const { return m_strRowError; }
 
 private:
     const CReplaceDeleteFields& m_fields;
     bool m_bPattern = false;  // a valid pattern and replacement
     CRegex m_regex;
     std::u16string m_strError;
+    std::u16string m_strRowError;
     std::u16string m_strScratch;
 };
 

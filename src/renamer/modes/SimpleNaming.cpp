@@ -4,6 +4,7 @@
 
 #include "platform/Crt.h"
 #include "renamer/list/FileNameList.h"
+#include "renamer/modes/NameCycle.h"
 #include "renamer/modes/NameParts.h"
 
 namespace kq {
@@ -42,6 +43,79 @@ void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension, std::u16st
         list.SetText(r, kColNewName, result);
     }
     if (pReplaceError) *pReplaceError = replace.GetErrorInfo();
+}
+
+namespace {
+
+class CSimplePlan : public CNamePlan {
+public:
+    CSimplePlan(const CEaFields& fields, const CFileNameList& list, bool keepExtension)
+        : CNamePlan(list.GetItemCount()),
+          m_fields(fields),
+          m_list(list),
+          m_bKeepExtension(keepExtension),
+          m_pattern(fields.m_strTemplate, kOldNamePlaceholder),
+          m_counter(fields.m_strRepeat),
+          m_nStart(Wtoi(fields.m_strStart)),
+          m_nStep(Wtoi(fields.m_strStep))
+    {
+        m_strNote = naming::CFindReplace(m_fields).GetErrorInfo();
+    }
+
+    std::unique_ptr<CRowNamer> MakeNamer() const override { return std::make_unique<CNamer>(*this); }
+
+private:
+    class CNamer : public CRowNamer {
+    public:
+        explicit CNamer(const CSimplePlan& plan) : m_plan(plan), m_replace(plan.m_fields) {}
+        void Name(int r, CRowName& out) override
+        {
+            const CEaFields& f = m_plan.m_fields;
+            f.MakeBase(m_plan.m_list.GetText(r, kColOldName), m_plan.m_bKeepExtension, m_strStem, m_strExtension,
+                       m_strBase);
+            std::u16string& result = out.m_strName;
+            m_plan.m_pattern.Fill(result, m_strBase);
+            if (f.m_bIndexEnabled) {
+                // The counter wraps at 32 bits after every step, so the k-th
+                // value is start + k * step modulo 2^32.
+                const uint64_t k = static_cast<uint64_t>(m_plan.m_counter.GroupOf(r));
+                const uint32_t value = static_cast<uint32_t>(
+                    static_cast<uint64_t>(static_cast<int64_t>(m_plan.m_nStart)) +
+                    k * static_cast<uint64_t>(static_cast<int64_t>(m_plan.m_nStep)));
+                const int shown = static_cast<int>(value);
+                m_strIndex = (f.m_nDigits == 0 && shown == 0) ? std::u16string() : FormatInt(shown);
+                if (f.m_nDigits > 0 && m_strIndex.size() < static_cast<size_t>(f.m_nDigits))
+                    m_strIndex.insert(0, static_cast<size_t>(f.m_nDigits) - m_strIndex.size(), u'0');
+                if (f.m_nIndexPosition == 0)
+                    result.insert(0, m_strIndex);
+                else
+                    result += m_strIndex;
+            }
+            if (!f.FinishName(result, m_plan.m_bKeepExtension, m_strExtension, m_replace, r))
+                Note(r, m_replace.GetRowErrorInfo());
+            out.m_bFailed = false;
+        }
+
+    private:
+        const CSimplePlan& m_plan;
+        naming::CFindReplace m_replace;
+        std::u16string m_strStem, m_strExtension, m_strBase, m_strIndex;
+    };
+
+    const CEaFields m_fields;
+    const CFileNameList& m_list;
+    const bool m_bKeepExtension;
+    const naming::CPlaceholderText m_pattern;
+    const naming::CRepeatCounter m_counter;
+    const int m_nStart;
+    const int m_nStep;
+};
+
+}  // namespace
+
+std::shared_ptr<const CNamePlan> CEaFields::PrepareNames(const CFileNameList& list, bool keepExtension) const
+{
+    return std::make_shared<CSimplePlan>(*this, list, keepExtension);
 }
 
 }  // namespace kq

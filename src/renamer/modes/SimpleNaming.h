@@ -3,11 +3,13 @@
 
 #include "renamer/modes/NameParts.h"
 
+#include <memory>
 #include <string>
 
 namespace kq {
 
 class CFileNameList;
+class CNamePlan;
 
 // Fields of CEaPage. Controls, items and defaults:
 //   m_strTemplate      edit "新文件名："             default "<原文件名>"
@@ -42,6 +44,11 @@ struct CEaFields : naming::CReplaceDeleteFields {
     // message of an invalid pattern or of the first row the pattern could
     // not be matched on ("" when none): such names are left unreplaced.
     void FillNewNames(CFileNameList& list, bool keepExtension, std::u16string* pReplaceError = nullptr) const;
+
+    // The same names as FillNewNames, as a plan whose rows can be named on
+    // any thread in any order (NameCycle.h). The plan keeps a copy of the
+    // fields and reads the list, which must stay unchanged while it lives.
+    std::shared_ptr<const CNamePlan> PrepareNames(const CFileNameList& list, bool keepExtension) const;
 };
 
 extern const char16_t* const kEaPageNote;  // "新文件名称中的序号只能出现在新文件名称前或新文件名称后。"

@@ -43,11 +43,25 @@ bool CStringOperatorMacro::ExpandRow(std::u16string_view fileName, std::u16strin
 
 int CStringOperatorMacro::AnalyseRow(std::u16string_view fileName, std::u16string_view folder, int index)
 {
-    SetRowItems(fileName, folder, index);
+    const size_t position = FolderPosition(folder);
+    SetRowItems(fileName, folder, index, static_cast<int>(position) + 1, m_aPathCount[position]);
     return AnalyseMacro();
 }
 
-void CStringOperatorMacro::SetRowItems(std::u16string_view fileName, std::u16string_view folder, int index)
+bool CStringOperatorMacro::ExpandRowAt(std::u16string_view fileName, std::u16string_view folder, int index,
+                                       int folderNumber, int numberInFolder, std::u16string& text)
+{
+    SetRowItems(fileName, folder, index, folderNumber, numberInFolder);
+    if (AnalyseMacro() == 0) {
+        text.clear();
+        return false;
+    }
+    text = m_strResult;
+    return true;
+}
+
+void CStringOperatorMacro::SetRowItems(std::u16string_view fileName, std::u16string_view folder, int index,
+                                      int folderNumber, int numberInFolder)
 {
     // The eight items are rewritten in place: their texts keep their
     // buffers from row to row.
@@ -71,9 +85,8 @@ void CStringOperatorMacro::SetRowItems(std::u16string_view fileName, std::u16str
 
     m_aItems[4].dItemValue = m_nFileCount;
     m_aItems[5].dItemValue = index;
-    size_t position = FolderPosition(folder);
-    m_aItems[6].dItemValue = static_cast<double>(position) + 1;
-    m_aItems[7].dItemValue = m_aPathCount[position];
+    m_aItems[6].dItemValue = folderNumber;
+    m_aItems[7].dItemValue = numberInFolder;
 }
 
 size_t CStringOperatorMacro::FolderPosition(std::u16string_view folder)

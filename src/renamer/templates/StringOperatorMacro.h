@@ -57,6 +57,10 @@ public:
     void ResetFolders();
     // AnalyseRow, then the expansion or the empty text on failure.
     bool ExpandRow(std::u16string_view fileName, std::u16string_view folder, int index, std::u16string& text);
+    // The same with the folder numbers given (L and N), counting nothing:
+    // rows may come in any order.
+    bool ExpandRowAt(std::u16string_view fileName, std::u16string_view folder, int index, int folderNumber,
+                     int numberInFolder, std::u16string& text);
     // The syntax message of the last expansion that failed, shown or not.
     const std::u16string& GetLastError() const { return m_strLastError; }
 
@@ -73,7 +77,8 @@ public:
 
 private:
     const CMacroTemplate& Parsed();
-    void SetRowItems(std::u16string_view fileName, std::u16string_view folder, int index);
+    void SetRowItems(std::u16string_view fileName, std::u16string_view folder, int index, int folderNumber,
+                     int numberInFolder);
     // Counts the row in its folder; the folder's position in m_aPathList.
     size_t FolderPosition(std::u16string_view folder);
     void ShowSyntaxError(const std::u16string& text);

@@ -105,4 +105,12 @@ void CEaPage::FillNewNames(CFileNameList& list, bool keepExtension)
     m_replaceDelete.ShowReplaceError(replaceError);
 }
 
+std::shared_ptr<const CNamePlan> CEaPage::PrepareNames(const CFileNameList& list, bool keepExtension)
+{
+    StoreControls();
+    return m_fields.PrepareNames(list, keepExtension);
+}
+
+void CEaPage::NamesDone(const CFileNameList&, const std::u16string& message) { m_replaceDelete.ShowReplaceError(message); }
+
 }  // namespace kq

@@ -16,6 +16,8 @@ public:
     explicit CEaPage(QWidget* parent = nullptr);
 
     void FillNewNames(CFileNameList& list, bool keepExtension) override;
+    std::shared_ptr<const CNamePlan> PrepareNames(const CFileNameList& list, bool keepExtension) override;
+    void NamesDone(const CFileNameList& list, const std::u16string& message) override;
     void StoreControls() override;
     void LoadControls() override;
 

@@ -100,6 +100,14 @@ void CEePage::FillNewNames(CFileNameList& list, bool keepExtension)
     ShowFirstFailure(m_pError, list);
 }
 
+std::shared_ptr<const CNamePlan> CEePage::PrepareNames(const CFileNameList& list, bool keepExtension)
+{
+    StoreControls();
+    return m_fields.PrepareNames(list, keepExtension);
+}
+
+void CEePage::NamesDone(const CFileNameList& list, const std::u16string&) { ShowFirstFailure(m_pError, list); }
+
 CEfPage::CEfPage(QWidget* parent) : CModePage(parent)
 {
     setObjectName(QStringLiteral("CEfPage"));
@@ -143,5 +151,13 @@ void CEfPage::FillNewNames(CFileNameList& list, bool keepExtension)
     m_fields.FillNewNames(list, keepExtension);
     ShowFirstFailure(m_pError, list);
 }
+
+std::shared_ptr<const CNamePlan> CEfPage::PrepareNames(const CFileNameList& list, bool keepExtension)
+{
+    StoreControls();
+    return m_fields.PrepareNames(list, keepExtension);
+}
+
+void CEfPage::NamesDone(const CFileNameList& list, const std::u16string&) { ShowFirstFailure(m_pError, list); }
 
 }  // namespace kq

@@ -18,6 +18,8 @@ public:
     explicit CEePage(QWidget* parent = nullptr);
 
     void FillNewNames(CFileNameList& list, bool keepExtension) override;
+    std::shared_ptr<const CNamePlan> PrepareNames(const CFileNameList& list, bool keepExtension) override;
+    void NamesDone(const CFileNameList& list, const std::u16string& message) override;
     void StoreControls() override;
     void LoadControls() override;
 
@@ -43,6 +45,8 @@ public:
     explicit CEfPage(QWidget* parent = nullptr);
 
     void FillNewNames(CFileNameList& list, bool keepExtension) override;
+    std::shared_ptr<const CNamePlan> PrepareNames(const CFileNameList& list, bool keepExtension) override;
+    void NamesDone(const CFileNameList& list, const std::u16string& message) override;
     void StoreControls() override;
     void LoadControls() override;
 

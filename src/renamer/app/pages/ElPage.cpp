@@ -102,4 +102,10 @@ void CElPage::FillNewNames(CFileNameList& list, bool keepExtension)
     m_fields.FillNewNames(list, keepExtension);
 }
 
+std::shared_ptr<const CNamePlan> CElPage::PrepareNames(const CFileNameList& list, bool keepExtension)
+{
+    StoreControls();
+    return m_fields.PrepareNames(list, keepExtension);
+}
+
 }  // namespace kq

@@ -15,6 +15,7 @@ public:
     explicit CElPage(QWidget* parent = nullptr);
 
     void FillNewNames(CFileNameList& list, bool keepExtension) override;
+    std::shared_ptr<const CNamePlan> PrepareNames(const CFileNameList& list, bool keepExtension) override;
     void StoreControls() override;
     void LoadControls() override;
 

@@ -131,4 +131,12 @@ void CEnPage::FillNewNames(CFileNameList& list, bool keepExtension)
     m_replaceDelete.ShowReplaceError(replaceError);
 }
 
+std::shared_ptr<const CNamePlan> CEnPage::PrepareNames(const CFileNameList& list, bool keepExtension)
+{
+    StoreControls();
+    return m_fields.PrepareNames(list, keepExtension);
+}
+
+void CEnPage::NamesDone(const CFileNameList&, const std::u16string& message) { m_replaceDelete.ShowReplaceError(message); }
+
 }  // namespace kq

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <initializer_list>
+#include <memory>
+#include <string>
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -17,6 +19,7 @@ class QPushButton;
 namespace kq {
 
 class CFileNameList;
+class CNamePlan;
 
 class CModePage : public QWidget {
     Q_OBJECT
@@ -25,6 +28,11 @@ public:
 
     // Stores the controls and writes column 1 of every row.
     virtual void FillNewNames(CFileNameList& list, bool keepExtension) = 0;
+    // Stores the controls and plans the same names for a cycle that runs
+    // off the window's thread (renamer/modes/NameCycle.h).
+    virtual std::shared_ptr<const CNamePlan> PrepareNames(const CFileNameList& list, bool keepExtension) = 0;
+    // The planned cycle was written into the list; message is its message.
+    virtual void NamesDone(const CFileNameList& /*list*/, const std::u16string& /*message*/) {}
     virtual void StoreControls() = 0;
     virtual void LoadControls() = 0;
 
