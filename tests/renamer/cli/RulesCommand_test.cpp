@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/supersort/RouteFile.h"
@@ -118,6 +121,36 @@ TEST(CliRules, ExportThenImportTwice)
     EXPECT_EQ(r.m_strOut, "已导入：甲 导入 导入\n");
     EXPECT_EQ(f.Run({"rules", "import", out, "丁"}).m_nExitCode, 1);
     EXPECT_EQ(f.Read(f.store).GetCount(), 4);
+}
+
+// Imports started side by side take turns on the store: every rule ends in it.
+TEST(CliRules, ConcurrentImportsKeepEveryRule)
+{
+    CRulesFixture f;
+    constexpr int kPerSide = 6;
+    auto importer = [&](const std::string& side, std::vector<int>* codes) {
+        for (int n = 0; n < kPerSide; ++n) {
+            CSortRouteList one;
+            one.AddRoute(FromNativeName(side + std::to_string(n)), u"");
+            const std::string file = f.dir.NativePath() + "/" + side + std::to_string(n) + ".cfg";
+            if (!SaveRouteFile(FromNativeName(file), one)) return;
+            codes->push_back(f.Run({"rules", "import", file}).m_nExitCode);
+        }
+    };
+    std::vector<int> codesA, codesB;
+    std::thread a(importer, "A", &codesA), b(importer, "B", &codesB);
+    a.join();
+    b.join();
+    EXPECT_EQ(codesA, std::vector<int>(kPerSide, 0));
+    EXPECT_EQ(codesB, std::vector<int>(kPerSide, 0));
+    CSortRouteList store = f.Read(f.store);
+    std::vector<std::u16string> names;
+    for (int r = 0; r < store.GetCount(); ++r) names.push_back(store[r].m_strName);
+    std::sort(names.begin(), names.end());
+    std::vector<std::u16string> expected;
+    for (const char* side : {"A", "B"})
+        for (int n = 0; n < kPerSide; ++n) expected.push_back(FromNativeName(side + std::to_string(n)));
+    EXPECT_EQ(names, expected);
 }
 
 TEST(CliRules, ImportKeepsADamagedStoreBeforeReplacingIt)
