@@ -1,15 +1,20 @@
 #include "qtcommon/QtSetup.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
+#include <QTimer>
 #include <QTranslator>
+#include <QTreeView>
 
 namespace kq {
 
@@ -71,10 +76,38 @@ public:
             auto* dialog = qobject_cast<QFileDialog*>(watched);
             // A dialog with a file system model draws its own widgets; a
             // platform dialog has none to change.
-            if (dialog && !dialog->proxyModel() && dialog->findChild<QFileSystemModel*>())
-                dialog->setProxyModel(new CLocalisedFileModel(dialog));
+            if (dialog && !dialog->proxyModel() && dialog->findChild<QFileSystemModel*>()) Localise(dialog);
         }
         return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static void Localise(QFileDialog* dialog)
+    {
+        // A new model resets the detail view's columns: keep them, and make
+        // the size, type and date columns as wide as their Chinese texts.
+        auto* tree = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        const QByteArray columns = tree ? tree->header()->saveState() : QByteArray();
+        dialog->setProxyModel(new CLocalisedFileModel(dialog));
+        if (!tree) return;
+        tree->header()->restoreState(columns);
+        const QFontMetrics metrics = tree->fontMetrics();
+        const int padding = 2 * metrics.horizontalAdvance(QLatin1Char('0')) + 12;
+        const QLocale locale;
+        const QString widest[3] = {
+            locale.formattedDataSize(999'990'000), QStringLiteral("Markdown 文档"),
+            locale.toString(QDateTime(QDate(2026, 12, 31), QTime(23, 59)), QLocale::ShortFormat)};
+        QHeaderView* header = tree->header();
+        if (header->count() < 4) return;
+        for (int c = 1; c <= 3; ++c)
+            header->resizeSection(c, std::max(header->sectionSize(c), metrics.horizontalAdvance(widest[c - 1]) + padding));
+        // The name gives up what the others took, once the view has its
+        // width: the date stays in sight.
+        QTimer::singleShot(0, tree, [tree, header, metrics] {
+            const int others = header->sectionSize(1) + header->sectionSize(2) + header->sectionSize(3);
+            header->resizeSection(0, std::max(metrics.horizontalAdvance(QLatin1Char('0')) * 16,
+                                              tree->viewport()->width() - others));
+        });
     }
 };
 

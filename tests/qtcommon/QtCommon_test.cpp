@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextLayout>
+#include <QTreeView>
+#include <QHeaderView>
 
 #include "qtcommon/QtPrompt.h"
 #include "qtcommon/QtSetup.h"
@@ -179,6 +181,12 @@ void QtCommonTest::FileDialog_TypesSizesAndDatesInChinese()
     const QFileInfo info(file.fileName());
     QCOMPARE(cell(QStringLiteral("说明.txt"), 1), chinese.formattedDataSize(3000));
     QCOMPARE(cell(QStringLiteral("说明.txt"), 3), chinese.toString(info.lastModified(), QLocale::ShortFormat));
+    // The columns are wide enough for the texts, and the last in sight.
+    auto* tree = qobject_cast<QTreeView*>(view);
+    QVERIFY(tree);
+    for (int c = 1; c <= 3; ++c)
+        QVERIFY(tree->header()->sectionSize(c) > tree->fontMetrics().horizontalAdvance(cell(QStringLiteral("说明.txt"), c)));
+    QTRY_VERIFY(tree->header()->sectionPosition(3) + tree->header()->sectionSize(3) <= tree->viewport()->width());
 }
 
 QTEST_MAIN(QtCommonTest)

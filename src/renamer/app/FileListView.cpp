@@ -138,8 +138,9 @@ void CFileListView::FitColumns()
     if (m_bUserWidths || !model() || model()->columnCount() != kColCount) return;
     const QFontMetrics metrics = fontMetrics();
     const int status = metrics.horizontalAdvance(QStringLiteral("未处理")) * 2;
-    const int names = std::clamp((viewport()->width() - status) * 35 / 100, metrics.averageCharWidth() * 12,
-                                 metrics.averageCharWidth() * 48);
+    // Measured on a digit: a CJK font's averageCharWidth is full-width.
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+    const int names = std::clamp((viewport()->width() - status) * 35 / 100, digit * 12, digit * 48);
     m_bFitting = true;
     setColumnWidth(kColOldName, names);
     setColumnWidth(kColNewName, names);

@@ -37,7 +37,7 @@ CMdySortRouteDlg::CMdySortRouteDlg(CSortRouteItem& route, QWidget* parent) : QDi
     // The first four columns as wide as their longest texts; the three
     // conditions share the rest.
     const QFontMetrics metrics = fontMetrics();
-    const int padding = 2 * metrics.averageCharWidth() + 8;
+    const int padding = 2 * DialogBaseWidth(metrics) + 8;
     const QString widest[4] = {QStringLiteral("000"), QStringLiteral("A & ( B | C )"), QStringLiteral("10→100/10"),
                                QStringLiteral("=i*100")};
     for (int c = 0; c < 4; ++c) m_pTable->setColumnWidth(c, metrics.horizontalAdvance(widest[c]) + padding);
@@ -88,7 +88,7 @@ void CMdySortRouteDlg::FitConditions()
     // Wide enough for the longest condition in each column, within the
     // screen; never narrower than the template.
     const QFontMetrics metrics = m_pTable->fontMetrics();
-    const int padding = 2 * metrics.averageCharWidth() + 8;
+    const int padding = 2 * DialogBaseWidth(metrics) + 8;
     int conditions = 0;
     for (int c = 4; c < 7; ++c) {
         int widest = metrics.horizontalAdvance(m_pTable->horizontalHeaderItem(c)->text()) + padding;

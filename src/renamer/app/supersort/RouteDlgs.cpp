@@ -23,7 +23,13 @@ namespace kq {
 QSize DialogUnits(const QWidget* widget, int width, int height)
 {
     const QFontMetrics metrics = widget->fontMetrics();
-    return QSize(width * metrics.averageCharWidth() / 4, height * metrics.height() / 8);
+    return QSize(width * DialogBaseWidth(metrics) / 4, height * metrics.height() / 8);
+}
+
+int DialogBaseWidth(const QFontMetrics& metrics)
+{
+    static const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    return (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
 }
 
 namespace {
@@ -167,9 +173,9 @@ CPrepSortDlg::CPrepSortDlg(const CSortWorkList& work, QWidget* parent) : QDialog
     // Number and weight as wide as their texts, the name a third of the
     // table, the folder the rest: the weight stays in sight at any width.
     const QFontMetrics metrics = fontMetrics();
-    const int padding = 2 * metrics.averageCharWidth() + 8;
+    const int padding = 2 * DialogBaseWidth(metrics) + 8;
     m_pTable->setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("000000")) + padding);
-    m_pTable->setColumnWidth(1, metrics.averageCharWidth() * 30);
+    m_pTable->setColumnWidth(1, DialogBaseWidth(metrics) * 30);
     m_pTable->setColumnWidth(3, metrics.horizontalAdvance(QStringLiteral("-000000")) + padding);
     m_pTable->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     groupLayout->addWidget(m_pTable);
