@@ -28,7 +28,7 @@ int main(int argc, char** argv)
     kq::CSingleInstance instance;
     if (!instance.ShouldOpenWindow()) return 0;
 
-    kq::InstallQtChineseCatalogue();
+    kq::SetUpChineseDesktop();
 
     kq::CTERNControlPanelDlg dialog(kq::ProgramFolder());
     instance.Listen(&dialog);  // no single instance without the lock

@@ -66,7 +66,13 @@ CFileListView::CFileListView(QWidget* parent) : QTableView(parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setStretchLastSection(false);
+    // The folder column, last, takes whatever width the others leave.
+    horizontalHeader()->setStretchLastSection(true);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int) {
+        // The stretched folder column follows the others; set-up before the
+        // window shows is not the user's.
+        if (!m_bFitting && isVisible() && model() && logical != model()->columnCount() - 1) m_bUserWidths = true;
+    });
     // The selection stays visible when the list has no focus.
     QPalette pal = palette();
     pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
@@ -119,6 +125,47 @@ void CFileListView::SetSelectedRows(const CRowSet& rows)
         i = j + 1;
     }
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void CFileListView::setModel(QAbstractItemModel* model)
+{
+    QTableView::setModel(model);
+    FitColumns();
+}
+
+void CFileListView::FitColumns()
+{
+    if (m_bUserWidths || !model() || model()->columnCount() != kColCount) return;
+    const QFontMetrics metrics = fontMetrics();
+    const int status = metrics.horizontalAdvance(QStringLiteral("未处理")) * 2;
+    // Measured on a digit: a CJK font's averageCharWidth is full-width.
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+    const int names = std::clamp((viewport()->width() - status) * 35 / 100, digit * 12, digit * 48);
+    m_bFitting = true;
+    setColumnWidth(kColOldName, names);
+    setColumnWidth(kColNewName, names);
+    setColumnWidth(kColStatus, status);
+    // The stretched folder column never shrinks below the width it was last
+    // given: give it little, the stretch adds the rest.
+    setColumnWidth(kColFolder, status);
+    m_bFitting = false;
+}
+
+void CFileListView::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    FitColumns();
+}
+
+QModelIndex CFileListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex index = QTableView::moveCursor(action, modifiers);
+    // Ctrl+Home / Ctrl+End go to the first / last row; rows are selected
+    // whole, so the cursor stays in the first column and the names stay in
+    // sight rather than scrolling to the folder column.
+    if ((action == MoveHome || action == MoveEnd) && (modifiers & Qt::ControlModifier) && index.isValid())
+        return model()->index(index.row(), kColOldName);
+    return index;
 }
 
 void CFileListView::dragEnterEvent(QDragEnterEvent* event) { AcceptSafely(event); }

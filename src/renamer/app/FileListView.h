@@ -1,6 +1,8 @@
 // The list control of the main window: a table view with multi-selection,
 // grid lines and full-row selection that takes files dropped from a file
-// manager and deletes the selected rows on the Delete key.
+// manager and deletes the selected rows on the Delete key. The name columns
+// take a share of the width and the folder column the rest, until the user
+// drags a column's edge.
 #pragma once
 
 #include <QStringList>
@@ -22,6 +24,8 @@ public:
     // so selecting all of 100,000 rows is one range).
     void SetSelectedRows(const CRowSet& rows);
 
+    void setModel(QAbstractItemModel* model) override;
+
 signals:
     // Local paths of the dropped items, in drop order.
     void FilesDropped(const QStringList& paths);
@@ -32,6 +36,15 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
+private:
+    // Sizes the name and status columns for the viewport's width.
+    void FitColumns();
+
+    bool m_bFitting = false;
+    bool m_bUserWidths = false;  // a column resized by hand after the list was shown
 };
 
 }  // namespace kq

@@ -12,7 +12,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     kq::ConfigureApplication();
     // The standard dialogs (file dialogs, their questions) in Chinese too.
-    kq::InstallQtChineseCatalogue();
+    kq::SetUpChineseDesktop();
 
     kq::CQtProviderScope providers;
     kq::CKQToolsDlg dialog;

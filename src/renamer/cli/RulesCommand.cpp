@@ -145,6 +145,12 @@ int RunImport(CArgReader& reader)
     // folder of the default store is made here.
     if (!source.m_bGiven) CreateFolder(GetConfigFolder());
     CRouteStore store(source.m_strPath);
+    // Held from the read to the write: an import running beside this one
+    // waits, then reads the store with these rules in it.
+    if (!store.Lock()) {
+        PrintErr("kqtools-cli: 无法锁定规则文件：" + ToUtf8(store.Path()));
+        return kExitFailed;
+    }
     CSortRouteList list;
     const ERouteFileState state = store.Load(list);
     if (state == ERouteFileState::Damaged) PrintErr(ToUtf8(StoreDamagedText(store.Path(), list.GetCount())));

@@ -1,5 +1,8 @@
 #include "renamer/supersort/RouteFile.h"
 
+#include <chrono>
+#include <thread>
+
 #include "platform/Crt.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
@@ -91,7 +94,29 @@ bool CRouteStore::KeepOriginal()
     return false;
 }
 
+bool CRouteStore::Lock()
+{
+    if (m_lock.IsLocked()) return true;
+    const std::u16string lockPath = LockPath();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_nLockWaitMs);
+    while (!m_lock.TryLock(lockPath)) {
+        // No lock file after a try: the folder cannot take one, waiting won't help.
+        if (!PathExists(lockPath) || std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
 bool CRouteStore::Save(const CSortRouteList& list)
+{
+    const bool lockedHere = !m_lock.IsLocked();
+    if (lockedHere && !Lock()) return false;
+    const bool saved = SaveLocked(list);
+    if (lockedHere) Unlock();
+    return saved;
+}
+
+bool CRouteStore::SaveLocked(const CSortRouteList& list)
 {
     const bool incomplete = m_eState != ERouteFileState::Complete && m_eState != ERouteFileState::Missing;
     if (incomplete && m_strBackup.empty() && PathExists(m_strPath) && !KeepOriginal()) return false;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AtomicFile.h"
 #include "renamer/supersort/SortRoute.h"
 
 namespace kq {
@@ -44,11 +45,27 @@ std::u16string StoreDamagedText(std::u16string_view store, int rulesRead);
 // silently replaced by the fewer rules read: before the first overwrite its
 // original is kept beside it (supsort.cfg.bak, or .bak2, .bak3 … when taken)
 // and the user is told once through the prompt provider.
+// Two programs changing the store at once take turns through a lock file
+// beside it (supsort.cfg.lock): whoever reads, changes and writes the store
+// back holds Lock() from before the Load to after the Save, so neither
+// writes over rules the other has just added. Save alone takes the lock for
+// the write when it is not held.
 class CRouteStore {
 public:
+    // How long Lock waits for another holder before giving up.
+    static constexpr int kLockWaitMs = 10000;
+
     explicit CRouteStore(std::u16string path) : m_strPath(std::move(path)) {}
 
     const std::u16string& Path() const { return m_strPath; }
+    std::u16string LockPath() const { return m_strPath + u".lock"; }
+    // False when another program held the lock all the while (kLockWaitMs
+    // unless set), or the lock file cannot be made (a folder that cannot be
+    // written).
+    bool Lock();
+    void SetLockWaitMs(int waitMs) { m_nLockWaitMs = waitMs; }
+    void Unlock() { m_lock.Unlock(); }
+    bool IsLocked() const { return m_lock.IsLocked(); }
     // Reads the store into list (empty when missing); returns the state.
     ERouteFileState Load(CSortRouteList& list);
     ERouteFileState State() const { return m_eState; }
@@ -60,11 +77,14 @@ public:
 
 private:
     bool KeepOriginal();
+    bool SaveLocked(const CSortRouteList& list);
 
     std::u16string m_strPath;
     ERouteFileState m_eState = ERouteFileState::Missing;
     std::string m_strOriginal;  // the bytes read, for the backup
     std::u16string m_strBackup;
+    CFileLock m_lock;
+    int m_nLockWaitMs = kLockWaitMs;
 };
 
 }  // namespace kq

@@ -9,6 +9,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     kq::CTERNUpdateApp::SetUp();
+    kq::SetUpChineseDesktop();
     kq::CQtProviderScope providers;
     return kq::CTERNUpdateApp::Run(QApplication::arguments());
 }

@@ -15,6 +15,7 @@
 #include "InfoSheets.h"
 #include "TERNControlPanelDlg.h"
 #include "platform/DynamicLibrary.h"
+#include "qtcommon/QtSetup.h"
 #include "support/TestSupport.h"
 
 using namespace kq;
@@ -33,6 +34,8 @@ void Save(QWidget* widget, const QString& path)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    SetUpControlPanelApplication();  // as the program starts
+    SetUpChineseDesktop();
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
     QDir().mkpath(outDir);
     test::CScopedEnv registry("KQ_REGISTRY_FILE", KQ_CP_REGISTRY);

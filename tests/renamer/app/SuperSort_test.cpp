@@ -1,6 +1,8 @@
 // The super-sort dialogs driven as a user would, on a real rule store in a
 // temporary configuration folder, with message boxes answered by a script.
 #include <QComboBox>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -66,6 +68,8 @@ private slots:
     void ClauseEditor_EnableRulesAndIntegerCheck();
     void MainWindow_SuperSortReordersRowsAfterPreview();
     void Preview_ShowsAHundredThousandRows();
+    void Tables_ColumnsAndConditionsFitTheDefaultSize();
+    void NameDialog_TabLeavesTheDescription();
 };
 
 void SuperSortTest::Chooser_NewRenameDeleteAndCancelStillSaves()
@@ -382,6 +386,54 @@ void SuperSortTest::Preview_ShowsAHundredThousandRows()
     preview.m_pTable->scrollToBottom();
     QCOMPARE(preview.m_pTable->model()->index(99999, 0).data().toString(), QStringLiteral("100000"));
     QCOMPARE(preview.m_pTable->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("权值"));
+}
+
+void SuperSortTest::Tables_ColumnsAndConditionsFitTheDefaultSize()
+{
+    CFileNameList list;
+    list.AddRow(u"/home/user/文档/项目资料/二〇二六年/图纸", u"底层平面图.dwg");
+    CSortRouteItem rule;
+    CSortRouteClause clause;
+    clause.m_nCombination = 5;
+    clause.m_aConditionMode = {1, 0, 6};
+    clause.m_aConditionText = {u"IMG", u"=\"000\"&i", u"图纸"};
+    rule.m_aClauses = {clause, clause};
+    CSortWorkList work;
+    QCOMPARE(PrepareSuperSort(work, list, rule, true), kSuperSortOk);
+    CPrepSortDlg preview(work);
+    CMdySortRouteDlg editor(rule);
+    const std::pair<QDialog*, QTableView*> rows[] = {{&preview, preview.m_pTable}, {&editor, editor.m_pTable}};
+    for (const auto& [dialog, table] : rows) {
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        const int last = table->model()->columnCount() - 1;
+        QVERIFY2(table->columnViewportPosition(last) + table->columnWidth(last) <= table->viewport()->width(),
+                 qPrintable(dialog->objectName()));
+        QCOMPARE(table->horizontalScrollBar()->maximum(), 0);
+        for (int c = 0; c <= last; ++c) QVERIFY(table->columnWidth(c) >= table->horizontalHeader()->minimumSectionSize());
+    }
+    // Every condition reads whole at the size the editor opens with.
+    for (int c = 4; c < 7; ++c) {
+        const QString text = editor.m_pTable->item(0, c)->text();
+        QVERIFY2(editor.m_pTable->fontMetrics().horizontalAdvance(text) < editor.m_pTable->columnWidth(c), qPrintable(text));
+        QCOMPARE(editor.m_pTable->item(0, c)->toolTip(), text.trimmed());
+    }
+}
+
+void SuperSortTest::NameDialog_TabLeavesTheDescription()
+{
+    CSortRouteList routes;
+    CNewSortRouteDlg dlg(routes, -1, u"名称", u"说明");
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QApplication::setActiveWindow(&dlg);
+    dlg.m_pDescription->setFocus();
+    QTRY_VERIFY(dlg.m_pDescription->hasFocus());
+    QTest::keyClick(dlg.m_pDescription, Qt::Key_Tab);
+    QVERIFY(!dlg.m_pDescription->hasFocus());
+    QCOMPARE(dlg.m_pDescription->toPlainText(), QStringLiteral("说明"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QVERIFY(dlg.m_pDescription->hasFocus());
 }
 
 QTEST_MAIN(SuperSortTest)

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/supersort/RouteFile.h"
@@ -118,6 +121,39 @@ TEST(CliRules, ExportThenImportTwice)
     EXPECT_EQ(r.m_strOut, "已导入：甲 导入 导入\n");
     EXPECT_EQ(f.Run({"rules", "import", out, "丁"}).m_nExitCode, 1);
     EXPECT_EQ(f.Read(f.store).GetCount(), 4);
+}
+
+// Imports started side by side take turns on the store: every rule ends in
+// it. The test holds the store's lock while both start, so that both are
+// under way at once; an import that read the store before taking the lock
+// would write back a list without the other's rule.
+TEST(CliRules, ConcurrentImportsKeepEveryRule)
+{
+    CRulesFixture f;
+    CSortRouteList old;
+    old.AddRoute(u"旧", u"");
+    f.config.MakeFolder(u"TernSoft/KQTool");
+    ASSERT_TRUE(SaveRouteFile(f.store, old));
+    CRouteStore holder(f.store);
+    ASSERT_TRUE(holder.Lock());
+    std::vector<std::thread> imports;
+    std::vector<int> codes(4, -1);
+    for (int n = 0; n < 4; ++n) {
+        CSortRouteList one;
+        one.AddRoute(u"规则" + FromNativeName(std::to_string(n)), u"");
+        const std::string file = f.dir.NativePath() + "/" + std::to_string(n) + ".cfg";
+        ASSERT_TRUE(SaveRouteFile(FromNativeName(file), one));
+        imports.emplace_back([&f, &codes, file, n] { codes[size_t(n)] = f.Run({"rules", "import", file}).m_nExitCode; });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    holder.Unlock();
+    for (std::thread& t : imports) t.join();
+    EXPECT_EQ(codes, std::vector<int>(4, 0));
+    CSortRouteList store = f.Read(f.store);
+    std::vector<std::u16string> names;
+    for (int r = 0; r < store.GetCount(); ++r) names.push_back(store[r].m_strName);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"旧", u"规则0", u"规则1", u"规则2", u"规则3"}));
 }
 
 TEST(CliRules, ImportKeepsADamagedStoreBeforeReplacingIt)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/FileSystem.h"
 #include "renamer/supersort/RouteFile.h"
 #include "support/TestSupport.h"
@@ -251,7 +253,7 @@ TEST(RouteStore, KeepsADamagedStoreOnceBeforeOverwritingIt)
     ASSERT_TRUE(again.Save(list));
     EXPECT_TRUE(again.BackupPath().empty());
     EXPECT_TRUE(prompt.Shown().empty());
-    EXPECT_EQ(dir.List().size(), 3u);
+    EXPECT_EQ(dir.List().size(), 4u);  // the store, its lock file and the two copies
 }
 
 TEST(RouteStore, MovesAStoreThatCannotBeReadAsideInsteadOfLosingIt)
@@ -269,6 +271,62 @@ TEST(RouteStore, MovesAStoreThatCannotBeReadAsideInsteadOfLosingIt)
     EXPECT_TRUE(LoadRouteFile(dir.Child(u"supsort.cfg"), back));
     EXPECT_EQ(back.GetCount(), 1);
     EXPECT_EQ(prompt.Shown().size(), 1u);
+}
+
+// Two writers reading, changing and writing the store back under the lock:
+// neither loses the other's rules.
+TEST(RouteStore, LockedReadModifyWritesKeepEveryRule)
+{
+    CTempDir dir;
+    const std::u16string path = dir.Child(u"supsort.cfg");
+    constexpr int kRounds = 25;
+    auto writer = [&](char16_t tag, bool* ok) {
+        for (int n = 0; n < kRounds; ++n) {
+            CRouteStore store(path);
+            CSortRouteList list;
+            if (!store.Lock()) return;
+            store.Load(list);
+            list.AddRoute(std::u16string(1, tag) + std::u16string(1, char16_t(u'a' + n)), u"");
+            if (!store.Save(list)) return;
+            store.Unlock();
+        }
+        *ok = true;
+    };
+    bool okA = false, okB = false;
+    std::thread a(writer, u'A', &okA), b(writer, u'B', &okB);
+    a.join();
+    b.join();
+    EXPECT_TRUE(okA);
+    EXPECT_TRUE(okB);
+    CSortRouteList list;
+    ASSERT_TRUE(LoadRouteFile(path, list));
+    EXPECT_EQ(list.GetCount(), 2 * kRounds);
+}
+
+TEST(RouteStore, LockWaitsForTheHolderAndGivesUp)
+{
+    CTempDir dir;
+    CRouteStore holder(dir.Child(u"supsort.cfg")), other(dir.Child(u"supsort.cfg"));
+    ASSERT_TRUE(holder.Lock());
+    other.SetLockWaitMs(30);
+    EXPECT_FALSE(other.Lock());
+    CSortRouteList list;
+    list.AddRoute(u"a", u"");
+    EXPECT_FALSE(other.Save(list));  // a save waits for the lock too
+    EXPECT_FALSE(PathExists(dir.Child(u"supsort.cfg")));
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        holder.Unlock();
+    });
+    other.SetLockWaitMs(CRouteStore::kLockWaitMs);
+    EXPECT_TRUE(other.Lock());
+    release.join();
+    EXPECT_TRUE(other.Save(list));
+    EXPECT_TRUE(other.IsLocked());  // a Save under Lock leaves it held
+
+    // A folder that is not there cannot hold a lock file: no wait.
+    CRouteStore nowhere(dir.Child(u"none/supsort.cfg"));
+    EXPECT_FALSE(nowhere.Lock());
 }
 
 }  // namespace

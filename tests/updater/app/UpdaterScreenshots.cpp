@@ -8,13 +8,17 @@
 #include <cstdio>
 
 #include "ProgressDlg.h"
+#include "UpdateApp.h"
 #include "qtcommon/QtPrompt.h"
+#include "qtcommon/QtSetup.h"
 
 using namespace kq;
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    CTERNUpdateApp::SetUp();  // as the program starts
+    SetUpChineseDesktop();
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
     QDir().mkpath(outDir);
     bool ok = true;

@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -32,8 +34,14 @@ CMdySortRouteDlg::CMdySortRouteDlg(CSortRouteItem& route, QWidget* parent) : QDi
     m_pTable->setHorizontalHeaderLabels({QStringLiteral("序号"), QStringLiteral("模式"), QStringLiteral("循环"),
                                          QStringLiteral("权值"), QStringLiteral("A"), QStringLiteral("B"),
                                          QStringLiteral("C")});
-    const int widths[7] = {40, 80, 100, 80, 400, 400, 400};
-    for (int c = 0; c < 7; ++c) m_pTable->setColumnWidth(c, widths[c]);
+    // The first four columns as wide as their longest texts; the three
+    // conditions share the rest.
+    const QFontMetrics metrics = fontMetrics();
+    const int padding = 2 * DialogBaseWidth(metrics) + 8;
+    const QString widest[4] = {QStringLiteral("000"), QStringLiteral("A & ( B | C )"), QStringLiteral("10→100/10"),
+                               QStringLiteral("=i*100")};
+    for (int c = 0; c < 4; ++c) m_pTable->setColumnWidth(c, metrics.horizontalAdvance(widest[c]) + padding);
+    for (int c = 4; c < 7; ++c) m_pTable->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -67,6 +75,38 @@ CMdySortRouteDlg::CMdySortRouteDlg(CSortRouteItem& route, QWidget* parent) : QDi
     resize(DialogUnits(this, 385, 278));
 }
 
+void CMdySortRouteDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_bFitted) return;
+    m_bFitted = true;
+    FitConditions();
+}
+
+void CMdySortRouteDlg::FitConditions()
+{
+    // Wide enough for the longest condition in each column, within the
+    // screen; never narrower than the template.
+    const QFontMetrics metrics = m_pTable->fontMetrics();
+    const int padding = 2 * DialogBaseWidth(metrics) + 8;
+    int conditions = 0;
+    for (int c = 4; c < 7; ++c) {
+        int widest = metrics.horizontalAdvance(m_pTable->horizontalHeaderItem(c)->text()) + padding;
+        for (int r = 0; r < m_pTable->rowCount(); ++r)
+            if (const QTableWidgetItem* item = m_pTable->item(r, c))
+                widest = std::max(widest, metrics.horizontalAdvance(item->text()) + padding);
+        conditions += widest;
+    }
+    int fixed = 0;
+    for (int c = 0; c < 4; ++c) fixed += m_pTable->columnWidth(c);
+    const int needed = fixed + conditions + 2 * m_pTable->frameWidth() + m_pTable->verticalScrollBar()->sizeHint().width();
+    const int extra = needed - m_pTable->viewport()->width();
+    if (extra <= 0) return;
+    int limit = width() + extra;
+    if (const QScreen* screen = this->screen()) limit = std::min(limit, screen->availableGeometry().width() * 9 / 10);
+    if (limit > width()) resize(limit, height());
+}
+
 void CMdySortRouteDlg::RenderRow(int row)
 {
     const CSortRouteClause& c = m_route.m_aClauses[size_t(row)];
@@ -77,6 +117,8 @@ void CMdySortRouteDlg::RenderRow(int row)
     for (int col = 0; col < 7; ++col) {
         auto* item = new QTableWidgetItem(Q(cells[col]));
         item->setTextAlignment(Qt::AlignCenter);
+        // A long condition is cut at the column's edge: the tip shows it whole.
+        if (col >= 4) item->setToolTip(item->text().trimmed());
         m_pTable->setItem(row, col, item);
     }
 }

@@ -34,11 +34,17 @@ public:
     std::vector<int> SelectedRows() const;
     void SelectRows(const std::vector<int>& rows);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void RenderRow(int row);
     void Refill();
+    // Widens the dialog, on first showing, so that the conditions read whole.
+    void FitConditions();
 
     CSortRouteItem& m_route;
+    bool m_bFitted = false;
 };
 
 }  // namespace kq

@@ -23,7 +23,13 @@ namespace kq {
 QSize DialogUnits(const QWidget* widget, int width, int height)
 {
     const QFontMetrics metrics = widget->fontMetrics();
-    return QSize(width * metrics.averageCharWidth() / 4, height * metrics.height() / 8);
+    return QSize(width * DialogBaseWidth(metrics) / 4, height * metrics.height() / 8);
+}
+
+int DialogBaseWidth(const QFontMetrics& metrics)
+{
+    static const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    return (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
 }
 
 namespace {
@@ -61,6 +67,8 @@ CNewSortRouteDlg::CNewSortRouteDlg(const CSortRouteList& list, int index, const 
     m_pName = new QLineEdit(Q(name), group);
     m_pDescription = new QPlainTextEdit(Q(description), group);
     m_pDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Tab goes on to the buttons; a description needs no tab characters.
+    m_pDescription->setTabChangesFocus(true);
     grid->addWidget(new QLabel(QStringLiteral("规则名称："), group), 0, 0);
     grid->addWidget(m_pName, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("规则说明："), group), 1, 0, 1, 2);
@@ -162,8 +170,14 @@ CPrepSortDlg::CPrepSortDlg(const CSortWorkList& work, QWidget* parent) : QDialog
     // Fixed row heights: the view never measures 100,000 rows.
     m_pTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_pTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    const int widths[4] = {40, 250, 350, 80};
-    for (int c = 0; c < 4; ++c) m_pTable->setColumnWidth(c, widths[c]);
+    // Number and weight as wide as their texts, the name a third of the
+    // table, the folder the rest: the weight stays in sight at any width.
+    const QFontMetrics metrics = fontMetrics();
+    const int padding = 2 * DialogBaseWidth(metrics) + 8;
+    m_pTable->setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("000000")) + padding);
+    m_pTable->setColumnWidth(1, DialogBaseWidth(metrics) * 30);
+    m_pTable->setColumnWidth(3, metrics.horizontalAdvance(QStringLiteral("-000000")) + padding);
+    m_pTable->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     groupLayout->addWidget(m_pTable);
     layout->addWidget(group, 1);
     auto* buttons = SideButtons(this, Qt::Vertical);

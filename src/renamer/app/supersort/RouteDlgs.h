@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
+#include <QFontMetrics>
 
 class QLineEdit;
 class QListWidget;
@@ -21,6 +22,9 @@ class CSortWorkList;
 // Pixels of a dialog-unit size for the widget's font (4 units per average
 // character width, 8 per character height).
 QSize DialogUnits(const QWidget* widget, int width, int height);
+// The average width of a-z and A-Z, which dialog units count in. A CJK
+// font reports a full-width averageCharWidth, twice as wide.
+int DialogBaseWidth(const QFontMetrics& metrics);
 
 // "新建规则": name and description of a new or renamed rule.
 class CNewSortRouteDlg : public QDialog {

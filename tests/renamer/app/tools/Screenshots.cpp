@@ -1,7 +1,8 @@
 // Saves a PNG of the main window in each of the five modes, with a sample
-// list, and of the add-files and export dialogs into the folder given (docs/
-// by default). Run under a real display server (Xvfb) so that fonts and
-// styles are those of a desktop.
+// list, of the add-files and export dialogs, the super-sort dialogs, the
+// progress window of a long rename and the rename history into the folder
+// given (docs/ by default). Run under a real display server (Xvfb) so that
+// fonts and styles are those of a desktop.
 #include <cstdio>
 #include <functional>
 
@@ -18,10 +19,15 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <QProgressDialog>
+#include <QThread>
+
 #include "AppSetup.h"
 #include "FileListView.h"
 #include "GuiTestSupport.h"
+#include "HistoryDlg.h"
 #include "KQToolsDlg.h"
+#include "ProgressRun.h"
 #include "qtcommon/QtPrompt.h"
 #include "qtcommon/QtSetup.h"
 #include "platform/Text.h"
@@ -53,24 +59,34 @@ bool Save(const QPixmap& picture, const QString& path)
     return true;
 }
 
-// Opens a file dialog with open(), saves its picture once it is shown and
-// closes it.
-bool SaveFileDialog(const QString& path, const std::function<void()>& open)
+// Runs open(), which shows a window and waits for it; once ready(window)
+// says so, saves the window's picture and, when close is given, closes it.
+template <class T>
+bool SaveWhenShown(const QString& path, const std::function<void()>& open,
+                   const std::function<bool(T*)>& ready, const std::function<void(T*)>& close)
 {
     bool saved = false;
     QTimer poll;
     poll.setInterval(50);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) return;
+        T* window = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* candidate = qobject_cast<T*>(widget); candidate && candidate->isVisible()) window = candidate;
+        if (!window || !ready(window)) return;
         poll.stop();
         QTest::qWait(300);
-        saved = Save(dialog->grab(), path);
-        dialog->reject();
+        saved = Save(window->grab(), path);
+        if (close) close(window);
     });
     poll.start();
     open();
     return saved;
+}
+
+bool SaveFileDialog(const QString& path, const std::function<void()>& open)
+{
+    return SaveWhenShown<QFileDialog>(
+        path, open, [](QFileDialog*) { return true; }, [](QFileDialog* dialog) { dialog->reject(); });
 }
 
 }  // namespace
@@ -79,9 +95,13 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     ConfigureApplication();
+    SetUpChineseDesktop();
     if (!InstallQtChineseCatalogue()) std::fprintf(stderr, "Qt's Chinese catalogue is missing\n");
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
     QDir().mkpath(outDir);
+    // Rules, journal and history in a private configuration folder.
+    test::CTempDir config;
+    test::CScopedEnv configHome("KQ_CONFIG_HOME", config.NativePath());
 
     test::CScriptedPrompt prompt;
     CQtClipboard clipboard;
@@ -133,8 +153,6 @@ int main(int argc, char** argv)
 
     // Super sort: the chooser, the rule editor, the clause editor and the
     // preview, over a sample rule in a private configuration folder.
-    test::CTempDir config;
-    test::CScopedEnv configHome("KQ_CONFIG_HOME", config.NativePath());
     CreateFolder(GetConfigFolder());
     CSortRouteList rules;
     rules.AddRoute(u"图片优先", u"IMG 开头的图片排在最前，图纸其次，其余按章节编号。");
@@ -176,6 +194,23 @@ int main(int argc, char** argv)
         if (!Save(dialog->grab(), path)) return 1;
         dialog->hide();
     }
+
+    // A long rename: every move slowed down so that the progress window
+    // shows, pictured part-way; then the history with that run in it.
+    ModeButton(dlg, 0)->click();
+    dlg.m_fnAfterMove = [](size_t) { QThread::msleep(400); };
+    g_nProgressDelayMs = 100;
+    prompt.Answer(EPromptAnswer::Yes);
+    if (!SaveWhenShown<QProgressDialog>(
+            outDir + QStringLiteral("/screenshot-progress.png"),
+            [&] { Find<QPushButton>(dlg, "ExecuteButton")->click(); },
+            [](QProgressDialog* progress) { return progress->value() >= 3; }, nullptr))
+        return 1;
+    dlg.m_fnAfterMove = nullptr;
+    if (!SaveWhenShown<CHistoryDlg>(
+            outDir + QStringLiteral("/screenshot-history.png"), [&] { Find<QAction>(dlg, "RenameHistory")->trigger(); },
+            [](CHistoryDlg*) { return true; }, [](CHistoryDlg* history) { history->reject(); }))
+        return 1;
     SetClipboardProvider(nullptr);
     return 0;
 }
