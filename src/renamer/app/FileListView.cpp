@@ -136,11 +136,12 @@ void CFileListView::setModel(QAbstractItemModel* model)
 void CFileListView::FitColumns()
 {
     if (m_bUserWidths || !model() || model()->columnCount() != kColCount) return;
-    const QFontMetrics metrics = fontMetrics();
-    const int status = metrics.horizontalAdvance(QStringLiteral("未处理")) * 2;
+    // 250, 250 and 100 pixels where the list has room for them and a folder
+    // column of 400; a narrower list gives each name column 35 % of it.
+    const int status = std::max(kStatusWidth, fontMetrics().horizontalAdvance(QStringLiteral("未处理")) * 2);
     // Measured on a digit: a CJK font's averageCharWidth is full-width.
-    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
-    const int names = std::clamp((viewport()->width() - status) * 35 / 100, digit * 12, digit * 48);
+    const int least = fontMetrics().horizontalAdvance(QLatin1Char('0')) * 12;
+    const int names = std::clamp((viewport()->width() - status) * 35 / 100, least, std::max(least, kNameWidth));
     m_bFitting = true;
     setColumnWidth(kColOldName, names);
     setColumnWidth(kColNewName, names);
@@ -149,6 +150,21 @@ void CFileListView::FitColumns()
     // given: give it little, the stretch adds the rest.
     setColumnWidth(kColFolder, status);
     m_bFitting = false;
+}
+
+void CFileListView::SetColumnWidths(const std::vector<int>& widths)
+{
+    if (widths.size() != size_t(kColCount)) return ResetColumnWidths();
+    m_bFitting = true;
+    for (int c = 0; c < kColCount; ++c) setColumnWidth(c, widths[size_t(c)]);
+    m_bFitting = false;
+    m_bUserWidths = true;
+}
+
+void CFileListView::ResetColumnWidths()
+{
+    m_bUserWidths = false;
+    FitColumns();
 }
 
 void CFileListView::resizeEvent(QResizeEvent* event)

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTableView>
 
+#include <vector>
+
 #include "renamer/list/FileNameList.h"
 
 namespace kq {
@@ -25,6 +27,15 @@ public:
     void SetSelectedRows(const CRowSet& rows);
 
     void setModel(QAbstractItemModel* model) override;
+
+    // Widths the user gave the columns (restored from the settings): kept
+    // as they are until ResetColumnWidths fits them to the list again.
+    void SetColumnWidths(const std::vector<int>& widths);
+    void ResetColumnWidths();
+    bool HasUserWidths() const { return m_bUserWidths; }
+    // The name and status columns' widths where the list has room.
+    static constexpr int kNameWidth = 250;
+    static constexpr int kStatusWidth = 100;
 
 signals:
     // Local paths of the dropped items, in drop order.

@@ -31,7 +31,6 @@ namespace kq {
 
 namespace {
 
-constexpr int kColumnWidths[kColCount] = {250, 250, 100, 400};
 
 }  // namespace
 
@@ -73,7 +72,6 @@ CKQToolsDlg::~CKQToolsDlg()
 
 QString CKQToolsDlg::VersionText() { return QStringLiteral(KQ_VERSION_TEXT); }
 
-int CKQToolsDlg::DefaultColumnWidth(int column) { return column >= 0 && column < kColCount ? kColumnWidths[column] : 100; }
 
 void CKQToolsDlg::BuildControls()
 {
@@ -157,7 +155,6 @@ void CKQToolsDlg::BuildControls()
     m_pModel->SetProblems(&m_problems);
     m_pModel->m_fnBeforeEdit = [this] { FinishNames(); };
     m_pListView->setModel(m_pModel);
-    for (int c = 0; c < kColCount; ++c) m_pListView->setColumnWidth(c, kColumnWidths[c]);
     m_pListView->setMinimumSize(520, 360);
     right->addWidget(m_pListView, 1);
     middle->addLayout(right, 1);

@@ -50,8 +50,6 @@ public:
     ~CKQToolsDlg() override;
 
     static QString VersionText();  // "2.15"
-    // The list's column widths at start-up.
-    static int DefaultColumnWidth(int column);
     // The add-files dialog's filters: the user filter (when enabled) first,
     // then all files. Each is "description (patterns)" as the Qt file dialog
     // reads it.

@@ -83,7 +83,9 @@ CRenamerSettings CKQToolsDlg::CollectSettings()
     saved.m_bHasGeometry = true;
     saved.m_geometry = {normal.x(), normal.y(), normal.width(), normal.height()};
     saved.m_bMaximized = isMaximized();
-    for (int c = 0; c < kColCount; ++c) saved.m_aColumnWidths.push_back(m_pListView->columnWidth(c));
+    // Widths fitted to the list are not the user's: they are fitted again.
+    if (m_pListView->HasUserWidths())
+        for (int c = 0; c < kColCount; ++c) saved.m_aColumnWidths.push_back(m_pListView->columnWidth(c));
     return saved;
 }
 
@@ -97,9 +99,10 @@ void CKQToolsDlg::ApplySettings(const CRenamerSettings& saved, bool withGeometry
     m_strFilter = QString::fromStdU16String(saved.m_strFilter);
     SetPageFields(saved.m_fields, -1);
     LoadControls();
-    const bool widths = saved.m_aColumnWidths.size() == size_t(kColCount);
-    for (int c = 0; c < kColCount; ++c)
-        m_pListView->setColumnWidth(c, widths ? saved.m_aColumnWidths[size_t(c)] : DefaultColumnWidth(c));
+    if (saved.m_aColumnWidths.size() == size_t(kColCount))
+        m_pListView->SetColumnWidths(saved.m_aColumnWidths);
+    else
+        m_pListView->ResetColumnWidths();
     if (!withGeometry) return;
     if (isMaximized()) showNormal();
     if (saved.m_bHasGeometry) {

@@ -115,6 +115,7 @@ void SettingsTest::Restart_RestoresModePagesOptionsGeometryAndColumns()
 {
     CScriptedPrompt prompt;
     QSize size;
+    int oldNameWidth = 0;
     {
         CKQToolsDlg dlg;
         dlg.show();
@@ -141,6 +142,7 @@ void SettingsTest::Restart_RestoresModePagesOptionsGeometryAndColumns()
         QTest::mouseClick(Find<QCheckBox>(dlg, "FilterEnabled"), Qt::LeftButton);
         Find<QLineEdit>(dlg, "Filter")->setText(QStringLiteral("*.jpg;*.png"));
         Find<CFileListView>(dlg, "FileList")->setColumnWidth(1, 321);
+        oldNameWidth = Find<CFileListView>(dlg, "FileList")->columnWidth(0);
         dlg.resize(dlg.size() + QSize(40, 30));
         dlg.move(70, 60);
         size = dlg.size();
@@ -180,7 +182,7 @@ void SettingsTest::Restart_RestoresModePagesOptionsGeometryAndColumns()
         QCOMPARE(Advanced(dlg)->m_pMacro->toPlainText(), QStringLiteral("{t=1;F}\n第二行"));
         QCOMPARE(Formula(dlg)->m_pFormula->toPlainText(), QStringLiteral("Upper(Ftitle())"));
         QCOMPARE(Find<CFileListView>(dlg, "FileList")->columnWidth(1), 321);
-        QCOMPARE(Find<CFileListView>(dlg, "FileList")->columnWidth(0), 250);
+        QCOMPARE(Find<CFileListView>(dlg, "FileList")->columnWidth(0), oldNameWidth);
         QCOMPARE(dlg.size(), size);
         QCOMPARE(dlg.pos(), QPoint(70, 60));
         // The second run ends by the close box.
@@ -193,11 +195,13 @@ void SettingsTest::Restart_RestoresModePagesOptionsGeometryAndColumns()
 void SettingsTest::RestoreDefaults_ReturnsEverythingToAFreshWindow()
 {
     QSize freshSize;
+    std::vector<int> freshWidths;
     {
         CKQToolsDlg fresh;
         fresh.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fresh));
         freshSize = fresh.size();
+        for (int c = 0; c < kColCount; ++c) freshWidths.push_back(Find<CFileListView>(fresh, "FileList")->columnWidth(c));
     }
     CScriptedPrompt prompt;
     CKQToolsDlg dlg;
@@ -239,9 +243,10 @@ void SettingsTest::RestoreDefaults_ReturnsEverythingToAFreshWindow()
     QVERIFY(!Find<QCheckBox>(dlg, "FilterEnabled")->isChecked());
     QVERIFY(!Find<QLineEdit>(dlg, "Filter")->isEnabled());
     QCOMPARE(Find<QLineEdit>(dlg, "Filter")->text(), QStringLiteral("*.*"));
-    for (int c = 0; c < kColCount; ++c)
-        QCOMPARE(Find<CFileListView>(dlg, "FileList")->columnWidth(c), CKQToolsDlg::DefaultColumnWidth(c));
     QTRY_COMPARE(dlg.size(), freshSize);
+    QVERIFY(!Find<CFileListView>(dlg, "FileList")->HasUserWidths());
+    for (int c = 0; c < kColCount; ++c)
+        QTRY_COMPARE(Find<CFileListView>(dlg, "FileList")->columnWidth(c), freshWidths[size_t(c)]);
 
     // What is written at the end is the defaults again.
     dlg.close();
