@@ -12,6 +12,7 @@
 #include "renamer/list/FileNameList.h"
 #include "renamer/safety/RenameJournal.h"
 #include "renamer/safety/RenameRecover.h"
+#include "support/MoveFailureHook.h"
 #include "support/TestSupport.h"
 
 namespace kq {

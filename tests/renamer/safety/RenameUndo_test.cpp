@@ -19,6 +19,7 @@
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/safety/RenameUndo.h"
+#include "support/MoveFailureHook.h"
 #include "support/TestSupport.h"
 
 namespace kq {
