@@ -8,6 +8,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -352,11 +353,28 @@ TEST(Recover, RemovesPlaceholdersOfMovesCutShort)
                     EXPECT_EQ(now, before);
                 }
                 EXPECT_TRUE(f.Journals().empty());
-                // No lock, no note: nothing but the history is left.
-                for (const auto& name : f.config.List(u"TernSoft/KQTool")) EXPECT_EQ(name, u"history");
+                // The note of the placeholders goes with its journal.
+                for (const auto& name : f.config.List(u"TernSoft/KQTool")) EXPECT_FALSE(name.ends_with(u".placeholders"));
             }
         }
     }
+}
+
+// recover's plain lines are tab-separated: names with tabs and line feeds
+// are written escaped, one line per file.
+TEST(Recover, PlainOutputEscapesTabsAndLineFeeds)
+{
+    CFixture f;
+    f.dir.MakeFile(u"x", "x");
+    CFileId x;
+    ASSERT_TRUE(GetFileId(f.dir.Child(u"x"), false, x));
+    CreateFolder(f.JournalFolder());
+    ASSERT_TRUE(WriteJournal(NewJournalPath(f.JournalFolder()), {{f.dir.Path(), {{x.m_nNode, u"a\tb\nc", u"", u"x"}}}}));
+    auto r = f.Run({"recover"});
+    EXPECT_EQ(r.m_nExitCode, 0) << r.m_strOut;
+    EXPECT_EQ(Contents(f.dir), (Files{{"a\tb\nc", "x"}}));
+    EXPECT_NE(r.m_strOut.find(f.dir.NativePath() + "/a\\tb\\nc\t(原为 x)"), std::string::npos) << r.m_strOut;
+    EXPECT_EQ(std::count(r.m_strOut.begin(), r.m_strOut.end(), '\n'), 1) << r.m_strOut;  // one line
 }
 
 // Kills at random points of runs and of recoveries: every file ends under

@@ -19,6 +19,7 @@
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
+#include "renamer/safety/RenameJournal.h"
 #include "renamer/safety/RenameUndo.h"
 #include "support/MoveFailureHook.h"
 #include "support/TestSupport.h"
@@ -419,6 +420,23 @@ TEST(RenameUndo, PutsBackAFileReplacedJustBeforeItsMove)
             EXPECT_TRUE(FindJournals(f.journal.Path()).empty());
         }
     }
+}
+
+// A folder with a journal no live run holds takes no undo until recover has
+// dealt with it; the message names the command.
+TEST(RenameUndo, RefusesAFolderWithAnUnrecoveredJournal)
+{
+    CUndoFixture f;
+    f.Make({u"a"});
+    ASSERT_EQ(f.Rename({{u"a", u"b"}}), kRenameDone);
+    CFileId b;
+    ASSERT_TRUE(GetFileId(f.dir.Child(u"b"), false, b));
+    ASSERT_TRUE(WriteJournal(NewJournalPath(f.journal.Path()), {{f.dir.Path(), {{b.m_nNode, u"c", u"", u"b"}}}}));
+    CUndoReport report;
+    EXPECT_EQ(f.Undo(report), kUndoFailed);
+    EXPECT_NE(UndoSummaryText(report).find(u"kqtools-cli recover"), std::u16string::npos);
+    EXPECT_EQ(f.Contents(), (Files{{u"b", "a"}}));
+    EXPECT_TRUE(HasRenameHistory(f.journal.Path()));
 }
 
 // An undo whose swap cannot be finished nor put back leaves a file parked:
