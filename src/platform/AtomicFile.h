@@ -31,7 +31,11 @@ public:
     CFileLock& operator=(const CFileLock&) = delete;
 
     // false at once when another holder has it (or the file cannot be opened).
-    bool TryLock(std::u16string_view path);
+    // With removeWhenDone the holder removes the file as it lets go (still
+    // holding it), so that locks of many folders leave no files behind; a
+    // locker that finds the path no longer names the file it locked tries
+    // again. Every locker of such a path must pass it.
+    bool TryLock(std::u16string_view path, bool removeWhenDone = false);
     void Unlock();
     bool IsLocked() const { return m_hFile != -1; }
 
@@ -41,6 +45,7 @@ public:
 
 private:
     intptr_t m_hFile = -1;
+    std::u16string m_strRemove;  // the file to remove at Unlock
 };
 
 }  // namespace kq

@@ -28,6 +28,27 @@ bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxByt
     return true;
 }
 
+EFileIdentity IdentityOfFileSystem(uint64_t magic)
+{
+    switch (magic) {
+    case 0x4d44:      // FAT (msdos, vfat)
+    case 0x2011BAB0:  // exFAT
+    case 0x65735546:  // FUSE
+        return EFileIdentity::SizeAndTime;
+    default: return EFileIdentity::Node;
+    }
+}
+
+EFileIdentity IdentityOfFileSystemName(std::u16string_view name)
+{
+    auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - u'a' + u'A') : c; };
+    std::u16string key;
+    for (char16_t c : name) key += upper(c);
+    return key == u"FAT" || key == u"FAT12" || key == u"FAT16" || key == u"FAT32" || key == u"EXFAT"
+               ? EFileIdentity::SizeAndTime
+               : EFileIdentity::Node;
+}
+
 bool WriteFileBytes(std::u16string_view path, std::string_view bytes, bool flush)
 {
     CDurableFile file;

@@ -39,6 +39,28 @@ struct CFileId {
 // With followLinks a link is resolved; without it the link itself is meant.
 bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id);
 
+// What a file is known by from one run to the next. Most file systems keep
+// a file's node number for its life: the node. FAT and exFAT make them up
+// and FUSE file systems may, so that they can change across a remount: there
+// a file is known by its size and modification time under one of the names
+// a record gives it.
+enum class EFileIdentity : char { Node, SizeAndTime };
+// The identity files take on a file system of that statfs magic number.
+EFileIdentity IdentityOfFileSystem(uint64_t magic);
+// The same from a Windows volume's file-system name ("NTFS", "FAT32", "exFAT").
+EFileIdentity IdentityOfFileSystemName(std::u16string_view name);
+// The identity the files of a folder take (Node when the system cannot tell).
+EFileIdentity FolderIdentity(std::u16string_view folder);
+
+// A file's size and modification time (nanoseconds since 1970 UTC).
+struct CFileStamp {
+    uint64_t m_nSize = 0;
+    int64_t m_nModified = 0;
+    bool operator==(const CFileStamp&) const = default;
+};
+// Identity and stamp of the entry at path, links not followed, from one query.
+bool GetFileFacts(std::u16string_view path, CFileId& id, CFileStamp& stamp);
+
 // A folder opened for a walk: its entries are read from the open folder and
 // its sub-folders are opened relative to it (openat on POSIX), so a walk has
 // no path-length limit however deep the tree goes.
@@ -192,16 +214,26 @@ public:
     // GetFileId gives it: the folder listing's node numbers differ from it on
     // some file systems (FUSE, overlayfs over another file system).
     bool GetEntryId(std::u16string_view name, CFileId& id) const;
+    // The same with the entry's size and modification time, from one query.
+    bool GetEntryFacts(std::u16string_view name, CFileId& id, CFileStamp& stamp) const;
+    // Asked once, before the first move through this handle that must reserve
+    // its target with a placeholder (see IsMovePlaceholder), so that a record
+    // of it can reach the disk first. Once it answers false, every move that
+    // would need a placeholder fails (EPERM) untouched.
+    void SetPlaceholderGate(std::function<bool()> gate);
 
 private:
     std::u16string m_strFolder;
     intptr_t m_hFolder = -1;
+    std::function<bool()> m_pfnPlaceholderGate;
+    mutable signed char m_nPlaceholders = 0;  // the gate's answer: 0 not asked, 1 yes, -1 no
 };
 
-// Test hook: when set, every MoveFileNoReplace first asks it. A hook that
-// returns a non-zero errno makes that move fail with it, untouched.
-using MoveFailureHook = std::function<int(std::u16string_view from, std::u16string_view to)>;
-void SetMoveFailureHook(MoveFailureHook hook);
+// The errno a test makes a move fail with, 0 for none; every move asks it
+// first while MoveErrorsInjected is true. The programs link a version that
+// never fails a move (MoveErrors.cpp); the tests link one they can set.
+bool MoveErrorsInjected();
+int InjectedMoveError(std::u16string_view from, std::u16string_view to);
 
 // Native (UTF-8 on POSIX) form of a path for the system calls.
 std::string NativePath(std::u16string_view path);

@@ -12,6 +12,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
+#include "support/MoveFailureHook.h"
 #include "support/TestSupport.h"
 
 namespace kq {

@@ -93,22 +93,39 @@ bool ReplaceFileAtomic(std::u16string_view path, std::string_view bytes)
 
 CFileLock::~CFileLock() { Unlock(); }
 
-bool CFileLock::TryLock(std::u16string_view path)
+bool CFileLock::TryLock(std::u16string_view path, bool removeWhenDone)
 {
     Unlock();
-    int fd = open(NativePath(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0) return false;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return false;
+    const std::string native = NativePath(path);
+    // A removed lock file can be locked by one who opened it before the
+    // removal; the path then names another file (or none), and the lock
+    // guards nothing. A few tries: each failure means another holder came
+    // and went meanwhile.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        int fd = open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0) return false;
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            close(fd);
+            return false;
+        }
+        struct stat mine, there;
+        if (removeWhenDone && (fstat(fd, &mine) != 0 || lstat(native.c_str(), &there) != 0 ||
+                               mine.st_dev != there.st_dev || mine.st_ino != there.st_ino)) {
+            close(fd);
+            continue;
+        }
+        m_hFile = fd;
+        if (removeWhenDone) m_strRemove.assign(path);
+        return true;
     }
-    m_hFile = fd;
-    return true;
+    return false;
 }
 
 void CFileLock::Unlock()
 {
     if (m_hFile == -1) return;
+    if (!m_strRemove.empty()) unlink(NativePath(m_strRemove).c_str());
+    m_strRemove.clear();
     close(static_cast<int>(m_hFile));  // releases the lock
     m_hFile = -1;
 }

@@ -3,13 +3,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <atomic>
-#include <mutex>
 
 #include "platform/Path.h"
 #include "platform/Text.h"
@@ -22,15 +21,25 @@ namespace kq {
 
 namespace {
 
-std::mutex g_hookMutex;
-MoveFailureHook g_moveHook;
-std::atomic<bool> g_hookSet{false};
+// Asks the gate of a folder handle before a placeholder is made; a move
+// without a gate may always make one.
+struct CPlaceholderGate {
+    const std::function<bool()>* m_pfnAsk = nullptr;
+    signed char* m_pAnswer = nullptr;
+    bool Allows() const
+    {
+        if (!m_pfnAsk || !*m_pfnAsk) return true;
+        if (*m_pAnswer == 0) *m_pAnswer = (*m_pfnAsk)() ? 1 : -1;
+        return *m_pAnswer > 0;
+    }
+};
 
-int HookFailure(std::u16string_view from, std::u16string_view to)
+void FillFacts(const struct stat& st, CFileId& id, CFileStamp& stamp)
 {
-    if (!g_hookSet) return 0;
-    std::lock_guard lock(g_hookMutex);
-    return g_moveHook ? g_moveHook(from, to) : 0;
+    id.m_nDevice = static_cast<uint64_t>(st.st_dev);
+    id.m_nNode = static_cast<uint64_t>(st.st_ino);
+    stamp.m_nSize = static_cast<uint64_t>(st.st_size);
+    stamp.m_nModified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -62,7 +71,8 @@ void RestorePlaceholder(int placeholder, int toDir, const char* to)
     close(out);
 }
 
-int MoveAt(int fromDir, const char* from, int toDir, const char* to, bool restoreOnOverwrite = true);
+int MoveAt(int fromDir, const char* from, int toDir, const char* to, const CPlaceholderGate& gate = {},
+           bool restoreOnOverwrite = true);
 
 // A file system with neither RENAME_NOREPLACE nor hard links offers no move
 // that refuses to replace. The target is reserved by an exclusive create,
@@ -72,10 +82,15 @@ int MoveAt(int fromDir, const char* from, int toDir, const char* to, bool restor
 // check and the rename; its bytes show in the placeholder afterwards, and
 // then the move is undone, those bytes are put back at to, and the move
 // fails with EEXIST.
-int MoveOverPlaceholder(int fromDir, const char* from, int toDir, const char* to, bool restoreOnOverwrite)
+int MoveOverPlaceholder(int fromDir, const char* from, int toDir, const char* to, const CPlaceholderGate& gate,
+                        bool restoreOnOverwrite)
 {
     struct stat source;
     if (fstatat(fromDir, from, &source, AT_SYMLINK_NOFOLLOW) != 0) return -1;
+    if (!gate.Allows()) {
+        errno = EPERM;
+        return -1;
+    }
     if (S_ISDIR(source.st_mode)) {
         // A folder renamed over an empty folder replaces it, over anything
         // else fails, so an empty folder is a placeholder that cannot lose
@@ -109,7 +124,7 @@ int MoveOverPlaceholder(int fromDir, const char* from, int toDir, const char* to
         return 0;
     }
     // Written into while reserved: put the file back, the writer's bytes in.
-    if (MoveAt(toDir, to, fromDir, from, false) != 0) {
+    if (MoveAt(toDir, to, fromDir, from, gate, false) != 0) {
         close(placeholder);
         return 0;  // the file stays under its new name; the move stands
     }
@@ -122,7 +137,8 @@ int MoveOverPlaceholder(int fromDir, const char* from, int toDir, const char* to
 // Tries renameat2(RENAME_NOREPLACE); where the file system refuses the flag,
 // link+unlink (never replaces either); for folders, which cannot be linked,
 // and where links are refused too, a move over a placeholder.
-int MoveAt(int fromDir, const char* from, int toDir, const char* to, bool restoreOnOverwrite)
+int MoveAt(int fromDir, const char* from, int toDir, const char* to, const CPlaceholderGate& gate,
+           bool restoreOnOverwrite)
 {
     static bool s_noRenameat2 = false;
     if (!s_noRenameat2) {
@@ -138,7 +154,7 @@ int MoveAt(int fromDir, const char* from, int toDir, const char* to, bool restor
         return -1;
     }
     if (errno != EPERM && errno != EXDEV && errno != ENOTSUP) return -1;
-    return MoveOverPlaceholder(fromDir, from, toDir, to, restoreOnOverwrite);
+    return MoveOverPlaceholder(fromDir, from, toDir, to, gate, restoreOnOverwrite);
 }
 
 }  // namespace
@@ -234,6 +250,23 @@ bool CFolderCursor::GetId(CFileId& id) const
     if (m_hFolder < 0 || fstat(static_cast<int>(m_hFolder), &st) != 0) return false;
     id.m_nDevice = static_cast<uint64_t>(st.st_dev);
     id.m_nNode = static_cast<uint64_t>(st.st_ino);
+    return true;
+}
+
+EFileIdentity FolderIdentity(std::u16string_view folder)
+{
+    std::string native = NativePath(folder);
+    if (native.empty()) native = "/";
+    struct statfs fs;
+    if (statfs(native.c_str(), &fs) != 0) return EFileIdentity::Node;
+    return IdentityOfFileSystem(static_cast<uint64_t>(static_cast<unsigned long>(fs.f_type) & 0xffffffffu));
+}
+
+bool GetFileFacts(std::u16string_view path, CFileId& id, CFileStamp& stamp)
+{
+    struct stat st;
+    if (lstat(NativePath(path).c_str(), &st) != 0) return false;
+    FillFacts(st, id, stamp);
     return true;
 }
 
@@ -399,9 +432,11 @@ bool CreateFolder(std::u16string_view path)
 
 bool MoveFileNoReplace(std::u16string_view from, std::u16string_view to)
 {
-    if (int err = HookFailure(from, to)) {
-        errno = err;
-        return false;
+    if (MoveErrorsInjected()) {
+        if (int err = InjectedMoveError(from, to)) {
+            errno = err;
+            return false;
+        }
     }
     return MoveAt(AT_FDCWD, NativePath(from).c_str(), AT_FDCWD, NativePath(to).c_str()) == 0;
 }
@@ -415,13 +450,6 @@ bool IsMovePlaceholder(std::u16string_view path, uint64_t& node)
     return true;
 }
 
-void SetMoveFailureHook(MoveFailureHook hook)
-{
-    std::lock_guard lock(g_hookMutex);
-    g_moveHook = std::move(hook);
-    g_hookSet = static_cast<bool>(g_moveHook);
-}
-
 CFolderHandle::~CFolderHandle()
 {
     if (m_hFolder >= 0) close(static_cast<int>(m_hFolder));
@@ -431,6 +459,7 @@ bool CFolderHandle::Open(std::u16string_view folder)
 {
     if (m_hFolder >= 0) close(static_cast<int>(m_hFolder));
     m_strFolder.assign(folder);
+    m_nPlaceholders = 0;
     std::string native = NativePath(folder);
     if (native.empty()) native = "/";
     m_hFolder = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -441,8 +470,8 @@ bool CFolderHandle::IsOpen() const { return m_hFolder >= 0; }
 
 bool CFolderHandle::MoveNoReplace(std::u16string_view fromName, std::u16string_view toName) const
 {
-    if (g_hookSet) {
-        if (int err = HookFailure(JoinPath(m_strFolder, fromName), JoinPath(m_strFolder, toName))) {
+    if (MoveErrorsInjected()) {
+        if (int err = InjectedMoveError(JoinPath(m_strFolder, fromName), JoinPath(m_strFolder, toName))) {
             errno = err;
             return false;
         }
@@ -458,7 +487,7 @@ bool CFolderHandle::MoveNoReplace(std::u16string_view fromName, std::u16string_v
     AppendNativeName(from, fromName);
     AppendNativeName(to, toName);
     int fd = static_cast<int>(m_hFolder);
-    return MoveAt(fd, from.c_str(), fd, to.c_str()) == 0;
+    return MoveAt(fd, from.c_str(), fd, to.c_str(), {&m_pfnPlaceholderGate, &m_nPlaceholders}) == 0;
 }
 
 size_t CNativeNames::Add(std::u16string_view name)
@@ -473,8 +502,8 @@ std::u16string CNativeNames::Name(size_t at) const { return FromNativeName(Get(a
 
 bool CFolderHandle::MoveNoReplace(const CNativeNames& names, size_t fromAt, size_t toAt) const
 {
-    if (g_hookSet) {
-        if (int err = HookFailure(JoinPath(m_strFolder, names.Name(fromAt)), JoinPath(m_strFolder, names.Name(toAt)))) {
+    if (MoveErrorsInjected()) {
+        if (int err = InjectedMoveError(JoinPath(m_strFolder, names.Name(fromAt)), JoinPath(m_strFolder, names.Name(toAt)))) {
             errno = err;
             return false;
         }
@@ -484,7 +513,7 @@ bool CFolderHandle::MoveNoReplace(const CNativeNames& names, size_t fromAt, size
         return false;
     }
     int fd = static_cast<int>(m_hFolder);
-    return MoveAt(fd, names.Get(fromAt), fd, names.Get(toAt)) == 0;
+    return MoveAt(fd, names.Get(fromAt), fd, names.Get(toAt), {&m_pfnPlaceholderGate, &m_nPlaceholders}) == 0;
 }
 
 bool CFolderHandle::Contains(std::u16string_view name) const
@@ -505,6 +534,24 @@ bool CFolderHandle::GetEntryId(std::u16string_view name, CFileId& id) const
     id.m_nDevice = static_cast<uint64_t>(st.st_dev);
     id.m_nNode = static_cast<uint64_t>(st.st_ino);
     return true;
+}
+
+bool CFolderHandle::GetEntryFacts(std::u16string_view name, CFileId& id, CFileStamp& stamp) const
+{
+    if (m_hFolder < 0) return false;
+    thread_local std::string native;
+    native.clear();
+    AppendNativeName(native, name);
+    struct stat st;
+    if (fstatat(static_cast<int>(m_hFolder), native.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    FillFacts(st, id, stamp);
+    return true;
+}
+
+void CFolderHandle::SetPlaceholderGate(std::function<bool()> gate)
+{
+    m_pfnPlaceholderGate = std::move(gate);
+    m_nPlaceholders = 0;
 }
 
 }  // namespace kq

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "platform/FileSystem.h"
 #include "platform/Path.h"
 
 namespace kq {
@@ -71,24 +72,40 @@ bool ReplaceFileAtomic(std::u16string_view path, std::string_view bytes)
 
 CFileLock::~CFileLock() { Unlock(); }
 
-bool CFileLock::TryLock(std::u16string_view path)
+bool CFileLock::TryLock(std::u16string_view path, bool removeWhenDone)
 {
     Unlock();
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    OVERLAPPED at = LockPosition();
-    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
-        CloseHandle(file);
-        return false;
+    // As on POSIX: a lock on a file removed meanwhile guards nothing.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        OVERLAPPED at = LockPosition();
+        if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+            CloseHandle(file);
+            return false;
+        }
+        BY_HANDLE_FILE_INFORMATION info;
+        CFileId there;
+        if (removeWhenDone &&
+            (!GetFileInformationByHandle(file, &info) || !GetFileId(path, false, there) ||
+             there.m_nDevice != info.dwVolumeSerialNumber ||
+             there.m_nNode != ((static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow))) {
+            CloseHandle(file);
+            continue;
+        }
+        m_hFile = reinterpret_cast<intptr_t>(file);
+        if (removeWhenDone) m_strRemove.assign(path);
+        return true;
     }
-    m_hFile = reinterpret_cast<intptr_t>(file);
-    return true;
+    return false;
 }
 
 void CFileLock::Unlock()
 {
     if (m_hFile == -1) return;
+    if (!m_strRemove.empty()) DeleteFileW(Wide(m_strRemove).c_str());
+    m_strRemove.clear();
     CloseHandle(reinterpret_cast<HANDLE>(m_hFile));  // releases the lock
     m_hFile = -1;
 }

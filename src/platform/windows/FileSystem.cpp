@@ -6,19 +6,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <mutex>
 
 #include "platform/Path.h"
 
 namespace kq {
 
 namespace {
-
-std::mutex g_hookMutex;
-MoveFailureHook g_moveHook;
-std::atomic<bool> g_hookSet{false};
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
@@ -94,11 +88,13 @@ bool Move(const std::wstring& from, const std::wstring& to)
     return MoveOnce(from, to);
 }
 
-int HookFailure(std::u16string_view from, std::u16string_view to)
+// Nanoseconds since 1970 UTC.
+int64_t ToUnixNanoseconds(const FILETIME& ft)
 {
-    if (!g_hookSet) return 0;
-    std::lock_guard lock(g_hookMutex);
-    return g_moveHook ? g_moveHook(from, to) : 0;
+    ULARGE_INTEGER v;
+    v.LowPart = ft.dwLowDateTime;
+    v.HighPart = ft.dwHighDateTime;
+    return (static_cast<int64_t>(v.QuadPart) - 116444736000000000LL) * 100;
 }
 
 }  // namespace
@@ -160,6 +156,33 @@ bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
     if (!ok) return false;
     id.m_nDevice = info.dwVolumeSerialNumber;
     id.m_nNode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+EFileIdentity FolderIdentity(std::u16string_view folder)
+{
+    HANDLE h = CreateFileW(Wide(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return EFileIdentity::Node;
+    wchar_t name[MAX_PATH + 1] = {};
+    const bool ok = GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1) != 0;
+    CloseHandle(h);
+    return ok ? IdentityOfFileSystemName(reinterpret_cast<const char16_t*>(name)) : EFileIdentity::Node;
+}
+
+bool GetFileFacts(std::u16string_view path, CFileId& id, CFileStamp& stamp)
+{
+    HANDLE h = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (!ok) return false;
+    id.m_nDevice = info.dwVolumeSerialNumber;
+    id.m_nNode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    stamp.m_nSize = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    stamp.m_nModified = ToUnixNanoseconds(info.ftLastWriteTime);
     return true;
 }
 
@@ -340,18 +363,13 @@ bool CreateFolder(std::u16string_view path)
 
 bool MoveFileNoReplace(std::u16string_view from, std::u16string_view to)
 {
-    if (int err = HookFailure(from, to)) {
-        errno = err;
-        return false;
+    if (MoveErrorsInjected()) {
+        if (int err = InjectedMoveError(from, to)) {
+            errno = err;
+            return false;
+        }
     }
     return Move(Wide(from), Wide(to));
-}
-
-void SetMoveFailureHook(MoveFailureHook hook)
-{
-    std::lock_guard lock(g_hookMutex);
-    g_moveHook = std::move(hook);
-    g_hookSet = static_cast<bool>(g_moveHook);
 }
 
 // Windows has no folder-relative moves; the handle keeps the folder path.
@@ -392,6 +410,14 @@ bool CFolderHandle::GetEntryId(std::u16string_view name, CFileId& id) const
 {
     return GetFileId(JoinPath(m_strFolder, name), false, id);
 }
+
+bool CFolderHandle::GetEntryFacts(std::u16string_view name, CFileId& id, CFileStamp& stamp) const
+{
+    return GetFileFacts(JoinPath(m_strFolder, name), id, stamp);
+}
+
+// Moves here never need a placeholder: MoveFileEx refuses to replace.
+void CFolderHandle::SetPlaceholderGate(std::function<bool()> gate) { m_pfnPlaceholderGate = std::move(gate); }
 
 }  // namespace kq
 

@@ -14,7 +14,7 @@ namespace kq {
 
 const std::u16string& MoveFailureText(EMoveFailure reason)
 {
-    static const std::u16string kTexts[] = {u"被文件系统拒绝", u"名称过长", u"文件已不存在", u"新文件名已被占用"};
+    static const std::u16string kTexts[] = {u"被文件系统拒绝", u"名称过长", u"文件已不存在", u"新文件名已被占用", u"文件已改变"};
     return kTexts[static_cast<size_t>(reason)];
 }
 

@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/Path.h"
 #include "renamer/list/NameTable.h"
 
@@ -65,6 +67,13 @@ struct CRenameOptions {
     // Record the moves made in the history that undo reads (off for the
     // undo's own run).
     bool m_bKeepHistory = true;
+    // What the files are known by; unset, each folder's file system decides
+    // (FolderIdentity).
+    std::optional<EFileIdentity> m_oIdentity;
+    // When set, the file of each row must pass it (before the plan and right
+    // after its move; see FileCheck): undo's own run checks each file
+    // against the history.
+    const std::function<bool(size_t listRow, const CFileId&, const CFileStamp&)>* m_pCheck = nullptr;
 };
 
 // Why a row's file was not renamed.
@@ -73,8 +82,9 @@ enum class EMoveFailure : char {
     TooLong,    // the new name is too long for the file system
     Vanished,   // the file is no longer there
     NameTaken,  // another file holds the new name
+    Changed,    // the file under the old name is not the one meant (undo: replaced since the run)
 };
-// A short text for the user: "名称过长", "文件已不存在", "新文件名已被占用", "被文件系统拒绝".
+// A short text for the user: "名称过长", "文件已不存在", "新文件名已被占用", "被文件系统拒绝", "文件已改变".
 const std::u16string& MoveFailureText(EMoveFailure reason);
 
 struct CRowFailure {

@@ -91,6 +91,25 @@ EStoredRead ReadJournalFile(const std::u16string& path, std::vector<CJournalFold
     return result;
 }
 
+std::u16string PlaceholderNotePath(const std::u16string& journal) { return journal + u".placeholders"; }
+
+// The note is a journal of folders without moves.
+bool WritePlaceholderNote(const std::u16string& journal, const std::vector<std::u16string>& folders)
+{
+    std::vector<CJournalFolder> note;
+    for (const std::u16string& folder : folders) note.push_back({folder, {}});
+    return WriteJournal(PlaceholderNotePath(journal), note);
+}
+
+std::vector<std::u16string> ReadPlaceholderNote(const std::u16string& journal)
+{
+    std::vector<CJournalFolder> note;
+    std::vector<std::u16string> folders;
+    if (ReadJournalFile(PlaceholderNotePath(journal), note) == EStoredRead::Read)
+        for (CJournalFolder& folder : note) folders.push_back(std::move(folder.m_strFolder));
+    return folders;
+}
+
 std::u16string SetAsideJournal(const std::u16string& path)
 {
     for (size_t n = 0; n < 1000; ++n) {

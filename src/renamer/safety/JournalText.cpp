@@ -67,6 +67,15 @@ std::vector<std::string_view> SplitTabs(std::string_view line)
     return fields;
 }
 
+// A whole decimal number, a sign only where the type takes one.
+template <class T>
+bool ParseNumber(std::string_view text, T& value)
+{
+    if (text.empty() || text[0] == '+') return false;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
 // A journal names files inside its folders only: one path component, never
 // "." or "..", no separator and no NUL.
 bool SingleName(std::u16string_view name)
@@ -95,19 +104,19 @@ void AppendJournalFolder(std::string& out, std::u16string_view folder)
 }
 
 void AppendJournalMove(std::string& out, uint64_t node, std::u16string_view oldName, std::u16string_view temp,
-                       std::u16string_view newName)
+                       std::u16string_view newName, const CFileStamp* stamp)
 {
     AppendJournalMove(out, node, std::string_view(ToNativeName(oldName)), std::string_view(ToNativeName(temp)),
-                      std::string_view(ToNativeName(newName)));
+                      std::string_view(ToNativeName(newName)), stamp);
 }
 
 void AppendJournalMove(std::string& out, uint64_t node, std::string_view oldName, std::string_view temp,
-                       std::string_view newName)
+                       std::string_view newName, const CFileStamp* stamp)
 {
     // One line written in place: "M", the node, three fields, four tabs and
-    // the line feed around them.
+    // the line feed around them (and a stamp's two numbers and tabs).
     const size_t at = out.size();
-    out.resize(at + 32 + 2 * (oldName.size() + temp.size() + newName.size()));
+    out.resize(at + 76 + 2 * (oldName.size() + temp.size() + newName.size()));
     char* p = out.data() + at;
     *p++ = 'M';
     *p++ = '\t';
@@ -118,6 +127,12 @@ void AppendJournalMove(std::string& out, uint64_t node, std::string_view oldName
     p = PutField(p, temp);
     *p++ = '\t';
     p = PutField(p, newName);
+    if (stamp) {
+        *p++ = '\t';
+        p = std::to_chars(p, p + 20, stamp->m_nSize).ptr;
+        *p++ = '\t';
+        p = std::to_chars(p, p + 20, stamp->m_nModified).ptr;
+    }
     *p++ = '\n';
     out.resize(static_cast<size_t>(p - out.data()));
 }
@@ -148,7 +163,8 @@ std::string FormatJournal(const std::vector<CJournalFolder>& folders)
     for (const auto& folder : folders) {
         AppendJournalFolder(out, folder.m_strFolder);
         for (const auto& move : folder.m_aMoves)
-            AppendJournalMove(out, move.m_nNode, move.m_strOld, move.m_strTemp, move.m_strNew);
+            AppendJournalMove(out, move.m_nNode, move.m_strOld, move.m_strTemp, move.m_strNew,
+                              move.m_bStamped ? &move.m_stamp : nullptr);
     }
     return out;
 }
@@ -199,12 +215,15 @@ bool CJournalParser::Line(std::string_view line)
             folders.push_back({std::move(folder), {}});
         }
         m_bMapped = false;
-    } else if (fields[0] == "M" && fields.size() == 5 && !folders.empty()) {
+    } else if (fields[0] == "M" && (fields.size() == 5 || fields.size() == 7) && !folders.empty()) {
         CJournalMove move;
-        if (fields[1].empty() || fields[1].size() > 20) return false;
-        for (char c : fields[1]) {
-            if (c < '0' || c > '9') return false;
-            move.m_nNode = move.m_nNode * 10 + static_cast<uint64_t>(c - '0');
+        if (!ParseNumber(fields[1], move.m_nNode)) return false;
+        // A move without a stamp (every journal of earlier versions) knows
+        // its file by the node.
+        if (fields.size() == 7) {
+            move.m_bStamped = true;
+            if (!ParseNumber(fields[5], move.m_stamp.m_nSize) || !ParseNumber(fields[6], move.m_stamp.m_nModified))
+                return false;
         }
         move.m_strOld = Unescape(fields[2]);
         move.m_strTemp = Unescape(fields[3]);

@@ -46,6 +46,8 @@ public:
     CRenameRun(CFileNameList& list, const CRenameOptions& options)
         : m_list(list), m_options(options), m_executor(options.m_pfnAfterMove, options.m_pCancel)
     {
+        m_executor.SetFileCheck(options.m_pCheck);
+        m_executor.SetPlaceholderGate([this](const std::u16string& folder) { return NotePlaceholders(folder); });
     }
 
     CStop RefuseInvalidNames();
@@ -65,6 +67,7 @@ public:
 private:
     CStop RefuseUnrecoveredFolders();
     void DropJournal();
+    bool NotePlaceholders(const std::u16string& folder);
 
     CFileNameList& m_list;
     const CRenameOptions& m_options;
@@ -82,6 +85,7 @@ private:
     bool m_bJournalOk = true;
     CRenameExecutor m_executor;
     std::vector<CFolderOutcome> m_aOutcomes;  // one per plan
+    std::vector<std::u16string> m_aPlaceholderFolders;  // in the journal's note
 };
 
 int CFileNameList::ExecuteRename(const CRenameOptions& options)
@@ -170,7 +174,7 @@ CStop CFileNameList::CRenameRun::LockFolders()
     for (const CFolderGroup& group : m_aGroups) {
         if (!group.m_bReadable) continue;
         auto lock = std::make_unique<CFileLock>();
-        if (!lock->TryLock(FolderLockPath(m_strJournalFolder, group.m_id.m_nDevice, group.m_id.m_nNode))) {
+        if (!lock->TryLock(FolderLockPath(m_strJournalFolder, group.m_id.m_nDevice, group.m_id.m_nNode), true)) {
             m_list.Report(u"文件夹“" + group.m_strFolder + u"”正在由另一个改名操作处理，请等它结束后再试。", u"无法改名");
             return kRenameBusy;
         }
@@ -220,7 +224,8 @@ void CFileNameList::CRenameRun::ReadFolders()
             planRows.push_back({r, rows[r].m_strOld, rows[r].m_strNew, rows[r].m_nFailure != 0});
         CFolderPlan& plan = m_aPlans.emplace_back(m_list.m_ePolicy, group.m_strFolder, std::move(entries), std::move(planRows));
         plan.MatchRows();
-        plan.TakeNodesFromFiles();
+        plan.TakeNodesFromFiles(m_options.m_oIdentity ? *m_options.m_oIdentity : FolderIdentity(group.m_strFolder),
+                                m_options.m_pCheck);
     }
 }
 
@@ -285,6 +290,17 @@ CStop CFileNameList::CRenameRun::FinishJournal()
     return kRenameJournalFailed;
 }
 
+// Before a folder's first move over a placeholder, the journal's note names
+// the folder: recover then knows an empty file there may be one.
+bool CFileNameList::CRenameRun::NotePlaceholders(const std::u16string& folder)
+{
+    if (m_strJournalPath.empty()) return false;
+    m_aPlaceholderFolders.push_back(folder);
+    if (WritePlaceholderNote(m_strJournalPath, m_aPlaceholderFolders)) return true;
+    m_aPlaceholderFolders.pop_back();
+    return false;
+}
+
 void CFileNameList::CRenameRun::Execute()
 {
     m_aOutcomes.reserve(m_aPlans.size());
@@ -346,9 +362,10 @@ void CFileNameList::CRenameRun::CloseJournal()
 {
     if (m_strJournalPath.empty()) return;
     CRenameSummary& summary = m_list.m_summary;
-    if (summary.m_nLeftTemporary == 0)
+    if (summary.m_nLeftTemporary == 0) {
         RemoveFile(m_strJournalPath);
-    else
+        if (!m_aPlaceholderFolders.empty()) RemoveFile(PlaceholderNotePath(m_strJournalPath));
+    } else
         summary.m_strJournal = m_strJournalPath;
 }
 

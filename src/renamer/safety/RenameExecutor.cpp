@@ -7,6 +7,13 @@
 
 namespace kq {
 
+namespace {
+
+// The "errno" of a move whose file turned out not to be the one meant.
+constexpr int kNotTheFile = -1;
+
+}  // namespace
+
 void AppendDoneMoves(std::string& out, const CFolderPlan& plan, const CFolderOutcome& outcome)
 {
     using NativeText = std::basic_string_view<CNativeNames::NativeChar>;
@@ -19,7 +26,7 @@ void AppendDoneMoves(std::string& out, const CFolderPlan& plan, const CFolderOut
             folderWritten = true;
         }
         AppendJournalMove(out, plan.NodeOfRow(step.m_nRow), NativeText(names.Get(step.m_nOld)), NativeText(),
-                          NativeText(names.Get(step.m_nNew)));
+                          NativeText(names.Get(step.m_nNew)), plan.StampOfRow(step.m_nRow));
     }
 }
 
@@ -30,6 +37,7 @@ EMoveFailure MoveFailureOf(int error)
     case ENOENT: return EMoveFailure::Vanished;
     case EEXIST:
     case ENOTEMPTY: return EMoveFailure::NameTaken;
+    case kNotTheFile: return EMoveFailure::Changed;
     default: return EMoveFailure::Refused;
     }
 }
@@ -46,6 +54,7 @@ CFolderOutcome CRenameExecutor::Run(const CFolderPlan& plan)
         if (plan.RowPlan(r) == ERowPlan::Unchanged) outcome.m_aRows[r] = ERowOutcome::Unchanged;
         if (plan.RowPlan(r) == ERowPlan::Refused)
             outcome.m_aReasons[r] = plan.HasFile(r) ? EMoveFailure::Refused : EMoveFailure::Vanished;
+        if (plan.RowPlan(r) == ERowPlan::Changed) outcome.m_aReasons[r] = EMoveFailure::Changed;
     }
     if (plan.Jobs().empty()) return outcome;
     CFolderHandle folder;
@@ -54,6 +63,9 @@ CFolderOutcome CRenameExecutor::Run(const CFolderPlan& plan)
         for (EMoveFailure& r : outcome.m_aReasons) r = reason;
         return outcome;
     }
+    if (m_pfnPlaceholderGate)
+        folder.SetPlaceholderGate([this, &plan] { return m_pfnPlaceholderGate(plan.Folder()); });
+    m_pPlan = &plan;
     m_pFolder = &folder;
     m_pNames = &plan.Names();
     for (const CPlanJob& job : plan.Jobs()) {
@@ -64,12 +76,13 @@ CFolderOutcome CRenameExecutor::Run(const CFolderPlan& plan)
         else
             RunCycle(job, steps, outcome);
     }
+    m_pPlan = nullptr;
     m_pFolder = nullptr;
     m_pNames = nullptr;
     return outcome;
 }
 
-bool CRenameExecutor::Move(size_t from, size_t to)
+bool CRenameExecutor::Move(size_t from, size_t to, size_t row)
 {
     if (!m_pFolder->MoveNoReplace(*m_pNames, from, to)) {
         m_nLastError = errno;
@@ -77,7 +90,23 @@ bool CRenameExecutor::Move(size_t from, size_t to)
     }
     ++m_nMoves;
     if (m_pfnAfterMove) m_pfnAfterMove(m_nMoves);
-    return true;
+    if (row == kNoName || !m_pCheck || IsFileMeant(to, row)) return true;
+    // Another file stood under the name since the plan: it goes back.
+    if (m_pFolder->MoveNoReplace(*m_pNames, to, from)) {
+        ++m_nMoves;
+        if (m_pfnAfterMove) m_pfnAfterMove(m_nMoves);
+    }
+    m_nLastError = kNotTheFile;
+    m_nChangedRow = row;
+    return false;
+}
+
+bool CRenameExecutor::IsFileMeant(size_t at, size_t row) const
+{
+    CFileId id;
+    CFileStamp stamp;
+    return m_pFolder->GetEntryFacts(m_pNames->Name(at), id, stamp) &&
+           (*m_pCheck)(m_pPlan->Rows()[row].m_nListRow, id, stamp);
 }
 
 // Once a move fails, the files before it find their targets still taken and
@@ -85,7 +114,7 @@ bool CRenameExecutor::Move(size_t from, size_t to)
 void CRenameExecutor::RunChain(const CPlanStep* steps, size_t count, CFolderOutcome& outcome)
 {
     size_t s = 0;
-    for (; s < count && Move(steps[s].m_nOld, steps[s].m_nNew); ++s)
+    for (; s < count && Move(steps[s].m_nOld, steps[s].m_nNew, steps[s].m_nRow); ++s)
         outcome.m_aRows[steps[s].m_nRow] = ERowOutcome::Moved;
     if (s < count) outcome.m_aReasons[steps[s].m_nRow] = MoveFailureOf(m_nLastError);
 }
@@ -94,21 +123,25 @@ void CRenameExecutor::RunChain(const CPlanStep* steps, size_t count, CFolderOutc
 void CRenameExecutor::RunCycle(const CPlanJob& job, const CPlanStep* steps, CFolderOutcome& outcome)
 {
     m_aUndo.clear();
-    bool ok = Move(steps[0].m_nOld, job.m_nTemp);
+    bool ok = Move(steps[0].m_nOld, job.m_nTemp, steps[0].m_nRow);
     if (ok) m_aUndo.emplace_back(steps[0].m_nOld, job.m_nTemp);
     for (size_t s = 1; ok && s < job.m_nCount; ++s) {
-        ok = Move(steps[s].m_nOld, steps[s].m_nNew);
+        ok = Move(steps[s].m_nOld, steps[s].m_nNew, steps[s].m_nRow);
         if (ok) m_aUndo.emplace_back(steps[s].m_nOld, steps[s].m_nNew);
     }
-    if (ok && Move(job.m_nTemp, steps[0].m_nNew)) {
+    if (ok && Move(job.m_nTemp, steps[0].m_nNew, steps[0].m_nRow)) {
         for (size_t s = 0; s < job.m_nCount; ++s) outcome.m_aRows[steps[s].m_nRow] = ERowOutcome::Moved;
         return;
     }
-    // The cycle failed for the reason of the move that failed.
+    // The cycle failed for the reason of the move that failed; a file that
+    // was not the one meant fails its own row only, the others are refused.
     const EMoveFailure reason = MoveFailureOf(m_nLastError);
     for (size_t s = 0; s < job.m_nCount; ++s) outcome.m_aReasons[steps[s].m_nRow] = reason;
+    if (m_nLastError == kNotTheFile)
+        for (size_t s = 0; s < job.m_nCount; ++s)
+            if (steps[s].m_nRow != m_nChangedRow) outcome.m_aReasons[steps[s].m_nRow] = EMoveFailure::Refused;
     size_t undone = m_aUndo.size();
-    while (undone > 0 && Move(m_aUndo[undone - 1].second, m_aUndo[undone - 1].first)) --undone;
+    while (undone > 0 && Move(m_aUndo[undone - 1].second, m_aUndo[undone - 1].first, kNoName)) --undone;
     if (undone == 0) return;
     // An undo failed: the moves still standing are real renames; the parked
     // file cannot leave its parking name.

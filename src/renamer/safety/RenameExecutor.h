@@ -48,20 +48,38 @@ public:
         : m_pfnAfterMove(afterMove), m_pCancel(cancel)
     {}
 
+    // With a check, every moved file is asked again right after its move; one
+    // that is not the file meant (replaced since the plan) goes back where it
+    // was found and its row fails (EMoveFailure::Changed). The check outlives
+    // the runs.
+    void SetFileCheck(const FileCheck* check) { m_pCheck = check; }
+    // Asked once per folder, before its first move that needs a placeholder
+    // (CFolderHandle::SetPlaceholderGate): false refuses those moves.
+    void SetPlaceholderGate(std::function<bool(const std::u16string& folder)> gate)
+    {
+        m_pfnPlaceholderGate = std::move(gate);
+    }
+
     CFolderOutcome Run(const CFolderPlan& plan);
     size_t Moves() const { return m_nMoves; }
 
 private:
-    // One move in the open folder, counted when it succeeds.
-    bool Move(size_t from, size_t to);
+    // One move in the open folder, counted when it succeeds; row (a plan
+    // row, or kNoName for a move back) names the file to check afterwards.
+    bool Move(size_t from, size_t to, size_t row);
+    bool IsFileMeant(size_t at, size_t row) const;
     void RunChain(const CPlanStep* steps, size_t count, CFolderOutcome& outcome);
     void RunCycle(const CPlanJob& job, const CPlanStep* steps, CFolderOutcome& outcome);
 
     const std::function<void(size_t)>& m_pfnAfterMove;
     const std::atomic<bool>* m_pCancel;
+    const FileCheck* m_pCheck = nullptr;
+    std::function<bool(const std::u16string&)> m_pfnPlaceholderGate;
     size_t m_nMoves = 0;
     int m_nLastError = 0;                      // errno of the last failed move
-    const CFolderHandle* m_pFolder = nullptr;  // the folder of the plan that runs
+    size_t m_nChangedRow = 0;                  // with kNotTheFile: the row whose file it was
+    const CFolderPlan* m_pPlan = nullptr;      // the plan that runs
+    const CFolderHandle* m_pFolder = nullptr;  // its folder
     const CNativeNames* m_pNames = nullptr;
     std::vector<std::pair<size_t, size_t>> m_aUndo;  // a cycle's moves so far, from -> to
 };

@@ -9,16 +9,40 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
+
+#include "platform/FileSystem.h"
 
 namespace kq {
 
 struct CJournalMove {
+    CJournalMove() = default;
+    CJournalMove(uint64_t node, std::u16string oldName, std::u16string temp, std::u16string newName)
+        : m_nNode(node), m_strOld(std::move(oldName)), m_strTemp(std::move(temp)), m_strNew(std::move(newName))
+    {}
+
     uint64_t m_nNode = 0;       // file identity (inode) at planning time
     std::u16string m_strOld;
     std::u16string m_strTemp;   // empty when the move goes straight to the new name
     std::u16string m_strNew;
+    // Where node numbers cannot be trusted (EFileIdentity::SizeAndTime) the
+    // file is known by its size and modification time instead.
+    bool m_bStamped = false;
+    CFileStamp m_stamp;
 };
+
+// Whether a file of that identity and stamp is the move's file.
+inline bool IsFileOfMove(const CJournalMove& move, const CFileId& id, const CFileStamp& stamp)
+{
+    return move.m_bStamped ? stamp == move.m_stamp : id.m_nNode == move.m_nNode;
+}
+// Whether two moves know their files by the same identity.
+inline bool SameFileOfMoves(const CJournalMove& a, const CJournalMove& b)
+{
+    if (a.m_bStamped != b.m_bStamped) return false;
+    return a.m_bStamped ? a.m_stamp == b.m_stamp : a.m_nNode == b.m_nNode;
+}
 
 struct CJournalFolder {
     std::u16string m_strFolder;
@@ -45,11 +69,12 @@ std::string FormatJournal(const std::vector<CJournalFolder>& folders);
 // the header once, then each folder and its moves.
 void AppendJournalHeader(std::string& out);
 void AppendJournalFolder(std::string& out, std::u16string_view folder);
+// A stamp, when given, follows as two more fields (size, modification time).
 void AppendJournalMove(std::string& out, uint64_t node, std::u16string_view oldName, std::u16string_view temp,
-                       std::u16string_view newName);
+                       std::u16string_view newName, const CFileStamp* stamp = nullptr);
 // The same from names already in the bytes the file system knows them by.
 void AppendJournalMove(std::string& out, uint64_t node, std::string_view oldName, std::string_view temp,
-                       std::string_view newName);
+                       std::string_view newName, const CFileStamp* stamp = nullptr);
 // A parking name chosen after the moves were written: "T", the old name and
 // the temporary name, after a repeated folder line. The reader gives it to
 // that folder's move of the old name.
@@ -101,6 +126,15 @@ inline bool ReadJournal(const std::u16string& path, std::vector<CJournalFolder>&
 // Reads a stored file in pieces (any size, not through a link): Damaged when
 // it is no regular file or parse refuses it.
 EStoredRead ReadStoredFile(const std::u16string& path, const std::function<bool(std::string_view)>& parse);
+// Beside a journal, the folders whose moves may have left a placeholder (the
+// empty file a move reserves its target with where the file system offers
+// no move that refuses to replace): written whole, before the first such
+// move, so that recover knows where an empty file is no file of the run.
+std::u16string PlaceholderNotePath(const std::u16string& journal);
+bool WritePlaceholderNote(const std::u16string& journal, const std::vector<std::u16string>& folders);
+// The folders of the note; none when there is no note (or it cannot be read).
+std::vector<std::u16string> ReadPlaceholderNote(const std::u16string& journal);
+
 // Renames a journal that cannot be read out of the way (never deletes it);
 // returns its new path, or empty when it could not be moved.
 std::u16string SetAsideJournal(const std::u16string& path);

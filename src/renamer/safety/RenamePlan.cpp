@@ -89,20 +89,25 @@ void CFolderPlan::MatchRows()
     }
 }
 
-void CFolderPlan::TakeNodesFromFiles()
+void CFolderPlan::TakeNodesFromFiles(EFileIdentity identity, const FileCheck* check)
 {
     if (m_aMoving.empty()) return;
     CFolderHandle folder;
     const bool open = folder.Open(m_strFolder);
+    if (identity == EFileIdentity::SizeAndTime) m_aStamps.assign(m_aRows.size(), CFileStamp{});
     size_t kept = 0;
     for (const CPlanStep& step : m_aMoving) {
         const size_t e = m_aEntryOfRow[step.m_nRow];
         CFileId id;
-        if (open && folder.GetEntryId(m_entries.Name(e), id)) {
+        CFileStamp stamp;
+        const bool found = open && folder.GetEntryFacts(m_entries.Name(e), id, stamp);
+        const bool expected = found && (!check || (*check)(m_aRows[step.m_nRow].m_nListRow, id, stamp));
+        if (expected) {
             m_entries.SetNode(e, id.m_nNode);
+            if (!m_aStamps.empty()) m_aStamps[step.m_nRow] = stamp;
             m_aMoving[kept++] = step;
         } else {
-            m_aPlan[step.m_nRow] = ERowPlan::Refused;
+            m_aPlan[step.m_nRow] = found ? ERowPlan::Changed : ERowPlan::Refused;
             m_aEntryOfRow[step.m_nRow] = kNoName;
             m_aRowOfEntry[e] = kNoName;
         }
@@ -209,7 +214,7 @@ void CFolderPlan::AppendJournalMoves(std::string& out) const
     AppendJournalFolder(out, m_strFolder);
     for (const CPlanStep& step : m_aMoving)
         AppendJournalMove(out, NodeOfRow(step.m_nRow), NativeText(m_names.Get(step.m_nOld)), NativeText(),
-                          NativeText(m_names.Get(step.m_nNew)));
+                          NativeText(m_names.Get(step.m_nNew)), StampOfRow(step.m_nRow));
 }
 
 void CFolderPlan::AppendJournalTemps(std::string& out) const { out += m_strJournalTemps; }

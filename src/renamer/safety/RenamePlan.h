@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -105,7 +106,12 @@ enum class ERowPlan : char {
     Refused,    // no such file, a folder, listed twice, or an unusable name: stays
     Unchanged,  // the new name is the old one: done without a move
     Moves,      // a move of its own (it may still be held up by a file that stays)
+    Changed,    // the file under the old name is not the one the caller expects: stays
 };
+
+// Whether the file found for a list row is the one the caller means (undo:
+// the one the history recorded), from its identity and stamp.
+using FileCheck = std::function<bool(size_t listRow, const CFileId& id, const CFileStamp& stamp)>;
 
 // One move: a row and its old and new names, as positions in the plan's names.
 struct CPlanStep {
@@ -146,8 +152,11 @@ public:
     // Takes the identity of each moving row's file from the file itself
     // (fstatat), not from the listing, whose node numbers the journal, the
     // history and recover could not find again on every file system. A row
-    // whose file cannot be asked stays, as if it were gone. After MatchRows.
-    void TakeNodesFromFiles();
+    // whose file cannot be asked stays, as if it were gone. With SizeAndTime
+    // the file's size and modification time are taken too, for the journal
+    // and the history. With check, a row whose file fails it stays
+    // (ERowPlan::Changed). After MatchRows.
+    void TakeNodesFromFiles(EFileIdentity identity = EFileIdentity::Node, const FileCheck* check = nullptr);
     // Orders the moves into chains and cycles, picks the parking names and
     // sorts the jobs by node: consecutive moves then update neighbouring
     // inodes, which the file system writes back together.
@@ -170,6 +179,8 @@ public:
     bool HasFile(size_t row) const { return m_aEntryOfRow[row] != kNoName; }
     // The node of the file a moving row renames.
     uint64_t NodeOfRow(size_t row) const { return m_entries.Node(m_aEntryOfRow[row]); }
+    // The stamp of that file where files are known by size and time, else nullptr.
+    const CFileStamp* StampOfRow(size_t row) const { return m_aStamps.empty() ? nullptr : &m_aStamps[row]; }
 
 private:
     struct CEntryName {
@@ -205,6 +216,7 @@ private:
     std::vector<size_t> m_aRowOfEntry;    // entry -> the row that renames it
     std::vector<size_t> m_aEntryOfRow;    // row -> its entry
     std::vector<ERowPlan> m_aPlan;
+    std::vector<CFileStamp> m_aStamps;    // by row, with EFileIdentity::SizeAndTime only
     CNativeNames m_names;                 // the names the moves use, converted once
     std::vector<CPlanStep> m_aMoving;     // the rows that move, in row order
     std::vector<CPlanStep> m_aSteps;      // the same in execution order, blocked chains left out

@@ -1,5 +1,6 @@
 #include "renamer/safety/RenameRecover.h"
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <functional>
@@ -20,16 +21,18 @@ namespace {
 
 constexpr size_t kNoMove = static_cast<size_t>(-1);
 
-bool HoldsNode(const std::u16string& folder, const std::u16string& name, uint64_t node)
+bool HoldsFileOf(const std::u16string& folder, const std::u16string& name, const CJournalMove& move)
 {
     if (name.empty()) return false;
     CFileId id;
-    return GetFileId(JoinPath(folder, name), false, id) && id.m_nNode == node;
+    CFileStamp stamp;
+    return GetFileFacts(JoinPath(folder, name), id, stamp) && IsFileOfMove(move, id, stamp);
 }
 
 // Where each move's file is now: one of its names (old, temporary, new) that
-// holds its node. A name counts for one move only: with hard links two moves
-// can share a node, and a name that is one move's old name and another's new
+// holds its file (by node, or by size and time). A name counts for one move
+// only: with hard links (or files alike in size and time) two moves can
+// share an identity, and a name that is one move's old name and another's new
 // name belongs to the second only once the first has left it. A file found
 // under two of its own names (a link made, the unlink not yet) keeps the
 // wanted one and loses the other.
@@ -47,7 +50,7 @@ std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std
             if (!name->empty()) users[*name].push_back(i);
     auto sharedWithSameNode = [&](size_t i, const std::u16string& name) {
         for (size_t j : users[name])
-            if (j != i && moves[j].m_nNode == moves[i].m_nNode) return j;
+            if (j != i && SameFileOfMoves(moves[j], moves[i])) return j;
         return kNoMove;
     };
     std::vector<const std::u16string*> located(n, nullptr);
@@ -55,7 +58,7 @@ std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std
     for (size_t i = 0; i < n; ++i) {
         std::vector<const std::u16string*> held;
         for (const std::u16string* name : names(i)) {
-            if (!HoldsNode(folder, *name, moves[i].m_nNode)) continue;
+            if (!HoldsFileOf(folder, *name, moves[i])) continue;
             if (sharedWithSameNode(i, *name) != kNoMove)
                 ambiguous[i].push_back(name);
             else
@@ -111,12 +114,40 @@ std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std
 void RemovePlaceholders(const std::u16string& folder, const std::vector<CJournalMove>& moves)
 {
     std::unordered_set<uint64_t> nodes;
-    for (const CJournalMove& move : moves) nodes.insert(move.m_nNode);
+    for (const CJournalMove& move : moves)
+        if (!move.m_bStamped) nodes.insert(move.m_nNode);
     for (const CJournalMove& move : moves) {
         for (const std::u16string* name : {&move.m_strOld, &move.m_strTemp, &move.m_strNew}) {
             uint64_t node = 0;
             const std::u16string path = JoinPath(folder, *name);
             if (!name->empty() && IsMovePlaceholder(path, node) && !nodes.count(node)) RemoveFile(path);
+        }
+    }
+}
+
+// In a folder the journal's note names, a move may have reserved any of its
+// names with a placeholder that looks like any empty file (exFAT keeps no
+// permissions). An empty regular file under a journal name that holds none
+// of the journal's files, as located, is one, and goes.
+void RemoveNotedPlaceholders(const std::u16string& folder, const std::vector<CJournalMove>& moves,
+                             const std::vector<const std::u16string*>& located)
+{
+    std::unordered_set<std::u16string> names;
+    std::vector<CFileId> files;  // as they are now: another name of one is no placeholder
+    for (const std::u16string* name : located) {
+        CFileId id;
+        if (name && GetFileId(JoinPath(folder, *name), false, id)) files.push_back(id);
+    }
+    for (const CJournalMove& move : moves) {
+        for (const std::u16string* name : {&move.m_strOld, &move.m_strTemp, &move.m_strNew}) {
+            if (name->empty() || !names.insert(*name).second) continue;
+            const std::u16string path = JoinPath(folder, *name);
+            CFileId id;
+            CFileStamp stamp;
+            if (!IsPlainFile(path) || !GetFileFacts(path, id, stamp) || stamp.m_nSize != 0) continue;
+            bool ours = false;
+            for (const CFileId& file : files) ours = ours || file == id;
+            if (!ours) RemoveFile(path);
         }
     }
 }
@@ -154,7 +185,7 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
     if (CFileLock::IsHeld(path)) return kRecoverBusy;
     const std::u16string lockPath = path + u".lock";
     CFileLock lock;
-    if (!lock.TryLock(lockPath)) return kRecoverBusy;
+    if (!lock.TryLock(lockPath, true)) return kRecoverBusy;
     std::vector<CJournalFolder> folders;
     switch (ReadJournalFile(path, folders)) {
     case EStoredRead::Read: break;
@@ -171,7 +202,7 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
         CFileId id;
         if (!GetFileId(folder.m_strFolder, true, id)) continue;
         auto folderLock = std::make_unique<CFileLock>();
-        if (!folderLock->TryLock(FolderLockPath(journalFolder, id.m_nDevice, id.m_nNode))) return kRecoverBusy;
+        if (!folderLock->TryLock(FolderLockPath(journalFolder, id.m_nDevice, id.m_nNode), true)) return kRecoverBusy;
         folderLocks.push_back(std::move(folderLock));
     }
 
@@ -180,12 +211,15 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
     std::vector<CRecoverFolder> state(folders.size());
     std::deque<CFolderPlan> plans;
     bool tempsAdded = false;
+    std::vector<std::u16string> noted = ReadPlaceholderNote(path);
     for (size_t f = 0; f < folders.size(); ++f) {
         const std::u16string& folder = folders[f].m_strFolder;
         std::vector<CJournalMove>& moves = folders[f].m_aMoves;
         RemovePlaceholders(folder, moves);
         CRecoverFolder& s = state[f];
         s.m_aLocated = LocateFiles(folder, moves, finish);
+        if (std::find(noted.begin(), noted.end(), folder) != noted.end())
+            RemoveNotedPlaceholders(folder, moves, s.m_aLocated);
         std::vector<CPlanRow> rows;
         for (size_t i = 0; i < moves.size(); ++i) {
             const std::u16string& wanted = finish ? moves[i].m_strNew : moves[i].m_strOld;
@@ -216,6 +250,14 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
 
     static const std::function<void(size_t)> kNoProgress;
     CRenameExecutor executor(kNoProgress);
+    // Recover's own moves over placeholders are noted as a run's are.
+    executor.SetPlaceholderGate([&](const std::u16string& folder) {
+        if (std::find(noted.begin(), noted.end(), folder) != noted.end()) return true;
+        noted.push_back(folder);
+        if (WritePlaceholderNote(path, noted)) return true;
+        noted.pop_back();
+        return false;
+    });
     bool complete = true;
     for (size_t f = 0; f < folders.size(); ++f) {
         const CRecoverFolder& s = state[f];
@@ -245,7 +287,7 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
     }
     if (complete) {
         RemoveFile(path);
-        RemoveFile(lockPath);
+        RemoveFile(PlaceholderNotePath(path));
     }
     return complete ? kRecoverDone : kRecoverPartly;
 }

@@ -7,6 +7,7 @@
 #include "platform/Path.h"
 #include "platform/Prompt.h"
 #include "renamer/list/FileNameList.h"
+#include "renamer/safety/RenamePlan.h"
 
 namespace kq {
 
@@ -37,6 +38,20 @@ bool RenameCanGive(const std::u16string& name)
     return name.find_first_of(CFileNameList::InvalidNameCharacters()) == std::u16string::npos;
 }
 
+// A folder whose files are known by size and time may have made up its own
+// node number too (FAT, exFAT): its path and its files' stamps say it is the
+// one renamed. Elsewhere its identity must be the one recorded.
+bool SameFolder(const CJournalFolder& folder, const CFileId& now, const CFileId& recorded)
+{
+    return (!folder.m_aMoves.empty() && folder.m_aMoves[0].m_bStamped) || now == recorded;
+}
+
+// The file the history recorded for a move, in a folder of that identity.
+bool IsRecordedFile(const CJournalMove& move, const CFileId& folder, const CFileId& id, const CFileStamp& stamp)
+{
+    return IsFileOfMove(move, id, stamp) && (move.m_bStamped || id.m_nDevice == folder.m_nDevice);
+}
+
 // One line per move of the run, in its order; movable gets the lines whose
 // file is still under its new name and the same file (those read kUndoBlocked
 // until they move).
@@ -45,18 +60,18 @@ void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vect
     for (size_t f = 0; f < run.m_aFolders.size(); ++f) {
         const std::u16string& folder = run.m_aFolders[f].m_strFolder;
         CFileId folderId;
-        const bool sameFolder = GetFileId(folder, true, folderId) && folderId == run.m_aFolderIds[f];
+        const bool sameFolder = GetFileId(folder, true, folderId) && SameFolder(run.m_aFolders[f], folderId, run.m_aFolderIds[f]);
         for (const CJournalMove& move : run.m_aFolders[f].m_aMoves) {
             CUndoLine line{folder, move.m_strOld, move.m_strNew, kUndoGone};
-            const CFileId expected{folderId.m_nDevice, move.m_nNode};
             CFileId at;
+            CFileStamp stamp;
             if (!sameFolder) {
                 line.m_eOutcome = kUndoFolderChanged;
-            } else if (GetFileId(JoinPath(folder, move.m_strNew), false, at)) {
+            } else if (GetFileFacts(JoinPath(folder, move.m_strNew), at, stamp)) {
                 // A node number freed by a deleted file can come back with a
                 // new one: a file made after the run is not the file renamed.
                 CFileTimes times;
-                if (at != expected ||
+                if (!IsRecordedFile(move, folderId, at, stamp) ||
                     (GetFileTimes(JoinPath(folder, move.m_strNew), times) && times.m_nCreation > run.m_nTime)) {
                     line.m_eOutcome = kUndoChanged;
                 } else if (!RenameCanGive(move.m_strOld)) {
@@ -65,7 +80,7 @@ void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vect
                     line.m_eOutcome = kUndoBlocked;
                     movable.push_back(lines.size());
                 }
-            } else if (GetFileId(JoinPath(folder, move.m_strOld), false, at) && at == expected) {
+            } else if (GetFileFacts(JoinPath(folder, move.m_strOld), at, stamp) && IsRecordedFile(move, folderId, at, stamp)) {
                 line.m_eOutcome = kUndoInPlace;
             }
             lines.push_back(std::move(line));
@@ -174,11 +189,29 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
         // undone as in any run, the folders are locked and journalled.
         CFileNameList list;
         std::vector<size_t> lineOfRow;
+        std::vector<std::pair<const CJournalMove*, CFileId>> recorded;  // by row: the move and its folder now
+        std::vector<const CJournalMove*> moveOfLine;
+        std::vector<CFileId> folderOfLine;
+        for (size_t f = 0; f < run.m_aFolders.size(); ++f) {
+            CFileId folderId;
+            GetFileId(run.m_aFolders[f].m_strFolder, true, folderId);
+            for (const CJournalMove& move : run.m_aFolders[f].m_aMoves) {
+                moveOfLine.push_back(&move);
+                folderOfLine.push_back(folderId);
+            }
+        }
         for (size_t i : movable) {
             if (!list.AddRow(lines[i].m_strFolder, lines[i].m_strNew)) continue;
             list.SetText(list.GetItemCount() - 1, kColNewName, lines[i].m_strOld);
             lineOfRow.push_back(i);
+            recorded.emplace_back(moveOfLine[i], folderOfLine[i]);
         }
+        // Each file is checked against the history again as the rename
+        // plans it and right after its move: one put in its place since the
+        // check above goes back, and its row reads "changed".
+        const FileCheck check = [&](size_t row, const CFileId& id, const CFileStamp& stamp) {
+            return row < recorded.size() && IsRecordedFile(*recorded[row].first, recorded[row].second, id, stamp);
+        };
         CRenameOptions options;
         options.m_bConfirmed = true;
         options.m_strJournalFolder = journalFolder;
@@ -186,6 +219,7 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
         options.m_bKeepHistory = false;
         options.m_pCancel = cancel;
         options.m_pfnAfterMove = afterMove;
+        options.m_pCheck = &check;
         int result;
         {
             CQuietPrompt quiet;
@@ -199,10 +233,14 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
         }
         // A collision means the folder changed after the check: nothing
         // moved and every file stays blocked.
-        if (result == kRenameDone || result == kRenamePartly)
+        if (result == kRenameDone || result == kRenamePartly) {
             for (size_t r = 0; r < lineOfRow.size(); ++r)
                 if (list.GetText(static_cast<int>(r), kColStatus) == kStatusDone)
                     lines[lineOfRow[r]].m_eOutcome = kUndoRestored;
+            for (const CRowFailure& failure : list.LastSummary().m_aFailures)
+                if (failure.m_eReason == EMoveFailure::Changed && failure.m_nRow < lineOfRow.size())
+                    lines[lineOfRow[failure.m_nRow]].m_eOutcome = kUndoChanged;
+        }
         // Files left under temporary names are for recover: say so.
         if (list.LastSummary().m_nLeftTemporary > 0) report.m_strMessage = list.LastMessage();
     }

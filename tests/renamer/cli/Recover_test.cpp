@@ -8,6 +8,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -321,31 +322,59 @@ TEST(Rename, FallbackWithoutNoReplaceOrLinksNeverReplacesAFile)
 }
 
 // A kill between reserving a target and the move leaves an empty
-// placeholder; recover removes it and finishes or undoes the run.
+// placeholder; recover removes it and finishes or undoes the run, also where
+// the file system keeps no permissions (exFAT) and the placeholder looks like
+// any empty file.
 TEST(Recover, RemovesPlaceholdersOfMovesCutShort)
 {
-    for (int killAt = 1; killAt <= 6; ++killAt) {
-        for (bool finish : {false, true}) {
-            SCOPED_TRACE(std::to_string(killAt) + (finish ? " finish" : " undo"));
-            CFixture f;
-            f.dir.MakeFile(u"a", "a");
-            f.dir.MakeFile(u"b", "b");
-            const std::vector<std::string> env = {"KQ_SHIM_NO_NOREPLACE=1", "KQ_SHIM_NO_LINK=1"};
-            std::vector<std::string> killed = env;
-            killed.push_back("KQ_SHIM_KILL_AT=" + std::to_string(killAt));
-            auto r = f.Rename({"a", "b"}, {"b", "c"}, killed);
-            auto back = f.Run(finish ? std::vector<std::string>{"recover", "--finish"} : std::vector<std::string>{"recover"}, env);
-            EXPECT_EQ(back.m_nExitCode, 0) << back.m_strOut;
-            // Killed before its journal was published, a run has moved nothing.
-            const Files before = {{"a", "a"}, {"b", "b"}}, after = {{"b", "a"}, {"c", "b"}};
-            const Files now = Contents(f.dir);
-            if (r.m_nExitCode == 0 || (finish && now != before))
-                EXPECT_EQ(now, after);
-            else
-                EXPECT_EQ(now, before);
-            EXPECT_TRUE(f.Journals().empty());
+    for (bool noModes : {false, true}) {
+        for (int killAt = 1; killAt <= 6; ++killAt) {
+            for (bool finish : {false, true}) {
+                SCOPED_TRACE(std::to_string(killAt) + (finish ? " finish" : " undo") + (noModes ? " no modes" : ""));
+                CFixture f;
+                f.dir.MakeFile(u"a", "a");
+                f.dir.MakeFile(u"b", "b");
+                f.dir.MakeFile(u"empty");  // an empty file of the run is no placeholder
+                std::vector<std::string> env = {"KQ_SHIM_NO_NOREPLACE=1", "KQ_SHIM_NO_LINK=1"};
+                if (noModes) env.push_back("KQ_SHIM_NO_MODES=1");
+                std::vector<std::string> killed = env;
+                killed.push_back("KQ_SHIM_KILL_AT=" + std::to_string(killAt));
+                auto r = f.Rename({"a", "b", "empty"}, {"b", "c", "void"}, killed);
+                auto back =
+                    f.Run(finish ? std::vector<std::string>{"recover", "--finish"} : std::vector<std::string>{"recover"}, env);
+                EXPECT_EQ(back.m_nExitCode, 0) << back.m_strOut;
+                // Killed before its journal was published, a run has moved nothing.
+                const Files before = {{"a", "a"}, {"b", "b"}, {"empty", ""}};
+                const Files after = {{"b", "a"}, {"c", "b"}, {"void", ""}};
+                const Files now = Contents(f.dir);
+                if (r.m_nExitCode == 0 || (finish && now != before)) {
+                    EXPECT_EQ(now, after);
+                } else {
+                    EXPECT_EQ(now, before);
+                }
+                EXPECT_TRUE(f.Journals().empty());
+                // The note of the placeholders goes with its journal.
+                for (const auto& name : f.config.List(u"TernSoft/KQTool")) EXPECT_FALSE(name.ends_with(u".placeholders"));
+            }
         }
     }
+}
+
+// recover's plain lines are tab-separated: names with tabs and line feeds
+// are written escaped, one line per file.
+TEST(Recover, PlainOutputEscapesTabsAndLineFeeds)
+{
+    CFixture f;
+    f.dir.MakeFile(u"x", "x");
+    CFileId x;
+    ASSERT_TRUE(GetFileId(f.dir.Child(u"x"), false, x));
+    CreateFolder(f.JournalFolder());
+    ASSERT_TRUE(WriteJournal(NewJournalPath(f.JournalFolder()), {{f.dir.Path(), {{x.m_nNode, u"a\tb\nc", u"", u"x"}}}}));
+    auto r = f.Run({"recover"});
+    EXPECT_EQ(r.m_nExitCode, 0) << r.m_strOut;
+    EXPECT_EQ(Contents(f.dir), (Files{{"a\tb\nc", "x"}}));
+    EXPECT_NE(r.m_strOut.find(f.dir.NativePath() + "/a\\tb\\nc\t(原为 x)"), std::string::npos) << r.m_strOut;
+    EXPECT_EQ(std::count(r.m_strOut.begin(), r.m_strOut.end(), '\n'), 1) << r.m_strOut;  // one line
 }
 
 // Kills at random points of runs and of recoveries: every file ends under

@@ -20,6 +20,50 @@ using test::CTempDir;
 
 constexpr std::string_view kHeader = "KQTOOLS-RENAME-JOURNAL 1\n";
 
+// A move line with a stamp knows its file by size and time; one without (as
+// every earlier journal and history record wrote it) by its node.
+TEST(RenameJournal, StampsAreOptionalFieldsOfAMove)
+{
+    const struct {
+        std::string line;
+        bool parses;
+        bool stamped;
+        CFileStamp stamp;
+    } cases[] = {
+        {"M\t7\ta\t\tb", true, false, {}},
+        {"M\t7\ta\t\tb\t12\t1700000000123456789", true, true, {12, 1700000000123456789}},
+        {"M\t7\ta\t\tb\t0\t-5000000000", true, true, {0, -5000000000}},  // before 1970
+        {"M\t7\ta\t\tb\t12", false, false, {}},
+        {"M\t7\ta\t\tb\t-1\t5", false, false, {}},
+        {"M\t7\ta\t\tb\t1\t5x", false, false, {}},
+        {"M\t7\ta\t\tb\t\t5", false, false, {}},
+        {"M\t99999999999999999999\ta\t\tb", false, false, {}},  // beyond 64 bits
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::vector<CJournalFolder> folders;
+        ASSERT_EQ(ParseJournal(std::string(kHeader) + "D\t/f\n" + c.line + "\n", folders), c.parses);
+        if (!c.parses) continue;
+        const CJournalMove& move = folders[0].m_aMoves[0];
+        EXPECT_EQ(move.m_bStamped, c.stamped);
+        EXPECT_EQ(move.m_stamp, c.stamp);
+        // And back: the same line.
+        std::string again;
+        AppendJournalMove(again, move.m_nNode, move.m_strOld, move.m_strTemp, move.m_strNew,
+                          move.m_bStamped ? &move.m_stamp : nullptr);
+        EXPECT_EQ(again, c.line + "\n");
+    }
+    // Identity by stamp ignores the node, by node ignores the stamp.
+    CJournalMove byNode, byStamp;
+    byNode.m_nNode = byStamp.m_nNode = 7;
+    byStamp.m_bStamped = true;
+    byStamp.m_stamp = {12, 34};
+    EXPECT_TRUE(IsFileOfMove(byNode, {1, 7}, {99, 99}));
+    EXPECT_FALSE(IsFileOfMove(byNode, {1, 8}, {12, 34}));
+    EXPECT_TRUE(IsFileOfMove(byStamp, {1, 8}, {12, 34}));
+    EXPECT_FALSE(IsFileOfMove(byStamp, {1, 7}, {12, 35}));
+}
+
 TEST(JournalFiles, ReadsJournalsBeyondAnyReadLimit)
 {
     CTempDir dir;

@@ -12,6 +12,7 @@
 #include "renamer/list/FileNameList.h"
 #include "renamer/safety/RenameJournal.h"
 #include "renamer/safety/RenameRecover.h"
+#include "support/MoveFailureHook.h"
 #include "support/TestSupport.h"
 
 namespace kq {
@@ -33,12 +34,12 @@ Files Folder(const CTempDir& dir, std::u16string_view sub = {})
     return files;
 }
 
-// The journal folder keeps only the lock files of the folders a run held
-// (and the history of completed runs).
-bool NothingButLocks(const CTempDir& journal)
+// After a run the journal folder keeps only the history of completed runs:
+// no journal, and no lock file of the folders the run held.
+bool NothingButHistory(const CTempDir& journal)
 {
     for (const auto& name : journal.List())
-        if (name != u"history" && (name.size() < 5 || name.substr(name.size() - 5) != u".lock")) return false;
+        if (name != u"history") return false;
     return true;
 }
 
@@ -107,7 +108,7 @@ TEST(ExecuteRename, CancelStopsAtTheNextChainOrCycle)
             EXPECT_NE(run.prompt.Shown().back().m_strText.find(u"已改名" + FromAscii(std::to_string(done))),
                       std::u16string::npos);
         }
-        EXPECT_TRUE(NothingButLocks(run.journal));
+        EXPECT_TRUE(NothingButHistory(run.journal));
     }
 }
 
@@ -145,7 +146,7 @@ TEST(ExecuteRename, RenamesSwapsRotationsShiftsAndChainsWithFewestMoves)
                 EXPECT_EQ(run.list.GetText(r, kColStatus), u"已处理");
                 EXPECT_EQ(run.list.GetText(r, kColOldName), run.list.GetText(r, kColNewName));
             }
-            EXPECT_TRUE(NothingButLocks(run.journal));  // the journal is gone after the run
+            EXPECT_TRUE(NothingButHistory(run.journal));  // the journal is gone after the run
         }
     }
 }
@@ -245,7 +246,7 @@ TEST(ExecuteRename, RefusesBeforeTouchingAnyFile)
             EXPECT_NE(run.prompt.Shown().back().m_strText.find(c.text), std::u16string::npos);
         }
         EXPECT_EQ(run.list.LastSummary().m_nMoves, 0u);
-        EXPECT_TRUE(NothingButLocks(run.journal));
+        EXPECT_TRUE(NothingButHistory(run.journal));
     }
 }
 
@@ -388,7 +389,7 @@ TEST(ExecuteRename, FailedMoveLeavesFilesUnderTheirOldNames)
             if (statuses[size_t(r)] == u"未处理") {
                 EXPECT_EQ(run.list.GetText(r, kColOldName), c.rows[size_t(r)].first);
             }
-        EXPECT_TRUE(NothingButLocks(run.journal));
+        EXPECT_TRUE(NothingButHistory(run.journal));
     }
 }
 
@@ -462,7 +463,7 @@ TEST(ExecuteRename, JournalIsOnDiskBeforeTheFirstMove)
         parked += !m.m_strTemp.empty();
     }
     EXPECT_EQ(parked, 1);  // only the swap passes through a temporary name
-    EXPECT_TRUE(NothingButLocks(run.journal));
+    EXPECT_TRUE(NothingButHistory(run.journal));
 }
 
 // Stops the run after N moves (as if the process died there), then undoes

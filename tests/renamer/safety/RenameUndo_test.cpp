@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <thread>
 
 #include "platform/AtomicFile.h"
@@ -18,7 +19,9 @@
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
+#include "renamer/safety/RenameJournal.h"
 #include "renamer/safety/RenameUndo.h"
+#include "support/MoveFailureHook.h"
 #include "support/TestSupport.h"
 
 namespace kq {
@@ -34,6 +37,7 @@ struct CUndoFixture {
     CTempDir dir;
     CTempDir journal;
     CScriptedPrompt prompt;
+    std::optional<EFileIdentity> identity;
 
     // Files that hold their own names, so the test sees which went where.
     void Make(std::initializer_list<const char16_t*> names) const
@@ -58,6 +62,7 @@ struct CUndoFixture {
         CRenameOptions options;
         options.m_bConfirmed = true;
         options.m_strJournalFolder = journal.Path();
+        options.m_oIdentity = identity;
         return list.ExecuteRename(options);
     }
     int Undo(CUndoReport& report) const { return UndoLastRename(journal.Path(), report); }
@@ -325,6 +330,113 @@ TEST(RenameUndo, WaitsForRunsThatHoldItsFolderOrTheHistory)
     EXPECT_EQ(f.Contents(), (Files{{u"b", "a"}}));
     EXPECT_EQ(f.Undo(report), kUndoDone);
     EXPECT_EQ(f.Contents(), (Files{{u"a", "a"}}));
+}
+
+// Where node numbers are made up (FAT, exFAT), a remount gives the folder and
+// its files new ones: known by size and time, the files still go back, and
+// one written to since is changed. Known by node, the same record finds
+// nothing it can trust.
+TEST(RenameUndo, KnowsFilesBySizeAndTimeWhereNodesCannotBeTrusted)
+{
+    const struct {
+        EFileIdentity identity;
+        std::map<std::u16string, int> outcomes;
+        Files after;
+    } cases[] = {
+        {EFileIdentity::SizeAndTime,
+         {{u"x", kUndoRestored}, {u"y", kUndoChanged}, {u"b", kUndoRestored}, {u"c", kUndoRestored}},
+         {{u"a", "a"}, {u"y", "written to"}, {u"c", "c"}, {u"d", "d"}}},
+        {EFileIdentity::Node,
+         {{u"x", kUndoFolderChanged}, {u"y", kUndoFolderChanged}, {u"b", kUndoFolderChanged}, {u"c", kUndoFolderChanged}},
+         {{u"x", "a"}, {u"y", "written to"}, {u"b", "c"}, {u"c", "d"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.identity));
+        CUndoFixture f;
+        f.identity = c.identity;
+        f.Make({u"a", u"b", u"c", u"d"});
+        ASSERT_EQ(f.Rename({{u"a", u"x"}, {u"b", u"y"}, {u"c", u"b"}, {u"d", u"c"}}), kRenameDone);
+        // A remount renumbers the folder and every file.
+        std::vector<std::u16string> records = FindHistoryRecords(f.journal.Path());
+        ASSERT_EQ(records.size(), 1u);
+        CHistoryRun run;
+        ASSERT_TRUE(ReadHistoryRecord(records[0], run));
+        for (auto& id : run.m_aFolderIds) id.m_nNode += 7;
+        for (auto& move : run.m_aFolders[0].m_aMoves) {
+            EXPECT_EQ(move.m_bStamped, c.identity == EFileIdentity::SizeAndTime);
+            move.m_nNode += 1000;
+        }
+        ASSERT_TRUE(RewriteHistoryRecord(run));
+        WriteFileBytes(f.dir.Child(u"y"), "written to", false);
+        CUndoReport report;
+        EXPECT_EQ(f.Undo(report), kUndoPartly);
+        EXPECT_EQ(f.Outcomes(report), c.outcomes);
+        EXPECT_EQ(f.Contents(), c.after);
+    }
+}
+
+// A file put under the new name between undo's check and its move is moved,
+// found not to be the file recorded, and moved back: its row is changed, not
+// restored, and a swap it belongs to is put back whole.
+TEST(RenameUndo, PutsBackAFileReplacedJustBeforeItsMove)
+{
+    const struct {
+        const char* what;
+        Rows rows;
+        std::u16string replaced;  // the new name whose file is swapped for another
+        std::map<std::u16string, int> outcomes;
+        Files after;
+    } cases[] = {
+        {"chain", {{u"a", u"x"}, {u"b", u"y"}}, u"x", {{u"x", kUndoChanged}, {u"y", kUndoRestored}},
+         {{u"x", "impostor"}, {u"x.kept", "a"}, {u"b", "b"}}},
+        {"swap", {{u"a", u"b"}, {u"b", u"a"}}, u"a", {{u"a", kUndoChanged}, {u"b", kUndoBlocked}},
+         {{u"a", "impostor"}, {u"a.kept", "b"}, {u"b", "a"}}},
+    };
+    for (const auto& c : cases) {
+        for (EFileIdentity identity : {EFileIdentity::Node, EFileIdentity::SizeAndTime}) {
+            SCOPED_TRACE(std::string(c.what) + (identity == EFileIdentity::Node ? " node" : " size and time"));
+            CUndoFixture f;
+            f.identity = identity;
+            f.Make({u"a", u"b"});
+            ASSERT_EQ(f.Rename(c.rows), kRenameDone);
+            const std::u16string target = f.dir.Child(c.replaced);
+            bool replaced = false;
+            SetMoveFailureHook([&](std::u16string_view from, std::u16string_view) {
+                if (!replaced && from == target) {
+                    // The file is kept aside, so its node is not free to
+                    // come back with the impostor.
+                    replaced = true;
+                    std::filesystem::rename(NativePath(target), NativePath(target + u".kept"));
+                    WriteFileBytes(target, "impostor", false);
+                }
+                return 0;
+            });
+            CUndoReport report;
+            EXPECT_EQ(f.Undo(report), kUndoPartly);
+            SetMoveFailureHook(nullptr);
+            EXPECT_TRUE(replaced);
+            EXPECT_EQ(f.Outcomes(report), c.outcomes);
+            EXPECT_EQ(f.Contents(), c.after);
+            EXPECT_TRUE(FindJournals(f.journal.Path()).empty());
+        }
+    }
+}
+
+// A folder with a journal no live run holds takes no undo until recover has
+// dealt with it; the message names the command.
+TEST(RenameUndo, RefusesAFolderWithAnUnrecoveredJournal)
+{
+    CUndoFixture f;
+    f.Make({u"a"});
+    ASSERT_EQ(f.Rename({{u"a", u"b"}}), kRenameDone);
+    CFileId b;
+    ASSERT_TRUE(GetFileId(f.dir.Child(u"b"), false, b));
+    ASSERT_TRUE(WriteJournal(NewJournalPath(f.journal.Path()), {{f.dir.Path(), {{b.m_nNode, u"c", u"", u"b"}}}}));
+    CUndoReport report;
+    EXPECT_EQ(f.Undo(report), kUndoFailed);
+    EXPECT_NE(UndoSummaryText(report).find(u"kqtools-cli recover"), std::u16string::npos);
+    EXPECT_EQ(f.Contents(), (Files{{u"b", "a"}}));
+    EXPECT_TRUE(HasRenameHistory(f.journal.Path()));
 }
 
 // An undo whose swap cannot be finished nor put back leaves a file parked:

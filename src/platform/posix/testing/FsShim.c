@@ -14,6 +14,9 @@
  *                           and overlayfs over another file system do
  *   KQ_SHIM_FULL=PREFIX     the disk under PREFIX is full: files created there
  *                           open, but writing to them fails with ENOSPC
+ *   KQ_SHIM_NO_MODES=1      files created relative to a folder get mode 0644
+ *                           whatever was asked, as on exFAT, which keeps no
+ *                           permissions
  */
 #define _GNU_SOURCE
 #include <dirent.h>
@@ -185,4 +188,29 @@ struct dirent* readdir(DIR* dir)
     const char* shift = getenv("KQ_SHIM_DINO_SHIFT");
     if (entry && shift) entry->d_ino += (ino_t)atol(shift);
     return entry;
+}
+
+static int OpenAt(const char* symbol, int dir, const char* path, int flags, mode_t mode)
+{
+    int (*real)(int, const char*, int, ...) = (int (*)(int, const char*, int, ...))dlsym(RTLD_NEXT, symbol);
+    if ((flags & O_CREAT) && Flag("KQ_SHIM_NO_MODES")) mode = 0644;
+    return real(dir, path, flags, mode);
+}
+
+int openat(int dir, const char* path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    return OpenAt("openat", dir, path, flags, mode);
+}
+
+int openat64(int dir, const char* path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    return OpenAt("openat64", dir, path, flags, mode);
 }
