@@ -138,6 +138,32 @@ TEST(FileNameList, CollectFolderFiles_ListsEachFolderInTheWindowsOrder)
 }
 
 #ifndef _WIN32
+// Names that differ only in case, prefixes of each other and letters beyond
+// ASCII: the walk lists them exactly as ListingLess orders them.
+TEST(FileNameList, CollectFolderFiles_OrdersAsListingLessDoes)
+{
+    CTempDir dir;
+    const std::u16string letters = u"aAb_Éé";
+    std::vector<std::u16string> names;
+    for (char16_t c1 : letters) {
+        names.push_back(std::u16string(1, c1));
+        for (char16_t c2 : letters) {
+            names.push_back(std::u16string{c1, c2});
+            names.push_back(std::u16string{c2, c1, u'b'});
+        }
+    }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    for (auto it = names.rbegin(); it != names.rend(); ++it) dir.MakeFile(*it);
+    if (dir.List().size() != names.size()) GTEST_SKIP() << "this file system folds case";
+    std::vector<std::u16string> paths;
+    ASSERT_TRUE(CFileNameList::CollectFolderFiles(dir.Path(), false, paths));
+    std::vector<std::u16string> listed;
+    for (auto& p : paths) listed.push_back(test::PlatformPath(p.substr(dir.Path().size() + 1)));
+    std::sort(names.begin(), names.end(), CFileNameList::ListingLess);
+    EXPECT_EQ(listed, names);
+}
+
 TEST(FileNameList, CollectFolderFiles_WalksPastThePathLimit)
 {
     CTempDir dir;
