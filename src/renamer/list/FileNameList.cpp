@@ -195,7 +195,12 @@ bool CFileNameList::ListingLess(std::u16string_view a, std::u16string_view b)
 {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        const char16_t ua = NameUpper(a[i]), ub = NameUpper(b[i]);
+        // Names in one folder share long prefixes: equal units need no
+        // upper-casing, and ASCII none of NameUpper's tables.
+        const char16_t ca = a[i], cb = b[i];
+        if (ca == cb) continue;
+        const char16_t ua = ca < 0x80 ? AsciiUpper(ca) : NameUpper(ca);
+        const char16_t ub = cb < 0x80 ? AsciiUpper(cb) : NameUpper(cb);
         if (ua != ub) return ua < ub;
     }
     if (a.size() != b.size()) return a.size() < b.size();
@@ -232,56 +237,15 @@ bool ReopenLevel(std::deque<CWalkLevel>& levels, size_t at)
     return true;
 }
 
-// Puts entries in ListingLess order. The names are upper-cased once into one
-// text, not at every comparison: a folder of 100,000 files makes some two
-// million comparisons.
-void SortListing(std::vector<CFolderEntry>& entries)
-{
-    const size_t n = entries.size();
-    size_t units = 0;
-    for (const CFolderEntry& e : entries) units += e.m_strName.size();
-    std::u16string upper;
-    upper.reserve(units);
-    std::vector<size_t> end(n);
-    for (size_t i = 0; i < n; ++i) {
-        for (char16_t c : entries[i].m_strName) upper.push_back(NameUpper(c));
-        end[i] = upper.size();
-    }
-    auto key = [&](size_t i) {
-        const size_t begin = i == 0 ? 0 : end[i - 1];
-        return std::u16string_view(upper).substr(begin, end[i] - begin);
-    };
-    std::vector<size_t> order(n);
-    std::iota(order.begin(), order.end(), size_t(0));
-    // Unit by unit on the upper-cased text, a prefix first, then as written:
-    // the same order as ListingLess.
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        if (const int c = key(a).compare(key(b)); c != 0) return c < 0;
-        return entries[a].m_strName < entries[b].m_strName;
-    });
-    // Entry order[i] goes to place i, one cycle of the permutation at a time.
-    for (size_t i = 0; i < n; ++i) {
-        if (order[i] == kNoName) continue;
-        CFolderEntry first = std::move(entries[i]);
-        size_t to = i;
-        while (order[to] != i) {
-            const size_t from = order[to];
-            entries[to] = std::move(entries[from]);
-            order[to] = kNoName;
-            to = from;
-        }
-        entries[to] = std::move(first);
-        order[to] = kNoName;
-    }
-}
-
 bool ReadLevel(CWalkLevel& level, std::set<std::pair<uint64_t, uint64_t>>& visited, bool& seen)
 {
     CFileId id;
     seen = level.m_cursor.GetId(id) && !visited.insert({id.m_nDevice, id.m_nNode}).second;
     if (seen) return true;
     if (!level.m_cursor.ReadEntries(level.m_aEntries)) return false;
-    SortListing(level.m_aEntries);
+    std::sort(level.m_aEntries.begin(), level.m_aEntries.end(), [](const CFolderEntry& a, const CFolderEntry& b) {
+        return CFileNameList::ListingLess(a.m_strName, b.m_strName);
+    });
     return true;
 }
 
