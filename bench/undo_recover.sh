@@ -95,13 +95,14 @@ while [ $i -lt "$runs" ]; do
     recover_s=$1 recover_kb=$2
     expect "$n 0" recover
 
-    # Killed half-way through its moves (the time is a guess from the
-    # rename above; what recover found is counted, not assumed).
+    # Killed during its moves: once its journal is published the moves
+    # start; a tenth of the rename's time later it is killed.
     rm -rf "$KQ_CONFIG_HOME"
     "$shared/mkfiles.sh" "$dir" "$n" >/dev/null
     "$cli" rename --yes --find photo_ --replace img_ "$dir" >/dev/null 2>&1 &
     pid=$!
-    sleep "$(echo "$rename_s * 0.7" | bc -l)"
+    while kill -0 "$pid" 2>/dev/null && ! ls "$journals"/*.kqjournal >/dev/null 2>&1; do sleep 0.05; done
+    sleep "$(echo "$rename_s / 10" | bc -l)"
     kill -9 "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     if ls "$journals"/*.kqjournal >/dev/null 2>&1; then
