@@ -204,7 +204,12 @@ bool CFileNameList::ListingLess(std::u16string_view a, std::u16string_view b)
 {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        const char16_t ua = NameUpper(a[i]), ub = NameUpper(b[i]);
+        // Names in one folder share long prefixes: equal units need no
+        // upper-casing, and ASCII none of NameUpper's tables.
+        const char16_t ca = a[i], cb = b[i];
+        if (ca == cb) continue;
+        const char16_t ua = ca < 0x80 ? AsciiUpper(ca) : NameUpper(ca);
+        const char16_t ub = cb < 0x80 ? AsciiUpper(cb) : NameUpper(cb);
         if (ua != ub) return ua < ub;
     }
     if (a.size() != b.size()) return a.size() < b.size();

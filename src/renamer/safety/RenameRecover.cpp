@@ -5,7 +5,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "platform/AtomicFile.h"
@@ -13,6 +12,7 @@
 #include "platform/Path.h"
 #include "renamer/safety/RenameExecutor.h"
 #include "renamer/safety/RenameJournal.h"
+#include "renamer/list/NameTable.h"
 #include "renamer/safety/RenamePlan.h"
 
 namespace kq {
@@ -21,12 +21,38 @@ namespace {
 
 constexpr size_t kNoMove = static_cast<size_t>(-1);
 
-bool HoldsFileOf(const std::u16string& folder, const std::u16string& name, const CJournalMove& move)
+// The names a folder held when recover began: a name it does not list is
+// asked no further (a journal of a million moves names two million files,
+// half of them gone).
+class CListedNames {
+public:
+    explicit CListedNames(const std::u16string& folder, size_t expected)
+        : m_entries(ReadFolderEntries(folder, expected, 16)),
+          m_table(DefaultNamePolicy(), CEntryName{&m_entries}, m_entries.Count())
+    {
+        for (size_t e = 0; e < m_entries.Count(); ++e) m_table.Insert(e);
+    }
+    // The folder could not be listed: every name is asked.
+    bool Has(std::u16string_view name) const { return m_entries.Count() == 0 || m_table.Contains(name); }
+
+private:
+    struct CEntryName {
+        const CFolderEntries* m_pEntries;
+        std::u16string_view operator()(size_t e) const { return m_pEntries->Name(e); }
+    };
+    CFolderEntries m_entries;
+    CNameTable<CEntryName> m_table;
+};
+
+bool HoldsFileOf(const CFolderHandle& handle, const std::u16string& folder, const CListedNames& listed,
+                 const std::u16string& name, const CJournalMove& move)
 {
-    if (name.empty()) return false;
+    if (name.empty() || !listed.Has(name)) return false;
     CFileId id;
     CFileStamp stamp;
-    return GetFileFacts(JoinPath(folder, name), id, stamp) && IsFileOfMove(move, id, stamp);
+    const bool found = handle.IsOpen() ? handle.GetEntryFacts(name, id, stamp)
+                                       : GetFileFacts(JoinPath(folder, name), id, stamp);
+    return found && IsFileOfMove(move, id, stamp);
 }
 
 // Where each move's file is now: one of its names (old, temporary, new) that
@@ -37,28 +63,50 @@ bool HoldsFileOf(const std::u16string& folder, const std::u16string& name, const
 // under two of its own names (a link made, the unlink not yet) keeps the
 // wanted one and loses the other.
 std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std::vector<CJournalMove>& moves,
-                                               bool finish)
+                                               bool finish, const CListedNames& listed)
 {
     const size_t n = moves.size();
     auto names = [&](size_t i) {
         return std::array<const std::u16string*, 3>{&moves[i].m_strTemp, &moves[i].m_strOld, &moves[i].m_strNew};
     };
-    // name -> the moves that use it, for names shared by moves of one node.
-    std::unordered_map<std::u16string, std::vector<size_t>> users;
-    for (size_t i = 0; i < n; ++i)
-        for (const std::u16string* name : names(i))
-            if (!name->empty()) users[*name].push_back(i);
+    // Only moves of one node (hard links) can share a name: the moves by
+    // node, and for each move of a shared node where its group starts.
+    std::vector<std::pair<uint64_t, size_t>> byNode(n);
+    // Files known by size and time group by those instead (a hash: equal
+    // keys are confirmed with SameFileOfMoves).
+    auto key = [&](size_t i) {
+        const CJournalMove& m = moves[i];
+        return m.m_bStamped ? (m.m_stamp.m_nSize * 0x9E3779B97F4A7C15ull) ^ uint64_t(m.m_stamp.m_nModified) : m.m_nNode;
+    };
+    for (size_t i = 0; i < n; ++i) byNode[i] = {key(i), i};
+    std::sort(byNode.begin(), byNode.end());
+    std::vector<size_t> groupOf(n, kNoMove);
+    for (size_t k = 0; k + 1 < n; ++k) {
+        if (byNode[k].first != byNode[k + 1].first) continue;
+        const size_t start = k > 0 && byNode[k - 1].first == byNode[k].first ? groupOf[byNode[k - 1].second] : k;
+        groupOf[byNode[k].second] = start;
+        groupOf[byNode[k + 1].second] = start;
+    }
+    // The first other move of the same node that uses the name, or kNoMove.
     auto sharedWithSameNode = [&](size_t i, const std::u16string& name) {
-        for (size_t j : users[name])
-            if (j != i && SameFileOfMoves(moves[j], moves[i])) return j;
+        if (groupOf[i] == kNoMove) return kNoMove;
+        for (size_t k = groupOf[i]; k < n && byNode[k].first == byNode[groupOf[i]].first; ++k) {
+            const size_t j = byNode[k].second;
+            if (j == i || !SameFileOfMoves(moves[j], moves[i])) continue;
+            for (const std::u16string* other : names(j))
+                if (!other->empty() && *other == name) return j;
+        }
         return kNoMove;
     };
+    CFolderHandle handle;
+    handle.Open(folder);
     std::vector<const std::u16string*> located(n, nullptr);
     std::vector<std::vector<const std::u16string*>> ambiguous(n);
+    std::vector<const std::u16string*> held;
     for (size_t i = 0; i < n; ++i) {
-        std::vector<const std::u16string*> held;
+        held.clear();
         for (const std::u16string* name : names(i)) {
-            if (!HoldsFileOf(folder, *name, moves[i])) continue;
+            if (!HoldsFileOf(handle, folder, listed, *name, moves[i])) continue;
             if (sharedWithSameNode(i, *name) != kNoMove)
                 ambiguous[i].push_back(name);
             else
@@ -111,16 +159,20 @@ std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std
 // A run cut short on a file system with neither RENAME_NOREPLACE nor hard
 // links can leave the empty placeholder a move reserved its target with.
 // Holding none of the journal's files, it goes.
-void RemovePlaceholders(const std::u16string& folder, const std::vector<CJournalMove>& moves)
+void RemovePlaceholders(const std::u16string& folder, const std::vector<CJournalMove>& moves,
+                        const CListedNames& listed)
 {
-    std::unordered_set<uint64_t> nodes;
-    for (const CJournalMove& move : moves)
-        if (!move.m_bStamped) nodes.insert(move.m_nNode);
+    std::unordered_set<uint64_t> nodes;  // the journal's trusted nodes, once a placeholder is met
     for (const CJournalMove& move : moves) {
         for (const std::u16string* name : {&move.m_strOld, &move.m_strTemp, &move.m_strNew}) {
+            if (name->empty() || !listed.Has(*name)) continue;
             uint64_t node = 0;
             const std::u16string path = JoinPath(folder, *name);
-            if (!name->empty() && IsMovePlaceholder(path, node) && !nodes.count(node)) RemoveFile(path);
+            if (!IsMovePlaceholder(path, node)) continue;
+            if (nodes.empty())
+                for (const CJournalMove& m : moves)
+                    if (!m.m_bStamped) nodes.insert(m.m_nNode);
+            if (!nodes.count(node)) RemoveFile(path);
         }
     }
 }
@@ -156,7 +208,7 @@ void RemoveNotedPlaceholders(const std::u16string& folder, const std::vector<CJo
 // takes them where they belong.
 struct CRecoverFolder {
     std::vector<const std::u16string*> m_aLocated;  // by move
-    std::deque<std::u16string> m_aNames;            // the rows' names, owned here
+    std::deque<std::u16string> m_aNames;            // parking names rows start from, copied
     CFolderPlan* m_pPlan = nullptr;
 };
 
@@ -215,18 +267,24 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
     for (size_t f = 0; f < folders.size(); ++f) {
         const std::u16string& folder = folders[f].m_strFolder;
         std::vector<CJournalMove>& moves = folders[f].m_aMoves;
-        RemovePlaceholders(folder, moves);
         CRecoverFolder& s = state[f];
-        s.m_aLocated = LocateFiles(folder, moves, finish);
+        {
+            const CListedNames listed(folder, moves.size() + 16);
+            RemovePlaceholders(folder, moves, listed);
+            s.m_aLocated = LocateFiles(folder, moves, finish, listed);
+        }
         if (std::find(noted.begin(), noted.end(), folder) != noted.end())
             RemoveNotedPlaceholders(folder, moves, s.m_aLocated);
         std::vector<CPlanRow> rows;
         for (size_t i = 0; i < moves.size(); ++i) {
             const std::u16string& wanted = finish ? moves[i].m_strNew : moves[i].m_strOld;
             if (!s.m_aLocated[i] || *s.m_aLocated[i] == wanted) continue;
-            const std::u16string& from = s.m_aNames.emplace_back(*s.m_aLocated[i]);
-            const std::u16string& to = s.m_aNames.emplace_back(wanted);
-            rows.push_back({i, from, to});
+            // Old and new names stay as they are; a parking name may be
+            // given to the move below, so the row keeps a copy of it.
+            const std::u16string& from = s.m_aLocated[i] == &moves[i].m_strTemp
+                                             ? s.m_aNames.emplace_back(*s.m_aLocated[i])
+                                             : *s.m_aLocated[i];
+            rows.push_back({i, from, wanted});
         }
         if (rows.empty()) continue;
         CFolderPlan& plan =
@@ -259,6 +317,9 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
         return false;
     });
     bool complete = true;
+    size_t lines = report.size();
+    for (const CJournalFolder& folder : folders) lines += folder.m_aMoves.size();
+    report.reserve(lines);
     for (size_t f = 0; f < folders.size(); ++f) {
         const CRecoverFolder& s = state[f];
         std::vector<ERowOutcome> outcomeOfMove(folders[f].m_aMoves.size(), ERowOutcome::Failed);

@@ -7,6 +7,7 @@
 #include "platform/Path.h"
 #include "platform/Prompt.h"
 #include "renamer/list/FileNameList.h"
+#include "renamer/list/NameTable.h"
 #include "renamer/safety/RenamePlan.h"
 
 namespace kq {
@@ -57,17 +58,25 @@ bool IsRecordedFile(const CJournalMove& move, const CFileId& folder, const CFile
 // until they move).
 void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vector<size_t>& movable)
 {
+    lines.reserve(run.Count());
     for (size_t f = 0; f < run.m_aFolders.size(); ++f) {
         const std::u16string& folder = run.m_aFolders[f].m_strFolder;
         CFileId folderId;
-        const bool sameFolder = GetFileId(folder, true, folderId) && SameFolder(run.m_aFolders[f], folderId, run.m_aFolderIds[f]);
+        const bool sameFolder =
+            GetFileId(folder, true, folderId) && SameFolder(run.m_aFolders[f], folderId, run.m_aFolderIds[f]);
+        // Names are looked up in the open folder, not through its path each time.
+        CFolderHandle handle;
+        const bool open = sameFolder && handle.Open(folder);
+        auto factsOf = [&](const std::u16string& name, CFileId& id, CFileStamp& stamp) {
+            return open ? handle.GetEntryFacts(name, id, stamp) : GetFileFacts(JoinPath(folder, name), id, stamp);
+        };
         for (const CJournalMove& move : run.m_aFolders[f].m_aMoves) {
             CUndoLine line{folder, move.m_strOld, move.m_strNew, kUndoGone};
             CFileId at;
             CFileStamp stamp;
             if (!sameFolder) {
                 line.m_eOutcome = kUndoFolderChanged;
-            } else if (GetFileFacts(JoinPath(folder, move.m_strNew), at, stamp)) {
+            } else if (factsOf(move.m_strNew, at, stamp)) {
                 // A node number freed by a deleted file can come back with a
                 // new one: a file made after the run is not the file renamed.
                 CFileTimes times;
@@ -80,7 +89,7 @@ void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vect
                     line.m_eOutcome = kUndoBlocked;
                     movable.push_back(lines.size());
                 }
-            } else if (GetFileFacts(JoinPath(folder, move.m_strOld), at, stamp) && IsRecordedFile(move, folderId, at, stamp)) {
+            } else if (factsOf(move.m_strOld, at, stamp) && IsRecordedFile(move, folderId, at, stamp)) {
                 line.m_eOutcome = kUndoInPlace;
             }
             lines.push_back(std::move(line));
@@ -90,35 +99,69 @@ void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vect
 
 // An old name held by a file that stays blocks its move, and with it every
 // move waiting for that file's name: the rename would refuse the whole undo.
-std::vector<size_t> DropBlockedMoves(const std::vector<CUndoLine>& lines, const std::vector<size_t>& movable)
+// The lines of a folder follow one another (CheckFiles), so each folder's
+// movable lines are a range of movable with a name table of their own.
+std::vector<size_t> DropBlockedMoves(const CHistoryRun& run, const std::vector<CUndoLine>& lines,
+                                     const std::vector<size_t>& movable)
 {
     const ENamePolicy policy = DefaultNamePolicy();
-    auto key = [&](const std::u16string& folder, const std::u16string& name) {
-        return folder + u'\0' + NameKey(name, policy);
-    };
-    std::unordered_map<std::u16string, size_t> holder;  // folder and new name -> its line
-    for (size_t i : movable) holder.emplace(key(lines[i].m_strFolder, lines[i].m_strNew), i);
-    std::unordered_map<size_t, std::vector<size_t>> waiting;  // line -> lines that need its name
-    std::vector<size_t> blocked;
-    for (size_t i : movable) {
-        auto found = holder.find(key(lines[i].m_strFolder, lines[i].m_strOld));
-        if (found != holder.end())
-            waiting[found->second].push_back(i);
-        else if (PathExists(JoinPath(lines[i].m_strFolder, lines[i].m_strOld)))
-            blocked.push_back(i);
+    // By position in movable: the movable line whose new name is this one's
+    // old name (a line waits for at most one), and whether a file that stays
+    // holds the old name.
+    std::vector<size_t> holderOf(movable.size(), kNoName);
+    std::vector<char> held(movable.size(), 0);
+    size_t m = 0;
+    size_t lineEnd = 0;
+    for (const CJournalFolder& folder : run.m_aFolders) {
+        lineEnd += folder.m_aMoves.size();
+        const size_t begin = m;
+        while (m < movable.size() && movable[m] < lineEnd) ++m;
+        if (begin == m) continue;
+        auto newName = [&](size_t k) { return std::u16string_view(lines[movable[begin + k]].m_strNew); };
+        CNameTable<decltype(newName)> holder(policy, newName, m - begin);
+        for (size_t k = 0; k < m - begin; ++k) holder.Insert(k);
+        CFolderHandle handle;
+        const bool open = handle.Open(folder.m_strFolder);
+        for (size_t k = begin; k < m; ++k) {
+            const CUndoLine& line = lines[movable[k]];
+            const size_t h = holder.Find(line.m_strOld);
+            if (h != kNoName)
+                holderOf[k] = begin + h;
+            else
+                held[k] = open ? handle.Contains(line.m_strOld) : PathExists(JoinPath(line.m_strFolder, line.m_strOld));
+        }
     }
-    std::vector<char> isBlocked(lines.size(), 0);
-    while (!blocked.empty()) {
-        const size_t i = blocked.back();
-        blocked.pop_back();
-        if (isBlocked[i]) continue;
-        isBlocked[i] = 1;
-        if (auto w = waiting.find(i); w != waiting.end())
-            blocked.insert(blocked.end(), w->second.begin(), w->second.end());
+    // Blocked: held, or waiting for a blocked line. A walk follows the
+    // holders until a known line, a line without one, or its own start (a
+    // cycle, which nothing blocks); every line it passed gets that answer.
+    enum : char { kUnknown, kWalking, kFree, kBlocked };
+    std::vector<char> state(movable.size(), kUnknown);
+    std::vector<size_t> path;
+    for (size_t start = 0; start < movable.size(); ++start) {
+        path.clear();
+        size_t k = start;
+        char answer = kFree;
+        for (;;) {
+            if (state[k] == kFree || state[k] == kBlocked) {
+                answer = state[k];
+                break;
+            }
+            if (state[k] == kWalking) break;  // around a cycle
+            if (held[k]) {
+                answer = kBlocked;
+                path.push_back(k);
+                break;
+            }
+            state[k] = kWalking;
+            path.push_back(k);
+            if (holderOf[k] == kNoName) break;
+            k = holderOf[k];
+        }
+        for (size_t p : path) state[p] = answer;
     }
     std::vector<size_t> free;
-    for (size_t i : movable)
-        if (!isBlocked[i]) free.push_back(i);
+    for (size_t k = 0; k < movable.size(); ++k)
+        if (state[k] == kFree) free.push_back(movable[k]);
     return free;
 }
 
@@ -183,7 +226,7 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
     std::vector<CUndoLine>& lines = report.m_aLines;
     std::vector<size_t> movable;
     CheckFiles(run, lines, movable);
-    movable = DropBlockedMoves(lines, movable);
+    movable = DropBlockedMoves(run, lines, movable);
     if (!movable.empty()) {
         // The rename itself takes the files back: cycles are parked and
         // undone as in any run, the folders are locked and journalled.
@@ -200,6 +243,8 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
                 folderOfLine.push_back(folderId);
             }
         }
+        list.Reserve(movable.size());
+        lineOfRow.reserve(movable.size());
         for (size_t i : movable) {
             if (!list.AddRow(lines[i].m_strFolder, lines[i].m_strNew)) continue;
             list.SetText(list.GetItemCount() - 1, kColNewName, lines[i].m_strOld);

@@ -138,6 +138,33 @@ TEST(FileNameList, CollectFolderFiles_ListsEachFolderInTheWindowsOrder)
 }
 
 #ifndef _WIN32
+// Names that differ only in case, prefixes of each other and letters beyond
+// ASCII: ListingLess orders them as the upper-cased names compare, then as
+// written.
+TEST(FileNameList, ListingLess_ComparesUpperCasedNamesThenAsWritten)
+{
+    const std::u16string letters = u"aAb_ÉéЯё";
+    std::vector<std::u16string> names;
+    for (char16_t c1 : letters) {
+        names.push_back(std::u16string(1, c1));
+        for (char16_t c2 : letters) {
+            names.push_back(std::u16string{c1, c2});
+            names.push_back(std::u16string{c2, c1, u'b'});
+        }
+    }
+    auto upper = [](const std::u16string& name) {
+        std::u16string out;
+        for (char16_t c : name) out.push_back(NameUpper(c));
+        return out;
+    };
+    for (const auto& a : names) {
+        for (const auto& b : names) {
+            const bool expected = upper(a) != upper(b) ? upper(a) < upper(b) : a < b;
+            EXPECT_EQ(CFileNameList::ListingLess(a, b), expected) << ToUtf8(a) << " " << ToUtf8(b);
+        }
+    }
+}
+
 TEST(FileNameList, CollectFolderFiles_WalksPastThePathLimit)
 {
     CTempDir dir;

@@ -170,6 +170,26 @@ TEST(RenameUndo, TakenNameBlocksTheChainBehindIt)
     EXPECT_EQ(runs[0].Count(), 2u);
 }
 
+// The same names in two folders: a taken name blocks only its own folder's
+// chain.
+TEST(RenameUndo, TakenNameBlocksOnlyItsOwnFolder)
+{
+    CUndoFixture f;
+    for (const char16_t* name : {u"x/a", u"x/b", u"y/a", u"y/b"}) f.dir.MakeFile(name, ToUtf8(name));
+    ASSERT_EQ(f.Rename({{u"x/a", u"b"}, {u"x/b", u"c"}, {u"y/a", u"b"}, {u"y/b", u"c"}}), kRenameDone);
+    f.dir.MakeFile(u"x/a", "taken");
+    CUndoReport report;
+    EXPECT_EQ(f.Undo(report), kUndoPartly);
+    std::map<std::u16string, int> outcomes;  // folder's last letter and new name -> outcome
+    for (const auto& line : report.m_aLines) outcomes[line.m_strFolder.substr(line.m_strFolder.size() - 1) + line.m_strNew] = line.m_eOutcome;
+    EXPECT_EQ(outcomes, (std::map<std::u16string, int>{
+                            {u"xb", kUndoBlocked}, {u"xc", kUndoBlocked}, {u"yb", kUndoRestored}, {u"yc", kUndoRestored}}));
+    EXPECT_EQ(f.dir.ReadFile(u"x/a"), "taken");
+    EXPECT_EQ(f.dir.ReadFile(u"x/c"), "x/b");
+    EXPECT_EQ(f.dir.ReadFile(u"y/a"), "y/a");
+    EXPECT_EQ(f.dir.ReadFile(u"y/b"), "y/b");
+}
+
 TEST(RenameUndo, LeavesAFolderThatIsNotTheOneRenamed)
 {
     CUndoFixture f;
