@@ -13,21 +13,8 @@ const char16_t* const kEePageNote =
 
 void CEeFields::FillNewNames(CFileNameList& list, bool keepExtension) const
 {
-    const int count = list.GetItemCount();
-    CStringOperatorMacro macro;
-    macro.m_eFolderPolicy = list.Policy();
-    macro.BeginRun(m_strMacro, count);
-    std::u16string name;
-    for (int r = 0; r < count; ++r) {
-        const std::u16string& oldName = list.GetText(r, kColOldName);
-        const bool expanded = macro.ExpandRow(oldName, list.GetText(r, kColFolder), r + 1, name);
-        if (keepExtension) {
-            name += u'.';
-            name += naming::ExtensionOf(oldName);
-        }
-        list.SetText(r, kColNewName, name);
-        if (!expanded) list.SetNameFailed(r, macro.GetLastError());
-    }
+    // One cycle on this thread: the window runs the same plan on several.
+    RunPlanInOrder(*PrepareNames(list, keepExtension), list);
 }
 
 namespace {

@@ -154,25 +154,9 @@ int CEnFields::StartOrdinal() const { return FindOrdinal(CIndexSequence(*this), 
 
 void CEnFields::FillNewNames(CFileNameList& list, bool keepExtension, std::u16string* pReplaceError) const
 {
-    naming::CFindReplace replace(*this);
-    const CIndexSequence sequence(*this);
-    const long long step = Wtoi(m_strStep);
-    naming::CRepeatCounter counter(m_strRepeat);
-    int k = FindOrdinal(sequence, m_strStart);
-    std::u16string stem, extension, base, result, index;
-    const naming::CPlaceholderText pattern(m_strTemplate, kOldNamePlaceholder);
-    for (int r = 0; r < list.GetItemCount(); ++r) {
-        const std::u16string& name = list.GetText(r, kColOldName);
-        MakeBase(name, keepExtension, stem, extension, base);
-        index = sequence.Text(k);
-        if (counter.Step()) k = static_cast<int>(static_cast<uint32_t>(k + step));
-        pattern.Fill(result, base);
-        ExpandIndexedPlaceholders(result, base, index);
-        naming::ReplaceAll(result, u"*", index);
-        FinishName(result, keepExtension, extension, replace, r);
-        list.SetText(r, kColNewName, result);
-    }
-    if (pReplaceError) *pReplaceError = replace.GetErrorInfo();
+    // One cycle on this thread: the window runs the same plan on several.
+    const std::u16string note = RunPlanInOrder(*PrepareNames(list, keepExtension), list);
+    if (pReplaceError) *pReplaceError = note;
 }
 
 namespace {

@@ -52,37 +52,8 @@ std::u16string FormulaFailureText(int code, std::u16string_view message)
 
 void CEfFields::FillNewNames(CFileNameList& list, bool keepExtension) const
 {
-    const int count = list.GetItemCount();
-    CFileNameStringAnalyse engine;
-    engine.SetShowErrorInfo(0);
-    engine.SetInputString(m_strFormula);
-    engine.m_nCount = count;
-    CFolderCounter folders;
-    std::u16string name;
-    ReadRowFilesAhead(m_strFormula, list);
-    for (int r = 0; r < count; ++r) {
-        const std::u16string& oldName = list.GetText(r, kColOldName);
-        const std::u16string& folder = list.GetText(r, kColFolder);
-        engine.m_strFileName = oldName;
-        engine.m_strFilePath = folder;
-        engine.m_nIndex = r + 1;
-        folders.Count(folder, engine.m_nPathIndex, engine.m_nIndexOnPath);
-        const int code = engine.DoAnalyse();
-        if (code != 0) {
-            name.clear();
-        } else {
-            name = engine.GetOutputString();
-            // A text result comes in its output form, between double quotes.
-            if (engine.GetOutputType() == 1)
-                name = name.size() >= 2 ? name.substr(1, name.size() - 2) : std::u16string();
-        }
-        if (keepExtension) {
-            name += u'.';
-            name += naming::ExtensionOf(oldName);
-        }
-        list.SetText(r, kColNewName, name);
-        if (code != 0) list.SetNameFailed(r, FormulaFailureText(code, engine.GetAnalyseErrorInfo()));
-    }
+    // One cycle on this thread: the window runs the same plan on several.
+    RunPlanInOrder(*PrepareNames(list, keepExtension), list);
 }
 
 namespace {

@@ -89,22 +89,8 @@ bool CElFields::MoveNameDown(int& selection)
 
 void CElFields::FillNewNames(CFileNameList& list, bool keepExtension) const
 {
-    const size_t n = m_aNames.size();
-    naming::CRepeatCounter counter(m_strRepeat);
-    size_t j = 0;
-    std::u16string result;
-    for (int r = 0; r < list.GetItemCount(); ++r) {
-        if (n == 0 || (m_nCycle == 0 && j >= n))
-            result.clear();
-        else
-            result = m_aNames[j % n];
-        if (counter.Step()) ++j;
-        if (keepExtension) {
-            result += u'.';
-            result += naming::ExtensionOf(list.GetText(r, kColOldName));
-        }
-        list.SetText(r, kColNewName, result);
-    }
+    // One cycle on this thread: the window runs the same plan on several.
+    RunPlanInOrder(*PrepareNames(list, keepExtension), list);
 }
 
 namespace {

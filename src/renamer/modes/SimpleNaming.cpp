@@ -17,32 +17,9 @@ const std::u16string kOldNamePlaceholder = u"<原文件名>";
 
 void CEaFields::FillNewNames(CFileNameList& list, bool keepExtension, std::u16string* pReplaceError) const
 {
-    naming::CFindReplace replace(*this);
-    long long value = Wtoi(m_strStart);
-    const long long step = Wtoi(m_strStep);
-    naming::CRepeatCounter counter(m_strRepeat);
-    std::u16string stem, extension, base, result, index;
-    const naming::CPlaceholderText pattern(m_strTemplate, kOldNamePlaceholder);
-    for (int r = 0; r < list.GetItemCount(); ++r) {
-        const std::u16string& name = list.GetText(r, kColOldName);
-        MakeBase(name, keepExtension, stem, extension, base);
-        pattern.Fill(result, base);
-        if (m_bIndexEnabled) {
-            // The value is an int in the page; wrap as the 32-bit counter did.
-            int shown = static_cast<int>(static_cast<uint32_t>(value));
-            index = (m_nDigits == 0 && shown == 0) ? std::u16string() : FormatInt(shown);
-            if (m_nDigits > 0 && index.size() < static_cast<size_t>(m_nDigits))
-                index.insert(0, static_cast<size_t>(m_nDigits) - index.size(), u'0');
-            if (counter.Step()) value = static_cast<int>(static_cast<uint32_t>(value + step));
-            if (m_nIndexPosition == 0)
-                result.insert(0, index);
-            else
-                result += index;
-        }
-        FinishName(result, keepExtension, extension, replace, r);
-        list.SetText(r, kColNewName, result);
-    }
-    if (pReplaceError) *pReplaceError = replace.GetErrorInfo();
+    // One cycle on this thread: the window runs the same plan on several.
+    const std::u16string note = RunPlanInOrder(*PrepareNames(list, keepExtension), list);
+    if (pReplaceError) *pReplaceError = note;
 }
 
 namespace {
