@@ -1,7 +1,7 @@
 // Saves a PNG of the main window in each of the five modes, with a sample
 // list, of the add-files and export dialogs, the super-sort dialogs, the
-// progress window of a long rename and the rename history into the folder
-// given (docs/ by default). Run under a real display server (Xvfb) so that
+// progress window of a long rename, the rename history and a preset being
+// saved into the folder given (docs/ by default). Run under a real display server (Xvfb) so that
 // fonts and styles are those of a desktop.
 #include <cstdio>
 #include <functional>
@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <QInputDialog>
 #include <QProgressDialog>
 #include <QThread>
 
@@ -210,6 +211,15 @@ int main(int argc, char** argv)
     if (!SaveWhenShown<CHistoryDlg>(
             outDir + QStringLiteral("/screenshot-history.png"), [&] { Find<QAction>(dlg, "RenameHistory")->trigger(); },
             [](CHistoryDlg*) { return true; }, [](CHistoryDlg* history) { history->reject(); }))
+        return 1;
+    // A preset being saved under a name of the user's.
+    if (!SaveWhenShown<QInputDialog>(
+            outDir + QStringLiteral("/screenshot-preset.png"), [&] { Find<QAction>(dlg, "SavePreset")->trigger(); },
+            [](QInputDialog* ask) {
+                ask->setTextValue(QStringLiteral("照片按日期编号"));
+                return true;
+            },
+            [](QInputDialog* ask) { ask->accept(); }))
         return 1;
     SetClipboardProvider(nullptr);
     return 0;
