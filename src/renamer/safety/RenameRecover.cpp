@@ -34,6 +34,12 @@ public:
     }
     // The folder could not be listed: every name is asked.
     bool Has(std::u16string_view name) const { return m_entries.Count() == 0 || m_table.Contains(name); }
+    // The spelling the folder lists name under ("" when unknown).
+    std::u16string_view Spelling(std::u16string_view name) const
+    {
+        const size_t e = m_entries.Count() == 0 ? kNoName : m_table.Find(name);
+        return e == kNoName ? std::u16string_view() : m_entries.Name(e);
+    }
 
 private:
     struct CEntryName {
@@ -115,7 +121,22 @@ std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std
         if (held.empty()) continue;
         const std::u16string& wanted = finish ? moves[i].m_strNew : moves[i].m_strOld;
         located[i] = held[0];
-        if (held.size() > 1) {
+        // A file system that ignores case finds one entry under each
+        // spelling of its name: it is where the folder lists it, and no
+        // spelling of it is a second name to remove.
+        const std::u16string* listedAs = nullptr;
+        size_t spelledAsListed = 0;
+        bool sameButCase = true;
+        for (const std::u16string* name : held) {
+            sameButCase = sameButCase && NamesEqual(*name, *held[0], ENamePolicy::AsciiCaseInsensitive);
+            if (*name == listed.Spelling(*name)) {
+                listedAs = name;
+                ++spelledAsListed;
+            }
+        }
+        if (held.size() > 1 && sameButCase && spelledAsListed == 1) {
+            located[i] = listedAs;
+        } else if (held.size() > 1) {
             // Cut between link and unlink: the same file under two names.
             CFileId a, b;
             for (const std::u16string* name : held)

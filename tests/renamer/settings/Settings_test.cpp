@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "platform/FileSystem.h"
+#include "platform/Path.h"
 #include "platform/Text.h"
 #include "renamer/settings/KeyValueText.h"
 #include "renamer/settings/RenamerSettings.h"
@@ -230,7 +231,7 @@ TEST(RenamerSettings, LivesInTheProgramsConfigurationFolder)
     CTempDir config;
     CScopedEnv env("KQ_CONFIG_HOME", config.NativePath());
     EXPECT_EQ(ProgramConfigFolder(), GetConfigFolder());
-    EXPECT_EQ(SettingsPath(), GetConfigFolder() + u"/KQTools.conf");
+    EXPECT_EQ(SettingsPath(), JoinPath(GetConfigFolder(), u"KQTools.conf"));
 
     // Saved into a folder that does not exist yet, and read back.
     CRenamerSettings saved;
