@@ -525,15 +525,8 @@ bool CFolderHandle::Contains(std::u16string_view name) const
 
 bool CFolderHandle::GetEntryId(std::u16string_view name, CFileId& id) const
 {
-    if (m_hFolder < 0) return false;
-    thread_local std::string native;
-    native.clear();
-    AppendNativeName(native, name);
-    struct stat st;
-    if (fstatat(static_cast<int>(m_hFolder), native.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    id.m_nDevice = static_cast<uint64_t>(st.st_dev);
-    id.m_nNode = static_cast<uint64_t>(st.st_ino);
-    return true;
+    CFileStamp stamp;
+    return GetEntryFacts(name, id, stamp);
 }
 
 bool CFolderHandle::GetEntryFacts(std::u16string_view name, CFileId& id, CFileStamp& stamp) const

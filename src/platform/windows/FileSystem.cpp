@@ -145,15 +145,25 @@ bool ForEachFolderEntryId(std::u16string_view folder,
     return true;
 }
 
-bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
+namespace {
+
+// What the system knows of the file at path (the link itself unless followLinks).
+bool QueryFile(std::u16string_view path, bool followLinks, BY_HANDLE_FILE_INFORMATION& info)
 {
     DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     HANDLE h = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
     bool ok = GetFileInformationByHandle(h, &info) != 0;
     CloseHandle(h);
-    if (!ok) return false;
+    return ok;
+}
+
+}  // namespace
+
+bool GetFileId(std::u16string_view path, bool followLinks, CFileId& id)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!QueryFile(path, followLinks, info)) return false;
     id.m_nDevice = info.dwVolumeSerialNumber;
     id.m_nNode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
@@ -172,13 +182,8 @@ EFileIdentity FolderIdentity(std::u16string_view folder)
 
 bool GetFileFacts(std::u16string_view path, CFileId& id, CFileStamp& stamp)
 {
-    HANDLE h = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;
-    bool ok = GetFileInformationByHandle(h, &info) != 0;
-    CloseHandle(h);
-    if (!ok) return false;
+    if (!QueryFile(path, false, info)) return false;
     id.m_nDevice = info.dwVolumeSerialNumber;
     id.m_nNode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     stamp.m_nSize = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
