@@ -52,9 +52,18 @@ std::u16string UserLocaleName();
 
 // The account the program runs under.
 struct CAccountFacts {
-    bool m_bSuperUser = false;             // root, or a member of the administrators
+    bool m_bSuperUser = false;              // root, or a member of the administrators
     std::vector<std::u16string> m_aGroups;  // POSIX group names of the account
 };
 CAccountFacts CurrentAccount();
+
+// A program that names hundreds of thousands of rows on every keystroke
+// frees and takes back tens of megabytes each time. Handing that memory to
+// the system and faulting it in again costs more than the naming itself, so
+// KeepFreedMemory asks the allocator to keep what is freed for reuse (call it
+// once, early); ReleaseFreedMemory gives the unused part back (after a large
+// list has gone). Both do nothing where the allocator has no such setting.
+void KeepFreedMemory();
+void ReleaseFreedMemory();
 
 }  // namespace kq

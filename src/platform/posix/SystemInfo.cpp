@@ -5,6 +5,9 @@
 #include <pwd.h>
 #include <sys/utsname.h>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <cstdlib>
 #include <cstring>
@@ -99,6 +102,23 @@ CAccountFacts CurrentAccount()
         }
     }
     return facts;
+}
+
+void KeepFreedMemory()
+{
+#if defined(__GLIBC__)
+    // Blocks up to 32 MiB come from the heaps rather than from maps of their
+    // own, and a heap keeps up to 256 MiB free at its top.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+}
+
+void ReleaseFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 }  // namespace kq

@@ -110,6 +110,10 @@ CAccountFacts CurrentAccount()
     return facts;
 }
 
+// The Windows heap keeps freed blocks itself.
+void KeepFreedMemory() {}
+void ReleaseFreedMemory() {}
+
 }  // namespace kq
 
 #endif  // _WIN32

@@ -41,8 +41,10 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
     }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::EditRole) return {};
     if (index.column() == kColNewName && !edited && m_pPending && m_pPending->IsVisibleReady() &&
-        row >= m_pPending->VisibleFirst() && row < m_pPending->VisibleLast())
-        return QString::fromStdU16String(m_pPending->Name(row));
+        row >= m_pPending->VisibleFirst() && row < m_pPending->VisibleLast()) {
+        const std::u16string_view name = m_pPending->Name(row);
+        return QString::fromUtf16(name.data(), qsizetype(name.size()));
+    }
     return QString::fromStdU16String(m_list.GetText(row, index.column()));
 }
 

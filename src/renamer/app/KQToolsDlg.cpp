@@ -22,6 +22,7 @@
 #include "AppIcons.h"
 #include "FileListModel.h"
 #include "FileListView.h"
+#include "platform/SystemInfo.h"
 #include "renamer/app/pages/EaPage.h"
 #include "renamer/app/pages/ElPage.h"
 #include "renamer/app/pages/EePage.h"
@@ -42,6 +43,7 @@ CKQToolsDlg::CKQToolsDlg(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
+    KeepFreedMemory();
 
     BuildControls();
     BuildMenus();
@@ -415,9 +417,12 @@ void CKQToolsDlg::ChangeRows(const std::function<void()>& change)
 {
     FinishNames();
     const CRowSet selection = m_pListView->SelectedRows();
+    const int before = m_list.GetItemCount();
     m_pModel->BeginReset();
     change();
     m_pModel->EndReset();
+    // Rows by the hundred thousand went: their memory can go back.
+    if (before - m_list.GetItemCount() > 100000) ReleaseFreedMemory();
     m_pListView->SetSelectedRows(CFileNameList::NormalizeSelection(selection, m_list.GetItemCount()));
     UpdateCountPane();
 }

@@ -103,15 +103,6 @@ void CFileNameList::SetText(int row, int column, std::u16string_view text)
     }
 }
 
-void CFileNameList::SetNewName(int row, std::u16string&& text)
-{
-    if (row < 0 || row >= GetItemCount()) return;
-    CRow& r = m_aRows[static_cast<size_t>(row)];
-    if (r.m_bEdited) return;
-    r.m_strNew = std::move(text);
-    r.m_nFailure = 0;
-}
-
 void CFileNameList::SetNameFailed(int row, std::u16string_view reason)
 {
     if (row < 0 || row >= GetItemCount()) return;

@@ -118,8 +118,6 @@ public:
     // Writing column 1 also forgets that the row's name failed; column 1 of a
     // row edited by hand is not written: it keeps its name.
     void SetText(int row, int column, std::u16string_view text);
-    // SetText on column 1, taking the text over.
-    void SetNewName(int row, std::u16string&& text);
 
     // A row whose new name the page could not compute (a formula or template
     // error): column 1 keeps what the page wrote, but the rename never moves

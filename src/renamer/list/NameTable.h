@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -15,16 +16,56 @@
 
 namespace kq {
 
-// FNV-1a over the UTF-16 units, upper-cased under the case-insensitive
-// policy; seed lets a caller mix another part of its key in.
+// Four UTF-16 units at a time (one multiply and one shift a word), the
+// units upper-cased under the case-insensitive policy; seed lets a caller mix
+// another part of its key in. Names of 255 units are common, and every
+// preview cycle hashes every row's name, so the loop must not go unit by unit.
+namespace detail {
+// The ASCII lower-case letters of four units upper-cased; the word's units
+// must all be below 0x80.
+inline uint64_t UpperAsciiWord(uint64_t w)
+{
+    // Per unit u (< 0x80): bit 7 of u + 0x1F is set from 'a' on, bit 7 of
+    // u + 0x05 from '{' on; neither sum carries into the next unit.
+    const uint64_t fromA = w + 0x001F001F001F001Full;
+    const uint64_t pastZ = w + 0x0005000500050005ull;
+    const uint64_t lower = fromA & ~pastZ & 0x0080008000800080ull;
+    return w - (lower >> 2);
+}
+inline uint64_t MixWord(uint64_t h, uint64_t w)
+{
+    h = (h ^ w) * 0x9FB21C651E98DF25ull;
+    return h ^ (h >> 32);
+}
+}  // namespace detail
+
 inline uint64_t HashName(std::u16string_view name, ENamePolicy policy, uint64_t seed = 0)
 {
-    uint64_t h = 1469598103934665603ull ^ seed;
-    if (policy == ENamePolicy::ExactCase) {
-        for (char16_t c : name) h = (h ^ c) * 1099511628211ull;
-    } else {
-        for (char16_t c : name) h = (h ^ AsciiUpper(c)) * 1099511628211ull;
+    const bool exact = policy == ENamePolicy::ExactCase;
+    uint64_t h = (0xCBF29CE484222325ull ^ seed) + name.size();
+    const char16_t* p = name.data();
+    size_t n = name.size();
+    for (; n >= 4; p += 4, n -= 4) {
+        uint64_t w;
+        std::memcpy(&w, p, sizeof w);
+        if (!exact) {
+            if ((w & 0xFF80FF80FF80FF80ull) == 0) {
+                w = detail::UpperAsciiWord(w);
+            } else {
+                const char16_t units[4] = {AsciiUpper(p[0]), AsciiUpper(p[1]), AsciiUpper(p[2]), AsciiUpper(p[3])};
+                std::memcpy(&w, units, sizeof w);
+            }
+        }
+        h = detail::MixWord(h, w);
     }
+    if (n > 0) {
+        char16_t units[4] = {};
+        for (size_t i = 0; i < n; ++i) units[i] = exact ? p[i] : AsciiUpper(p[i]);
+        uint64_t w;
+        std::memcpy(&w, units, sizeof w);
+        h = detail::MixWord(h, w);
+    }
+    h *= 0xFF51AFD7ED558CCDull;
     return h ^ (h >> 29);
 }
 
@@ -69,8 +110,15 @@ public:
     template <class KeyOf>
     size_t Find(const Key& key, const KeyOf& keyOf) const
     {
+        return m_nCount == 0 ? kNone : FindHashed(key, m_hasher.Hash(key), keyOf);
+    }
+    // Find and Insert for a caller that has the key's hash already (it must
+    // be the hasher's).
+    template <class KeyOf>
+    size_t FindHashed(const Key& key, uint64_t hash, const KeyOf& keyOf) const
+    {
         if (m_nCount == 0) return kNone;
-        const uint32_t h = static_cast<uint32_t>(m_hasher.Hash(key));
+        const uint32_t h = static_cast<uint32_t>(hash);
         for (size_t i = h & m_nMask;; i = (i + 1) & m_nMask) {
             const CSlot& s = m_aSlots[i];
             if (s.m_nIndex == kFree) return kNone;
@@ -83,9 +131,14 @@ public:
     template <class KeyOf>
     bool Insert(size_t index, const KeyOf& keyOf)
     {
+        return InsertHashed(index, m_hasher.Hash(keyOf(index)), keyOf);
+    }
+    template <class KeyOf>
+    bool InsertHashed(size_t index, uint64_t hash, const KeyOf& keyOf)
+    {
         if ((m_nCount + 1) * 2 > m_aSlots.size()) Rehash(m_aSlots.empty() ? 16 : m_aSlots.size() * 2);
         const Key key = keyOf(index);
-        const uint32_t h = static_cast<uint32_t>(m_hasher.Hash(key));
+        const uint32_t h = static_cast<uint32_t>(hash);
         for (size_t i = h & m_nMask;; i = (i + 1) & m_nMask) {
             CSlot& s = m_aSlots[i];
             if (s.m_nIndex == kFree) {
@@ -133,13 +186,18 @@ public:
 
     CNameTable(ENamePolicy policy, TextOf textOf, size_t expected = 0)
         : m_index(CNameHasher{policy}, expected), m_textOf(std::move(textOf))
-    {
-    }
+    {}
 
     void Reserve(size_t expected) { m_index.Reserve(expected); }
     size_t Find(std::u16string_view name) const { return m_index.Find(name, m_textOf); }
     bool Contains(std::u16string_view name) const { return Find(name) != kNone; }
     bool Insert(size_t index) { return m_index.Insert(index, m_textOf); }
+    // With the name's HashName under the table's policy, already known.
+    size_t FindHashed(std::u16string_view name, uint64_t hash) const
+    {
+        return m_index.FindHashed(name, hash, m_textOf);
+    }
+    bool InsertHashed(size_t index, uint64_t hash) { return m_index.InsertHashed(index, hash, m_textOf); }
 
 private:
     CNameIndex<CNameHasher> m_index;

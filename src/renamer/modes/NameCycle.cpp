@@ -37,8 +37,7 @@ std::u16string RunPlanInOrder(const CNamePlan& plan, CFileNameList& list)
     return CycleNote(plan, {namer.get()});
 }
 
-CFolderNumbers NumberFolders(const CFileNameList& list,
-                             const std::function<std::u16string(const std::u16string&)>& key)
+CFolderNumbers NumberFolders(const CFileNameList& list, const std::function<std::u16string(const std::u16string&)>& key)
 {
     // The list keeps one text per distinct folder, so rows of one folder
     // hand back the same object: its key is made once.
@@ -77,7 +76,6 @@ CNameCycle::CNameCycle(std::shared_ptr<const CNamePlan> plan, int visibleFirst, 
     m_nVisibleFirst = std::clamp(visibleFirst, 0, rows);
     m_nVisibleLast = std::clamp(visibleLast, m_nVisibleFirst, rows);
     if (m_pPlan->m_bOrdered) m_nVisibleFirst = m_nVisibleLast = 0;
-    m_aNames.resize(size_t(rows));
 
     auto addRange = [this](int first, int last, int size) {
         for (int b = first; b < last; b += size) {
@@ -90,6 +88,7 @@ CNameCycle::CNameCycle(std::shared_ptr<const CNamePlan> plan, int visibleFirst, 
     addRange(m_nVisibleFirst, m_nVisibleLast, kVisibleBatchRows);
     m_nVisibleBatches = m_aBatches.size();
     addRange(0, m_nVisibleFirst, kBatchRows);
+    m_nBatchesBefore = m_aBatches.size() - m_nVisibleBatches;
     addRange(m_nVisibleLast, rows, kBatchRows);
 
     if (threads <= 0) threads = int(std::max(1u, std::thread::hardware_concurrency()));
@@ -151,12 +150,24 @@ void CNameCycle::Work(size_t worker)
     }
 }
 
+const CNameCycle::CBatch& CNameCycle::BatchOf(int row) const
+{
+    if (row >= m_nVisibleFirst && row < m_nVisibleLast)
+        return m_aBatches[size_t((row - m_nVisibleFirst) / kVisibleBatchRows)];
+    if (row < m_nVisibleFirst) return m_aBatches[m_nVisibleBatches + size_t(row / kBatchRows)];
+    return m_aBatches[m_nVisibleBatches + m_nBatchesBefore + size_t((row - m_nVisibleLast) / kBatchRows)];
+}
+
+std::u16string_view CNameCycle::Name(int row) const { return BatchOf(row).Name(row); }
+
 void CNameCycle::NameBatch(CRowNamer& namer, CBatch& batch)
 {
     CRowName out;
+    batch.m_aEnd.reserve(size_t(batch.m_nLast - batch.m_nFirst));
     for (int r = batch.m_nFirst; r < batch.m_nLast; ++r) {
         namer.Name(r, out);
-        m_aNames[size_t(r)].swap(out.m_strName);
+        batch.m_strPool += out.m_strName;
+        batch.m_aEnd.push_back(uint32_t(batch.m_strPool.size()));
         if (out.m_bFailed) batch.m_aFailures.emplace_back(r, std::move(out.m_strFailure));
     }
 }
@@ -174,14 +185,13 @@ std::u16string CNameCycle::WriteTo(CFileNameList& list)
     for (const CBatch* b : order) {
         auto failure = b->m_aFailures.begin();
         for (int r = b->m_nFirst; r < b->m_nLast; ++r) {
-            list.SetNewName(r, std::move(m_aNames[size_t(r)]));
+            list.SetText(r, kColNewName, b->Name(r));
             if (failure != b->m_aFailures.end() && failure->first == r) {
                 list.SetNameFailed(r, failure->second);
                 ++failure;
             }
         }
     }
-    std::vector<std::u16string>().swap(m_aNames);
     std::vector<const CRowNamer*> namers;
     for (const auto& n : m_aNamers) namers.push_back(n.get());
     return CycleNote(*m_pPlan, namers);

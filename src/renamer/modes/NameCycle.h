@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -106,19 +107,33 @@ public:
     int VisibleLast() const { return m_nVisibleLast; }
     // A row's new name: only once IsVisibleReady (for a visible row) or
     // IsAllReady.
-    const std::u16string& Name(int row) const { return m_aNames[size_t(row)]; }
+    std::u16string_view Name(int row) const;
 
     // After Wait on a cycle that was not cancelled: writes column 1 of
     // every row and the failed rows, as the sequential cycle does, and
-    // returns the cycle's message. The results are moved out.
+    // returns the cycle's message.
     std::u16string WriteTo(CFileNameList& list);
 
 private:
+    // The names of a batch's rows lie one after another in its pool: a few
+    // allocations a batch instead of one a row. Fresh memory is dear (every
+    // page faulted in costs more than naming a row), so the rows' texts are
+    // copied into the list's own strings at the end, which keep their room
+    // from cycle to cycle.
     struct CBatch {
         int m_nFirst = 0;
         int m_nLast = 0;
+        std::u16string m_strPool;
+        std::vector<uint32_t> m_aEnd;                             // end of each row's name in the pool
         std::vector<std::pair<int, std::u16string>> m_aFailures;  // row, reason
+        std::u16string_view Name(int row) const
+        {
+            const size_t i = size_t(row - m_nFirst);
+            const size_t begin = i == 0 ? 0 : m_aEnd[i - 1];
+            return std::u16string_view(m_strPool).substr(begin, m_aEnd[i] - begin);
+        }
     };
+    const CBatch& BatchOf(int row) const;
     void Work(size_t worker);
     void NameBatch(CRowNamer& namer, CBatch& batch);
 
@@ -126,9 +141,9 @@ private:
     int m_nVisibleFirst;
     int m_nVisibleLast;
     std::function<void(EEvent)> m_fnNotify;
-    std::vector<std::u16string> m_aNames;
     std::vector<CBatch> m_aBatches;  // the visible ones first
     size_t m_nVisibleBatches = 0;
+    size_t m_nBatchesBefore = 0;  // batches of the rows before the visible ones
     std::atomic<size_t> m_nNextBatch{0};
     std::atomic<size_t> m_nVisibleDone{0};
     std::atomic<size_t> m_nAllDone{0};

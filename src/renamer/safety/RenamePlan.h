@@ -73,17 +73,20 @@ void MatchEntryRows(const CFolderEntries& entries, size_t rowCount, const OldNam
 // visit(e, holder) hears of every file whose name afterwards is already the
 // name of an earlier file, holder being the first file with that name; with
 // withFolders also of every file whose name afterwards is a folder's (holder
-// is the folder). visit returns false to stop.
-template <class NameAfter, class Visit>
-void ForEachNameClash(ENamePolicy policy, const CFolderEntries& entries, const NameAfter& nameAfter, bool withFolders,
-                      const Visit& visit)
+// is the folder). visit returns false to stop. hashAfter(e) is the
+// HashName of nameAfter(e) under the policy, for callers that keep it.
+template <class NameAfter, class HashAfter, class Visit>
+void ForEachNameClashHashed(ENamePolicy policy, const CFolderEntries& entries, const NameAfter& nameAfter,
+                            const HashAfter& hashAfter, bool withFolders, const Visit& visit)
 {
     const size_t count = entries.Count();
     CNameTable future(
         policy, [&](size_t e) { return nameAfter(e); }, count);
     for (size_t e = 0; e < count; ++e) {
-        if (entries.IsDirectory(e) || future.Insert(e)) continue;
-        if (!visit(e, future.Find(nameAfter(e)))) return;
+        if (entries.IsDirectory(e)) continue;
+        const uint64_t hash = hashAfter(e);
+        if (future.InsertHashed(e, hash)) continue;
+        if (!visit(e, future.FindHashed(nameAfter(e), hash))) return;
     }
     if (!withFolders) return;
     for (size_t e = 0; e < count; ++e) {
@@ -91,6 +94,13 @@ void ForEachNameClash(ENamePolicy policy, const CFolderEntries& entries, const N
         const size_t file = future.Find(entries.Name(e));
         if (file != kNoName && !visit(file, e)) return;
     }
+}
+template <class NameAfter, class Visit>
+void ForEachNameClash(ENamePolicy policy, const CFolderEntries& entries, const NameAfter& nameAfter, bool withFolders,
+                      const Visit& visit)
+{
+    ForEachNameClashHashed(
+        policy, entries, nameAfter, [&](size_t e) { return HashName(nameAfter(e), policy); }, withFolders, visit);
 }
 
 // A row of the list that renames a file of the folder.

@@ -1,6 +1,8 @@
 #include "renamer/safety/RowProblems.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #include "platform/Crt.h"
@@ -139,7 +141,7 @@ void CRowProblems::ReadFolders(const CFileNameList& list)
         if (&text != lastText) {
             lastText = &text;
             auto found = folderOfKey.try_emplace(NameKey(text, m_ePolicy), m_aFolders.size());
-            if (found.second) m_aFolders.push_back({text, {}, {}, {}, true});
+            if (found.second) m_aFolders.push_back({text, {}, {}, {}, {}, true});
             lastFolder = found.first->second;
         }
         m_aFolders[lastFolder].m_aRows.push_back(static_cast<uint32_t>(r));
@@ -159,11 +161,15 @@ void CRowProblems::ReadFolders(const CFileNameList& list)
             [&](size_t i) { return std::u16string_view(list.GetText(int(rows[i]), kColOldName)); },
             [&](std::u16string_view name) { return existing.Find(name); }, rowOfEntry, entryOfRow);
         folder.m_aRowOfEntry.resize(rowOfEntry.size());
-        for (size_t e = 0; e < rowOfEntry.size(); ++e)
+        folder.m_aEntryHash.resize(rowOfEntry.size());
+        for (size_t e = 0; e < rowOfEntry.size(); ++e) {
             folder.m_aRowOfEntry[e] = rowOfEntry[e] == kNoName ? kNoRow : rows[rowOfEntry[e]];
+            folder.m_aEntryHash[e] = static_cast<uint32_t>(HashName(entries.Name(e), m_ePolicy));
+        }
     }
     m_aNameHash.assign(count, 0);
     m_aNameProblem.assign(count, ERowProblem::None);
+    m_aAfterHash.assign(count, 0);
     m_aProblem.assign(count, ERowProblem::None);
     m_aOther.assign(count, kNoRow);
 }
@@ -191,13 +197,61 @@ void CRowProblems::CheckClashes(const CFileNameList& list, const CFolder& folder
         m_aProblem[r] = ERowProblem::Collision;
         if (m_aOther[r] == kNoRow) m_aOther[r] = other;
     };
-    ForEachNameClash(m_ePolicy, entries, nameAfter, true, [&](size_t e, size_t holder) {
+    auto hashAfter = [&](size_t e) -> uint64_t {
+        const uint32_t r = folder.m_aRowOfEntry[e];
+        if (r == kNoRow || StaysByName(m_aNameProblem[r])) return folder.m_aEntryHash[e];
+        return m_aAfterHash[r];
+    };
+    ForEachNameClashHashed(m_ePolicy, entries, nameAfter, hashAfter, true, [&](size_t e, size_t holder) {
         const uint32_t r = folder.m_aRowOfEntry[e];
         const uint32_t h = entries.IsDirectory(holder) ? kNoRow : folder.m_aRowOfEntry[holder];
         mark(r, h);
         mark(h, r);
         return true;
     });
+}
+
+size_t CRowProblems::CheckNames(const CFileNameList& list, const std::vector<uint32_t>& rows)
+{
+    // Each row is written only by the thread that has its range.
+    auto check = [&](size_t begin, size_t end) {
+        std::string scratch;
+        size_t changed = 0;
+        for (size_t i = begin; i < end; ++i) {
+            const uint32_t r = rows[i];
+            const int row = static_cast<int>(r);
+            const std::u16string& newName = list.GetText(row, kColNewName);
+            const bool failed = list.IsNameFailed(row);
+            const uint64_t hash = HashName(newName, ENamePolicy::ExactCase, failed ? 1 : 0);
+            if (hash == m_aNameHash[r]) continue;
+            m_aNameHash[r] = hash;
+            m_aNameProblem[r] = NameProblem(list.GetText(row, kColOldName), newName, failed, m_rules, scratch);
+            m_aAfterHash[r] = static_cast<uint32_t>(HashName(StoredFileName(newName), m_ePolicy));
+            ++changed;
+        }
+        return changed;
+    };
+    // A large folder is checked on every core: a keystroke changes every name.
+    constexpr size_t kRowsPerThread = 16384;
+    const size_t count = rows.size();
+    const size_t threads =
+        std::clamp<size_t>(count / kRowsPerThread, 1, std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<size_t> changed(threads, 0);
+    std::vector<std::thread> workers;
+    size_t started = 1;
+    try {
+        for (; started < threads; ++started)
+            workers.emplace_back(
+                [&, t = started] { changed[t] = check(count * t / threads, count * (t + 1) / threads); });
+    } catch (const std::system_error&) {
+        // No more threads: this one checks the ranges left.
+    }
+    changed[0] = check(0, count / threads);
+    for (size_t t = started; t < threads; ++t) changed[t] = check(count * t / threads, count * (t + 1) / threads);
+    for (std::thread& w : workers) w.join();
+    size_t total = 0;
+    for (size_t n : changed) total += n;
+    return total;
 }
 
 void CRowProblems::Update(const CFileNameList& list)
@@ -211,19 +265,10 @@ void CRowProblems::Update(const CFileNameList& list)
         std::fill(m_aNameHash.begin(), m_aNameHash.end(), ~uint64_t(0));
     }
     m_nChecked = 0;
-    std::string scratch;
     for (CFolder& folder : m_aFolders) {
-        for (uint32_t r : folder.m_aRows) {
-            const int row = static_cast<int>(r);
-            const std::u16string& newName = list.GetText(row, kColNewName);
-            const bool failed = list.IsNameFailed(row);
-            const uint64_t hash = HashName(newName, ENamePolicy::ExactCase, failed ? 1 : 0);
-            if (hash == m_aNameHash[r]) continue;
-            m_aNameHash[r] = hash;
-            m_aNameProblem[r] = NameProblem(list.GetText(row, kColOldName), newName, failed, m_rules, scratch);
-            folder.m_bDirty = true;
-            ++m_nChecked;
-        }
+        const size_t changed = CheckNames(list, folder.m_aRows);
+        m_nChecked += changed;
+        if (changed > 0) folder.m_bDirty = true;
         if (!folder.m_bDirty) continue;
         CheckClashes(list, folder);
         folder.m_bDirty = false;

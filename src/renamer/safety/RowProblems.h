@@ -100,9 +100,12 @@ private:
         std::vector<uint32_t> m_aRows;  // its list rows, in list order
         CFolderEntries m_entries;
         std::vector<uint32_t> m_aRowOfEntry;  // entry -> list row, kNoRow for files not in the list
+        std::vector<uint32_t> m_aEntryHash;   // entry -> HashName of its name under the policy
         bool m_bDirty = true;
     };
     void ReadFolders(const CFileNameList& list);
+    // Checks by name the rows whose new name or failure changed; returns how many.
+    size_t CheckNames(const CFileNameList& list, const std::vector<uint32_t>& rows);
     void CheckClashes(const CFileNameList& list, const CFolder& folder);
 
     ENamePolicy m_ePolicy;
@@ -111,6 +114,7 @@ private:
     std::vector<CFolder> m_aFolders;
     std::vector<uint64_t> m_aNameHash;        // per row: its new name and failure, as last checked
     std::vector<ERowProblem> m_aNameProblem;  // per row: NameProblem's answer
+    std::vector<uint32_t> m_aAfterHash;       // per row: HashName of the name it is stored under
     std::vector<ERowProblem> m_aProblem;      // per row: the answer
     std::vector<uint32_t> m_aOther;           // per row: a collision's other row
     std::array<size_t, kRowProblemKinds> m_aCount{};

@@ -32,6 +32,34 @@ TEST(NameTable, AgreesWithAMapUnderBothPolicies)
     }
 }
 
+// The hash takes four units at a time: names that differ only in the case
+// of ASCII letters, at any position and length, hash alike under the
+// case-insensitive policy, and every other pair (the letters' neighbours
+// '@', '[', '`' and '{', other scripts, trailing NULs) apart.
+TEST(NameTable, HashFoldsExactlyTheAsciiLetters)
+{
+    const std::u16string alphabet = u"aAzZ@[`{0é文\0";
+    std::mt19937 random(11);
+    for (int n = 0; n < 20000; ++n) {
+        std::u16string a;
+        for (size_t k = random() % 10; k > 0; --k) a += alphabet[random() % alphabet.size()];
+        std::u16string b = a;
+        if (!b.empty() && random() % 2) {
+            const size_t at = random() % b.size();
+            b[at] = alphabet[random() % alphabet.size()];
+        } else if (random() % 2) {
+            b += char16_t(0);
+        }
+        for (ENamePolicy policy : {ENamePolicy::ExactCase, ENamePolicy::AsciiCaseInsensitive}) {
+            const bool equal = NamesEqual(a, b, policy);
+            EXPECT_EQ(HashName(a, policy) == HashName(b, policy), equal)
+                << ToUtf8(a) << " / " << ToUtf8(b) << " policy " << int(policy);
+            EXPECT_EQ(HashName(a, policy, 3) == HashName(b, policy, 3), equal);
+        }
+        EXPECT_NE(HashName(a, ENamePolicy::ExactCase, 1), HashName(a, ENamePolicy::ExactCase, 2));
+    }
+}
+
 TEST(NameTable, CaseFoldingFollowsThePolicy)
 {
     std::vector<std::u16string> names = {u"Read.ME", u"文件.txt"};
@@ -57,7 +85,10 @@ TEST(NameTable, IndexTakesAnyKeyAndSurvivesGrowth)
     struct CHasher {
         using Key = CKey;
         uint64_t Hash(const CKey& k) const { return HashName(k.m_strName, ENamePolicy::ExactCase, k.m_nGroup); }
-        bool Equal(const CKey& a, const CKey& b) const { return a.m_nGroup == b.m_nGroup && a.m_strName == b.m_strName; }
+        bool Equal(const CKey& a, const CKey& b) const
+        {
+            return a.m_nGroup == b.m_nGroup && a.m_strName == b.m_strName;
+        }
     };
     std::vector<std::pair<std::u16string, int>> keys;
     auto keyOf = [&](size_t i) { return CKey{keys[i].first, keys[i].second}; };

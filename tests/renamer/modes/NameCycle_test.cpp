@@ -219,6 +219,9 @@ TEST(NameCycle, VisibleRowsFirstAndCancel)
         for (int r = 15000; r < 15040; ++r) EXPECT_EQ(cycle.Name(r), expected.GetText(r, kColNewName));
         cycle.Wait();
         EXPECT_EQ(events, (std::vector{CNameCycle::kVisibleReady, CNameCycle::kAllReady}));
+        // Every row, before, in and after the visible range, is found in its batch.
+        for (int r = 0; r < list.GetItemCount(); ++r)
+            ASSERT_EQ(cycle.Name(r), expected.GetText(r, kColNewName)) << r;
         cycle.WriteTo(list);
         ExpectSameNames(expected, list);
     }
