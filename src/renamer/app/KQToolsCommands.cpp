@@ -133,10 +133,10 @@ void CKQToolsDlg::OnAddFolder()
 void CKQToolsDlg::AddDroppedPaths(const QStringList& paths)
 {
     // The sub-folder question comes before the list changes.
-    std::vector<std::u16string> collected;
+    CCollectedFiles collected;
     CDropSummary summary;
     if (CollectDroppedPaths(ToPaths(paths), collected, summary) == EDropResult::Cancelled) return;
-    ChangeRows([&] { AddCollectedPaths(m_list, collected); });
+    ChangeRows([&] { AddCollectedFiles(m_list, collected); });
     RefreshNewNames();
     if (!summary.m_aUnreadable.empty()) {
         std::u16string text = u"以下文件夹无法读取，其中的文件没有加入列表：";

@@ -45,42 +45,23 @@ size_t AddCollectedFiles(CFileNameList& list, const CCollectedFiles& collected)
     return added;
 }
 
-EDropResult CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<std::u16string>& collected,
+EDropResult CollectDroppedPaths(const std::vector<std::u16string>& paths, CCollectedFiles& collected,
                                 CDropSummary& summary)
 {
-    bool asked = false;
+    // The sub-folder question is asked once, when a folder is among the paths.
     bool includeSubfolders = false;
     for (const std::u16string& path : paths) {
-        if (path.empty()) continue;
-        if (IsFolder(path)) {
-            if (!asked) {
-                asked = true;
-                const EPromptAnswer answer = GetPromptProvider().AskYesNoCancel(
-                    u"是否需要将子文件夹中文件加入到当前列表？", u"是否需要包含子文件夹");
-                if (answer == EPromptAnswer::Cancel) {
-                    collected.clear();
-                    return EDropResult::Cancelled;
-                }
-                includeSubfolders = answer == EPromptAnswer::Yes;
-            }
-            // An unreadable folder contributes nothing; it is never listed as
-            // if it were a file.
-            CFileNameList::CollectFolderFiles(path, includeSubfolders, collected, &summary.m_aUnreadable);
-        } else if (PathExists(path)) {
-            collected.push_back(path);
-        } else {
-            ++summary.m_nSkipped;
-        }
+        if (path.empty() || !IsFolder(path)) continue;
+        const EPromptAnswer answer =
+            GetPromptProvider().AskYesNoCancel(u"是否需要将子文件夹中文件加入到当前列表？", u"是否需要包含子文件夹");
+        if (answer == EPromptAnswer::Cancel) return EDropResult::Cancelled;
+        includeSubfolders = answer == EPromptAnswer::Yes;
+        break;
     }
+    // An unreadable folder contributes nothing; it is never listed as if it
+    // were a file.
+    CollectFiles(paths, includeSubfolders, collected, summary);
     return EDropResult::Done;
-}
-
-size_t AddCollectedPaths(CFileNameList& list, const std::vector<std::u16string>& collected)
-{
-    size_t added = 0;
-    for (const std::u16string& path : collected)
-        if (list.AddFile(path)) ++added;
-    return added;
 }
 
 EDropResult DropPaths(CFileNameList& list, const std::vector<std::u16string>& paths, CDropSummary* summary)
@@ -88,9 +69,9 @@ EDropResult DropPaths(CFileNameList& list, const std::vector<std::u16string>& pa
     CDropSummary local;
     CDropSummary& result = summary ? *summary : local;
     result = {};
-    std::vector<std::u16string> collected;
+    CCollectedFiles collected;
     if (CollectDroppedPaths(paths, collected, result) == EDropResult::Cancelled) return EDropResult::Cancelled;
-    result.m_nAdded = AddCollectedPaths(list, collected);
+    result.m_nAdded = AddCollectedFiles(list, collected);
     return EDropResult::Done;
 }
 

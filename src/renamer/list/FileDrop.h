@@ -30,13 +30,6 @@ struct CDropSummary {
 // collection order (duplicates are skipped by the list).
 EDropResult DropPaths(CFileNameList& list, const std::vector<std::u16string>& paths, CDropSummary* summary = nullptr);
 
-// The two halves of DropPaths, so that a view can ask the question before it
-// starts changing the list: the paths to add (or EDropResult::Cancelled), then the
-// adding itself (returns the rows added).
-EDropResult CollectDroppedPaths(const std::vector<std::u16string>& paths, std::vector<std::u16string>& collected,
-                                CDropSummary& summary);
-size_t AddCollectedPaths(CFileNameList& list, const std::vector<std::u16string>& collected);
-
 // Files gathered compactly (each folder's text once, the names one after
 // another), so that a list of 100,000 files makes room once and builds no
 // path per file.
@@ -54,5 +47,11 @@ void CollectFiles(const std::vector<std::u16string>& paths, bool includeSubfolde
                   CDropSummary& summary);
 // Adds them in collection order; returns the rows added.
 size_t AddCollectedFiles(CFileNameList& list, const CCollectedFiles& collected);
+
+// The two halves of DropPaths, so that a view can ask the question before it
+// starts changing the list: the files to add (or EDropResult::Cancelled),
+// then AddCollectedFiles.
+EDropResult CollectDroppedPaths(const std::vector<std::u16string>& paths, CCollectedFiles& collected,
+                                CDropSummary& summary);
 
 }  // namespace kq
