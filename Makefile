@@ -3,6 +3,7 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS       ?=
 
@@ -31,7 +32,7 @@ FUZZ_TIMEOUT ?= 10
 WINDOWS_PACKAGES := cmake make googletest mingw-w64 wine wine64 zip dpkg-dev
 WINDOWS_BUILD ?= build-windows
 
-.PHONY: all deps configure build run test test-asan bench fuzz clean screenshots soak test-windows dist-windows
+.PHONY: all deps configure build run test test-asan test-tsan bench fuzz clean screenshots soak test-windows dist-windows
 
 all: build
 
@@ -58,6 +59,14 @@ test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKQ_SANITIZE=ON -DKQ_BUILD_GUI=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# The tests of the code that runs on several threads (the name cycle, the
+# preview's problem check, the file-metadata reader) under ThreadSanitizer.
+TSAN_TESTS ?= NameCycle|RowProblems|FileMeta|Parallel
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ_TSAN=ON -DKQ_BUILD_GUI=OFF
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_renamer_modes test_renamer_safety test_formula_filemeta
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
 
 # The core, kqtools-cli.exe and their tests cross-built with mingw-w64 and
 # run under Wine (a prefix of its own inside WINDOWS_BUILD, no display).

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Crt.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/safety/RowProblems.h"
@@ -218,6 +219,40 @@ TEST(RowProblems, RechecksOnlyChangedNamesAndReadsFoldersOncePerListChange)
     EXPECT_EQ(problems.CheckedLastTime(), 1u);
     EXPECT_EQ(problems.Problem(0), ERowProblem::Failed);
     EXPECT_EQ(problems.Count(ERowProblem::Failed), 1u);
+}
+
+// A folder large enough to be checked on several threads: the problems found
+// at the ends and the middle of each thread's range, and across ranges, are
+// those of a small folder, and one changed name is still the only row checked.
+TEST(RowProblems, LargeFolderSplitAcrossThreadsMissesNoRow)
+{
+    constexpr int kRows = 70000;
+    CPreview preview(ENamePolicy::ExactCase);
+    for (int i = 0; i < kRows; ++i) {
+        const std::u16string name = u"f" + FormatInt(i);
+        preview.dir.MakeFile(name);
+        preview.list.AddFile(preview.dir.Child(name));
+        preview.list.SetText(i, kColNewName, u"g" + FormatInt(i));
+    }
+    // Rows on both sides of every split point of two, three or four threads.
+    const std::vector<int> marked = {0, 1, 17499, 17500, 23333, 23334, 34999, 35000, 46666, 46667, 52499, 52500, kRows - 1};
+    for (int r : marked) preview.list.SetText(r, kColNewName, u"bad|" + FormatInt(r));
+    preview.list.SetText(5, kColNewName, u"g" + FormatInt(kRows - 2));  // the same name as the row before last
+    CRowProblems& problems = preview.problems;
+    problems.Update(preview.list);
+    EXPECT_EQ(problems.CheckedLastTime(), size_t(kRows));
+    for (int r : marked) EXPECT_EQ(problems.Problem(size_t(r)), ERowProblem::Invalid) << r;
+    EXPECT_EQ(problems.Problem(5), ERowProblem::Collision);
+    EXPECT_EQ(problems.OtherRow(5), size_t(kRows - 2));
+    EXPECT_EQ(problems.Problem(size_t(kRows - 2)), ERowProblem::Collision);
+    EXPECT_EQ(problems.Count(ERowProblem::Invalid), marked.size());
+    EXPECT_EQ(problems.ChangingCount(), size_t(kRows) - marked.size() - 2);
+
+    preview.list.SetText(kRows - 2, kColNewName, u"h");
+    problems.Update(preview.list);
+    EXPECT_EQ(problems.CheckedLastTime(), 1u);
+    EXPECT_EQ(problems.Problem(5), ERowProblem::None);
+    EXPECT_EQ(problems.BlockingCount(), marked.size());
 }
 
 TEST(RowProblems, TextsNameTheOtherRowAndSumUpTheKinds)
