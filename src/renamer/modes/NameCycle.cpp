@@ -167,7 +167,7 @@ void CNameCycle::NameBatch(CRowNamer& namer, CBatch& batch)
     for (int r = batch.m_nFirst; r < batch.m_nLast; ++r) {
         namer.Name(r, out);
         batch.m_strPool += out.m_strName;
-        batch.m_aEnd.push_back(uint32_t(batch.m_strPool.size()));
+        batch.m_aEnd.push_back(batch.m_strPool.size());
         if (out.m_bFailed) batch.m_aFailures.emplace_back(r, std::move(out.m_strFailure));
     }
 }

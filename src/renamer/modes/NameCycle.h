@@ -124,7 +124,7 @@ private:
         int m_nFirst = 0;
         int m_nLast = 0;
         std::u16string m_strPool;
-        std::vector<uint32_t> m_aEnd;                             // end of each row's name in the pool
+        std::vector<size_t> m_aEnd;                               // end of each row's name in the pool
         std::vector<std::pair<int, std::u16string>> m_aFailures;  // row, reason
         std::u16string_view Name(int row) const
         {
