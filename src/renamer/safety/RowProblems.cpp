@@ -226,7 +226,11 @@ size_t CRowProblems::CheckNames(const CFileNameList& list, const std::vector<uin
             if (hash == m_aNameHash[r]) continue;
             m_aNameHash[r] = hash;
             m_aNameProblem[r] = NameProblem(list.GetText(row, kColOldName), newName, failed, m_rules, scratch);
-            m_aAfterHash[r] = static_cast<uint32_t>(HashName(StoredFileName(newName), m_ePolicy));
+            // The name as stored is usually the name itself: under the exact
+            // policy the hash just made is then its hash too.
+            const std::u16string_view stored = StoredFileName(newName);
+            const bool same = m_ePolicy == ENamePolicy::ExactCase && !failed && stored.size() == newName.size();
+            m_aAfterHash[r] = static_cast<uint32_t>(same ? hash : HashName(stored, m_ePolicy));
             ++changed;
         }
         return changed;
