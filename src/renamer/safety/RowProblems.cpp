@@ -236,10 +236,9 @@ size_t CRowProblems::CheckNames(const CFileNameList& list, const std::vector<uin
         return changed;
     };
     // A large folder is checked on every core: a keystroke changes every name.
-    constexpr size_t kRowsPerThread = 16384;
     const size_t count = rows.size();
     const size_t threads =
-        std::clamp<size_t>(count / kRowsPerThread, 1, std::max(1u, std::thread::hardware_concurrency()));
+        std::clamp<size_t>(count / m_nRowsPerThread, 1, std::max(1u, std::thread::hardware_concurrency()));
     std::vector<size_t> changed(threads, 0);
     std::vector<std::thread> workers;
     size_t started = 1;

@@ -87,6 +87,9 @@ public:
     size_t FirstRow(ERowProblem problem) const;
     // How many rows the last Update checked by name (for tests and the benchmark).
     size_t CheckedLastTime() const { return m_nChecked; }
+    // A folder's rows are checked on several threads when each would have at
+    // least this many (tests make it small).
+    void SetRowsPerThread(size_t rows) { m_nRowsPerThread = rows < 1 ? 1 : rows; }
 
     // What the confirmation says first: "列表中有3行存在问题：名称重复2行，
     // 表达式出错1行。" over every problem but Unchanged; "" when there is none.
@@ -119,6 +122,7 @@ private:
     std::vector<uint32_t> m_aOther;           // per row: a collision's other row
     std::array<size_t, kRowProblemKinds> m_aCount{};
     size_t m_nChecked = 0;
+    size_t m_nRowsPerThread = 16384;
 };
 
 }  // namespace kq

@@ -3,6 +3,7 @@
 // free), and the incremental re-check.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -221,12 +222,12 @@ TEST(RowProblems, RechecksOnlyChangedNamesAndReadsFoldersOncePerListChange)
     EXPECT_EQ(problems.Count(ERowProblem::Failed), 1u);
 }
 
-// A folder large enough to be checked on several threads: the problems found
-// at the ends and the middle of each thread's range, and across ranges, are
-// those of a small folder, and one changed name is still the only row checked.
-TEST(RowProblems, LargeFolderSplitAcrossThreadsMissesNoRow)
+// A folder checked on several threads: the problems found at both sides of
+// every split point, and a clash across ranges, are those of one thread, and
+// one changed name is still the only row checked.
+TEST(RowProblems, FolderSplitAcrossThreadsMissesNoRow)
 {
-    constexpr int kRows = 70000;
+    constexpr int kRows = 2400;
     CPreview preview(ENamePolicy::ExactCase);
     for (int i = 0; i < kRows; ++i) {
         const std::u16string name = u"f" + FormatInt(i);
@@ -234,11 +235,20 @@ TEST(RowProblems, LargeFolderSplitAcrossThreadsMissesNoRow)
         preview.list.AddFile(preview.dir.Child(name));
         preview.list.SetText(i, kColNewName, u"g" + FormatInt(i));
     }
-    // Rows on both sides of every split point of two, three or four threads.
-    const std::vector<int> marked = {0, 1, 17499, 17500, 23333, 23334, 34999, 35000, 46666, 46667, 52499, 52500, kRows - 1};
+    // As many threads as there are cores, and at most eight: the ends of
+    // every range any of those counts makes.
+    std::set<int> marked = {0, kRows - 1};
+    for (int threads = 2; threads <= 8; ++threads)
+        for (int t = 1; t < threads; ++t) {
+            marked.insert(kRows * t / threads - 1);
+            marked.insert(kRows * t / threads);
+        }
+    marked.erase(5);
+    marked.erase(kRows - 2);
     for (int r : marked) preview.list.SetText(r, kColNewName, u"bad|" + FormatInt(r));
     preview.list.SetText(5, kColNewName, u"g" + FormatInt(kRows - 2));  // the same name as the row before last
     CRowProblems& problems = preview.problems;
+    problems.SetRowsPerThread(kRows / 8);
     problems.Update(preview.list);
     EXPECT_EQ(problems.CheckedLastTime(), size_t(kRows));
     for (int r : marked) EXPECT_EQ(problems.Problem(size_t(r)), ERowProblem::Invalid) << r;
