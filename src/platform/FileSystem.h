@@ -51,6 +51,13 @@ EFileIdentity IdentityOfFileSystem(uint64_t magic);
 EFileIdentity IdentityOfFileSystemName(std::u16string_view name);
 // The identity the files of a folder take (Node when the system cannot tell).
 EFileIdentity FolderIdentity(std::u16string_view folder);
+// Whether a folder listing's node numbers are the files' own on a file system
+// of that statfs magic number: ext2/3/4, xfs, btrfs and tmpfs keep the inode
+// number in the folder entry that stat reads too. Overlayfs and FUSE may list
+// numbers stat never gives; any other file system is not trusted either.
+bool ListingNodesAreFileNodes(uint64_t magic);
+// The same for a folder's file system (false when the system cannot tell).
+bool FolderListsFileNodes(std::u16string_view folder);
 
 // A file's size and modification time (nanoseconds since 1970 UTC).
 struct CFileStamp {

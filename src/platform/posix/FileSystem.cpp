@@ -262,6 +262,15 @@ EFileIdentity FolderIdentity(std::u16string_view folder)
     return IdentityOfFileSystem(static_cast<uint64_t>(static_cast<unsigned long>(fs.f_type) & 0xffffffffu));
 }
 
+bool FolderListsFileNodes(std::u16string_view folder)
+{
+    std::string native = NativePath(folder);
+    if (native.empty()) native = "/";
+    struct statfs fs;
+    if (statfs(native.c_str(), &fs) != 0) return false;
+    return ListingNodesAreFileNodes(static_cast<uint64_t>(static_cast<unsigned long>(fs.f_type) & 0xffffffffu));
+}
+
 bool GetFileFacts(std::u16string_view path, CFileId& id, CFileStamp& stamp)
 {
     struct stat st;

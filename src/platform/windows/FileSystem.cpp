@@ -180,6 +180,9 @@ EFileIdentity FolderIdentity(std::u16string_view folder)
     return ok ? IdentityOfFileSystemName(reinterpret_cast<const char16_t*>(name)) : EFileIdentity::Node;
 }
 
+// The listing gives no node numbers here.
+bool FolderListsFileNodes(std::u16string_view) { return false; }
+
 bool GetFileFacts(std::u16string_view path, CFileId& id, CFileStamp& stamp)
 {
     BY_HANDLE_FILE_INFORMATION info;

@@ -224,8 +224,16 @@ void CFileNameList::CRenameRun::ReadFolders()
             planRows.push_back({r, rows[r].m_strOld, rows[r].m_strNew, rows[r].m_nFailure != 0});
         CFolderPlan& plan = m_aPlans.emplace_back(m_list.m_ePolicy, group.m_strFolder, std::move(entries), std::move(planRows));
         plan.MatchRows();
-        plan.TakeNodesFromFiles(m_options.m_oIdentity ? *m_options.m_oIdentity : FolderIdentity(group.m_strFolder),
-                                m_options.m_pCheck);
+        const EFileIdentity identity =
+            m_options.m_oIdentity ? *m_options.m_oIdentity : FolderIdentity(group.m_strFolder);
+        // Where the listing's node numbers are the files' own and no check
+        // asks each file, the listing already holds every moving file's
+        // identity: a file gone since fails its move, which never replaces.
+        constexpr size_t kNodeSamples = 16;
+        if (identity == EFileIdentity::Node && !m_options.m_pCheck && FolderListsFileNodes(group.m_strFolder) &&
+            plan.ListingNodesAgree(kNodeSamples))
+            continue;
+        plan.TakeNodesFromFiles(identity, m_options.m_pCheck);
     }
 }
 

@@ -115,6 +115,24 @@ void CFolderPlan::TakeNodesFromFiles(EFileIdentity identity, const FileCheck* ch
     m_aMoving.resize(kept);
 }
 
+bool CFolderPlan::ListingNodesAgree(size_t samples) const
+{
+    if (m_aMoving.empty()) return true;
+    CFolderHandle folder;
+    if (samples == 0 || !folder.Open(m_strFolder)) return false;
+    const size_t count = m_aMoving.size();
+    const size_t asked = std::min(samples, count);
+    for (size_t k = 0; k < asked; ++k) {
+        // Evenly spread, the first and the last included.
+        const size_t m = asked == 1 ? 0 : k * (count - 1) / (asked - 1);
+        const size_t e = m_aEntryOfRow[m_aMoving[m].m_nRow];
+        CFileId id;
+        CFileStamp stamp;
+        if (!folder.GetEntryFacts(m_entries.Name(e), id, stamp) || id.m_nNode != m_entries.Node(e)) return false;
+    }
+    return true;
+}
+
 std::u16string_view CFolderPlan::NameAfter(size_t e) const
 {
     const size_t r = m_aRowOfEntry[e];

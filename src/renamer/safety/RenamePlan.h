@@ -151,12 +151,19 @@ public:
     std::optional<std::u16string> FindCollision() const;
     // Takes the identity of each moving row's file from the file itself
     // (fstatat), not from the listing, whose node numbers the journal, the
-    // history and recover could not find again on every file system. A row
+    // history and recover could not find again on every file system (where
+    // FolderListsFileNodes says they can, a caller without a check may
+    // keep the listing's). A row
     // whose file cannot be asked stays, as if it were gone. With SizeAndTime
     // the file's size and modification time are taken too, for the journal
     // and the history. With check, a row whose file fails it stays
     // (ERowPlan::Changed). After MatchRows.
     void TakeNodesFromFiles(EFileIdentity identity = EFileIdentity::Node, const FileCheck* check = nullptr);
+    // Whether the listing's node numbers are those fstatat gives for up to
+    // samples moving rows spread over the folder (all of them when fewer):
+    // where FolderListsFileNodes vouches for the file system, the sample
+    // guards against a layer in between that numbers the listing its own way.
+    bool ListingNodesAgree(size_t samples) const;
     // Orders the moves into chains and cycles, picks the parking names and
     // sorts the jobs by node: consecutive moves then update neighbouring
     // inodes, which the file system writes back together.
