@@ -223,6 +223,10 @@ public:
     bool GetEntryId(std::u16string_view name, CFileId& id) const;
     // The same with the entry's size and modification time, from one query.
     bool GetEntryFacts(std::u16string_view name, CFileId& id, CFileStamp& stamp) const;
+    // The same, and the creation time GetFileTimes gives for the entry's path
+    // (links followed there); timed is false when that cannot be told.
+    bool GetEntryFactsAndCreation(std::u16string_view name, CFileId& id, CFileStamp& stamp, bool& timed,
+                                  int64_t& creation) const;
     // Asked once, before the first move through this handle that must reserve
     // its target with a placeholder (see IsMovePlaceholder), so that a record
     // of it can reach the disk first. Once it answers false, every move that

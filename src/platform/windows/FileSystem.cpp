@@ -424,6 +424,16 @@ bool CFolderHandle::GetEntryFacts(std::u16string_view name, CFileId& id, CFileSt
     return GetFileFacts(JoinPath(m_strFolder, name), id, stamp);
 }
 
+bool CFolderHandle::GetEntryFactsAndCreation(std::u16string_view name, CFileId& id, CFileStamp& stamp, bool& timed,
+                                             int64_t& creation) const
+{
+    if (!GetEntryFacts(name, id, stamp)) return false;
+    CFileTimes times;
+    timed = GetFileTimes(JoinPath(m_strFolder, name), times);
+    creation = times.m_nCreation;
+    return true;
+}
+
 // Moves here never need a placeholder: MoveFileEx refuses to replace.
 void CFolderHandle::SetPlaceholderGate(std::function<bool()> gate) { m_pfnPlaceholderGate = std::move(gate); }
 

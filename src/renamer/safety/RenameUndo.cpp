@@ -70,18 +70,27 @@ void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vect
         auto factsOf = [&](const std::u16string& name, CFileId& id, CFileStamp& stamp) {
             return open ? handle.GetEntryFacts(name, id, stamp) : GetFileFacts(JoinPath(folder, name), id, stamp);
         };
+        auto factsAndCreationOf = [&](const std::u16string& name, CFileId& id, CFileStamp& stamp, bool& timed,
+                                      int64_t& creation) {
+            if (open) return handle.GetEntryFactsAndCreation(name, id, stamp, timed, creation);
+            if (!GetFileFacts(JoinPath(folder, name), id, stamp)) return false;
+            CFileTimes times;
+            timed = GetFileTimes(JoinPath(folder, name), times);
+            creation = times.m_nCreation;
+            return true;
+        };
+        bool timed = false;
+        int64_t creation = 0;
         for (const CJournalMove& move : run.m_aFolders[f].m_aMoves) {
             CUndoLine line{folder, move.m_strOld, move.m_strNew, kUndoGone};
             CFileId at;
             CFileStamp stamp;
             if (!sameFolder) {
                 line.m_eOutcome = kUndoFolderChanged;
-            } else if (factsOf(move.m_strNew, at, stamp)) {
+            } else if (factsAndCreationOf(move.m_strNew, at, stamp, timed, creation)) {
                 // A node number freed by a deleted file can come back with a
                 // new one: a file made after the run is not the file renamed.
-                CFileTimes times;
-                if (!IsRecordedFile(move, folderId, at, stamp) ||
-                    (GetFileTimes(JoinPath(folder, move.m_strNew), times) && times.m_nCreation > run.m_nTime)) {
+                if (!IsRecordedFile(move, folderId, at, stamp) || (timed && creation > run.m_nTime)) {
                     line.m_eOutcome = kUndoChanged;
                 } else if (!RenameCanGive(move.m_strOld)) {
                     line.m_eOutcome = kUndoNameRefused;
