@@ -228,11 +228,21 @@ size_t CFolderPlan::PickParkingName(size_t number)
 
 void CFolderPlan::AppendJournalMoves(std::string& out) const
 {
-    if (m_aMoving.empty()) return;
-    AppendJournalFolder(out, m_strFolder);
-    for (const CPlanStep& step : m_aMoving)
+    AppendJournalMoves(out, 0, ~size_t(0));
+}
+
+size_t CFolderPlan::AppendJournalMoves(std::string& out, size_t from, size_t limit) const
+{
+    if (from >= m_aMoving.size()) return m_aMoving.size();
+    if (from == 0) AppendJournalFolder(out, m_strFolder);
+    size_t m = from;
+    // At least one move a call, however long the folder's line.
+    for (; m < m_aMoving.size() && (m == from || out.size() < limit); ++m) {
+        const CPlanStep& step = m_aMoving[m];
         AppendJournalMove(out, NodeOfRow(step.m_nRow), NativeText(m_names.Get(step.m_nOld)), NativeText(),
                           NativeText(m_names.Get(step.m_nNew)), StampOfRow(step.m_nRow));
+    }
+    return m;
 }
 
 void CFolderPlan::AppendJournalTemps(std::string& out) const { out += m_strJournalTemps; }

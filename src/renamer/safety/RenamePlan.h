@@ -173,6 +173,10 @@ public:
     // once planned, the folder again and its cycles' parking names.
     bool HasMoves() const { return !m_aMoving.empty(); }
     void AppendJournalMoves(std::string& out) const;
+    // The same in pieces: from moving row from on (the folder line first
+    // when from is 0) until out holds limit bytes or more; returns the
+    // moving row to go on from, Moving().size() once all are written.
+    size_t AppendJournalMoves(std::string& out, size_t from, size_t limit) const;
     void AppendJournalTemps(std::string& out) const;
 
     const std::u16string& Folder() const { return m_strFolder; }
