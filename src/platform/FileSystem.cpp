@@ -39,6 +39,18 @@ EFileIdentity IdentityOfFileSystem(uint64_t magic)
     }
 }
 
+bool ListingNodesAreFileNodes(uint64_t magic)
+{
+    switch (magic) {
+    case 0xEF53:      // ext2/3/4
+    case 0x58465342:  // xfs
+    case 0x9123683E:  // btrfs
+    case 0x01021994:  // tmpfs
+        return true;
+    default: return false;
+    }
+}
+
 EFileIdentity IdentityOfFileSystemName(std::u16string_view name)
 {
     auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - u'a' + u'A') : c; };

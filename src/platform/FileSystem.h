@@ -51,6 +51,13 @@ EFileIdentity IdentityOfFileSystem(uint64_t magic);
 EFileIdentity IdentityOfFileSystemName(std::u16string_view name);
 // The identity the files of a folder take (Node when the system cannot tell).
 EFileIdentity FolderIdentity(std::u16string_view folder);
+// Whether a folder listing's node numbers are the files' own on a file system
+// of that statfs magic number: ext2/3/4, xfs, btrfs and tmpfs keep the inode
+// number in the folder entry that stat reads too. Overlayfs and FUSE may list
+// numbers stat never gives; any other file system is not trusted either.
+bool ListingNodesAreFileNodes(uint64_t magic);
+// The same for a folder's file system (false when the system cannot tell).
+bool FolderListsFileNodes(std::u16string_view folder);
 
 // A file's size and modification time (nanoseconds since 1970 UTC).
 struct CFileStamp {
@@ -216,6 +223,10 @@ public:
     bool GetEntryId(std::u16string_view name, CFileId& id) const;
     // The same with the entry's size and modification time, from one query.
     bool GetEntryFacts(std::u16string_view name, CFileId& id, CFileStamp& stamp) const;
+    // The same, and the creation time GetFileTimes gives for the entry's path
+    // (links followed there); timed is false when that cannot be told.
+    bool GetEntryFactsAndCreation(std::u16string_view name, CFileId& id, CFileStamp& stamp, bool& timed,
+                                  int64_t& creation) const;
     // Asked once, before the first move through this handle that must reserve
     // its target with a placeholder (see IsMovePlaceholder), so that a record
     // of it can reach the disk first. Once it answers false, every move that

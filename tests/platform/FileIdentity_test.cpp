@@ -41,6 +41,17 @@ TEST(FileIdentity, FileSystemsWhoseNodeNumbersAreMadeUpTakeSizeAndTime)
         {0, EFileIdentity::Node},
     };
     for (const auto& m : magics) EXPECT_EQ(IdentityOfFileSystem(m.magic), m.identity) << std::hex << m.magic;
+    // Only file systems whose folder entries hold the inode stat reads vouch
+    // for a listing's node numbers.
+    const struct {
+        uint64_t magic;
+        bool listed;
+    } listings[] = {
+        {0xEF53, true},      {0x58465342, true}, {0x9123683E, true}, {0x01021994, true},
+        {0x794c7630, false},  // overlayfs lists the lower layer's numbers
+        {0x65735546, false}, {0x6969, false},   {0x4d44, false},     {0, false},
+    };
+    for (const auto& l : listings) EXPECT_EQ(ListingNodesAreFileNodes(l.magic), l.listed) << std::hex << l.magic;
     const struct {
         const char16_t* name;
         EFileIdentity identity;

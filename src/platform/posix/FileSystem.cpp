@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -260,6 +261,15 @@ EFileIdentity FolderIdentity(std::u16string_view folder)
     struct statfs fs;
     if (statfs(native.c_str(), &fs) != 0) return EFileIdentity::Node;
     return IdentityOfFileSystem(static_cast<uint64_t>(static_cast<unsigned long>(fs.f_type) & 0xffffffffu));
+}
+
+bool FolderListsFileNodes(std::u16string_view folder)
+{
+    std::string native = NativePath(folder);
+    if (native.empty()) native = "/";
+    struct statfs fs;
+    if (statfs(native.c_str(), &fs) != 0) return false;
+    return ListingNodesAreFileNodes(static_cast<uint64_t>(static_cast<unsigned long>(fs.f_type) & 0xffffffffu));
 }
 
 bool GetFileFacts(std::u16string_view path, CFileId& id, CFileStamp& stamp)
@@ -538,6 +548,34 @@ bool CFolderHandle::GetEntryFacts(std::u16string_view name, CFileId& id, CFileSt
     struct stat st;
     if (fstatat(static_cast<int>(m_hFolder), native.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
     FillFacts(st, id, stamp);
+    return true;
+}
+
+bool CFolderHandle::GetEntryFactsAndCreation(std::u16string_view name, CFileId& id, CFileStamp& stamp, bool& timed,
+                                             int64_t& creation) const
+{
+    if (m_hFolder < 0) return false;
+    thread_local std::string native;
+    native.clear();
+    AppendNativeName(native, name);
+    // One query for both where the entry is no link; a link's creation time
+    // is its target's, asked through the path as GetFileTimes does.
+    struct statx stx;
+    if (statx(static_cast<int>(m_hFolder), native.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
+              &stx) != 0 ||
+        (stx.stx_mask & STATX_BASIC_STATS) != STATX_BASIC_STATS || S_ISLNK(stx.stx_mode)) {
+        if (!GetEntryFacts(name, id, stamp)) return false;
+        CFileTimes times;
+        timed = GetFileTimes(JoinPath(m_strFolder, name), times);
+        creation = times.m_nCreation;
+        return true;
+    }
+    id.m_nDevice = static_cast<uint64_t>(makedev(stx.stx_dev_major, stx.stx_dev_minor));
+    id.m_nNode = stx.stx_ino;
+    stamp.m_nSize = stx.stx_size;
+    stamp.m_nModified = static_cast<int64_t>(stx.stx_mtime.tv_sec) * 1000000000 + stx.stx_mtime.tv_nsec;
+    timed = true;
+    creation = (stx.stx_mask & STATX_BTIME) ? stx.stx_btime.tv_sec : stx.stx_ctime.tv_sec;
     return true;
 }
 

@@ -180,6 +180,9 @@ EFileIdentity FolderIdentity(std::u16string_view folder)
     return ok ? IdentityOfFileSystemName(reinterpret_cast<const char16_t*>(name)) : EFileIdentity::Node;
 }
 
+// The listing gives no node numbers here.
+bool FolderListsFileNodes(std::u16string_view) { return false; }
+
 bool GetFileFacts(std::u16string_view path, CFileId& id, CFileStamp& stamp)
 {
     BY_HANDLE_FILE_INFORMATION info;
@@ -419,6 +422,16 @@ bool CFolderHandle::GetEntryId(std::u16string_view name, CFileId& id) const
 bool CFolderHandle::GetEntryFacts(std::u16string_view name, CFileId& id, CFileStamp& stamp) const
 {
     return GetFileFacts(JoinPath(m_strFolder, name), id, stamp);
+}
+
+bool CFolderHandle::GetEntryFactsAndCreation(std::u16string_view name, CFileId& id, CFileStamp& stamp, bool& timed,
+                                             int64_t& creation) const
+{
+    if (!GetEntryFacts(name, id, stamp)) return false;
+    CFileTimes times;
+    timed = GetFileTimes(JoinPath(m_strFolder, name), times);
+    creation = times.m_nCreation;
+    return true;
 }
 
 // Moves here never need a placeholder: MoveFileEx refuses to replace.

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Console.h"
 #include "platform/JsonWriter.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
@@ -55,28 +56,45 @@ const char* ResultKey(int result)
     }
 }
 
-void AppendPath(std::string& out, const std::u16string& folder, const std::u16string& name)
+// The lines go out in pieces of whole lines: a million of them need no
+// text of their size. Each folder's text, with the separator, is escaped
+// once for its run of lines (the lines of one folder share its text).
+void PrintUndoLines(const CUndoReport& report)
 {
-    AppendEscapedName(out, ToNativeName(JoinPath(folder, name)));
-}
-
-std::string UndoText(const CUndoReport& report)
-{
+    constexpr size_t kPiece = size_t(1) << 20;
+    const std::string separator = ToNativeName(std::u16string(1, kPathSeparator));
     std::string out;
+    std::string folder;
+    std::string name;
+    const std::u16string* lastFolder = nullptr;
+    out.reserve(kPiece + 4096);
     for (const CUndoLine& line : report.m_aLines) {
+        if (&line.m_strFolder != lastFolder) {
+            lastFolder = &line.m_strFolder;
+            folder.clear();
+            AppendEscapedName(folder, ToNativeName(line.m_strFolder) + separator);
+        }
         const COutcome& o = Outcome(line.m_eOutcome);
         out += o.m_pszText;
         out += '\t';
-        AppendPath(out, line.m_strFolder, o.m_bShowNew ? line.m_strNew : line.m_strOld);
+        out += folder;
+        name.clear();
+        AppendNativeName(name, o.m_bShowNew ? line.m_strNew : line.m_strOld);
+        AppendEscapedName(out, name);
         if (line.m_eOutcome != kUndoInPlace) {
             out += "\t(原为 ";
-            AppendEscapedName(out, ToNativeName(o.m_bShowNew ? line.m_strOld : line.m_strNew));
+            name.clear();
+            AppendNativeName(name, o.m_bShowNew ? line.m_strOld : line.m_strNew);
+            AppendEscapedName(out, name);
             out += ')';
         }
         out += '\n';
+        if (out.size() >= kPiece) {
+            WriteStdText(EStdStream::Out, out);
+            out.clear();
+        }
     }
-    if (!out.empty()) out.pop_back();
-    return out;
+    WriteStdText(EStdStream::Out, out);
 }
 
 std::string UndoJson(const CUndoReport& report)
@@ -152,7 +170,7 @@ int RunUndo(std::vector<std::string>& args)
     if (json) {
         PrintOut(UndoJson(report));
     } else {
-        if (!report.m_aLines.empty()) PrintOut(UndoText(report));
+        if (!report.m_aLines.empty()) PrintUndoLines(report);
         PrintErr(ToUtf8(UndoSummaryText(report)));
     }
     return result == kUndoDone ? kExitOk : kExitFailed;

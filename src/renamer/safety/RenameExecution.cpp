@@ -224,26 +224,41 @@ void CFileNameList::CRenameRun::ReadFolders()
             planRows.push_back({r, rows[r].m_strOld, rows[r].m_strNew, rows[r].m_nFailure != 0});
         CFolderPlan& plan = m_aPlans.emplace_back(m_list.m_ePolicy, group.m_strFolder, std::move(entries), std::move(planRows));
         plan.MatchRows();
-        plan.TakeNodesFromFiles(m_options.m_oIdentity ? *m_options.m_oIdentity : FolderIdentity(group.m_strFolder),
-                                m_options.m_pCheck);
+        const EFileIdentity identity =
+            m_options.m_oIdentity ? *m_options.m_oIdentity : FolderIdentity(group.m_strFolder);
+        // Where the listing's node numbers are the files' own and no check
+        // asks each file, the listing already holds every moving file's
+        // identity: a file gone since fails its move, which never replaces.
+        constexpr size_t kNodeSamples = 16;
+        if (identity == EFileIdentity::Node && !m_options.m_pCheck && FolderListsFileNodes(group.m_strFolder) &&
+            plan.ListingNodesAgree(kNodeSamples))
+            continue;
+        plan.TakeNodesFromFiles(identity, m_options.m_pCheck);
     }
 }
 
+// The journal goes to the disk in pieces of about a megabyte: a million
+// moves need no text of their size.
 void CFileNameList::CRenameRun::StartJournal()
 {
-    std::string text;
-    for (const CFolderPlan& plan : m_aPlans) {
-        if (!plan.HasMoves()) continue;
-        if (text.empty()) {
-            text.reserve(m_list.m_aRows.size() * 48);
-            AppendJournalHeader(text);
-        }
-        plan.AppendJournalMoves(text);
-    }
-    if (text.empty()) return;
+    if (std::none_of(m_aPlans.begin(), m_aPlans.end(), [](const CFolderPlan& plan) { return plan.HasMoves(); }))
+        return;
     m_strJournalPath = NewJournalPath(m_strJournalFolder);
     m_strJournalPart = m_strJournalPath + u".part";
-    m_bJournalOk = m_journalLock.TryLock(m_strJournalPart) && m_journal.Create(m_strJournalPart) && m_journal.Write(text);
+    m_bJournalOk = m_journalLock.TryLock(m_strJournalPart) && m_journal.Create(m_strJournalPart);
+    constexpr size_t kPiece = size_t(1) << 20;
+    std::string text;
+    text.reserve(kPiece + 4096);
+    AppendJournalHeader(text);
+    for (const CFolderPlan& plan : m_aPlans) {
+        for (size_t next = 0; m_bJournalOk && next < plan.Moving().size();) {
+            next = plan.AppendJournalMoves(text, next, kPiece);
+            if (text.size() < kPiece) continue;
+            m_bJournalOk = m_journal.Write(text);
+            text.clear();
+        }
+    }
+    m_bJournalOk = m_bJournalOk && m_journal.Write(text);
     m_journal.StartFlush();
 }
 

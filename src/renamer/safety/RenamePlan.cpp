@@ -115,6 +115,24 @@ void CFolderPlan::TakeNodesFromFiles(EFileIdentity identity, const FileCheck* ch
     m_aMoving.resize(kept);
 }
 
+bool CFolderPlan::ListingNodesAgree(size_t samples) const
+{
+    if (m_aMoving.empty()) return true;
+    CFolderHandle folder;
+    if (samples == 0 || !folder.Open(m_strFolder)) return false;
+    const size_t count = m_aMoving.size();
+    const size_t asked = std::min(samples, count);
+    for (size_t k = 0; k < asked; ++k) {
+        // Evenly spread, the first and the last included.
+        const size_t m = asked == 1 ? 0 : k * (count - 1) / (asked - 1);
+        const size_t e = m_aEntryOfRow[m_aMoving[m].m_nRow];
+        CFileId id;
+        CFileStamp stamp;
+        if (!folder.GetEntryFacts(m_entries.Name(e), id, stamp) || id.m_nNode != m_entries.Node(e)) return false;
+    }
+    return true;
+}
+
 std::u16string_view CFolderPlan::NameAfter(size_t e) const
 {
     const size_t r = m_aRowOfEntry[e];
@@ -210,11 +228,21 @@ size_t CFolderPlan::PickParkingName(size_t number)
 
 void CFolderPlan::AppendJournalMoves(std::string& out) const
 {
-    if (m_aMoving.empty()) return;
-    AppendJournalFolder(out, m_strFolder);
-    for (const CPlanStep& step : m_aMoving)
+    AppendJournalMoves(out, 0, ~size_t(0));
+}
+
+size_t CFolderPlan::AppendJournalMoves(std::string& out, size_t from, size_t limit) const
+{
+    if (from >= m_aMoving.size()) return m_aMoving.size();
+    if (from == 0) AppendJournalFolder(out, m_strFolder);
+    size_t m = from;
+    // At least one move a call, however long the folder's line.
+    for (; m < m_aMoving.size() && (m == from || out.size() < limit); ++m) {
+        const CPlanStep& step = m_aMoving[m];
         AppendJournalMove(out, NodeOfRow(step.m_nRow), NativeText(m_names.Get(step.m_nOld)), NativeText(),
                           NativeText(m_names.Get(step.m_nNew)), StampOfRow(step.m_nRow));
+    }
+    return m;
 }
 
 void CFolderPlan::AppendJournalTemps(std::string& out) const { out += m_strJournalTemps; }

@@ -161,12 +161,19 @@ public:
     std::optional<std::u16string> FindCollision() const;
     // Takes the identity of each moving row's file from the file itself
     // (fstatat), not from the listing, whose node numbers the journal, the
-    // history and recover could not find again on every file system. A row
+    // history and recover could not find again on every file system (where
+    // FolderListsFileNodes says they can, a caller without a check may
+    // keep the listing's). A row
     // whose file cannot be asked stays, as if it were gone. With SizeAndTime
     // the file's size and modification time are taken too, for the journal
     // and the history. With check, a row whose file fails it stays
     // (ERowPlan::Changed). After MatchRows.
     void TakeNodesFromFiles(EFileIdentity identity = EFileIdentity::Node, const FileCheck* check = nullptr);
+    // Whether the listing's node numbers are those fstatat gives for up to
+    // samples moving rows spread over the folder (all of them when fewer):
+    // where FolderListsFileNodes vouches for the file system, the sample
+    // guards against a layer in between that numbers the listing its own way.
+    bool ListingNodesAgree(size_t samples) const;
     // Orders the moves into chains and cycles, picks the parking names and
     // sorts the jobs by node: consecutive moves then update neighbouring
     // inodes, which the file system writes back together.
@@ -176,6 +183,10 @@ public:
     // once planned, the folder again and its cycles' parking names.
     bool HasMoves() const { return !m_aMoving.empty(); }
     void AppendJournalMoves(std::string& out) const;
+    // The same in pieces: from moving row from on (the folder line first
+    // when from is 0) until out holds limit bytes or more; returns the
+    // moving row to go on from, Moving().size() once all are written.
+    size_t AppendJournalMoves(std::string& out, size_t from, size_t limit) const;
     void AppendJournalTemps(std::string& out) const;
 
     const std::u16string& Folder() const { return m_strFolder; }

@@ -337,18 +337,28 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
         noted.pop_back();
         return false;
     });
+    // What became of each move, folder by folder; the plans go before the
+    // lines are made, which then have their memory.
+    std::vector<std::vector<ERowOutcome>> outcomes(folders.size());
+    for (size_t f = 0; f < folders.size(); ++f) {
+        const CRecoverFolder& s = state[f];
+        std::vector<ERowOutcome>& outcomeOfMove = outcomes[f];
+        outcomeOfMove.assign(folders[f].m_aMoves.size(), ERowOutcome::Failed);
+        if (s.m_pPlan) {
+            const CFolderOutcome outcome = executor.Run(*s.m_pPlan);
+            for (size_t r = 0; r < s.m_pPlan->Rows().size(); ++r)
+                outcomeOfMove[s.m_pPlan->Rows()[r].m_nListRow] = outcome.m_aRows[r];
+        }
+    }
+    plans.clear();
+    for (CRecoverFolder& s : state) s.m_pPlan = nullptr;
     bool complete = true;
     size_t lines = report.size();
     for (const CJournalFolder& folder : folders) lines += folder.m_aMoves.size();
     report.reserve(lines);
     for (size_t f = 0; f < folders.size(); ++f) {
         const CRecoverFolder& s = state[f];
-        std::vector<ERowOutcome> outcomeOfMove(folders[f].m_aMoves.size(), ERowOutcome::Failed);
-        if (s.m_pPlan) {
-            const CFolderOutcome outcome = executor.Run(*s.m_pPlan);
-            for (size_t r = 0; r < s.m_pPlan->Rows().size(); ++r)
-                outcomeOfMove[s.m_pPlan->Rows()[r].m_nListRow] = outcome.m_aRows[r];
-        }
+        const std::vector<ERowOutcome>& outcomeOfMove = outcomes[f];
         for (size_t i = 0; i < folders[f].m_aMoves.size(); ++i) {
             const CJournalMove& move = folders[f].m_aMoves[i];
             CRecoverLine line;

@@ -70,18 +70,27 @@ void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vect
         auto factsOf = [&](const std::u16string& name, CFileId& id, CFileStamp& stamp) {
             return open ? handle.GetEntryFacts(name, id, stamp) : GetFileFacts(JoinPath(folder, name), id, stamp);
         };
+        auto factsAndCreationOf = [&](const std::u16string& name, CFileId& id, CFileStamp& stamp, bool& timed,
+                                      int64_t& creation) {
+            if (open) return handle.GetEntryFactsAndCreation(name, id, stamp, timed, creation);
+            if (!GetFileFacts(JoinPath(folder, name), id, stamp)) return false;
+            CFileTimes times;
+            timed = GetFileTimes(JoinPath(folder, name), times);
+            creation = times.m_nCreation;
+            return true;
+        };
+        bool timed = false;
+        int64_t creation = 0;
         for (const CJournalMove& move : run.m_aFolders[f].m_aMoves) {
             CUndoLine line{folder, move.m_strOld, move.m_strNew, kUndoGone};
             CFileId at;
             CFileStamp stamp;
             if (!sameFolder) {
                 line.m_eOutcome = kUndoFolderChanged;
-            } else if (factsOf(move.m_strNew, at, stamp)) {
+            } else if (factsAndCreationOf(move.m_strNew, at, stamp, timed, creation)) {
                 // A node number freed by a deleted file can come back with a
                 // new one: a file made after the run is not the file renamed.
-                CFileTimes times;
-                if (!IsRecordedFile(move, folderId, at, stamp) ||
-                    (GetFileTimes(JoinPath(folder, move.m_strNew), times) && times.m_nCreation > run.m_nTime)) {
+                if (!IsRecordedFile(move, folderId, at, stamp) || (timed && creation > run.m_nTime)) {
                     line.m_eOutcome = kUndoChanged;
                 } else if (!RenameCanGive(move.m_strOld)) {
                     line.m_eOutcome = kUndoNameRefused;
@@ -233,23 +242,29 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
         CFileNameList list;
         std::vector<size_t> lineOfRow;
         std::vector<std::pair<const CJournalMove*, CFileId>> recorded;  // by row: the move and its folder now
-        std::vector<const CJournalMove*> moveOfLine;
-        std::vector<CFileId> folderOfLine;
-        for (size_t f = 0; f < run.m_aFolders.size(); ++f) {
-            CFileId folderId;
-            GetFileId(run.m_aFolders[f].m_strFolder, true, folderId);
-            for (const CJournalMove& move : run.m_aFolders[f].m_aMoves) {
-                moveOfLine.push_back(&move);
-                folderOfLine.push_back(folderId);
-            }
-        }
         list.Reserve(movable.size());
         lineOfRow.reserve(movable.size());
+        recorded.reserve(movable.size());
+        // movable is in line order, and the lines go folder by folder.
+        size_t f = 0;
+        size_t folderBegin = 0;  // the first line of folder f
+        CFileId folderId;
+        bool folderAsked = false;
         for (size_t i : movable) {
+            while (i >= folderBegin + run.m_aFolders[f].m_aMoves.size()) {
+                folderBegin += run.m_aFolders[f].m_aMoves.size();
+                ++f;
+                folderAsked = false;
+            }
+            if (!folderAsked) {
+                folderId = CFileId{};
+                GetFileId(run.m_aFolders[f].m_strFolder, true, folderId);
+                folderAsked = true;
+            }
             if (!list.AddRow(lines[i].m_strFolder, lines[i].m_strNew)) continue;
             list.SetText(list.GetItemCount() - 1, kColNewName, lines[i].m_strOld);
             lineOfRow.push_back(i);
-            recorded.emplace_back(moveOfLine[i], folderOfLine[i]);
+            recorded.emplace_back(&run.m_aFolders[f].m_aMoves[i - folderBegin], folderId);
         }
         // Each file is checked against the history again as the rename
         // plans it and right after its move: one put in its place since the

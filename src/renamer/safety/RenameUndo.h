@@ -26,10 +26,13 @@ enum EUndoOutcome {
     kUndoNameRefused = 6,    // the old name is one a rename cannot give (a refused character, a trailing dot or space)
 };
 
+// One move of the run undone. Its texts are the run's own (CUndoReport's
+// m_run): a line refers to them instead of holding copies, so a report is
+// moved, never copied.
 struct CUndoLine {
-    std::u16string m_strFolder;
-    std::u16string m_strOld;
-    std::u16string m_strNew;
+    const std::u16string& m_strFolder;
+    const std::u16string& m_strOld;
+    const std::u16string& m_strNew;
     EUndoOutcome m_eOutcome = kUndoGone;
 };
 
@@ -43,6 +46,12 @@ enum EUndoResult {
 };
 
 struct CUndoReport {
+    CUndoReport() = default;
+    CUndoReport(const CUndoReport&) = delete;
+    CUndoReport& operator=(const CUndoReport&) = delete;
+    CUndoReport(CUndoReport&&) = default;
+    CUndoReport& operator=(CUndoReport&&) = default;
+
     EUndoResult m_eResult = kUndoNothing;
     CHistoryRun m_run;  // the run undone
     std::vector<CUndoLine> m_aLines;

@@ -11,6 +11,7 @@
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/safety/RenameJournal.h"
+#include "renamer/safety/RenamePlan.h"
 #include "renamer/safety/RenameRecover.h"
 #include "support/MoveFailureHook.h"
 #include "support/TestSupport.h"
@@ -706,6 +707,52 @@ TEST(ExecuteRename, StoresNewNamesWithoutTrailingDotsAndSpaces)
         if (c.result == kRenameDone) {
             EXPECT_EQ(run.list.GetText(0, kColOldName), StoredFileName(c.rows[0].second));
         }
+    }
+}
+
+}  // namespace
+}  // namespace kq
+
+namespace kq {
+namespace {
+
+// The listing's node numbers stand for the files only where the files
+// themselves say the same: a sample of the moving rows is asked.
+TEST(RenamePlanNodes, ListingNodesAgreeOnlyWithTheFilesOwn)
+{
+    CTempDir dir;
+    const std::u16string names[] = {u"a", u"b", u"c", u"d"};
+    for (const auto& name : names) dir.MakeFile(name, "x");
+    CFolderEntries real;
+    ForEachFolderEntryId(dir.Path(), [&](std::u16string_view name, bool isDirectory, uint64_t node) {
+        if (name != u"." && name != u"..") real.Add(name, isDirectory, node);
+        return true;
+    });
+    const struct {
+        const char* what;
+        uint64_t shift;  // added to every listed node
+        size_t samples;
+        bool agree;
+    } cases[] = {
+        {"the listing as read", 0, 16, true},
+        {"one sample", 0, 1, true},
+        {"numbers of a layer in between", 1000, 16, false},
+        {"even one sample sees them", 1000, 1, false},
+        {"no sample vouches for nothing", 0, 0, false},
+    };
+    std::vector<CPlanRow> rows;
+    std::vector<std::u16string> targets;
+    for (size_t e = 0; e < real.Count(); ++e) targets.push_back(std::u16string(real.Name(e)) + u"_new");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFolderEntries entries;
+        for (size_t e = 0; e < real.Count(); ++e) entries.Add(real.Name(e), real.IsDirectory(e), real.Node(e) + c.shift);
+        rows.clear();
+        for (size_t e = 0; e < entries.Count(); ++e) rows.push_back({e, real.Name(e), targets[e]});
+        CFolderPlan plan(ENamePolicy::ExactCase, dir.Path(), std::move(entries), rows);
+        plan.MatchRows();
+        ASSERT_EQ(plan.Moving().size(), 4u);
+        EXPECT_EQ(plan.ListingNodesAgree(c.samples), c.agree);
     }
 }
 

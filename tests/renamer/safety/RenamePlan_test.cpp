@@ -168,6 +168,31 @@ TEST(RenamePlan, JournalRecordsEveryMoveAndParkingName)
     EXPECT_EQ(folders[0].m_aMoves[2].m_nNode, 102u);
 }
 
+// Written in pieces of any size, the moves' records are the whole text:
+// each piece goes on where the last stopped, the folder line once.
+TEST(RenamePlan, JournalPiecesMakeTheWholeText)
+{
+    const Rows rows = {{u"a", u"b"}, {u"b", u"a"}, {u"c", u"d"}, {u"e", u"f"}, {u"g", u"h"}};
+    const std::u16string folder(300, u'f');  // a folder line longer than some pieces
+    CFolderPlan plan(ENamePolicy::ExactCase, u"/" + folder, Entries({u"a", u"b", u"c", u"e", u"g"}), PlanRows(rows));
+    plan.MatchRows();
+    std::string whole;
+    plan.AppendJournalMoves(whole);
+    for (size_t limit : {size_t(0), size_t(1), size_t(20), size_t(320), size_t(1) << 20}) {
+        SCOPED_TRACE(limit);
+        std::string text;
+        std::string piece;
+        size_t calls = 0;
+        for (size_t next = 0; next < plan.Moving().size() && calls < 100; ++calls) {
+            next = plan.AppendJournalMoves(piece, next, limit);
+            text += piece;
+            piece.clear();
+        }
+        EXPECT_EQ(text, whole);
+        EXPECT_LE(calls, plan.Moving().size());
+    }
+}
+
 // A folder of names as a file system holds them, under a policy.
 class CNameSpace {
 public:
