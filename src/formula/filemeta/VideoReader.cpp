@@ -30,6 +30,7 @@ bool IsVideoName(std::u16string_view name)
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/ContentFile.h"
@@ -86,6 +87,85 @@ double Number(const std::string& text)
 
 int32_t Clamp(double value) { return value >= 2147483647.0 ? INT32_MAX : int32_t(value); }
 
+uint64_t BigEndian(const unsigned char* p, int bytes)
+{
+    uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i) value = (value << 8) | p[i];
+    return value;
+}
+
+// MediaInfoLib believes a sample table's entry count: a table of 16 bytes
+// that claims four billion entries keeps it busy for minutes. An MP4 or MOV
+// file whose tables cannot hold the entries they count is damaged, and is
+// not handed to it. Only box headers are read, at most kMaxBoxes of them.
+bool TablesFitTheirBoxes(const CContentFile& file)
+{
+    constexpr int kMaxBoxes = 4096;
+    unsigned char head[16];
+    if (file.ReadAt(0, head, 8) != 8) return true;
+    const std::string_view first(reinterpret_cast<const char*>(head + 4), 4);
+    if (first != "ftyp" && first != "moov" && first != "mdat" && first != "free" && first != "wide" &&
+        first != "skip")
+        return true;  // not an ISO media file: nothing to check
+    // The size of one entry of each counted table, after its version, flags
+    // and count (sample sizes: see below).
+    auto entrySize = [](std::string_view type) -> uint64_t {
+        if (type == "stts" || type == "ctts" || type == "co64") return 8;
+        if (type == "stsc") return 12;
+        if (type == "stco" || type == "stss" || type == "stps") return 4;
+        if (type == "dref" || type == "stsd") return 8;  // entries are boxes
+        return 0;
+    };
+    auto isContainer = [](std::string_view type) {
+        return type == "moov" || type == "trak" || type == "mdia" || type == "minf" || type == "stbl" ||
+               type == "dinf" || type == "edts" || type == "mvex" || type == "moof" || type == "traf";
+    };
+    struct CRange {
+        uint64_t m_nBegin, m_nEnd;
+    };
+    std::vector<CRange> pending{{0, file.Size()}};
+    int boxes = 0;
+    while (!pending.empty()) {
+        const CRange range = pending.back();
+        pending.pop_back();
+        for (uint64_t pos = range.m_nBegin; pos + 8 <= range.m_nEnd;) {
+            if (++boxes > kMaxBoxes) return true;
+            const long long got = file.ReadAt(pos, head, sizeof head);
+            if (got < 8) break;
+            uint64_t size = BigEndian(head, 4);
+            uint64_t header = 8;
+            if (size == 1) {
+                if (got < 16) break;
+                size = BigEndian(head + 8, 8);
+                header = 16;
+            } else if (size == 0) {
+                size = range.m_nEnd - pos;
+            }
+            if (size < header || size > range.m_nEnd - pos) break;
+            const std::string_view type(reinterpret_cast<const char*>(head + 4), 4);
+            if (isContainer(type)) {
+                pending.push_back({pos + header, pos + size});
+            } else if (type == "stsz" || entrySize(type) > 0) {
+                unsigned char fields[12];
+                const uint64_t room = size - header;
+                const long long n = file.ReadAt(pos + header, fields, sizeof fields);
+                if (room < 8 || n < 8) return false;
+                uint64_t count = BigEndian(fields + 4, 4);
+                uint64_t need = 8 + count * entrySize(type);
+                if (type == "stsz") {
+                    // A sample size of its own for each sample only when the common size is 0.
+                    if (room < 12 || n < 12) return false;
+                    count = BigEndian(fields + 8, 4);
+                    need = 12 + (BigEndian(fields + 4, 4) == 0 ? count * 4 : 0);
+                }
+                if (need > room) return false;
+            }
+            pos += size;
+        }
+    }
+    return true;
+}
+
 void Feed(void* info, const CContentFile& file)
 {
     const uint64_t size = file.Size();
@@ -131,6 +211,7 @@ void ReadVideo(const CContentFile& file, CFileMetaRecord& record)
         MediaInfoA_Option(info, "CharSet", "UTF-8");
         MediaInfoA_Option(info, "ParseSpeed", "0");
         MediaInfoA_Option(info, "Internet", "No");
+        if (!TablesFitTheirBoxes(file)) return;
         Feed(info, file);
         record.m_nDuration = Clamp(Number(Field(info, kStreamGeneral, "Duration")) / 1000.0);
         if (MediaInfoA_Count_Get(info, kStreamVideo, size_t(-1)) > 0) {
