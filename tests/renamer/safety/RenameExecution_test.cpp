@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <map>
 #include <stdexcept>
+#include <tuple>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -82,18 +84,37 @@ const ENamePolicy kPolicies[] = {ENamePolicy::ExactCase, ENamePolicy::AsciiCaseI
 // (a cycle of three moves) that has begun is finished.
 TEST(ExecuteRename, CancelStopsAtTheNextChainOrCycle)
 {
-    struct {
-        size_t cancelAfter;  // moves
-        size_t renamed;      // rows "已处理"
-    } cases[] = {{1, 2}, {3, 2}, {4, 3}, {5, 4}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.cancelAfter);
+    for (const size_t cancelAfter : {1, 3, 4, 5}) {  // moves
+        SCOPED_TRACE(cancelAfter);
         CRenameRun run(ENamePolicy::ExactCase);
         run.Make({u"a", u"b", u"c", u"d"});
         run.Row(u"a", u"b");  // a and b exchange: one cycle of three moves
         run.Row(u"b", u"a");
         run.Row(u"c", u"c2");  // two chains of one move
         run.Row(u"d", u"d2");
+        // Jobs run in the order of their first file's node, which the file
+        // system chose: the rows "已处理" are those of every job up to the
+        // one the cancelling move belongs to.
+        struct CJob {
+            uint64_t node;
+            size_t moves, rows;
+        };
+        std::vector<CJob> jobs;
+        for (const auto& [name, moves, rows] : {std::tuple{u"a", 3, 2}, {u"c", 1, 1}, {u"d", 1, 1}}) {
+            CFileId id;
+            ASSERT_TRUE(GetFileId(run.dir.Child(name), false, id));
+            jobs.push_back({id.m_nNode, size_t(moves), size_t(rows)});
+        }
+        std::sort(jobs.begin(), jobs.end(), [](const CJob& x, const CJob& y) { return x.node < y.node; });
+        size_t movesRun = 0, renamed = 0;
+        for (const CJob& job : jobs) {
+            movesRun += job.moves;
+            renamed += job.rows;
+            if (movesRun >= cancelAfter) break;
+        }
+        const struct {
+            size_t cancelAfter, renamed;
+        } c{cancelAfter, renamed};
         std::atomic<bool> cancel{false};
         run.cancel = &cancel;
         EXPECT_EQ(run.Run([&](size_t moves) {
