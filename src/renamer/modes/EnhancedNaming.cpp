@@ -188,12 +188,7 @@ private:
             const CEnFields& f = m_plan.m_fields;
             f.MakeBase(m_plan.m_list.GetText(r, kColOldName), m_plan.m_bKeepExtension, m_strStem, m_strExtension,
                        m_strBase);
-            // The ordinal wraps at 32 bits after every step.
-            const uint64_t group = static_cast<uint64_t>(m_plan.m_counter.GroupOf(r));
-            const int k = static_cast<int>(static_cast<uint32_t>(
-                static_cast<uint64_t>(static_cast<int64_t>(m_plan.m_nFirst)) +
-                group * static_cast<uint64_t>(static_cast<int64_t>(m_plan.m_nStep))));
-            m_strIndex = m_plan.m_sequence.Text(k);
+            m_strIndex = m_plan.m_sequence.Text(m_plan.m_counter.ValueOf(r, m_plan.m_nFirst, m_plan.m_nStep));
             std::u16string& result = out.m_strName;
             m_plan.m_pattern.Fill(result, m_strBase);
             ExpandIndexedPlaceholders(result, m_strBase, m_strIndex);

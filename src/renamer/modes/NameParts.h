@@ -2,6 +2,8 @@
 // plain and regular-expression replacement.
 #pragma once
 
+#include <cstdint>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +43,15 @@ public:
     // The number of the index row r takes, counted from 0 (what Step gives
     // after r calls).
     long long GroupOf(int row) const { return row / (static_cast<long long>(m_nRepeat) + 1); }
+    // The index row r shows when the first is first and each next adds step:
+    // the counter wraps at 32 bits after every step, so the k-th value is
+    // first + k * step modulo 2^32.
+    int ValueOf(int row, int first, int step) const
+    {
+        const uint64_t k = static_cast<uint64_t>(GroupOf(row));
+        return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(first)) +
+                                                      k * static_cast<uint64_t>(static_cast<int64_t>(step))));
+    }
 
 private:
     int m_nRepeat;

@@ -53,13 +53,7 @@ private:
             std::u16string& result = out.m_strName;
             m_plan.m_pattern.Fill(result, m_strBase);
             if (f.m_bIndexEnabled) {
-                // The counter wraps at 32 bits after every step, so the k-th
-                // value is start + k * step modulo 2^32.
-                const uint64_t k = static_cast<uint64_t>(m_plan.m_counter.GroupOf(r));
-                const uint32_t value = static_cast<uint32_t>(
-                    static_cast<uint64_t>(static_cast<int64_t>(m_plan.m_nStart)) +
-                    k * static_cast<uint64_t>(static_cast<int64_t>(m_plan.m_nStep)));
-                const int shown = static_cast<int>(value);
+                const int shown = m_plan.m_counter.ValueOf(r, m_plan.m_nStart, m_plan.m_nStep);
                 m_strIndex = (f.m_nDigits == 0 && shown == 0) ? std::u16string() : FormatInt(shown);
                 if (f.m_nDigits > 0 && m_strIndex.size() < static_cast<size_t>(f.m_nDigits))
                     m_strIndex.insert(0, static_cast<size_t>(f.m_nDigits) - m_strIndex.size(), u'0');
