@@ -4,6 +4,7 @@
 
 #include "formula/functions/FunctionTable.h"
 #include "platform/Crt.h"
+#include "platform/PerThread.h"
 #include "platform/Text.h"
 
 namespace kq {
@@ -472,7 +473,8 @@ std::shared_ptr<const CParsedFormula> CachedParseFormula(const std::u16string& t
     // row after row; long texts are not worth keeping.
     constexpr size_t kMaxEntries = 32;
     constexpr size_t kMaxText = 4096;
-    thread_local std::vector<std::shared_ptr<const CParsedFormula>> cache;
+    struct CacheTag;
+    auto& cache = PerThread<std::vector<std::shared_ptr<const CParsedFormula>>, CacheTag>();
     if (text.size() > kMaxText) return ParseFormula(text, presets);
     for (size_t i = 0; i < cache.size(); ++i) {
         if (!ParsedMatches(*cache[i], text, presets)) continue;

@@ -13,6 +13,7 @@
 #include "formula/regex/RegexErrorTexts.h"
 #include "platform/Clock.h"
 #include "platform/Crt.h"
+#include "platform/PerThread.h"
 #include "platform/Text.h"
 
 namespace kq {
@@ -42,11 +43,8 @@ PCRE2_SPTR16 Units(std::u16string_view text) { return reinterpret_cast<PCRE2_SPT
 // (grown to the most groups seen) and the recent patterns.
 class CMatchState {
 public:
-    static CMatchState& Get()
-    {
-        thread_local CMatchState state;
-        return state;
-    }
+    static CMatchState& Get() { return PerThread<CMatchState>(); }
+    CMatchState() = default;
 
     CMatchState(const CMatchState&) = delete;
     CMatchState& operator=(const CMatchState&) = delete;
@@ -94,8 +92,6 @@ public:
     long long m_nCompiles = 0;
 
 private:
-    CMatchState() = default;
-
     pcre2_match_context* m_pContext = nullptr;
     pcre2_jit_stack* m_pJitStack = nullptr;
     pcre2_match_data* m_pData = nullptr;

@@ -5,6 +5,7 @@
 
 #include "formula/engine/AnalyseCode.h"
 #include "platform/Crt.h"
+#include "platform/PerThread.h"
 
 namespace kq::naming {
 
@@ -46,7 +47,8 @@ void ReplaceAll(std::u16string& text, std::u16string_view find, std::u16string_v
     if (pos == std::u16string::npos) return;
     // The scratch text trades buffers with the result, so a long run of rows
     // allocates nothing here.
-    thread_local std::u16string out;
+    struct ScratchTag;
+    std::u16string& out = PerThread<std::u16string, ScratchTag>();
     out.clear();
     size_t from = 0;
     while (pos != std::u16string::npos) {
