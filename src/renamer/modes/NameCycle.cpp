@@ -107,9 +107,12 @@ CNameCycle::~CNameCycle() { Cancel(); }
 
 void CNameCycle::Cancel()
 {
-    m_bCancel.store(true, std::memory_order_relaxed);
-    m_bBeforeDone.store(true);
-    m_bBeforeDone.notify_all();
+    m_bCancel.store(true);
+    {
+        // Taken so that a thread between its check and its sleep sees the flag.
+        std::lock_guard lock(m_beforeMutex);
+    }
+    m_beforeChanged.notify_all();
     Wait();
 }
 
@@ -117,6 +120,27 @@ void CNameCycle::Wait()
 {
     for (std::thread& t : m_aThreads)
         if (t.joinable()) t.join();
+}
+
+// Whether the rows outside the visible range may be named: false once the
+// cycle is cancelled. A cancel never lets a row be named before the work
+// before the rows has ended.
+bool CNameCycle::AwaitBeforeRows()
+{
+    if (m_bBeforeDone.load(std::memory_order_acquire)) return !m_bCancel.load();
+    std::unique_lock lock(m_beforeMutex);
+    if (!m_bBeforeStarted) {
+        m_bBeforeStarted = true;
+        lock.unlock();
+        m_pPlan->BeforeRows();
+        lock.lock();
+        m_bBeforeDone.store(true, std::memory_order_release);
+        lock.unlock();
+        m_beforeChanged.notify_all();
+    } else {
+        m_beforeChanged.wait(lock, [this] { return m_bBeforeDone.load() || m_bCancel.load(); });
+    }
+    return !m_bCancel.load();
 }
 
 void CNameCycle::Work(size_t worker)
@@ -127,17 +151,8 @@ void CNameCycle::Work(size_t worker)
         const size_t b = m_nNextBatch.fetch_add(1);
         if (b >= m_aBatches.size()) return;
         // The visible rows read what they need themselves; the rest wait for
-        // the work before the rows, which the first thread past them does.
-        if (b >= m_nVisibleBatches && !m_bBeforeDone.load()) {
-            if (!m_bBeforeStarted.exchange(true)) {
-                m_pPlan->BeforeRows();
-                m_bBeforeDone.store(true);
-                m_bBeforeDone.notify_all();
-            } else {
-                m_bBeforeDone.wait(false);
-            }
-            if (m_bCancel.load(std::memory_order_relaxed)) return;
-        }
+        // the work before the rows.
+        if (b >= m_nVisibleBatches && !AwaitBeforeRows()) return;
         NameBatch(namer, m_aBatches[b]);
         if (b < m_nVisibleBatches && m_nVisibleDone.fetch_add(1) + 1 == m_nVisibleBatches) {
             m_bVisibleReady.store(true, std::memory_order_release);

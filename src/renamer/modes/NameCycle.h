@@ -9,9 +9,11 @@
 
 #include <atomic>
 #include <climits>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -136,6 +138,7 @@ private:
     const CBatch& BatchOf(int row) const;
     void Work(size_t worker);
     void NameBatch(CRowNamer& namer, CBatch& batch);
+    bool AwaitBeforeRows();
 
     std::shared_ptr<const CNamePlan> m_pPlan;
     int m_nVisibleFirst;
@@ -152,8 +155,14 @@ private:
     std::atomic<bool> m_bAllReady{false};
     std::vector<std::unique_ptr<CRowNamer>> m_aNamers;  // one per thread
     std::vector<std::thread> m_aThreads;
-    std::atomic<bool> m_bBeforeStarted{false};
-    std::atomic<bool> m_bBeforeDone{false};
+    // The work before the rows: the first thread past the visible rows does
+    // it, the others wait on the condition (not on the atomic: the wait of
+    // some C++ runtimes can miss a notify that comes between its check and
+    // its sleep).
+    std::mutex m_beforeMutex;
+    std::condition_variable m_beforeChanged;
+    bool m_bBeforeStarted = false;         // under m_beforeMutex
+    std::atomic<bool> m_bBeforeDone{false};  // set under m_beforeMutex
 };
 
 }  // namespace kq
