@@ -109,8 +109,8 @@ private:
 #endif
 };
 
-bool PathExists(std::u16string_view path);   // anything, a dangling link included
-bool IsFolder(std::u16string_view path);     // follows links
+bool PathExists(std::u16string_view path);     // anything, a dangling link included
+bool IsFolder(std::u16string_view path);       // follows links
 bool IsRegularFile(std::u16string_view path);  // follows links
 bool IsPlainFile(std::u16string_view path);    // a regular file, not through a link
 
@@ -164,7 +164,6 @@ private:
     intptr_t m_hFile = -1;
     bool m_bFailed = false;
 };
-
 
 bool RemoveFile(std::u16string_view path);
 bool CreateFolder(std::u16string_view path);  // parents too; true when it exists
@@ -223,8 +222,8 @@ public:
     bool GetEntryId(std::u16string_view name, CFileId& id) const;
     // The same with the entry's size and modification time, from one query.
     bool GetEntryFacts(std::u16string_view name, CFileId& id, CFileStamp& stamp) const;
-    // The same, and the creation time GetFileTimes gives for the entry's path
-    // (links followed there); timed is false when that cannot be told.
+    // The same, and the entry's creation (birth) time; timed is false where
+    // the file system keeps none.
     bool GetEntryFactsAndCreation(std::u16string_view name, CFileId& id, CFileStamp& stamp, bool& timed,
                                   int64_t& creation) const;
     // Asked once, before the first move through this handle that must reserve

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -159,6 +161,40 @@ TEST(FileFacts, TimesSizeAndContents)
     EXPECT_FALSE(PathExists(dir.Child(u"w.txt")));
     EXPECT_TRUE(CreateFolder(dir.Child(u"x/y/z")));
     EXPECT_TRUE(IsFolder(dir.Child(u"x/y/z")));
+}
+
+// Undo tells a file made after a run by its birth time, against the run's
+// time: a file made just before CurrentTime() must never seem to be made
+// after it, even across the turn of a second.
+TEST(FileFacts, NoFileIsStampedAfterTheCurrentTime)
+{
+    using namespace std::chrono;
+    CTempDir dir;
+    CFolderHandle handle;
+    ASSERT_TRUE(handle.Open(dir.Path()));
+    const auto now = system_clock::now();
+    const auto nextSecond = ceil<seconds>(now + milliseconds(20));
+    std::this_thread::sleep_until(nextSecond - milliseconds(5));
+    int checked = 0;
+    for (int i = 0; system_clock::now() < nextSecond + milliseconds(10); ++i) {
+        const std::u16string name = u"f" + FromUtf8(std::to_string(i % 2));
+        ASSERT_TRUE(WriteFileBytes(dir.Child(name), "x", true));
+        CFileTimes times;
+        ASSERT_TRUE(GetFileTimes(dir.Child(name), times));
+        CFileId id;
+        CFileStamp stamp;
+        bool timed = false;
+        int64_t created = 0;
+        ASSERT_TRUE(handle.GetEntryFactsAndCreation(name, id, stamp, timed, created));
+        const int64_t after = CurrentTime();
+        ASSERT_LE(times.m_nModification, after) << i;
+        ASSERT_LE(times.m_nCreation, after) << i;
+        if (timed) {
+            ASSERT_LE(created, after) << i;
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
 }
 
 // Only regular files are read, within a size limit: a FIFO must not block,

@@ -454,7 +454,8 @@ bool MoveFileNoReplace(std::u16string_view from, std::u16string_view to)
 bool IsMovePlaceholder(std::u16string_view path, uint64_t& node)
 {
     struct stat st;
-    if (lstat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0 || (st.st_mode & 07777) != 0)
+    if (lstat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0 ||
+        (st.st_mode & 07777) != 0)
         return false;
     node = static_cast<uint64_t>(st.st_ino);
     return true;
@@ -513,7 +514,8 @@ std::u16string CNativeNames::Name(size_t at) const { return FromNativeName(Get(a
 bool CFolderHandle::MoveNoReplace(const CNativeNames& names, size_t fromAt, size_t toAt) const
 {
     if (MoveErrorsInjected()) {
-        if (int err = InjectedMoveError(JoinPath(m_strFolder, names.Name(fromAt)), JoinPath(m_strFolder, names.Name(toAt)))) {
+        if (int err =
+                InjectedMoveError(JoinPath(m_strFolder, names.Name(fromAt)), JoinPath(m_strFolder, names.Name(toAt)))) {
             errno = err;
             return false;
         }
@@ -558,24 +560,21 @@ bool CFolderHandle::GetEntryFactsAndCreation(std::u16string_view name, CFileId& 
     thread_local std::string native;
     native.clear();
     AppendNativeName(native, name);
-    // One query for both where the entry is no link; a link's creation time
-    // is its target's, asked through the path as GetFileTimes does.
+    // The entry's own birth time, a link's included. Where the file system
+    // keeps none, the change time is no stand-in: every move sets it.
     struct statx stx;
     if (statx(static_cast<int>(m_hFolder), native.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
               &stx) != 0 ||
-        (stx.stx_mask & STATX_BASIC_STATS) != STATX_BASIC_STATS || S_ISLNK(stx.stx_mode)) {
-        if (!GetEntryFacts(name, id, stamp)) return false;
-        CFileTimes times;
-        timed = GetFileTimes(JoinPath(m_strFolder, name), times);
-        creation = times.m_nCreation;
-        return true;
+        (stx.stx_mask & STATX_BASIC_STATS) != STATX_BASIC_STATS) {
+        timed = false;
+        return GetEntryFacts(name, id, stamp);
     }
     id.m_nDevice = static_cast<uint64_t>(makedev(stx.stx_dev_major, stx.stx_dev_minor));
     id.m_nNode = stx.stx_ino;
     stamp.m_nSize = stx.stx_size;
     stamp.m_nModified = static_cast<int64_t>(stx.stx_mtime.tv_sec) * 1000000000 + stx.stx_mtime.tv_nsec;
-    timed = true;
-    creation = (stx.stx_mask & STATX_BTIME) ? stx.stx_btime.tv_sec : stx.stx_ctime.tv_sec;
+    timed = (stx.stx_mask & STATX_BTIME) != 0;
+    creation = stx.stx_btime.tv_sec;
     return true;
 }
 

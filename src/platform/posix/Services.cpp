@@ -219,7 +219,10 @@ namespace {
 struct CIconv {
     iconv_t m_h;
     CIconv(const char* to, const char* from) : m_h(iconv_open(to, from)) {}
-    ~CIconv() { if (ok()) iconv_close(m_h); }
+    ~CIconv()
+    {
+        if (ok()) iconv_close(m_h);
+    }
     bool ok() const { return m_h != reinterpret_cast<iconv_t>(-1); }
 };
 }  // namespace
@@ -296,7 +299,15 @@ bool DecodeText(std::string_view bytes, const std::string& charset, std::u16stri
 
 // ---- clock -------------------------------------------------------------------
 
-int64_t CurrentTime() { return static_cast<int64_t>(std::time(nullptr)); }
+// The precise clock, not time()'s: time() reads a clock that lags by up to a
+// tick, while the kernel may stamp a file from a finer one, so a file made
+// just before a call could otherwise seem to be made after it.
+int64_t CurrentTime()
+{
+    timespec ts{};
+    if (clock_gettime(CLOCK_REALTIME, &ts) != 0) return static_cast<int64_t>(std::time(nullptr));
+    return static_cast<int64_t>(ts.tv_sec);
+}
 
 int64_t ThreadCpuMicroseconds()
 {

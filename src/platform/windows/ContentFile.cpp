@@ -3,20 +3,13 @@
 #ifdef _WIN32
 
 #include "platform/ContentFile.h"
+#include "platform/windows/FileTime.h"
 
 #include <windows.h>
 
 namespace kq {
 
 namespace {
-
-int64_t ToUnixNanoseconds(const FILETIME& ft)
-{
-    ULARGE_INTEGER v;
-    v.LowPart = ft.dwLowDateTime;
-    v.HighPart = ft.dwHighDateTime;
-    return static_cast<int64_t>(v.QuadPart - 116444736000000000ULL) * 100;
-}
 
 HANDLE OpenForReading(std::u16string_view path)
 {

@@ -9,20 +9,13 @@
 #include <cerrno>
 
 #include "platform/Path.h"
+#include "platform/windows/FileTime.h"
 
 namespace kq {
 
 namespace {
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
-int64_t ToUnixSeconds(const FILETIME& ft)
-{
-    ULARGE_INTEGER v;
-    v.LowPart = ft.dwLowDateTime;
-    v.HighPart = ft.dwHighDateTime;
-    return static_cast<int64_t>(v.QuadPart / 10000000ULL) - 11644473600LL;
-}
 
 int ErrnoFromWin32(DWORD error)
 {
@@ -86,15 +79,6 @@ bool Move(const std::wstring& from, const std::wstring& to)
         SameFile(from, to))
         return MoveCaseOnly(from, to);
     return MoveOnce(from, to);
-}
-
-// Nanoseconds since 1970 UTC.
-int64_t ToUnixNanoseconds(const FILETIME& ft)
-{
-    ULARGE_INTEGER v;
-    v.LowPart = ft.dwLowDateTime;
-    v.HighPart = ft.dwHighDateTime;
-    return (static_cast<int64_t>(v.QuadPart) - 116444736000000000LL) * 100;
 }
 
 }  // namespace

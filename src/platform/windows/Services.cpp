@@ -18,6 +18,7 @@
 #include "platform/Shell.h"
 #include "platform/SpecialFolders.h"
 #include "platform/Text.h"
+#include "platform/windows/FileTime.h"
 
 namespace kq {
 
@@ -32,7 +33,8 @@ std::u16string ConfigFolder()
 {
     if (const wchar_t* env = _wgetenv(L"KQ_CONFIG_HOME"); env && *env) return Narrow16(env);
     wchar_t path[MAX_PATH];
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) return Narrow16(path);
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return Narrow16(path);
     return {};
 }
 
@@ -124,9 +126,12 @@ namespace {
 UINT CodePageOf(const std::string& charset)
 {
     UINT cp = 0;
-    if (charset == "GBK" || charset == "CP936") cp = 936;
-    else if (charset == "UTF-8") cp = CP_UTF8;
-    else if (charset.rfind("CP", 0) == 0) cp = static_cast<UINT>(std::atoi(charset.c_str() + 2));
+    if (charset == "GBK" || charset == "CP936")
+        cp = 936;
+    else if (charset == "UTF-8")
+        cp = CP_UTF8;
+    else if (charset.rfind("CP", 0) == 0)
+        cp = static_cast<UINT>(std::atoi(charset.c_str() + 2));
     return cp && IsValidCodePage(cp) ? cp : 0;
 }
 
@@ -195,7 +200,9 @@ bool DecodeText(std::string_view bytes, const std::string& charset, std::u16stri
             continue;
         }
         got = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data() + i, 1, out, 2);
-        text.push_back(got == 1 && !IsSingleBytePlaceholder(static_cast<char16_t>(out[0])) ? static_cast<char16_t>(out[0]) : u'\uFFFD');
+        text.push_back(got == 1 && !IsSingleBytePlaceholder(static_cast<char16_t>(out[0]))
+                           ? static_cast<char16_t>(out[0])
+                           : u'\uFFFD');
         ++i;
     }
     return true;
@@ -203,7 +210,13 @@ bool DecodeText(std::string_view bytes, const std::string& charset, std::u16stri
 
 // ---- clock -------------------------------------------------------------------
 
-int64_t CurrentTime() { return static_cast<int64_t>(_time64(nullptr)); }
+// The precise system time, the one files are stamped from.
+int64_t CurrentTime()
+{
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    return ToUnixSeconds(now);
+}
 
 int64_t ThreadCpuMicroseconds()
 {
@@ -236,7 +249,8 @@ namespace {
 bool QueryValue(std::u16string_view key, std::u16string_view name, DWORD& type, std::u16string& text, DWORD& number)
 {
     HKEY h;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(key).c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &h) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(key).c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &h) != ERROR_SUCCESS)
+        return false;
     BYTE buffer[1000];
     DWORD size = sizeof buffer;
     LONG rc = RegQueryValueExW(h, Wide(name).c_str(), nullptr, &type, buffer, &size);
@@ -254,7 +268,8 @@ bool QueryValue(std::u16string_view key, std::u16string_view name, DWORD& type, 
 }
 }  // namespace
 
-int CTERNRegeditBase::ReadKeyVal(std::u16string_view strKey, std::u16string_view strName, int nKind, std::u16string& strValue)
+int CTERNRegeditBase::ReadKeyVal(std::u16string_view strKey, std::u16string_view strName, int nKind,
+                                 std::u16string& strValue)
 {
     DWORD type = 0, number = 0;
     std::u16string text;
