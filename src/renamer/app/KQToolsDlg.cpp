@@ -396,6 +396,10 @@ void CKQToolsDlg::FinishNames()
     const std::u16string message = cycle->WriteTo(m_list);
     cycle.reset();
     m_problems.Update(m_list);
+    if (m_bReleaseAfterNames) {
+        m_bReleaseAfterNames = false;
+        ReleaseFreedMemory();
+    }
     m_pModel->ShowProblems(true);
     m_pModel->NewNamesChanged();
     UpdateProblemPane();
@@ -423,6 +427,7 @@ void CKQToolsDlg::ChangeRows(const std::function<void()>& change)
     m_pModel->EndReset();
     // Rows by the hundred thousand went: their memory can go back.
     if (before - m_list.GetItemCount() > 100000) ReleaseFreedMemory();
+    if (m_list.GetItemCount() - before > 100000) m_bReleaseAfterNames = true;
     m_pListView->SetSelectedRows(CFileNameList::NormalizeSelection(selection, m_list.GetItemCount()));
     UpdateCountPane();
 }

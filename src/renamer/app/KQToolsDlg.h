@@ -88,6 +88,9 @@ public:
     void FinishNames();
     bool NamesPending() const { return m_pCycle != nullptr; }
     int m_nSyncRows = 2000;
+    // Rows by the hundred thousand came: once they are named and checked,
+    // the memory their adding and the folder reading used goes back.
+    bool m_bReleaseAfterNames = false;
     void UpdateCountPane();
     // The status bar's counts of the rows that change and the rows with problems.
     void UpdateProblemPane();

@@ -148,23 +148,35 @@ void CRowProblems::ReadFolders(const CFileNameList& list)
     }
     for (CFolder& folder : m_aFolders) {
         const std::vector<uint32_t>& rows = folder.m_aRows;
-        folder.m_entries = ReadFolderEntries(folder.m_strFolder, rows.size() + rows.size() / 8 + 16,
-                                             list.GetText(static_cast<int>(rows[0]), kColOldName).size() + 4);
-        const CFolderEntries& entries = folder.m_entries;
-        CNameTable existing(
-            m_ePolicy, [&](size_t e) { return entries.Name(e); }, entries.Count());
-        for (size_t e = 0; e < entries.Count(); ++e) existing.Insert(e);
         std::vector<size_t> rowOfEntry;
-        std::vector<size_t> entryOfRow;
-        MatchEntryRows(
-            entries, rows.size(),
-            [&](size_t i) { return std::u16string_view(list.GetText(int(rows[i]), kColOldName)); },
-            [&](std::u16string_view name) { return existing.Find(name); }, rowOfEntry, entryOfRow);
-        folder.m_aRowOfEntry.resize(rowOfEntry.size());
-        folder.m_aEntryHash.resize(rowOfEntry.size());
-        for (size_t e = 0; e < rowOfEntry.size(); ++e) {
-            folder.m_aRowOfEntry[e] = rowOfEntry[e] == kNoName ? kNoRow : rows[rowOfEntry[e]];
-            folder.m_aEntryHash[e] = static_cast<uint32_t>(HashName(entries.Name(e), m_ePolicy));
+        {
+            // The folder as read, and the table to match rows with, only
+            // while the rows are matched.
+            const CFolderEntries entries =
+                ReadFolderEntries(folder.m_strFolder, rows.size() + rows.size() / 8 + 16,
+                                  list.GetText(static_cast<int>(rows[0]), kColOldName).size() + 4);
+            CNameTable existing(
+                m_ePolicy, [&](size_t e) { return entries.Name(e); }, entries.Count());
+            for (size_t e = 0; e < entries.Count(); ++e) existing.Insert(e);
+            std::vector<size_t> entryOfRow;
+            MatchEntryRows(
+                entries, rows.size(),
+                [&](size_t i) { return std::u16string_view(list.GetText(int(rows[i]), kColOldName)); },
+                [&](std::u16string_view name) { return existing.Find(name); }, rowOfEntry, entryOfRow);
+            size_t others = 0;
+            for (size_t r : rowOfEntry) others += r == kNoName;
+            folder.m_others.Reserve(others, 16);
+            folder.m_aOtherHash.reserve(others);
+            folder.m_aOrder.resize(rowOfEntry.size());
+            for (size_t e = 0; e < rowOfEntry.size(); ++e) {
+                if (rowOfEntry[e] != kNoName) {
+                    folder.m_aOrder[e] = rows[rowOfEntry[e]];
+                    continue;
+                }
+                folder.m_aOrder[e] = kOtherEntry | static_cast<uint32_t>(folder.m_others.Count());
+                folder.m_others.Add(entries.Name(e), entries.IsDirectory(e), 0);
+                folder.m_aOtherHash.push_back(static_cast<uint32_t>(HashName(entries.Name(e), m_ePolicy)));
+            }
         }
     }
     m_aNameHash.assign(count, 0);
@@ -174,6 +186,22 @@ void CRowProblems::ReadFolders(const CFileNameList& list)
     m_aOther.assign(count, kNoRow);
 }
 
+struct CRowProblems::CFolderView {
+    const CFolder& m_folder;
+    const CFileNameList& m_list;
+    size_t Count() const { return m_folder.m_aOrder.size(); }
+    bool IsOther(size_t e) const { return (m_folder.m_aOrder[e] & kOtherEntry) != 0; }
+    // The list row of a row's file.
+    uint32_t Row(size_t e) const { return m_folder.m_aOrder[e]; }
+    uint32_t Other(size_t e) const { return m_folder.m_aOrder[e] & ~kOtherEntry; }
+    bool IsDirectory(size_t e) const { return IsOther(e) && m_folder.m_others.IsDirectory(Other(e)); }
+    std::u16string_view Name(size_t e) const
+    {
+        return IsOther(e) ? m_folder.m_others.Name(Other(e))
+                          : std::u16string_view(m_list.GetText(static_cast<int>(Row(e)), kColOldName));
+    }
+};
+
 // The rename's clash rule over the names the folder's entries have
 // afterwards; folders that stay count as holders too.
 void CRowProblems::CheckClashes(const CFileNameList& list, const CFolder& folder)
@@ -182,9 +210,11 @@ void CRowProblems::CheckClashes(const CFileNameList& list, const CFolder& folder
         m_aOther[r] = kNoRow;
         m_aProblem[r] = m_aNameProblem[r];
     }
-    const CFolderEntries& entries = folder.m_entries;
+    const CFolderView entries{folder, list};
+    // The row whose file the entry is, or kNoRow.
+    auto rowOf = [&](size_t e) { return entries.IsOther(e) ? kNoRow : entries.Row(e); };
     auto nameAfter = [&](size_t e) -> std::u16string_view {
-        const uint32_t r = folder.m_aRowOfEntry[e];
+        const uint32_t r = rowOf(e);
         if (r == kNoRow || StaysByName(m_aNameProblem[r])) return entries.Name(e);
         return StoredFileName(list.GetText(static_cast<int>(r), kColNewName));
     };
@@ -198,13 +228,14 @@ void CRowProblems::CheckClashes(const CFileNameList& list, const CFolder& folder
         if (m_aOther[r] == kNoRow) m_aOther[r] = other;
     };
     auto hashAfter = [&](size_t e) -> uint64_t {
-        const uint32_t r = folder.m_aRowOfEntry[e];
-        if (r == kNoRow || StaysByName(m_aNameProblem[r])) return folder.m_aEntryHash[e];
+        if (entries.IsOther(e)) return folder.m_aOtherHash[entries.Other(e)];
+        const uint32_t r = entries.Row(e);
+        if (StaysByName(m_aNameProblem[r])) return static_cast<uint32_t>(HashName(entries.Name(e), m_ePolicy));
         return m_aAfterHash[r];
     };
     ForEachNameClashHashed(m_ePolicy, entries, nameAfter, hashAfter, true, [&](size_t e, size_t holder) {
-        const uint32_t r = folder.m_aRowOfEntry[e];
-        const uint32_t h = entries.IsDirectory(holder) ? kNoRow : folder.m_aRowOfEntry[holder];
+        const uint32_t r = rowOf(e);
+        const uint32_t h = entries.IsDirectory(holder) ? kNoRow : rowOf(holder);
         mark(r, h);
         mark(h, r);
         return true;

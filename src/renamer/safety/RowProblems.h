@@ -98,14 +98,21 @@ public:
 private:
     static constexpr uint64_t kNever = ~uint64_t(0);
     static constexpr uint32_t kNoRow = 0xFFFFFFFFu;
+    // A folder's entries in listing order, kept small: an entry that is a
+    // row's file is known by the row (its name is the row's old name, equal
+    // under the policy); only the others (files not in the list, folders)
+    // keep their names.
     struct CFolder {
         std::u16string m_strFolder;
-        std::vector<uint32_t> m_aRows;  // its list rows, in list order
-        CFolderEntries m_entries;
-        std::vector<uint32_t> m_aRowOfEntry;  // entry -> list row, kNoRow for files not in the list
-        std::vector<uint32_t> m_aEntryHash;   // entry -> HashName of its name under the policy
+        std::vector<uint32_t> m_aRows;   // its list rows, in list order
+        std::vector<uint32_t> m_aOrder;  // entry -> its list row, or kOtherEntry | position in m_others
+        CFolderEntries m_others;         // the entries that are no row's file
+        std::vector<uint32_t> m_aOtherHash;  // HashName of each of m_others' names under the policy
         bool m_bDirty = true;
     };
+    static constexpr uint32_t kOtherEntry = 0x80000000u;
+    // A folder's entries as ForEachNameClash sees them.
+    struct CFolderView;
     void ReadFolders(const CFileNameList& list);
     // Checks by name the rows whose new name or failure changed; returns how many.
     size_t CheckNames(const CFileNameList& list, const std::vector<uint32_t>& rows);

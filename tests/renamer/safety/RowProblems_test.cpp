@@ -124,6 +124,17 @@ TEST(RowProblems, FindsEachKindFirstMatchWinning)
          {"invalid", "collision:0"},
          {}},
         {"case only", {u"a.txt"}, {{u"a.txt", u"A.txt"}}, {"-"}, {"-"}},
+        // The list may spell a file in another case than the folder does.
+        {"a failed row's file listed in another case",
+         {u"a.txt", u"b.txt"},
+         {{u"A.TXT", u"!"}, {u"b.txt", u"a.txt"}},
+         {"failed", "exists"},
+         {"failed", "collision:0"}},
+        {"a file listed in another case moving away frees its name",
+         {u"a.txt", u"b.txt"},
+         {{u"A.TXT", u"c.txt"}, {u"b.txt", u"a.txt"}},
+         {"-", "exists"},
+         {"-", "-"}},
         {"no such file: nothing to collide with", {u"a"}, {{u"a", u"x"}, {u"gone", u"x"}}, {"-", "-"}, {}},
     };
     for (ENamePolicy policy : kPolicies) {

@@ -177,7 +177,8 @@ int main(int argc, char** argv)
         const bool longNames = std::u16string(sub) == u"long";
         if (million && longNames) break;
         std::printf("== %d rows, %s names\n", rows, longNames ? "255-byte" : "short");
-        std::vector<double> drop, simple, visible, formula, readingVisible, reading, advanced, memory, dropMemory;
+        std::vector<double> drop, simple, visible, formula, readingVisible, reading, advanced, memory, dropMemory, emptyMemory,
+            listMemory;
         for (int run = 0; run < runsEach; ++run) {
             // The program has one window a process: the file facts the last
             // run read and what its window freed go first, so each run's
@@ -187,10 +188,12 @@ int main(int argc, char** argv)
             CKQToolsDlg dlg;
             dlg.show();
             QApplication::processEvents();
+            emptyMemory.push_back(ResidentMB());
             prompt.Answer(EPromptAnswer::No);
             drop.push_back(
                 Seconds(dlg, [&] { dlg.AddDroppedPaths({QString::fromStdU16String(dir.Child(sub))}); }));
             dropMemory.push_back(ResidentMB());
+            listMemory.push_back(dropMemory.back() - emptyMemory.back());
             if (dlg.List().GetItemCount() != rows) {
                 std::printf("dropped %d rows, expected %d\n", dlg.List().GetItemCount(), rows);
                 return 1;
@@ -243,7 +246,9 @@ int main(int argc, char** argv)
         Report("formula reading every file: rows on screen", readingVisible, 0.1);
         std::printf("%-58s median %8.3f s  (no limit: bound by the files)\n",
                     "formula reading every file: all rows + problems", Median(reading));
+        std::printf("%-58s median %8.1f MB  (no limit)\n", "memory of the empty window", Median(emptyMemory));
         Report("memory after the drop", dropMemory, 250, "MB");
+        Report("memory the drop added (the list, its names and problems)", listMemory, 250, "MB");
         Report("memory after the drop and a formula cycle", memory, 250, "MB");
     }
     return 0;
