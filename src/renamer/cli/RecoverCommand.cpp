@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/JsonWriter.h"
 #include "platform/Path.h"
@@ -61,7 +62,9 @@ int RunRecover(std::vector<std::string>& args)
     if (!rest.empty()) return UsageError("recover", "recover 不接受参数：" + rest[0]);
 
     std::vector<std::u16string> journals = FindJournals(DefaultJournalFolder());
+    constexpr size_t kPiece = size_t(1) << 20;
     std::string out;
+    bool written = false;  // pieces of out already went out
     CJsonWriter writer;
     writer.BeginObject().Key("journals").BeginArray();
     bool complete = true;
@@ -108,17 +111,29 @@ int RunRecover(std::vector<std::string>& args)
             continue;
         }
         for (const CRecoverLine& line : report) {
-            out += std::string(OutcomeText(line.m_eOutcome, finish)) + "\t" +
-                   EscapedText(JoinPath(line.m_strFolder, line.m_strTo));
-            if (!line.m_strFrom.empty() && line.m_strFrom != line.m_strTo)
-                out += "\t(原为 " + EscapedText(line.m_strFrom) + ")";
-            out += "\n";
+            out += OutcomeText(line.m_eOutcome, finish);
+            out += '\t';
+            out += EscapedText(JoinPath(line.m_strFolder, line.m_strTo));
+            if (!line.m_strFrom.empty() && line.m_strFrom != line.m_strTo) {
+                out += "\t(原为 ";
+                out += EscapedText(line.m_strFrom);
+                out += ')';
+            }
+            out += '\n';
+            // A million lines go out in pieces of whole lines.
+            if (out.size() >= kPiece) {
+                WriteStdText(EStdStream::Out, out);
+                out.clear();
+                written = true;
+            }
         }
     }
     if (json) {
         out = writer.EndArray().EndObject().Text();
     } else if (journals.empty()) {
         out = "没有需要处理的改名记录。";
+    } else if (written && out.empty()) {
+        return complete ? kExitOk : kExitFailed;  // the last piece ended the text
     } else if (!out.empty() && out.back() == '\n') {
         out.pop_back();
     }

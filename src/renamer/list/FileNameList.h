@@ -70,10 +70,12 @@ struct CRenameOptions {
     // What the files are known by; unset, each folder's file system decides
     // (FolderIdentity).
     std::optional<EFileIdentity> m_oIdentity;
-    // When set, the file of each row must pass it (before the plan and right
-    // after its move; see FileCheck): undo's own run checks each file
-    // against the history.
-    const std::function<bool(size_t listRow, const CFileId&, const CFileStamp&)>* m_pCheck = nullptr;
+    // When set, the file of each row must pass it (right after its move, and
+    // as the plan is made where the listing's node numbers cannot stand for
+    // the files'; see FileCheck): undo's own run checks each file against
+    // the history.
+    const std::function<bool(size_t listRow, const CFileId&, const CFileStamp&, std::optional<int64_t> created)>*
+        m_pCheck = nullptr;
 };
 
 // Why a row's file was not renamed.

@@ -226,12 +226,12 @@ void CFileNameList::CRenameRun::ReadFolders()
         plan.MatchRows();
         const EFileIdentity identity =
             m_options.m_oIdentity ? *m_options.m_oIdentity : FolderIdentity(group.m_strFolder);
-        // Where the listing's node numbers are the files' own and no check
-        // asks each file, the listing already holds every moving file's
-        // identity: a file gone since fails its move, which never replaces.
-        constexpr size_t kNodeSamples = 16;
-        if (identity == EFileIdentity::Node && !m_options.m_pCheck && FolderListsFileNodes(group.m_strFolder) &&
-            plan.ListingNodesAgree(kNodeSamples))
+        // Where the listing's node numbers are the files' own, the listing
+        // already holds every moving file's identity: a file gone since
+        // fails its move, which never replaces. A check of each file (undo's)
+        // is asked right after its move, which puts back a file that is not
+        // the one meant; asking it here too would cost a query a file more.
+        if (identity == EFileIdentity::Node && FolderListsFileNodes(group.m_strFolder) && plan.ListingNodesAgree())
             continue;
         plan.TakeNodesFromFiles(identity, m_options.m_pCheck);
     }

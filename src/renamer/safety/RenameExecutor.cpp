@@ -105,8 +105,10 @@ bool CRenameExecutor::IsFileMeant(size_t at, size_t row) const
 {
     CFileId id;
     CFileStamp stamp;
-    return m_pFolder->GetEntryFacts(m_pNames->Name(at), id, stamp) &&
-           (*m_pCheck)(m_pPlan->Rows()[row].m_nListRow, id, stamp);
+    bool timed = false;
+    int64_t created = 0;
+    return m_pFolder->GetEntryFactsAndCreation(m_pNames->Name(at), id, stamp, timed, created) &&
+           (*m_pCheck)(m_pPlan->Rows()[row].m_nListRow, id, stamp, timed ? std::optional(created) : std::nullopt);
 }
 
 // Once a move fails, the files before it find their targets still taken and

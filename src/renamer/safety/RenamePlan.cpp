@@ -52,6 +52,19 @@ CFolderEntries ReadFolderEntries(std::u16string_view folder, size_t expected, si
     return entries;
 }
 
+CListedNames::CListedNames(std::u16string_view folder, size_t expected, size_t averageUnits)
+    : m_entries(ReadFolderEntries(folder, expected, averageUnits)),
+      m_table(DefaultNamePolicy(), CEntryName{&m_entries}, m_entries.Count())
+{
+    for (size_t e = 0; e < m_entries.Count(); ++e) m_table.Insert(e);
+}
+
+bool CListedNames::NodesAreTheFiles(std::u16string_view folder) const
+{
+    return m_entries.Count() > 0 && FolderListsFileNodes(folder) &&
+           ListedNodesAgree(folder, m_entries, m_entries.Count(), kListedNodeSamples, [](size_t e) { return e; });
+}
+
 CFolderPlan::CFolderPlan(ENamePolicy policy, std::u16string folder, CFolderEntries entries, std::vector<CPlanRow> rows)
     : m_ePolicy(policy),
       m_strFolder(std::move(folder)),
@@ -101,7 +114,7 @@ void CFolderPlan::TakeNodesFromFiles(EFileIdentity identity, const FileCheck* ch
         CFileId id;
         CFileStamp stamp;
         const bool found = open && folder.GetEntryFacts(m_entries.Name(e), id, stamp);
-        const bool expected = found && (!check || (*check)(m_aRows[step.m_nRow].m_nListRow, id, stamp));
+        const bool expected = found && (!check || (*check)(m_aRows[step.m_nRow].m_nListRow, id, stamp, std::nullopt));
         if (expected) {
             m_entries.SetNode(e, id.m_nNode);
             if (!m_aStamps.empty()) m_aStamps[step.m_nRow] = stamp;
@@ -117,20 +130,8 @@ void CFolderPlan::TakeNodesFromFiles(EFileIdentity identity, const FileCheck* ch
 
 bool CFolderPlan::ListingNodesAgree(size_t samples) const
 {
-    if (m_aMoving.empty()) return true;
-    CFolderHandle folder;
-    if (samples == 0 || !folder.Open(m_strFolder)) return false;
-    const size_t count = m_aMoving.size();
-    const size_t asked = std::min(samples, count);
-    for (size_t k = 0; k < asked; ++k) {
-        // Evenly spread, the first and the last included.
-        const size_t m = asked == 1 ? 0 : k * (count - 1) / (asked - 1);
-        const size_t e = m_aEntryOfRow[m_aMoving[m].m_nRow];
-        CFileId id;
-        CFileStamp stamp;
-        if (!folder.GetEntryFacts(m_entries.Name(e), id, stamp) || id.m_nNode != m_entries.Node(e)) return false;
-    }
-    return true;
+    return ListedNodesAgree(m_strFolder, m_entries, m_aMoving.size(), samples,
+                            [this](size_t m) { return m_aEntryOfRow[m_aMoving[m].m_nRow]; });
 }
 
 std::u16string_view CFolderPlan::NameAfter(size_t e) const

@@ -10,6 +10,7 @@
 // one file through a parking name.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -49,6 +50,65 @@ private:
 // Reads a folder's entries ("." and ".." aside), with room for about
 // expected entries of averageUnits units. A folder that cannot be read has none.
 CFolderEntries ReadFolderEntries(std::u16string_view folder, size_t expected, size_t averageUnits);
+// How many files are asked before a listing's node numbers stand for all.
+constexpr size_t kListedNodeSamples = 16;
+// Whether the node numbers the listing gave the entries entryAt(0 .. count-1)
+// are the ones the files report, asked of up to samples of them, evenly
+// spread (the first and the last included).
+template <class EntryAt>
+bool ListedNodesAgree(std::u16string_view folder, const CFolderEntries& entries, size_t count, size_t samples,
+                      const EntryAt& entryAt)
+{
+    if (count == 0) return true;
+    CFolderHandle handle;
+    if (samples == 0 || !handle.Open(folder)) return false;
+    const size_t asked = std::min(samples, count);
+    for (size_t k = 0; k < asked; ++k) {
+        const size_t e = entryAt(asked == 1 ? 0 : k * (count - 1) / (asked - 1));
+        CFileId id;
+        CFileStamp stamp;
+        if (!handle.GetEntryFacts(entries.Name(e), id, stamp) || id.m_nNode != entries.Node(e)) return false;
+    }
+    return true;
+}
+
+// The names a folder held when it was listed, to be asked before a query of
+// the disk: a name it does not list needs no query (a journal or a history
+// of a million moves names two million files, half of them gone). Names are
+// compared as the rename compares them in that folder.
+class CListedNames {
+public:
+    CListedNames(std::u16string_view folder, size_t expected, size_t averageUnits = 16);
+    // The folder could not be listed (or was empty): every name may be there.
+    bool Has(std::u16string_view name) const { return m_entries.Count() == 0 || m_table.Contains(name); }
+    // The spelling the folder lists name under ("" when unknown).
+    std::u16string_view Spelling(std::u16string_view name) const
+    {
+        const size_t e = m_entries.Count() == 0 ? kNoName : m_table.Find(name);
+        return e == kNoName ? std::u16string_view() : m_entries.Name(e);
+    }
+    // Whether the listing's node numbers can stand for the files' own: the
+    // file system lists them (FolderListsFileNodes) and a sample agrees.
+    bool NodesAreTheFiles(std::u16string_view folder) const;
+    // The node number of the entry the folder lists under exactly that
+    // name, and whether it is a folder; false when it lists none.
+    bool ListedEntry(std::u16string_view name, uint64_t& node, bool& isDirectory) const
+    {
+        const size_t e = m_entries.Count() == 0 ? kNoName : m_table.Find(name);
+        if (e == kNoName || m_entries.Name(e) != name) return false;
+        node = m_entries.Node(e);
+        isDirectory = m_entries.IsDirectory(e);
+        return true;
+    }
+
+private:
+    struct CEntryName {
+        const CFolderEntries* m_pEntries;
+        std::u16string_view operator()(size_t e) const { return m_pEntries->Name(e); }
+    };
+    CFolderEntries m_entries;
+    CNameTable<CEntryName> m_table;
+};
 
 // Finds the file each row renames: entryOfRow[r] is the entry found by
 // findEntry(oldName(r)), unless it is a folder or an earlier row names it
@@ -75,8 +135,9 @@ void MatchEntryRows(const CFolderEntries& entries, size_t rowCount, const OldNam
 // withFolders also of every file whose name afterwards is a folder's (holder
 // is the folder). visit returns false to stop. hashAfter(e) is the
 // HashName of nameAfter(e) under the policy, for callers that keep it.
-template <class NameAfter, class HashAfter, class Visit>
-void ForEachNameClashHashed(ENamePolicy policy, const CFolderEntries& entries, const NameAfter& nameAfter,
+// Entries is CFolderEntries or anything with its Count, IsDirectory and Name.
+template <class Entries, class NameAfter, class HashAfter, class Visit>
+void ForEachNameClashHashed(ENamePolicy policy, const Entries& entries, const NameAfter& nameAfter,
                             const HashAfter& hashAfter, bool withFolders, const Visit& visit)
 {
     const size_t count = entries.Count();
@@ -120,8 +181,10 @@ enum class ERowPlan : char {
 };
 
 // Whether the file found for a list row is the one the caller means (undo:
-// the one the history recorded), from its identity and stamp.
-using FileCheck = std::function<bool(size_t listRow, const CFileId& id, const CFileStamp& stamp)>;
+// the one the history recorded), from its identity and stamp, and its
+// creation time where the file system gives one.
+using FileCheck = std::function<bool(size_t listRow, const CFileId& id, const CFileStamp& stamp,
+                                     std::optional<int64_t> created)>;
 
 // One move: a row and its old and new names, as positions in the plan's names.
 struct CPlanStep {
@@ -173,7 +236,7 @@ public:
     // samples moving rows spread over the folder (all of them when fewer):
     // where FolderListsFileNodes vouches for the file system, the sample
     // guards against a layer in between that numbers the listing its own way.
-    bool ListingNodesAgree(size_t samples) const;
+    bool ListingNodesAgree(size_t samples = kListedNodeSamples) const;
     // Orders the moves into chains and cycles, picks the parking names and
     // sorts the jobs by node: consecutive moves then update neighbouring
     // inodes, which the file system writes back together.

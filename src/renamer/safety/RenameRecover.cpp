@@ -21,43 +21,19 @@ namespace {
 
 constexpr size_t kNoMove = static_cast<size_t>(-1);
 
-// The names a folder held when recover began: a name it does not list is
-// asked no further (a journal of a million moves names two million files,
-// half of them gone).
-class CListedNames {
-public:
-    explicit CListedNames(const std::u16string& folder, size_t expected)
-        : m_entries(ReadFolderEntries(folder, expected, 16)),
-          m_table(DefaultNamePolicy(), CEntryName{&m_entries}, m_entries.Count())
-    {
-        for (size_t e = 0; e < m_entries.Count(); ++e) m_table.Insert(e);
-    }
-    // The folder could not be listed: every name is asked.
-    bool Has(std::u16string_view name) const { return m_entries.Count() == 0 || m_table.Contains(name); }
-    // The spelling the folder lists name under ("" when unknown).
-    std::u16string_view Spelling(std::u16string_view name) const
-    {
-        const size_t e = m_entries.Count() == 0 ? kNoName : m_table.Find(name);
-        return e == kNoName ? std::u16string_view() : m_entries.Name(e);
-    }
-
-private:
-    struct CEntryName {
-        const CFolderEntries* m_pEntries;
-        std::u16string_view operator()(size_t e) const { return m_pEntries->Name(e); }
-    };
-    CFolderEntries m_entries;
-    CNameTable<CEntryName> m_table;
-};
-
-bool HoldsFileOf(const CFolderHandle& handle, const std::u16string& folder, const CListedNames& listed,
+// Where the listing's node numbers are the files' own (byListing), a name it
+// lists under that very spelling is not asked again: its node is there.
+bool HoldsFileOf(const CFolderHandle& handle, const std::u16string& folder, const CListedNames& listed, bool byListing,
                  const std::u16string& name, const CJournalMove& move)
 {
     if (name.empty() || !listed.Has(name)) return false;
+    uint64_t node = 0;
+    bool isDirectory = false;
+    if (byListing && !move.m_bStamped && listed.ListedEntry(name, node, isDirectory)) return node == move.m_nNode;
     CFileId id;
     CFileStamp stamp;
-    const bool found = handle.IsOpen() ? handle.GetEntryFacts(name, id, stamp)
-                                       : GetFileFacts(JoinPath(folder, name), id, stamp);
+    const bool found =
+        handle.IsOpen() ? handle.GetEntryFacts(name, id, stamp) : GetFileFacts(JoinPath(folder, name), id, stamp);
     return found && IsFileOfMove(move, id, stamp);
 }
 
@@ -106,13 +82,14 @@ std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std
     };
     CFolderHandle handle;
     handle.Open(folder);
+    const bool byListing = listed.NodesAreTheFiles(folder);
     std::vector<const std::u16string*> located(n, nullptr);
     std::vector<std::vector<const std::u16string*>> ambiguous(n);
     std::vector<const std::u16string*> held;
     for (size_t i = 0; i < n; ++i) {
         held.clear();
         for (const std::u16string* name : names(i)) {
-            if (!HoldsFileOf(handle, folder, listed, *name, moves[i])) continue;
+            if (!HoldsFileOf(handle, folder, listed, byListing, *name, moves[i])) continue;
             if (sharedWithSameNode(i, *name) != kNoMove)
                 ambiguous[i].push_back(name);
             else
@@ -179,14 +156,17 @@ std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std
 
 // A run cut short on a file system with neither RENAME_NOREPLACE nor hard
 // links can leave the empty placeholder a move reserved its target with.
-// Holding none of the journal's files, it goes.
+// Holding none of the journal's files, it goes. A name located holding its
+// move's file by node holds one of them: it is not asked again.
 void RemovePlaceholders(const std::u16string& folder, const std::vector<CJournalMove>& moves,
-                        const CListedNames& listed)
+                        const CListedNames& listed, const std::vector<const std::u16string*>& located)
 {
     std::unordered_set<uint64_t> nodes;  // the journal's trusted nodes, once a placeholder is met
-    for (const CJournalMove& move : moves) {
+    for (size_t i = 0; i < moves.size(); ++i) {
+        const CJournalMove& move = moves[i];
         for (const std::u16string* name : {&move.m_strOld, &move.m_strTemp, &move.m_strNew}) {
             if (name->empty() || !listed.Has(*name)) continue;
+            if (!move.m_bStamped && located[i] == name) continue;
             uint64_t node = 0;
             const std::u16string path = JoinPath(folder, *name);
             if (!IsMovePlaceholder(path, node)) continue;
@@ -290,9 +270,11 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
         std::vector<CJournalMove>& moves = folders[f].m_aMoves;
         CRecoverFolder& s = state[f];
         {
+            // Placeholders never hold a journal's file, so where the files
+            // are does not depend on them.
             const CListedNames listed(folder, moves.size() + 16);
-            RemovePlaceholders(folder, moves, listed);
             s.m_aLocated = LocateFiles(folder, moves, finish, listed);
+            RemovePlaceholders(folder, moves, listed, s.m_aLocated);
         }
         if (std::find(noted.begin(), noted.end(), folder) != noted.end())
             RemoveNotedPlaceholders(folder, moves, s.m_aLocated);
@@ -302,9 +284,8 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
             if (!s.m_aLocated[i] || *s.m_aLocated[i] == wanted) continue;
             // Old and new names stay as they are; a parking name may be
             // given to the move below, so the row keeps a copy of it.
-            const std::u16string& from = s.m_aLocated[i] == &moves[i].m_strTemp
-                                             ? s.m_aNames.emplace_back(*s.m_aLocated[i])
-                                             : *s.m_aLocated[i];
+            const std::u16string& from =
+                s.m_aLocated[i] == &moves[i].m_strTemp ? s.m_aNames.emplace_back(*s.m_aLocated[i]) : *s.m_aLocated[i];
             rows.push_back({i, from, wanted});
         }
         if (rows.empty()) continue;
@@ -356,26 +337,39 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
     size_t lines = report.size();
     for (const CJournalFolder& folder : folders) lines += folder.m_aMoves.size();
     report.reserve(lines);
+    // The journal is read no more: the lines take its names over instead of
+    // copying them, and each folder's moves go once their lines are made.
     for (size_t f = 0; f < folders.size(); ++f) {
-        const CRecoverFolder& s = state[f];
+        CRecoverFolder& s = state[f];
         const std::vector<ERowOutcome>& outcomeOfMove = outcomes[f];
         for (size_t i = 0; i < folders[f].m_aMoves.size(); ++i) {
-            const CJournalMove& move = folders[f].m_aMoves[i];
+            CJournalMove& move = folders[f].m_aMoves[i];
+            std::u16string& wanted = finish ? move.m_strNew : move.m_strOld;
             CRecoverLine line;
             line.m_strFolder = folders[f].m_strFolder;
-            line.m_strTo = finish ? move.m_strNew : move.m_strOld;
             if (!s.m_aLocated[i]) {
                 line.m_eOutcome = kRecoverNotFound;
             } else {
-                line.m_strFrom = *s.m_aLocated[i];
-                if (line.m_strFrom == line.m_strTo)
+                if (*s.m_aLocated[i] == wanted)
                     line.m_eOutcome = kRecoverInPlace;
                 else
                     line.m_eOutcome = outcomeOfMove[i] == ERowOutcome::Moved ? kRecoverMoved : kRecoverBlocked;
+                // located is one of the move's own names.
+                std::u16string& from = s.m_aLocated[i] == &move.m_strTemp  ? move.m_strTemp
+                                       : s.m_aLocated[i] == &move.m_strOld ? move.m_strOld
+                                                                           : move.m_strNew;
+                if (&from == &wanted)
+                    line.m_strFrom = wanted;
+                else
+                    line.m_strFrom = std::move(from);
             }
+            line.m_strTo = std::move(wanted);
             if (line.m_eOutcome >= kRecoverNotFound) complete = false;
             report.push_back(std::move(line));
         }
+        std::vector<CJournalMove>().swap(folders[f].m_aMoves);
+        std::vector<const std::u16string*>().swap(s.m_aLocated);
+        std::deque<std::u16string>().swap(s.m_aNames);
     }
     if (complete) {
         RemoveFile(path);

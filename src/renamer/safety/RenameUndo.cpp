@@ -1,5 +1,7 @@
 #include "renamer/safety/RenameUndo.h"
 
+#include <memory>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/AtomicFile.h"
@@ -53,51 +55,77 @@ bool IsRecordedFile(const CJournalMove& move, const CFileId& folder, const CFile
     return IsFileOfMove(move, id, stamp) && (move.m_bStamped || id.m_nDevice == folder.m_nDevice);
 }
 
+// The file a move left under its new name was made after the run: a node
+// number freed by a deleted file came back with a new one.
+bool MadeAfter(const CHistoryRun& run, std::optional<int64_t> created) { return created && *created > run.m_nTime; }
+
 // One line per move of the run, in its order; movable gets the lines whose
 // file is still under its new name and the same file (those read kUndoBlocked
-// until they move).
-void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vector<size_t>& movable)
+// until they move). listed gets each folder's listing (none where the
+// folder is not the one renamed).
+void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vector<size_t>& movable,
+                std::vector<std::unique_ptr<CListedNames>>& listed)
 {
     lines.reserve(run.Count());
+    listed.resize(run.m_aFolders.size());
     for (size_t f = 0; f < run.m_aFolders.size(); ++f) {
-        const std::u16string& folder = run.m_aFolders[f].m_strFolder;
+        const CJournalFolder& journalFolder = run.m_aFolders[f];
+        const std::u16string& folder = journalFolder.m_strFolder;
         CFileId folderId;
         const bool sameFolder =
-            GetFileId(folder, true, folderId) && SameFolder(run.m_aFolders[f], folderId, run.m_aFolderIds[f]);
+            GetFileId(folder, true, folderId) && SameFolder(journalFolder, folderId, run.m_aFolderIds[f]);
         // Names are looked up in the open folder, not through its path each time.
         CFolderHandle handle;
         const bool open = sameFolder && handle.Open(folder);
+        // Where the listing's node numbers are the files' own, the files of
+        // a run that knew them by node are found in it without a query each;
+        // the check after each move then asks for the creation time.
+        bool byListing = false;
+        if (sameFolder && !journalFolder.m_aMoves.empty()) {
+            listed[f] = std::make_unique<CListedNames>(folder, journalFolder.m_aMoves.size() + 16,
+                                                       journalFolder.m_aMoves[0].m_strNew.size() + 4);
+            byListing = open && !journalFolder.m_aMoves[0].m_bStamped && listed[f]->NodesAreTheFiles(folder);
+        }
         auto factsOf = [&](const std::u16string& name, CFileId& id, CFileStamp& stamp) {
             return open ? handle.GetEntryFacts(name, id, stamp) : GetFileFacts(JoinPath(folder, name), id, stamp);
         };
         auto factsAndCreationOf = [&](const std::u16string& name, CFileId& id, CFileStamp& stamp, bool& timed,
                                       int64_t& creation) {
             if (open) return handle.GetEntryFactsAndCreation(name, id, stamp, timed, creation);
-            if (!GetFileFacts(JoinPath(folder, name), id, stamp)) return false;
-            CFileTimes times;
-            timed = GetFileTimes(JoinPath(folder, name), times);
-            creation = times.m_nCreation;
-            return true;
+            timed = false;
+            return GetFileFacts(JoinPath(folder, name), id, stamp);
+        };
+        auto movableOrRefused = [&](const CJournalMove& move, CUndoLine& line) {
+            if (!RenameCanGive(move.m_strOld)) {
+                line.m_eOutcome = kUndoNameRefused;
+            } else {
+                line.m_eOutcome = kUndoBlocked;
+                movable.push_back(lines.size());
+            }
         };
         bool timed = false;
         int64_t creation = 0;
-        for (const CJournalMove& move : run.m_aFolders[f].m_aMoves) {
+        for (const CJournalMove& move : journalFolder.m_aMoves) {
             CUndoLine line{folder, move.m_strOld, move.m_strNew, kUndoGone};
             CFileId at;
             CFileStamp stamp;
+            uint64_t node = 0;
+            bool isDirectory = false;
             if (!sameFolder) {
                 line.m_eOutcome = kUndoFolderChanged;
-            } else if (factsAndCreationOf(move.m_strNew, at, stamp, timed, creation)) {
-                // A node number freed by a deleted file can come back with a
-                // new one: a file made after the run is not the file renamed.
-                if (!IsRecordedFile(move, folderId, at, stamp) || (timed && creation > run.m_nTime)) {
+            } else if (byListing && listed[f]->ListedEntry(move.m_strNew, node, isDirectory)) {
+                if (isDirectory || node != move.m_nNode)
                     line.m_eOutcome = kUndoChanged;
-                } else if (!RenameCanGive(move.m_strOld)) {
-                    line.m_eOutcome = kUndoNameRefused;
-                } else {
-                    line.m_eOutcome = kUndoBlocked;
-                    movable.push_back(lines.size());
-                }
+                else
+                    movableOrRefused(move, line);
+            } else if (byListing) {
+                if (listed[f]->ListedEntry(move.m_strOld, node, isDirectory) && !isDirectory && node == move.m_nNode)
+                    line.m_eOutcome = kUndoInPlace;
+            } else if (factsAndCreationOf(move.m_strNew, at, stamp, timed, creation)) {
+                if (!IsRecordedFile(move, folderId, at, stamp) || (timed && MadeAfter(run, creation)))
+                    line.m_eOutcome = kUndoChanged;
+                else
+                    movableOrRefused(move, line);
             } else if (factsOf(move.m_strOld, at, stamp) && IsRecordedFile(move, folderId, at, stamp)) {
                 line.m_eOutcome = kUndoInPlace;
             }
@@ -111,7 +139,8 @@ void CheckFiles(const CHistoryRun& run, std::vector<CUndoLine>& lines, std::vect
 // The lines of a folder follow one another (CheckFiles), so each folder's
 // movable lines are a range of movable with a name table of their own.
 std::vector<size_t> DropBlockedMoves(const CHistoryRun& run, const std::vector<CUndoLine>& lines,
-                                     const std::vector<size_t>& movable)
+                                     const std::vector<size_t>& movable,
+                                     const std::vector<std::unique_ptr<CListedNames>>& listings)
 {
     const ENamePolicy policy = DefaultNamePolicy();
     // By position in movable: the movable line whose new name is this one's
@@ -121,7 +150,8 @@ std::vector<size_t> DropBlockedMoves(const CHistoryRun& run, const std::vector<C
     std::vector<char> held(movable.size(), 0);
     size_t m = 0;
     size_t lineEnd = 0;
-    for (const CJournalFolder& folder : run.m_aFolders) {
+    for (size_t f = 0; f < run.m_aFolders.size(); ++f) {
+        const CJournalFolder& folder = run.m_aFolders[f];
         lineEnd += folder.m_aMoves.size();
         const size_t begin = m;
         while (m < movable.size() && movable[m] < lineEnd) ++m;
@@ -131,12 +161,16 @@ std::vector<size_t> DropBlockedMoves(const CHistoryRun& run, const std::vector<C
         for (size_t k = 0; k < m - begin; ++k) holder.Insert(k);
         CFolderHandle handle;
         const bool open = handle.Open(folder.m_strFolder);
+        // An old name the folder does not list is asked no further: undoing
+        // a shift leaves none of them on the disk. A folder with movable
+        // lines is the one renamed, so CheckFiles listed it.
+        const CListedNames& listed = *listings[f];
         for (size_t k = begin; k < m; ++k) {
             const CUndoLine& line = lines[movable[k]];
             const size_t h = holder.Find(line.m_strOld);
             if (h != kNoName)
                 holderOf[k] = begin + h;
-            else
+            else if (listed.Has(line.m_strOld))
                 held[k] = open ? handle.Contains(line.m_strOld) : PathExists(JoinPath(line.m_strFolder, line.m_strOld));
         }
     }
@@ -207,7 +241,7 @@ size_t CUndoReport::Restored() const
 }
 
 EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& report, const std::atomic<bool>* cancel,
-                   const std::function<void(size_t movesDone)>& afterMove)
+                           const std::function<void(size_t movesDone)>& afterMove)
 {
     report = CUndoReport{};
     const std::u16string journalFolder = journalFolderIn.empty() ? DefaultJournalFolder() : journalFolderIn;
@@ -220,8 +254,9 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
     // The newest run was not recorded: undoing the one before it would
     // undo the wrong run.
     if (const std::u16string gap = NewestUnrecordedRun(journalFolder); !gap.empty()) {
-        report.m_strMessage = u"上次改名没有写入改名历史（磁盘空间不足？），无法撤销；也不会越过它撤销更早的改名。删除“" + gap +
-                              u"”后可以撤销更早的改名。";
+        report.m_strMessage =
+            u"上次改名没有写入改名历史（磁盘空间不足？），无法撤销；也不会越过它撤销更早的改名。删除“" + gap +
+            u"”后可以撤销更早的改名。";
         return report.m_eResult = kUndoFailed;
     }
     CHistoryRun& run = report.m_run;
@@ -234,8 +269,11 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
 
     std::vector<CUndoLine>& lines = report.m_aLines;
     std::vector<size_t> movable;
-    CheckFiles(run, lines, movable);
-    movable = DropBlockedMoves(run, lines, movable);
+    {
+        std::vector<std::unique_ptr<CListedNames>> listed;
+        CheckFiles(run, lines, movable, listed);
+        movable = DropBlockedMoves(run, lines, movable, listed);
+    }
     if (!movable.empty()) {
         // The rename itself takes the files back: cycles are parked and
         // undone as in any run, the folders are locked and journalled.
@@ -266,11 +304,15 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
             lineOfRow.push_back(i);
             recorded.emplace_back(&run.m_aFolders[f].m_aMoves[i - folderBegin], folderId);
         }
-        // Each file is checked against the history again as the rename
-        // plans it and right after its move: one put in its place since the
-        // check above goes back, and its row reads "changed".
-        const FileCheck check = [&](size_t row, const CFileId& id, const CFileStamp& stamp) {
-            return row < recorded.size() && IsRecordedFile(*recorded[row].first, recorded[row].second, id, stamp);
+        // Each file is checked against the history again right after its
+        // move (and as the rename plans it where the listing's node numbers
+        // are not used): one put in its place since the check above, or a
+        // new file that took a freed node number, goes back, and its row
+        // reads "changed".
+        const FileCheck check = [&](size_t row, const CFileId& id, const CFileStamp& stamp,
+                                    std::optional<int64_t> created) {
+            return row < recorded.size() && IsRecordedFile(*recorded[row].first, recorded[row].second, id, stamp) &&
+                   !MadeAfter(run, created);
         };
         CRenameOptions options;
         options.m_bConfirmed = true;

@@ -377,6 +377,32 @@ TEST(Recover, PlainOutputEscapesTabsAndLineFeeds)
     EXPECT_EQ(std::count(r.m_strOut.begin(), r.m_strOut.end(), '\n'), 1) << r.m_strOut;  // one line
 }
 
+// A report of megabytes goes out in pieces: every line whole, once, in
+// journal order, and the text ends with one line feed, as one piece ends it.
+TEST(Recover, LongReportsComeOutWholeAndInOrder)
+{
+    CFixture f;
+    CreateFolder(f.JournalFolder());
+    // Files no longer anywhere: each move is one "not found" line of about
+    // 250 bytes, so the two journals' 4,800 lines cross a megabyte.
+    const std::string pad(200, 'p');
+    std::string expected;
+    for (int j = 0; j < 2; ++j) {
+        CJournalFolder folder{f.dir.Path(), {}};
+        for (int i = 0; i < 2400; ++i) {
+            const std::string number = std::to_string(j) + "_" + std::to_string(100000 + i);
+            folder.m_aMoves.push_back({uint64_t(i + 1), FromUtf8("old" + number + pad), u"", FromUtf8("new" + number + pad)});
+            expected += "找不到文件\t" + f.dir.NativePath() + "/old" + number + pad + "\n";
+        }
+        ASSERT_TRUE(WriteJournal(f.JournalFolder() + u"/rename-" + FromUtf8(std::to_string(j)) + u".kqjournal", {folder}));
+    }
+    ASSERT_EQ(f.Journals().size(), 2u);
+    const auto r = f.Run({"recover"});
+    EXPECT_EQ(r.m_nExitCode, 1);
+    EXPECT_GT(r.m_strOut.size(), size_t(1) << 20);  // more than one piece
+    EXPECT_TRUE(r.m_strOut == expected) << r.m_strOut.size() << " bytes, wanted " << expected.size();
+}
+
 // Kills at random points of runs and of recoveries: every file ends under
 // exactly its old or its new name, no temporary name is left, and a final
 // recover empties the journal folder. KQ_SOAK_CASES runs more (make soak).

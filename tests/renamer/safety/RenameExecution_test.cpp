@@ -18,6 +18,10 @@
 #include "support/MoveFailureHook.h"
 #include "support/TestSupport.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace kq {
 namespace {
 
@@ -626,6 +630,31 @@ TEST(RecoverJournal, KeepsTheJournalWhenAFileCannotBePlaced)
     EXPECT_EQ(RecoverJournal(path, true, report), 1);
     EXPECT_EQ(report[0].m_eOutcome, kRecoverInPlace);
 }
+
+#ifndef _WIN32
+// A placeholder (empty, no permissions) left by a move cut short goes, in a
+// folder no note names too; the run's own empty file without permissions
+// stays and is put where it belongs.
+TEST(RecoverJournal, RemovesAPlaceholderButNotTheRunsOwnEmptyFile)
+{
+    for (bool finish : {false, true}) {
+        SCOPED_TRACE(finish ? "finish" : "undo");
+        CTempDir dir, journal;
+        dir.MakeFile(u"a", "a");      // cut short before its move over the placeholder at b
+        dir.MakeFile(u"b");
+        dir.MakeFile(u"moved");       // the run's own empty file, moved from c
+        for (const char* name : {"b", "moved"}) ASSERT_EQ(chmod((dir.NativePath() + "/" + name).c_str(), 0), 0);
+        CFileId a, moved;
+        ASSERT_TRUE(GetFileId(dir.Child(u"a"), false, a));
+        ASSERT_TRUE(GetFileId(dir.Child(u"moved"), false, moved));
+        const std::u16string path = NewJournalPath(journal.Path());
+        ASSERT_TRUE(WriteJournal(path, {{dir.Path(), {{a.m_nNode, u"a", u"", u"b"}, {moved.m_nNode, u"c", u"", u"moved"}}}}));
+        std::vector<CRecoverLine> report;
+        EXPECT_EQ(RecoverJournal(path, finish, report), kRecoverDone);
+        EXPECT_EQ(Folder(dir), finish ? (Files{{u"b", "a"}, {u"moved", ""}}) : (Files{{u"a", "a"}, {u"c", ""}}));
+    }
+}
+#endif
 
 TEST(RenameJournal, RoundTripsNamesWithTabsAndLineFeeds)
 {

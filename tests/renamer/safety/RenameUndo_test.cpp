@@ -112,27 +112,35 @@ TEST(RenameUndo, GivesBackTheOldNamesOfSwapsRotationsAndChains)
 TEST(RenameUndo, LeavesChangedGoneAndBlockedFilesAlone)
 {
     CUndoFixture f;
-    f.Make({u"a", u"b", u"c", u"d"});
-    ASSERT_EQ(f.Rename({{u"a", u"x"}, {u"b", u"y"}, {u"c", u"z"}, {u"d", u"w"}}), kRenameDone);
+    f.Make({u"a", u"b", u"c", u"d", u"e", u"g"});
+    ASSERT_EQ(f.Rename({{u"a", u"x"}, {u"b", u"y"}, {u"c", u"z"}, {u"d", u"w"}, {u"e", u"v"}, {u"g", u"u"}}),
+              kRenameDone);
     // Another file under the new name, saved over it as editors do.
     f.dir.MakeFile(u"x.new", "another file");
     RemoveFile(f.dir.Child(u"x"));
     ASSERT_TRUE(MoveFileNoReplace(f.dir.Child(u"x.new"), f.dir.Child(u"x")));
     RemoveFile(f.dir.Child(u"y"));
     f.dir.MakeFile(u"c", "taken");  // the old name is taken since
+    RemoveFile(f.dir.Child(u"v"));
+    f.dir.MakeFolder(u"v");  // a folder under the new name is not the file
+    ASSERT_TRUE(MoveFileNoReplace(f.dir.Child(u"u"), f.dir.Child(u"g")));  // put back by hand
 
     CUndoReport report;
     EXPECT_EQ(f.Undo(report), kUndoPartly);
-    EXPECT_EQ(f.Outcomes(report),
-              (std::map<std::u16string, int>{
-                  {u"x", kUndoChanged}, {u"y", kUndoGone}, {u"z", kUndoBlocked}, {u"w", kUndoRestored}}));
-    EXPECT_EQ(f.Contents(), (Files{{u"x", "another file"}, {u"c", "taken"}, {u"z", "c"}, {u"d", "d"}}));
+    EXPECT_EQ(f.Outcomes(report), (std::map<std::u16string, int>{{u"x", kUndoChanged},
+                                                                  {u"y", kUndoGone},
+                                                                  {u"z", kUndoBlocked},
+                                                                  {u"w", kUndoRestored},
+                                                                  {u"v", kUndoChanged},
+                                                                  {u"u", kUndoInPlace}}));
+    EXPECT_EQ(f.Contents(),
+              (Files{{u"x", "another file"}, {u"c", "taken"}, {u"z", "c"}, {u"d", "d"}, {u"g", "g"}}));
     EXPECT_NE(UndoSummaryText(report).find(u"已被占用"), std::u16string::npos);
 
     RemoveFile(f.dir.Child(u"c"));
     EXPECT_EQ(f.Undo(report), kUndoDone);
     ASSERT_EQ(report.m_aLines.size(), 1u);
-    EXPECT_EQ(f.Contents(), (Files{{u"x", "another file"}, {u"c", "c"}, {u"d", "d"}}));
+    EXPECT_EQ(f.Contents(), (Files{{u"x", "another file"}, {u"c", "c"}, {u"d", "d"}, {u"g", "g"}}));
     EXPECT_FALSE(HasRenameHistory(f.journal.Path()));
 }
 
