@@ -84,14 +84,16 @@ std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std
     handle.Open(folder);
     const bool byListing = listed.NodesAreTheFiles(folder);
     std::vector<const std::u16string*> located(n, nullptr);
-    std::vector<std::vector<const std::u16string*>> ambiguous(n);
+    // The names of a move that another move of its node also uses, by move
+    // in order: few moves have any, so they are not kept per move.
+    std::vector<std::pair<size_t, const std::u16string*>> ambiguous;
     std::vector<const std::u16string*> held;
     for (size_t i = 0; i < n; ++i) {
         held.clear();
         for (const std::u16string* name : names(i)) {
             if (!HoldsFileOf(handle, folder, listed, byListing, *name, moves[i])) continue;
             if (sharedWithSameNode(i, *name) != kNoMove)
-                ambiguous[i].push_back(name);
+                ambiguous.emplace_back(i, name);
             else
                 held.push_back(name);
         }
@@ -129,27 +131,28 @@ std::vector<const std::u16string*> LocateFiles(const std::u16string& folder, std
     // Shared names: settle them once the other user's place is known.
     for (bool changed = true; changed;) {
         changed = false;
-        for (size_t i = 0; i < n; ++i) {
-            if (located[i] || ambiguous[i].empty()) continue;
-            for (const std::u16string* name : ambiguous[i]) {
-                const size_t j = sharedWithSameNode(i, *name);
-                // Whichever role the name plays for i, it is i's once j is
-                // known to be under another name.
-                if (located[j] && *located[j] != *name) {
-                    located[i] = name;
-                    changed = true;
-                    break;
-                }
+        for (const auto& [i, name] : ambiguous) {
+            if (located[i]) continue;
+            const size_t j = sharedWithSameNode(i, *name);
+            // Whichever role the name plays for i, it is i's once j is
+            // known to be under another name.
+            if (located[j] && *located[j] != *name) {
+                located[i] = name;
+                changed = true;
             }
         }
     }
     // Still open: nothing has moved between them; an old name is its own.
-    for (size_t i = 0; i < n; ++i) {
-        if (located[i]) continue;
-        for (const std::u16string* name : ambiguous[i]) {
-            const size_t j = sharedWithSameNode(i, *name);
-            if (name == &moves[i].m_strOld && !(located[j] && *located[j] == *name)) located[i] = name;
+    size_t move = kNoMove;
+    bool open = false;
+    for (const auto& [i, name] : ambiguous) {
+        if (i != move) {
+            move = i;
+            open = !located[i];
         }
+        if (!open) continue;
+        const size_t j = sharedWithSameNode(i, *name);
+        if (name == &moves[i].m_strOld && !(located[j] && *located[j] == *name)) located[i] = name;
     }
     return located;
 }
@@ -278,17 +281,24 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
         }
         if (std::find(noted.begin(), noted.end(), folder) != noted.end())
             RemoveNotedPlaceholders(folder, moves, s.m_aLocated);
-        std::vector<CPlanRow> rows;
-        for (size_t i = 0; i < moves.size(); ++i) {
+        auto away = [&](size_t i) {
             const std::u16string& wanted = finish ? moves[i].m_strNew : moves[i].m_strOld;
-            if (!s.m_aLocated[i] || *s.m_aLocated[i] == wanted) continue;
+            return s.m_aLocated[i] && *s.m_aLocated[i] != wanted;
+        };
+        size_t count = 0;
+        for (size_t i = 0; i < moves.size(); ++i) count += away(i) ? 1 : 0;
+        if (count == 0) continue;
+        std::vector<CPlanRow> rows;
+        rows.reserve(count);
+        for (size_t i = 0; i < moves.size(); ++i) {
+            if (!away(i)) continue;
+            const std::u16string& wanted = finish ? moves[i].m_strNew : moves[i].m_strOld;
             // Old and new names stay as they are; a parking name may be
             // given to the move below, so the row keeps a copy of it.
             const std::u16string& from =
                 s.m_aLocated[i] == &moves[i].m_strTemp ? s.m_aNames.emplace_back(*s.m_aLocated[i]) : *s.m_aLocated[i];
             rows.push_back({i, from, wanted});
         }
-        if (rows.empty()) continue;
         CFolderPlan& plan =
             plans.emplace_back(DefaultNamePolicy(), folder, ReadEntries(folder, moves), std::move(rows));
         plan.KeepNamesAsGiven();
