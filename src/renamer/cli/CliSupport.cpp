@@ -131,4 +131,12 @@ void PrintOut(std::string_view text)
 
 void PrintErr(std::string_view text) { WriteStdText(EStdStream::Err, std::string(text) + "\n"); }
 
+bool WriteFullPiece(std::string& out)
+{
+    if (out.size() < kOutputPiece) return false;
+    WriteStdText(EStdStream::Out, out);
+    out.clear();
+    return true;
+}
+
 }  // namespace kq::cli

@@ -2,6 +2,7 @@
 // output helpers and the exit codes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,5 +62,10 @@ int UsageError(std::string_view command, std::string_view message);
 // Writes UTF-8 text and a newline.
 void PrintOut(std::string_view text);
 void PrintErr(std::string_view text);
+// Output of many lines goes to stdout in pieces of whole lines, so that a
+// million of them need no text of their size: called after each whole line,
+// writes out once it holds a piece, and then says so (out is empty again).
+constexpr size_t kOutputPiece = size_t(1) << 20;
+bool WriteFullPiece(std::string& out);
 
 }  // namespace kq::cli

@@ -2,7 +2,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/JsonWriter.h"
 #include "platform/Path.h"
@@ -62,7 +61,6 @@ int RunRecover(std::vector<std::string>& args)
     if (!rest.empty()) return UsageError("recover", "recover 不接受参数：" + rest[0]);
 
     std::vector<std::u16string> journals = FindJournals(DefaultJournalFolder());
-    constexpr size_t kPiece = size_t(1) << 20;
     std::string out;
     bool written = false;  // pieces of out already went out
     CJsonWriter writer;
@@ -120,12 +118,7 @@ int RunRecover(std::vector<std::string>& args)
                 out += ')';
             }
             out += '\n';
-            // A million lines go out in pieces of whole lines.
-            if (out.size() >= kPiece) {
-                WriteStdText(EStdStream::Out, out);
-                out.clear();
-                written = true;
-            }
+            written = WriteFullPiece(out) || written;
         }
     }
     if (json) {

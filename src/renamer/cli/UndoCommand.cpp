@@ -56,18 +56,17 @@ const char* ResultKey(int result)
     }
 }
 
-// The lines go out in pieces of whole lines: a million of them need no
-// text of their size. Each folder's text, with the separator, is escaped
-// once for its run of lines (the lines of one folder share its text).
+// The lines go out in pieces of whole lines. Each folder's text, with the
+// separator, is escaped once for its run of lines (the lines of one folder
+// share its text).
 void PrintUndoLines(const CUndoReport& report)
 {
-    constexpr size_t kPiece = size_t(1) << 20;
     const std::string separator = ToNativeName(std::u16string(1, kPathSeparator));
     std::string out;
     std::string folder;
     std::string name;
     const std::u16string* lastFolder = nullptr;
-    out.reserve(kPiece + 4096);
+    out.reserve(kOutputPiece + 4096);
     for (const CUndoLine& line : report.m_aLines) {
         if (&line.m_strFolder != lastFolder) {
             lastFolder = &line.m_strFolder;
@@ -89,10 +88,7 @@ void PrintUndoLines(const CUndoReport& report)
             out += ')';
         }
         out += '\n';
-        if (out.size() >= kPiece) {
-            WriteStdText(EStdStream::Out, out);
-            out.clear();
-        }
+        WriteFullPiece(out);
     }
     WriteStdText(EStdStream::Out, out);
 }
