@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -30,11 +31,6 @@
 
 namespace kq {
 
-namespace {
-
-
-}  // namespace
-
 CKQToolsDlg::CKQToolsDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("CKQToolsDlg"));
@@ -44,6 +40,11 @@ CKQToolsDlg::CKQToolsDlg(QWidget* parent) : QDialog(parent)
                    Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
     KeepFreedMemory();
+    m_pIdleRelease = new QTimer(this);
+    m_pIdleRelease->setSingleShot(true);
+    connect(m_pIdleRelease, &QTimer::timeout, this, [this] {
+        if (!m_pCycle) ReleaseFreedMemory();
+    });
 
     BuildControls();
     BuildMenus();
@@ -365,6 +366,7 @@ void CKQToolsDlg::RefreshNewNames()
     // The cycle that runs names rows for controls that have changed since.
     m_pModel->SetPendingNames(nullptr);
     m_pCycle.reset();
+    m_pIdleRelease->stop();
     m_pCyclePage = CurrentPage();
     std::shared_ptr<const CNamePlan> plan = m_pCyclePage->PrepareNames(m_list, m_bKeepExtension);
     // The rows on screen are named first.
@@ -404,6 +406,7 @@ void CKQToolsDlg::FinishNames()
     m_pModel->NewNamesChanged();
     UpdateProblemPane();
     if (m_pCyclePage) m_pCyclePage->NamesDone(m_list, message);
+    if (m_list.GetItemCount() >= 100000) m_pIdleRelease->start(m_nIdleReleaseMs);
 }
 
 void CKQToolsDlg::UpdateProblemPane()

@@ -28,6 +28,7 @@ class QPushButton;
 class QRadioButton;
 class QStackedWidget;
 class QStatusBar;
+class QTimer;
 
 namespace kq {
 
@@ -91,6 +92,10 @@ public:
     // Rows by the hundred thousand came: once they are named and checked,
     // the memory their adding and the folder reading used goes back.
     bool m_bReleaseAfterNames = false;
+    // The memory a cycle over a large list freed stays for the next keystroke
+    // and goes back once the window has been idle this long after it.
+    int m_nIdleReleaseMs = 3000;
+    QTimer* m_pIdleRelease = nullptr;
     void UpdateCountPane();
     // The status bar's counts of the rows that change and the rows with problems.
     void UpdateProblemPane();
