@@ -65,5 +65,12 @@ CAccountFacts CurrentAccount();
 // list has gone). Both do nothing where the allocator has no such setting.
 void KeepFreedMemory();
 void ReleaseFreedMemory();
+// A command that runs once over a million files grows vectors of hundreds of
+// megabytes and frees the smaller ones it outgrew. ReturnLargeBlocks has
+// every block of a megabyte or more mapped on its own, so that freeing it
+// gives it back at once, instead of leaving it in a heap the next block
+// cannot always reuse (call it once, early). Nothing where the allocator has
+// no such setting.
+void ReturnLargeBlocks();
 
 }  // namespace kq

@@ -114,6 +114,15 @@ void KeepFreedMemory()
 #endif
 }
 
+void ReturnLargeBlocks()
+{
+#if defined(__GLIBC__)
+    // A fixed threshold: glibc otherwise raises it to the size of each
+    // mapped block freed, and the next large vectors come from the heap.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
+}
+
 void ReleaseFreedMemory()
 {
 #if defined(__GLIBC__)

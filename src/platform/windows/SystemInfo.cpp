@@ -113,6 +113,7 @@ CAccountFacts CurrentAccount()
 // The Windows heap keeps freed blocks itself.
 void KeepFreedMemory() {}
 void ReleaseFreedMemory() {}
+void ReturnLargeBlocks() {}
 
 }  // namespace kq
 

@@ -8,6 +8,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemInfo.h"
 #include "platform/Text.h"
 #include "renamer/cli/CliSupport.h"
 
@@ -64,6 +65,7 @@ int main(int argc, char** argv)
 {
     // The locale's charset decides the encoding of list exports.
     std::setlocale(LC_CTYPE, "");
+    ReturnLargeBlocks();
 
     std::vector<std::string> args = CommandLineArguments(argc, argv);
     std::unique_ptr<CMemoryClipboard> fileClipboard;
