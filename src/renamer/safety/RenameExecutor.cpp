@@ -70,7 +70,7 @@ CFolderOutcome CRenameExecutor::Run(const CFolderPlan& plan)
     m_pNames = &plan.Names();
     for (const CPlanJob& job : plan.Jobs()) {
         if (m_pCancel && m_pCancel->load(std::memory_order_relaxed)) break;
-        const CPlanStep* steps = plan.Steps().data() + job.m_nFirst;
+        const CJobSteps steps = plan.StepsOf(job);
         if (job.m_eKind == EJobKind::Chain)
             RunChain(steps, job.m_nCount, outcome);
         else
@@ -113,7 +113,7 @@ bool CRenameExecutor::IsFileMeant(size_t at, size_t row) const
 
 // Once a move fails, the files before it find their targets still taken and
 // stay too.
-void CRenameExecutor::RunChain(const CPlanStep* steps, size_t count, CFolderOutcome& outcome)
+void CRenameExecutor::RunChain(const CJobSteps& steps, size_t count, CFolderOutcome& outcome)
 {
     size_t s = 0;
     for (; s < count && Move(steps[s].m_nOld, steps[s].m_nNew, steps[s].m_nRow); ++s)
@@ -122,7 +122,7 @@ void CRenameExecutor::RunChain(const CPlanStep* steps, size_t count, CFolderOutc
 }
 
 // Every move made is remembered, so that a failure can be undone backwards.
-void CRenameExecutor::RunCycle(const CPlanJob& job, const CPlanStep* steps, CFolderOutcome& outcome)
+void CRenameExecutor::RunCycle(const CPlanJob& job, const CJobSteps& steps, CFolderOutcome& outcome)
 {
     m_aUndo.clear();
     bool ok = Move(steps[0].m_nOld, job.m_nTemp, steps[0].m_nRow);

@@ -68,8 +68,8 @@ private:
     // row, or kNoName for a move back) names the file to check afterwards.
     bool Move(size_t from, size_t to, size_t row);
     bool IsFileMeant(size_t at, size_t row) const;
-    void RunChain(const CPlanStep* steps, size_t count, CFolderOutcome& outcome);
-    void RunCycle(const CPlanJob& job, const CPlanStep* steps, CFolderOutcome& outcome);
+    void RunChain(const CJobSteps& steps, size_t count, CFolderOutcome& outcome);
+    void RunCycle(const CPlanJob& job, const CJobSteps& steps, CFolderOutcome& outcome);
 
     const std::function<void(size_t)>& m_pfnAfterMove;
     const std::atomic<bool>* m_pCancel;

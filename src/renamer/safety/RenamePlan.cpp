@@ -160,13 +160,13 @@ std::optional<std::u16string> CFolderPlan::FindCollision() const
 void CFolderPlan::AddJob(size_t firstMove, bool runs, const std::vector<size_t>& pred, std::vector<EPlacement>& placed)
 {
     CPlanJob job;
-    job.m_nFirst = m_aSteps.size();
+    job.m_nFirst = static_cast<uint32_t>(m_aSteps.size());
     job.m_nNode = NodeOfRow(m_aMoving[firstMove].m_nRow);
     for (size_t k = firstMove; k != kNoName && placed[k] == EPlacement::Open; k = pred[k]) {
         placed[k] = runs ? EPlacement::Runs : EPlacement::HeldUp;
-        if (runs) m_aSteps.push_back(m_aMoving[k]);
+        if (runs) m_aSteps.push_back(static_cast<uint32_t>(k));
     }
-    job.m_nCount = m_aSteps.size() - job.m_nFirst;
+    job.m_nCount = static_cast<uint32_t>(m_aSteps.size() - job.m_nFirst);
     if (runs) m_aJobs.push_back(job);
 }
 

@@ -198,12 +198,26 @@ enum class EJobKind : char { Chain, Cycle };
 // A chain or a cycle: a range of the plan's steps, in execution order. A
 // cycle parks its first file, shifts the others along and brings the parked
 // file in last.
+// Rows are counted in 32 bits (a list has fewer than 2^31), so a job and
+// the order of its steps take 32 bytes and 4 a move.
 struct CPlanJob {
-    EJobKind m_eKind = EJobKind::Chain;
-    size_t m_nFirst = 0;
-    size_t m_nCount = 0;
     uint64_t m_nNode = 0;          // node of the first file, the order jobs run in
     size_t m_nTemp = kNoName;      // a cycle's parking name (a position in the names)
+    uint32_t m_nFirst = 0;
+    uint32_t m_nCount = 0;
+    EJobKind m_eKind = EJobKind::Chain;
+};
+
+class CFolderPlan;
+// A job's steps in the order they run: steps[s] is the job's move s.
+class CJobSteps {
+public:
+    CJobSteps(const CFolderPlan& plan, const CPlanJob& job) : m_plan(plan), m_nFirst(job.m_nFirst) {}
+    inline const CPlanStep& operator[](size_t s) const;
+
+private:
+    const CFolderPlan& m_plan;
+    size_t m_nFirst;
 };
 
 // The plan of one folder. It keeps views into the entries and the rows'
@@ -257,8 +271,10 @@ public:
     ERowPlan RowPlan(size_t row) const { return m_aPlan[row]; }
     const CNativeNames& Names() const { return m_names; }
     const std::vector<CPlanStep>& Moving() const { return m_aMoving; }
-    const std::vector<CPlanStep>& Steps() const { return m_aSteps; }
     const std::vector<CPlanJob>& Jobs() const { return m_aJobs; }
+    CJobSteps StepsOf(const CPlanJob& job) const { return CJobSteps(*this, job); }
+    // Step s of the execution order (of every job, one after another).
+    const CPlanStep& Step(size_t s) const { return m_aMoving[m_aSteps[s]]; }
     // Whether MatchRows found the row's file (a file, not a folder).
     bool HasFile(size_t row) const { return m_aEntryOfRow[row] != kNoName; }
     // The node of the file a moving row renames.
@@ -303,7 +319,7 @@ private:
     std::vector<CFileStamp> m_aStamps;    // by row, with EFileIdentity::SizeAndTime only
     CNativeNames m_names;                 // the names the moves use, converted once
     std::vector<CPlanStep> m_aMoving;     // the rows that move, in row order
-    std::vector<CPlanStep> m_aSteps;      // the same in execution order, blocked chains left out
+    std::vector<uint32_t> m_aSteps;       // the same in execution order (positions in it), blocked chains left out
     std::vector<CPlanJob> m_aJobs;
     // Parking names must be free of entries, new names and each other.
     std::vector<std::u16string> m_aParking;
@@ -311,5 +327,7 @@ private:
     CNameTable<CParkingName> m_parked;
     std::string m_strJournalTemps;        // the parking names' journal records
 };
+
+inline const CPlanStep& CJobSteps::operator[](size_t s) const { return m_plan.Step(m_nFirst + s); }
 
 }  // namespace kq

@@ -38,7 +38,7 @@ std::vector<CPlanRow> PlanRows(const Rows& rows)
 std::vector<std::pair<std::u16string, std::u16string>> JobMoves(const CFolderPlan& plan, const CPlanJob& job)
 {
     const CNativeNames& names = plan.Names();
-    const CPlanStep* steps = plan.Steps().data() + job.m_nFirst;
+    const CJobSteps steps = plan.StepsOf(job);
     std::vector<std::pair<std::u16string, std::u16string>> moves;
     if (job.m_eKind == EJobKind::Chain) {
         for (size_t s = 0; s < job.m_nCount; ++s) moves.emplace_back(names.Name(steps[s].m_nOld), names.Name(steps[s].m_nNew));
@@ -286,7 +286,7 @@ TEST(RenamePlan, RandomPlansRunInOrderOnASetOfNames)
             const auto moves = JobMoves(plan, job);
             // A chain's first target is free; a cycle's moves close on
             // themselves, or the parking name would not be needed.
-            const CPlanStep* steps = plan.Steps().data() + job.m_nFirst;
+            const CJobSteps steps = plan.StepsOf(job);
             const CNativeNames& names = plan.Names();
             for (size_t s = 1; s < job.m_nCount; ++s)
                 EXPECT_TRUE(NamesEqual(names.Name(steps[s].m_nNew), names.Name(steps[s - 1].m_nOld), policy));
