@@ -275,8 +275,8 @@ private:
     void SortRows(const Less& less);
     std::vector<std::u16string> UpperOldNames() const;
     void Report(const std::u16string& text, const std::u16string& title);
-    // ExecuteRename's steps and the state they share (RenameExecution.cpp).
-    class CRenameRun;
+    // The rows as ExecuteRename's run sees them (RenameExecution.cpp).
+    class CListRows;
 
     ENamePolicy m_ePolicy;
     std::vector<CRow> m_aRows;

@@ -11,26 +11,44 @@
 #include "renamer/list/FileNameList.h"
 #include "renamer/list/NameTable.h"
 #include "renamer/safety/RenamePlan.h"
+#include "renamer/safety/RenameRun.h"
 
 namespace kq {
 
 namespace {
 
-// The rename inside an undo keeps its message boxes to itself: the undo
-// reports for both.
-class CQuietPrompt : public IPromptProvider {
+// The moves undo takes back, as the rows of a rename: from the run's new
+// names to its old ones. The names are the history record's own; the run's
+// message is kept, not shown (the undo reports for both).
+class CUndoRows : public IRenameRows {
 public:
-    CQuietPrompt() : m_pOuter(&GetPromptProvider()) { SetPromptProvider(this); }
-    ~CQuietPrompt() override { SetPromptProvider(m_pOuter); }
-    void Inform(const std::u16string&, const std::u16string&) override {}
-    EPromptAnswer AskYesNo(const std::u16string&, const std::u16string&) override { return EPromptAnswer::Yes; }
-    EPromptAnswer AskYesNoCancel(const std::u16string&, const std::u16string&) override
+    CUndoRows(const CHistoryRun& run, std::vector<CUndoLine>& lines) : m_run(run), m_lines(lines) {}
+    void Add(size_t line, uint32_t folder)
     {
-        return EPromptAnswer::Cancel;
+        m_aLine.push_back(line);
+        m_aFolder.push_back(folder);
     }
+    size_t Line(size_t row) const { return m_aLine[row]; }
+
+    size_t Count() const override { return m_aLine.size(); }
+    size_t FolderCount() const override { return m_run.m_aFolders.size(); }
+    uint32_t FolderOf(size_t row) const override { return m_aFolder[row]; }
+    const std::u16string& FolderText(uint32_t folder) const override { return m_run.m_aFolders[folder].m_strFolder; }
+    uint32_t FolderKey(uint32_t folder) const override { return folder; }
+    std::u16string_view OldName(size_t row) const override { return m_lines[m_aLine[row]].m_strNew; }
+    std::u16string_view NewName(size_t row) const override { return m_lines[m_aLine[row]].m_strOld; }
+    bool KeepsName(size_t) const override { return false; }
+    void Renamed(size_t row) override { m_lines[m_aLine[row]].m_eOutcome = kUndoRestored; }
+    void NotRenamed(size_t) override {}
+    void Report(const std::u16string& text, const std::u16string&) override { m_strMessage = text; }
+    const std::u16string& Message() const { return m_strMessage; }
 
 private:
-    IPromptProvider* m_pOuter;
+    const CHistoryRun& m_run;
+    std::vector<CUndoLine>& m_lines;
+    std::vector<size_t> m_aLine;      // by row: its line
+    std::vector<uint32_t> m_aFolder;  // by row: its folder in the run
+    std::u16string m_strMessage;
 };
 
 // A name the rename would change or refuse as a target cannot be given back
@@ -277,16 +295,14 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
     if (!movable.empty()) {
         // The rename itself takes the files back: cycles are parked and
         // undone as in any run, the folders are locked and journalled.
-        CFileNameList list;
-        std::vector<size_t> lineOfRow;
-        std::vector<std::pair<const CJournalMove*, CFileId>> recorded;  // by row: the move and its folder now
-        list.Reserve(movable.size());
-        lineOfRow.reserve(movable.size());
+        CUndoRows rows(run, lines);
+        // By row: the move recorded, and its folder's identity now.
+        std::vector<const CJournalMove*> recorded;
+        std::vector<CFileId> folderIds(run.m_aFolders.size());
         recorded.reserve(movable.size());
         // movable is in line order, and the lines go folder by folder.
         size_t f = 0;
         size_t folderBegin = 0;  // the first line of folder f
-        CFileId folderId;
         bool folderAsked = false;
         for (size_t i : movable) {
             while (i >= folderBegin + run.m_aFolders[f].m_aMoves.size()) {
@@ -295,14 +311,11 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
                 folderAsked = false;
             }
             if (!folderAsked) {
-                folderId = CFileId{};
-                GetFileId(run.m_aFolders[f].m_strFolder, true, folderId);
+                GetFileId(run.m_aFolders[f].m_strFolder, true, folderIds[f]);
                 folderAsked = true;
             }
-            if (!list.AddRow(lines[i].m_strFolder, lines[i].m_strNew)) continue;
-            list.SetText(list.GetItemCount() - 1, kColNewName, lines[i].m_strOld);
-            lineOfRow.push_back(i);
-            recorded.emplace_back(&run.m_aFolders[f].m_aMoves[i - folderBegin], folderId);
+            rows.Add(i, static_cast<uint32_t>(f));
+            recorded.push_back(&run.m_aFolders[f].m_aMoves[i - folderBegin]);
         }
         // Each file is checked against the history again right after its
         // move (and as the rename plans it where the listing's node numbers
@@ -311,8 +324,8 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
         // reads "changed".
         const FileCheck check = [&](size_t row, const CFileId& id, const CFileStamp& stamp,
                                     std::optional<int64_t> created) {
-            return row < recorded.size() && IsRecordedFile(*recorded[row].first, recorded[row].second, id, stamp) &&
-                   !MadeAfter(run, created);
+            return row < recorded.size() &&
+                   IsRecordedFile(*recorded[row], folderIds[rows.FolderOf(row)], id, stamp) && !MadeAfter(run, created);
         };
         CRenameOptions options;
         options.m_bConfirmed = true;
@@ -322,29 +335,23 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
         options.m_pCancel = cancel;
         options.m_pfnAfterMove = afterMove;
         options.m_pCheck = &check;
-        int result;
-        {
-            CQuietPrompt quiet;
-            result = list.ExecuteRename(options);
-        }
+        CRenameSummary summary;
+        const int result = RunRename(rows, DefaultNamePolicy(), options, summary);
         if (result == kRenameBusy || result == kRenameJournalFailed || result == kRenameInvalidName ||
             result == kRenameUnrecovered) {
-            report.m_strMessage = list.LastMessage();
+            report.m_strMessage = rows.Message();
             lines.clear();
             return report.m_eResult = result == kRenameBusy ? kUndoBusy : kUndoFailed;
         }
         // A collision means the folder changed after the check: nothing
         // moved and every file stays blocked.
         if (result == kRenameDone || result == kRenamePartly) {
-            for (size_t r = 0; r < lineOfRow.size(); ++r)
-                if (list.GetText(static_cast<int>(r), kColStatus) == kStatusDone)
-                    lines[lineOfRow[r]].m_eOutcome = kUndoRestored;
-            for (const CRowFailure& failure : list.LastSummary().m_aFailures)
-                if (failure.m_eReason == EMoveFailure::Changed && failure.m_nRow < lineOfRow.size())
-                    lines[lineOfRow[failure.m_nRow]].m_eOutcome = kUndoChanged;
+            for (const CRowFailure& failure : summary.m_aFailures)
+                if (failure.m_eReason == EMoveFailure::Changed && failure.m_nRow < rows.Count())
+                    lines[rows.Line(failure.m_nRow)].m_eOutcome = kUndoChanged;
         }
         // Files left under temporary names are for recover: say so.
-        if (list.LastSummary().m_nLeftTemporary > 0) report.m_strMessage = list.LastMessage();
+        if (summary.m_nLeftTemporary > 0) report.m_strMessage = rows.Message();
     }
     KeepWhatIsLeft(run, lines);
     return report.m_eResult = report.Restored() == lines.size() ? kUndoDone : kUndoPartly;

@@ -95,9 +95,12 @@ TEST(RenameUndo, GivesBackTheOldNamesOfSwapsRotationsAndChains)
         ASSERT_NE(f.Contents(), before);
         ASSERT_TRUE(HasRenameHistory(f.journal.Path()));
         CUndoReport report;
+        const size_t shown = f.prompt.Shown().size();
         EXPECT_EQ(f.Undo(report), kUndoDone);
         EXPECT_EQ(f.Contents(), before);
         EXPECT_EQ(report.Restored(), c.rows.size());
+        // The undo's own rename shows nothing: the caller reports.
+        EXPECT_EQ(f.prompt.Shown().size(), shown);
         EXPECT_EQ(report.m_run.Count(), c.rows.size());
         // The undo is no run of its own: nothing is left to undo.
         EXPECT_FALSE(HasRenameHistory(f.journal.Path()));
