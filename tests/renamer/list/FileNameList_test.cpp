@@ -157,10 +157,18 @@ TEST(FileNameList, ListingLess_ComparesUpperCasedNamesThenAsWritten)
         for (char16_t c : name) out.push_back(NameUpper(c));
         return out;
     };
-    for (const auto& a : names) {
-        for (const auto& b : names) {
-            const bool expected = upper(a) != upper(b) ? upper(a) < upper(b) : a < b;
-            EXPECT_EQ(CFileNameList::ListingLess(a, b), expected) << ToUtf8(a) << " " << ToUtf8(b);
+    // Shared prefixes, and prefixes equal but for case, of more than the
+    // four units compared at once.
+    const std::u16string prefixes[] = {u"", u"photo_00", u"PHOTO_00", u"photo_0"};
+    for (const auto& pa : prefixes) {
+        for (const auto& pb : prefixes) {
+            for (const auto& na : names) {
+                for (const auto& nb : names) {
+                    const std::u16string a = pa + na, b = pb + nb;
+                    const bool expected = upper(a) != upper(b) ? upper(a) < upper(b) : a < b;
+                    ASSERT_EQ(CFileNameList::ListingLess(a, b), expected) << ToUtf8(a) << " " << ToUtf8(b);
+                }
+            }
         }
     }
 }
