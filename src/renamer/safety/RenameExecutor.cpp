@@ -26,7 +26,7 @@ void AppendDoneMoves(std::string& out, const CFolderPlan& plan, const CFolderOut
             folderWritten = true;
         }
         AppendJournalMove(out, plan.NodeOfRow(step.m_nRow), NativeText(names.Get(step.m_nOld)), NativeText(),
-                          NativeText(names.Get(step.m_nNew)), plan.StampOfRow(step.m_nRow));
+                          NativeText(names.Get(step.New())), plan.StampOfRow(step.m_nRow));
     }
 }
 
@@ -71,7 +71,7 @@ CFolderOutcome CRenameExecutor::Run(const CFolderPlan& plan)
     for (const CPlanJob& job : plan.Jobs()) {
         if (m_pCancel && m_pCancel->load(std::memory_order_relaxed)) break;
         const CJobSteps steps = plan.StepsOf(job);
-        if (job.m_eKind == EJobKind::Chain)
+        if (!job.IsCycle())
             RunChain(steps, job.m_nCount, outcome);
         else
             RunCycle(job, steps, outcome);
@@ -116,7 +116,7 @@ bool CRenameExecutor::IsFileMeant(size_t at, size_t row) const
 void CRenameExecutor::RunChain(const CJobSteps& steps, size_t count, CFolderOutcome& outcome)
 {
     size_t s = 0;
-    for (; s < count && Move(steps[s].m_nOld, steps[s].m_nNew, steps[s].m_nRow); ++s)
+    for (; s < count && Move(steps[s].m_nOld, steps[s].New(), steps[s].m_nRow); ++s)
         outcome.m_aRows[steps[s].m_nRow] = ERowOutcome::Moved;
     if (s < count) outcome.m_aReasons[steps[s].m_nRow] = MoveFailureOf(m_nLastError);
 }
@@ -128,10 +128,10 @@ void CRenameExecutor::RunCycle(const CPlanJob& job, const CJobSteps& steps, CFol
     bool ok = Move(steps[0].m_nOld, job.m_nTemp, steps[0].m_nRow);
     if (ok) m_aUndo.emplace_back(steps[0].m_nOld, job.m_nTemp);
     for (size_t s = 1; ok && s < job.m_nCount; ++s) {
-        ok = Move(steps[s].m_nOld, steps[s].m_nNew, steps[s].m_nRow);
-        if (ok) m_aUndo.emplace_back(steps[s].m_nOld, steps[s].m_nNew);
+        ok = Move(steps[s].m_nOld, steps[s].New(), steps[s].m_nRow);
+        if (ok) m_aUndo.emplace_back(steps[s].m_nOld, steps[s].New());
     }
-    if (ok && Move(job.m_nTemp, steps[0].m_nNew, steps[0].m_nRow)) {
+    if (ok && Move(job.m_nTemp, steps[0].New(), steps[0].m_nRow)) {
         for (size_t s = 0; s < job.m_nCount; ++s) outcome.m_aRows[steps[s].m_nRow] = ERowOutcome::Moved;
         return;
     }

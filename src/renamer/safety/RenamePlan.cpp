@@ -23,6 +23,9 @@ enum class ETarget : char {
     Successor,  // another moving row's file holds it
 };
 
+// No move: the end of a chain, or a row that does not move.
+constexpr uint32_t kNoMove = 0xFFFFFFFFu;
+
 }  // namespace
 
 void CFolderEntries::Reserve(size_t entries, size_t averageUnits)
@@ -157,12 +160,12 @@ std::optional<std::u16string> CFolderPlan::FindCollision() const
 
 // Walks back from a chain's free end (or around a cycle) over the rows not
 // placed yet; only a job that runs gets steps.
-void CFolderPlan::AddJob(size_t firstMove, bool runs, const std::vector<size_t>& pred, std::vector<EPlacement>& placed)
+void CFolderPlan::AddJob(size_t firstMove, bool runs, const std::vector<uint32_t>& pred, std::vector<EPlacement>& placed)
 {
     CPlanJob job;
     job.m_nFirst = static_cast<uint32_t>(m_aSteps.size());
     job.m_nNode = NodeOfRow(m_aMoving[firstMove].m_nRow);
-    for (size_t k = firstMove; k != kNoName && placed[k] == EPlacement::Open; k = pred[k]) {
+    for (size_t k = firstMove; k != kNoMove && placed[k] == EPlacement::Open; k = pred[k]) {
         placed[k] = runs ? EPlacement::Runs : EPlacement::HeldUp;
         if (runs) m_aSteps.push_back(static_cast<uint32_t>(k));
     }
@@ -174,15 +177,16 @@ void CFolderPlan::PlanMoves()
 {
     const size_t n = m_aMoving.size();
     if (n == 0) return;
-    std::vector<size_t> movingOfRow(m_aRows.size(), kNoName);
-    for (size_t m = 0; m < n; ++m) movingOfRow[m_aMoving[m].m_nRow] = m;
-    std::vector<size_t> pred(n, kNoName);
+    // Moves are counted in 32 bits, as rows are.
+    std::vector<uint32_t> movingOfRow(m_aRows.size(), kNoMove);
+    for (size_t m = 0; m < n; ++m) movingOfRow[m_aMoving[m].m_nRow] = static_cast<uint32_t>(m);
+    std::vector<uint32_t> pred(n, kNoMove);
     std::vector<ETarget> target(n, ETarget::Free);
     for (size_t m = 0; m < n; ++m) {
         const size_t e = m_existing.Find(Target(m_aMoving[m].m_nRow));
-        const size_t next = e == kNoName || m_aRowOfEntry[e] == kNoName ? kNoName : movingOfRow[m_aRowOfEntry[e]];
-        if (next != kNoName && pred[next] == kNoName) {
-            pred[next] = m;
+        const uint32_t next = e == kNoName || m_aRowOfEntry[e] == kNoName ? kNoMove : movingOfRow[m_aRowOfEntry[e]];
+        if (next != kNoMove && pred[next] == kNoMove) {
+            pred[next] = static_cast<uint32_t>(m);
             target[m] = ETarget::Successor;
         } else {
             // Held by a file or folder that stays (or, were the collision
@@ -202,7 +206,6 @@ void CFolderPlan::PlanMoves()
         if (placed[m] != EPlacement::Open) continue;
         AddJob(m, true, pred, placed);
         CPlanJob& job = m_aJobs.back();
-        job.m_eKind = EJobKind::Cycle;
         job.m_nTemp = PickParkingName(m_aRows[m_aMoving[m].m_nRow].m_nListRow);
         if (m_strJournalTemps.empty()) AppendJournalFolder(m_strJournalTemps, m_strFolder);
         AppendJournalTemp(m_strJournalTemps, NativeText(m_names.Get(m_aMoving[m].m_nOld)), NativeText(m_names.Get(job.m_nTemp)));
@@ -241,7 +244,7 @@ size_t CFolderPlan::AppendJournalMoves(std::string& out, size_t from, size_t lim
     for (; m < m_aMoving.size() && (m == from || out.size() < limit); ++m) {
         const CPlanStep& step = m_aMoving[m];
         AppendJournalMove(out, NodeOfRow(step.m_nRow), NativeText(m_names.Get(step.m_nOld)), NativeText(),
-                          NativeText(m_names.Get(step.m_nNew)), StampOfRow(step.m_nRow));
+                          NativeText(m_names.Get(step.New())), StampOfRow(step.m_nRow));
     }
     return m;
 }

@@ -164,12 +164,16 @@ void ForEachNameClash(ENamePolicy policy, const CFolderEntries& entries, const N
         policy, entries, nameAfter, [&](size_t e) { return HashName(nameAfter(e), policy); }, withFolders, visit);
 }
 
-// A row of the list that renames a file of the folder.
+// A row of the list that renames a file of the folder (40 bytes: rows are
+// counted in 32 bits).
 struct CPlanRow {
-    size_t m_nListRow;                // its place in the list; numbers its parking name
+    CPlanRow(size_t listRow, std::u16string_view oldName, std::u16string_view newName, bool keepsName = false)
+        : m_strOld(oldName), m_strNew(newName), m_nListRow(static_cast<uint32_t>(listRow)), m_bKeepsName(keepsName)
+    {}
     std::u16string_view m_strOld;     // the name the list knows it by
     std::u16string_view m_strNew;     // as computed; stored without trailing dots and spaces
-    bool m_bKeepsName = false;        // its name could not be computed: the file stays and the row fails
+    uint32_t m_nListRow;              // its place in the list; numbers its parking name
+    bool m_bKeepsName;                // its name could not be computed: the file stays and the row fails
 };
 
 // What the plan expects of a row before anything runs.
@@ -186,26 +190,31 @@ enum class ERowPlan : char {
 using FileCheck = std::function<bool(size_t listRow, const CFileId& id, const CFileStamp& stamp,
                                      std::optional<int64_t> created)>;
 
-// One move: a row and its old and new names, as positions in the plan's names.
+// One move: a row and its old and new names, as positions in the plan's
+// names. The new name is added right after the old one, so a name's length
+// (a file name's, far below 2^32) says where it is: 16 bytes a move.
 struct CPlanStep {
-    size_t m_nRow;  // the row's position in the plan's rows
-    size_t m_nOld;
-    size_t m_nNew;
+    CPlanStep() = default;
+    CPlanStep(size_t row, size_t oldAt, size_t newAt)
+        : m_nOld(oldAt), m_nRow(static_cast<uint32_t>(row)), m_nNewPastOld(static_cast<uint32_t>(newAt - oldAt))
+    {}
+    size_t m_nOld = 0;
+    uint32_t m_nRow = 0;  // the row's position in the plan's rows
+    uint32_t m_nNewPastOld = 0;
+    size_t New() const { return m_nOld + m_nNewPastOld; }
 };
-
-enum class EJobKind : char { Chain, Cycle };
 
 // A chain or a cycle: a range of the plan's steps, in execution order. A
 // cycle parks its first file, shifts the others along and brings the parked
 // file in last.
 // Rows are counted in 32 bits (a list has fewer than 2^31), so a job and
-// the order of its steps take 32 bytes and 4 a move.
+// the order of its steps take 24 bytes and 4 a move.
 struct CPlanJob {
     uint64_t m_nNode = 0;          // node of the first file, the order jobs run in
-    size_t m_nTemp = kNoName;      // a cycle's parking name (a position in the names)
+    size_t m_nTemp = kNoName;      // a cycle's parking name (a position in the names); none for a chain
     uint32_t m_nFirst = 0;
     uint32_t m_nCount = 0;
-    EJobKind m_eKind = EJobKind::Chain;
+    bool IsCycle() const { return m_nTemp != kNoName; }
 };
 
 class CFolderPlan;
@@ -304,7 +313,7 @@ private:
     std::u16string_view NameAfter(size_t e) const;
     // Where a moving row stands while the jobs are formed.
     enum class EPlacement : char { Open, Runs, HeldUp };
-    void AddJob(size_t firstMove, bool runs, const std::vector<size_t>& pred, std::vector<EPlacement>& placed);
+    void AddJob(size_t firstMove, bool runs, const std::vector<uint32_t>& pred, std::vector<EPlacement>& placed);
     size_t PickParkingName(size_t number);
 
     ENamePolicy m_ePolicy;

@@ -308,7 +308,7 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
         // A cycle parks its first file: the journal learns the parking name
         // before anything moves.
         for (const CPlanJob& job : plan.Jobs()) {
-            if (job.m_eKind != EJobKind::Cycle) continue;
+            if (!job.IsCycle()) continue;
             const size_t move = plan.Rows()[plan.StepsOf(job)[0].m_nRow].m_nListRow;
             moves[move].m_strTemp = plan.Names().Name(job.m_nTemp);
             tempsAdded = true;

@@ -22,10 +22,14 @@ namespace {
 // message is kept, not shown (the undo reports for both).
 class CUndoRows : public IRenameRows {
 public:
-    CUndoRows(const CHistoryRun& run, std::vector<CUndoLine>& lines) : m_run(run), m_lines(lines) {}
+    CUndoRows(const CHistoryRun& run, std::vector<CUndoLine>& lines, size_t rows) : m_run(run), m_lines(lines)
+    {
+        m_aLine.reserve(rows);
+        m_aFolder.reserve(rows);
+    }
     void Add(size_t line, uint32_t folder)
     {
-        m_aLine.push_back(line);
+        m_aLine.push_back(static_cast<uint32_t>(line));
         m_aFolder.push_back(folder);
     }
     size_t Line(size_t row) const { return m_aLine[row]; }
@@ -46,7 +50,7 @@ public:
 private:
     const CHistoryRun& m_run;
     std::vector<CUndoLine>& m_lines;
-    std::vector<size_t> m_aLine;      // by row: its line
+    std::vector<uint32_t> m_aLine;    // by row: its line (a run has fewer than 2^31 moves)
     std::vector<uint32_t> m_aFolder;  // by row: its folder in the run
     std::u16string m_strMessage;
 };
@@ -295,7 +299,7 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
     if (!movable.empty()) {
         // The rename itself takes the files back: cycles are parked and
         // undone as in any run, the folders are locked and journalled.
-        CUndoRows rows(run, lines);
+        CUndoRows rows(run, lines, movable.size());
         // By row: the move recorded, and its folder's identity now.
         std::vector<const CJournalMove*> recorded;
         std::vector<CFileId> folderIds(run.m_aFolders.size());
@@ -317,6 +321,8 @@ EUndoResult UndoLastRename(const std::u16string& journalFolderIn, CUndoReport& r
             rows.Add(i, static_cast<uint32_t>(f));
             recorded.push_back(&run.m_aFolders[f].m_aMoves[i - folderBegin]);
         }
+        // The rows say it all now; the rename's plan needs the room.
+        movable = std::vector<size_t>();
         // Each file is checked against the history again right after its
         // move (and as the rename plans it where the listing's node numbers
         // are not used): one put in its place since the check above, or a

@@ -40,13 +40,13 @@ std::vector<std::pair<std::u16string, std::u16string>> JobMoves(const CFolderPla
     const CNativeNames& names = plan.Names();
     const CJobSteps steps = plan.StepsOf(job);
     std::vector<std::pair<std::u16string, std::u16string>> moves;
-    if (job.m_eKind == EJobKind::Chain) {
-        for (size_t s = 0; s < job.m_nCount; ++s) moves.emplace_back(names.Name(steps[s].m_nOld), names.Name(steps[s].m_nNew));
+    if (!job.IsCycle()) {
+        for (size_t s = 0; s < job.m_nCount; ++s) moves.emplace_back(names.Name(steps[s].m_nOld), names.Name(steps[s].New()));
         return moves;
     }
     moves.emplace_back(names.Name(steps[0].m_nOld), names.Name(job.m_nTemp));
-    for (size_t s = 1; s < job.m_nCount; ++s) moves.emplace_back(names.Name(steps[s].m_nOld), names.Name(steps[s].m_nNew));
-    moves.emplace_back(names.Name(job.m_nTemp), names.Name(steps[0].m_nNew));
+    for (size_t s = 1; s < job.m_nCount; ++s) moves.emplace_back(names.Name(steps[s].m_nOld), names.Name(steps[s].New()));
+    moves.emplace_back(names.Name(job.m_nTemp), names.Name(steps[0].New()));
     return moves;
 }
 
@@ -56,7 +56,7 @@ std::string Render(const CFolderPlan& plan)
     std::string out;
     for (const CPlanJob& job : plan.Jobs()) {
         if (!out.empty()) out += " | ";
-        const std::u16string temp = job.m_eKind == EJobKind::Cycle ? plan.Names().Name(job.m_nTemp) : u"";
+        const std::u16string temp = job.IsCycle() ? plan.Names().Name(job.m_nTemp) : u"";
         std::string moves;
         for (const auto& [from, to] : JobMoves(plan, job)) {
             if (!moves.empty()) moves += ' ';
@@ -79,7 +79,7 @@ std::vector<std::u16string> ParkingNames(const CFolderPlan& plan)
 {
     std::vector<std::u16string> names;
     for (const CPlanJob& job : plan.Jobs())
-        if (job.m_eKind == EJobKind::Cycle) names.push_back(plan.Names().Name(job.m_nTemp));
+        if (job.IsCycle()) names.push_back(plan.Names().Name(job.m_nTemp));
     return names;
 }
 
@@ -289,13 +289,13 @@ TEST(RenamePlan, RandomPlansRunInOrderOnASetOfNames)
             const CJobSteps steps = plan.StepsOf(job);
             const CNativeNames& names = plan.Names();
             for (size_t s = 1; s < job.m_nCount; ++s)
-                EXPECT_TRUE(NamesEqual(names.Name(steps[s].m_nNew), names.Name(steps[s - 1].m_nOld), policy));
-            if (job.m_eKind == EJobKind::Chain) {
+                EXPECT_TRUE(NamesEqual(names.Name(steps[s].New()), names.Name(steps[s - 1].m_nOld), policy));
+            if (!job.IsCycle()) {
                 ++chains;
-                EXPECT_FALSE(space.Taken(names.Name(steps[0].m_nNew)));
+                EXPECT_FALSE(space.Taken(names.Name(steps[0].New())));
             } else {
                 ++cycles;
-                EXPECT_TRUE(NamesEqual(names.Name(steps[0].m_nNew), names.Name(steps[job.m_nCount - 1].m_nOld), policy));
+                EXPECT_TRUE(NamesEqual(names.Name(steps[0].New()), names.Name(steps[job.m_nCount - 1].m_nOld), policy));
             }
             for (const auto& [from, to] : moves) EXPECT_TRUE(space.Move(from, to)) << ToUtf8(from) << " > " << ToUtf8(to);
             for (size_t s = 0; s < job.m_nCount; ++s) runs[steps[s].m_nRow] = true;
