@@ -217,6 +217,58 @@ bool CFileNameList::ListingLess(std::u16string_view a, std::u16string_view b)
     return a < b;  // names equal but for case (possible off Windows): a fixed order
 }
 
+void CFileNameList::SortInListingOrder(std::vector<CFolderEntry>& entries)
+{
+    const size_t n = entries.size();
+    if (n < 2) return;
+    // The units every name shares decide nothing. Each name gets a key of
+    // the next four units, upper-cased, most significant first, 0 where the
+    // name has ended: keys that differ order their names as ListingLess
+    // does, so that only names with equal keys are compared in full.
+    const std::u16string_view first = entries[0].m_strName;
+    size_t common = first.size();
+    for (size_t e = 1; e < n && common > 0; ++e) {
+        const std::u16string_view name = entries[e].m_strName;
+        const size_t limit = std::min(common, name.size());
+        size_t i = 0;
+        while (i < limit && name[i] == first[i]) ++i;
+        common = i;
+    }
+    struct CKeyed {
+        uint64_t m_nKey;
+        uint32_t m_nEntry;
+    };
+    std::vector<CKeyed> keyed(n);
+    for (size_t e = 0; e < n; ++e) {
+        const std::u16string_view name = entries[e].m_strName;
+        uint64_t key = 0;
+        for (size_t i = common; i < common + 4; ++i) {
+            char16_t unit = 0;
+            if (i < name.size()) {
+                const char16_t c = name[i];
+                unit = c < 0x80 ? AsciiUpper(c) : NameUpper(c);
+                // A unit of 0 would read as the name's end: order in full.
+                if (unit == 0) {
+                    std::sort(entries.begin(), entries.end(), [](const CFolderEntry& a, const CFolderEntry& b) {
+                        return ListingLess(a.m_strName, b.m_strName);
+                    });
+                    return;
+                }
+            }
+            key = key << 16 | unit;
+        }
+        keyed[e] = {key, static_cast<uint32_t>(e)};
+    }
+    std::sort(keyed.begin(), keyed.end(), [&entries](const CKeyed& a, const CKeyed& b) {
+        if (a.m_nKey != b.m_nKey) return a.m_nKey < b.m_nKey;
+        return ListingLess(entries[a.m_nEntry].m_strName, entries[b.m_nEntry].m_strName);
+    });
+    std::vector<CFolderEntry> sorted;
+    sorted.reserve(n);
+    for (const CKeyed& k : keyed) sorted.push_back(std::move(entries[k.m_nEntry]));
+    entries = std::move(sorted);
+}
+
 namespace {
 
 // One folder of the walk: its entries in listing order, the next to visit,
@@ -253,9 +305,7 @@ bool ReadLevel(CWalkLevel& level, std::set<std::pair<uint64_t, uint64_t>>& visit
     seen = level.m_cursor.GetId(id) && !visited.insert({id.m_nDevice, id.m_nNode}).second;
     if (seen) return true;
     if (!level.m_cursor.ReadEntries(level.m_aEntries)) return false;
-    std::sort(level.m_aEntries.begin(), level.m_aEntries.end(), [](const CFolderEntry& a, const CFolderEntry& b) {
-        return CFileNameList::ListingLess(a.m_strName, b.m_strName);
-    });
+    CFileNameList::SortInListingOrder(level.m_aEntries);
     return true;
 }
 

@@ -168,6 +168,8 @@ public:
     // The order a folder lists in on the Windows file system: names compared
     // unit by unit on their upper-case UTF-16 text (NameUpper).
     static bool ListingLess(std::u16string_view a, std::u16string_view b);
+    // Sorts a folder's entries by ListingLess, most of them by a short key.
+    static void SortInListingOrder(std::vector<CFolderEntry>& entries);
 
     // Deletes the rows of the set (indices out of range are ignored).
     void DeleteRows(const CRowSet& rows);

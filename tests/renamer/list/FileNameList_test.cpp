@@ -11,6 +11,7 @@
 #endif
 
 #include <algorithm>
+#include <random>
 
 #include "platform/Path.h"
 #include "platform/Text.h"
@@ -169,6 +170,37 @@ TEST(FileNameList, ListingLess_ComparesUpperCasedNamesThenAsWritten)
                     ASSERT_EQ(CFileNameList::ListingLess(a, b), expected) << ToUtf8(a) << " " << ToUtf8(b);
                 }
             }
+        }
+    }
+}
+
+// The keyed sort orders as ListingLess does: folders whose names share a
+// prefix (the key starts after it), names ending inside the key, case
+// variants that tie on the key, and a name of no shared prefix at all.
+TEST(FileNameList, SortInListingOrder_OrdersAsListingLess)
+{
+    const std::u16string units = u"aAb0_.ÉéЯё";
+    const std::vector<std::vector<std::u16string>> shapes = {
+        {u"photo_"}, {u"photo_", u"PHOTO_"}, {u"IMG_20260101_"}, {u"x", u""}, {u""}};
+    std::mt19937 random(7);
+    for (const auto& prefixes : shapes) {
+        for (size_t count : {2u, 3u, 50u, 2000u}) {
+            std::vector<CFolderEntry> entries;
+            for (size_t e = 0; e < count; ++e) {
+                std::u16string name = prefixes[random() % prefixes.size()];
+                const size_t length = random() % 9;
+                for (size_t i = 0; i < length; ++i) name.push_back(units[random() % units.size()]);
+                if (name.empty()) name = u"a";
+                entries.push_back({name, random() % 2 == 0});
+            }
+            std::vector<CFolderEntry> expected = entries;
+            std::sort(expected.begin(), expected.end(), [](const CFolderEntry& a, const CFolderEntry& b) {
+                return CFileNameList::ListingLess(a.m_strName, b.m_strName);
+            });
+            CFileNameList::SortInListingOrder(entries);
+            ASSERT_EQ(entries.size(), expected.size());
+            for (size_t e = 0; e < entries.size(); ++e)
+                ASSERT_EQ(entries[e].m_strName, expected[e].m_strName) << "entry " << e << " of " << count;
         }
     }
 }
