@@ -104,6 +104,7 @@ std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool 
     // Rows of one folder share its text: convert it once per run of rows.
     const std::u16string* lastFolder = nullptr;
     std::string folder;
+    std::string escapedFolder;
     std::string oldName;
     std::string newName;
     for (int r = 0; r < list.GetItemCount(); ++r) {
@@ -117,6 +118,8 @@ std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool 
         if (&list.GetText(r, kColFolder) != lastFolder) {
             lastFolder = &list.GetText(r, kColFolder);
             folder = ToNativeName(*lastFolder);
+            escapedFolder.clear();
+            if (!json) AppendEscapedName(escapedFolder, folder);
         }
         const std::u16string& statusText = list.GetText(r, kColStatus);
         const std::string status = statusText == kStatusDone ? "已处理" : statusText == kStatusPending ? "未处理" : ToUtf8(statusText);
@@ -145,7 +148,7 @@ std::string RowsText(const CFileNameList& list, const COldNames* oldNames, bool 
             out += '\t';
             AppendEscapedName(out, newName);
             out += '\t';
-            AppendEscapedName(out, folder);
+            out += escapedFolder;
             if (withStatus) {
                 out += '\t';
                 out += status;
