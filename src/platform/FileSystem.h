@@ -90,8 +90,10 @@ public:
     bool OpenChild(const CFolderCursor& parent, std::u16string_view name);
     bool IsOpen() const;
     void Close();
-    // Every entry but "." and "..", in the order the file system returns them.
-    bool ReadEntries(std::vector<CFolderEntry>& entries) const;
+    // Every entry but "." and "..", in the order the file system returns them;
+    // with nodes, each entry's node number as the listing gives it (as
+    // ForEachFolderEntryId does), alongside.
+    bool ReadEntries(std::vector<CFolderEntry>& entries, std::vector<uint64_t>* nodes = nullptr) const;
     bool GetId(CFileId& id) const;
 
 private:

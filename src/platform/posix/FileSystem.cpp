@@ -215,7 +215,7 @@ bool CFolderCursor::OpenChild(const CFolderCursor& parent, std::u16string_view n
     return m_hFolder >= 0;
 }
 
-bool CFolderCursor::ReadEntries(std::vector<CFolderEntry>& entries) const
+bool CFolderCursor::ReadEntries(std::vector<CFolderEntry>& entries, std::vector<uint64_t>* nodes) const
 {
     if (m_hFolder < 0) return false;
     // A descriptor of its own: closedir closes it, and the read starts at the
@@ -239,6 +239,7 @@ bool CFolderCursor::ReadEntries(std::vector<CFolderEntry>& entries) const
         CFolderEntry& out = entries.emplace_back();
         AppendFromNativeName(out.m_strName, n);
         out.m_bDirectory = isDirectory;
+        if (nodes) nodes->push_back(static_cast<uint64_t>(entry->d_ino));
     }
     const bool ok = errno == 0;
     closedir(dir);

@@ -207,9 +207,17 @@ bool CFolderCursor::OpenChild(const CFolderCursor& parent, std::u16string_view n
     return Open(path);
 }
 
-bool CFolderCursor::ReadEntries(std::vector<CFolderEntry>& entries) const
+bool CFolderCursor::ReadEntries(std::vector<CFolderEntry>& entries, std::vector<uint64_t>* nodes) const
 {
     if (m_hFolder < 0) return false;
+    if (nodes) {
+        return ForEachFolderEntryId(m_strPath, [&](std::u16string_view name, bool isDirectory, uint64_t node) {
+            if (name == u"." || name == u"..") return true;
+            entries.push_back({std::u16string(name), isDirectory});
+            nodes->push_back(node);
+            return true;
+        });
+    }
     return ForEachFolderEntry(m_strPath, [&](std::u16string_view name, bool isDirectory) {
         if (name != u"." && name != u"..") entries.push_back({std::u16string(name), isDirectory});
         return true;

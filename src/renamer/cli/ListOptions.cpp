@@ -12,7 +12,7 @@
 namespace kq::cli {
 
 bool BuildFileList(const std::vector<std::string>& paths, bool recursive, CFileNameList& list, std::string& error,
-                   size_t* unreadable)
+                   size_t* unreadable, IFolderReadWatcher* watcher)
 {
     std::vector<std::u16string> absolute;
     for (const auto& p : paths) {
@@ -31,7 +31,7 @@ bool BuildFileList(const std::vector<std::string>& paths, bool recursive, CFileN
     }
     CCollectedFiles files;
     CDropSummary summary;
-    CollectFiles(absolute, recursive, files, summary);
+    CollectFiles(absolute, recursive, files, summary, watcher);
     AddCollectedFiles(list, files);
     // The rest of the list is still worked on; the caller's exit code tells.
     for (const std::u16string& folder : summary.m_aUnreadable)

@@ -8,6 +8,7 @@
 
 namespace kq {
 class CFileNameList;
+class IFolderReadWatcher;
 }
 
 namespace kq::cli {
@@ -16,7 +17,8 @@ namespace kq::cli {
 // which), then adds files and the files of folders (with recursive, their
 // sub-folders too) in argument order. A folder that cannot be read is
 // reported on stderr and counted in *unreadable; the others are listed.
+// A watcher is told of every folder read.
 bool BuildFileList(const std::vector<std::string>& paths, bool recursive, CFileNameList& list, std::string& error,
-                   size_t* unreadable = nullptr);
+                   size_t* unreadable = nullptr, IFolderReadWatcher* watcher = nullptr);
 
 }  // namespace kq::cli

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "renamer/cli/SuperSortOption.h"
 #include "renamer/list/FileNameList.h"
 #include "renamer/list/ListExport.h"
+#include "renamer/safety/FolderListings.h"
 #include "renamer/safety/RowProblems.h"
 #include "renamer/settings/Presets.h"
 
@@ -214,7 +216,12 @@ int RunRenameRequest(CRenameRequest& request)
     CFileNameList list;
     std::string error;
     size_t unreadable = 0;
-    if (!BuildFileList(request.m_aPaths, request.m_bRecursive, list, error, &unreadable) ||
+    // A run that asks nothing locks each folder before reading it and moves
+    // on what it read: the folder is not read a second time.
+    std::optional<CFolderListings> listings;
+    if (request.m_bYes && !request.m_bDryRun) listings.emplace(std::u16string());
+    if (!BuildFileList(request.m_aPaths, request.m_bRecursive, list, error, &unreadable,
+                       listings ? &*listings : nullptr) ||
         !request.m_pMode->Load(error))
         return UsageError("rename", error);
     // Folders that could not be read make the run fail, after the rest.
@@ -240,6 +247,7 @@ int RunRenameRequest(CRenameRequest& request)
     const COldNames oldNames(list);
     CRenameOptions options;
     options.m_bConfirmed = request.m_bYes;
+    options.m_pListings = listings ? &*listings : nullptr;
     int result = list.ExecuteRename(options);
     if (result != kRenameDone && result != kRenamePartly) return kExitFailed;
     if (list.GetItemCount() > 0) PrintOut(RowsText(list, &oldNames, true, request.m_bJson));

@@ -8,7 +8,7 @@
 namespace kq {
 
 void CollectFiles(const std::vector<std::u16string>& paths, bool includeSubfolders, CCollectedFiles& collected,
-                  CDropSummary& summary)
+                  CDropSummary& summary, IFolderReadWatcher* watcher)
 {
     auto add = [&](std::u16string_view folder, std::u16string_view name) {
         if (collected.m_aFolders.empty() || collected.m_aFolders.back() != folder) collected.m_aFolders.emplace_back(folder);
@@ -18,7 +18,7 @@ void CollectFiles(const std::vector<std::u16string>& paths, bool includeSubfolde
     for (const std::u16string& path : paths) {
         if (path.empty()) continue;
         if (IsFolder(path)) {
-            CFileNameList::CollectFolderFiles(path, includeSubfolders, add, &summary.m_aUnreadable);
+            CFileNameList::CollectFolderFiles(path, includeSubfolders, add, &summary.m_aUnreadable, watcher);
         } else if (PathExists(path)) {
             const size_t pos = path.rfind(kPathSeparator);
             if (pos == std::u16string::npos) {

@@ -11,6 +11,7 @@
 namespace kq {
 
 class CFileNameList;
+class IFolderReadWatcher;
 
 enum class EDropResult {
     Done,       // everything collected was offered to AddFile
@@ -42,9 +43,9 @@ struct CCollectedFiles {
 
 // The collection without the question: every folder of paths contributes its
 // files (its sub-folders' with includeSubfolders), anything else that exists
-// is a file.
+// is a file. A watcher is told of every folder read.
 void CollectFiles(const std::vector<std::u16string>& paths, bool includeSubfolders, CCollectedFiles& collected,
-                  CDropSummary& summary);
+                  CDropSummary& summary, IFolderReadWatcher* watcher = nullptr);
 // Adds them in collection order; returns the rows added.
 size_t AddCollectedFiles(CFileNameList& list, const CCollectedFiles& collected);
 

@@ -299,12 +299,18 @@ bool ReopenLevel(std::deque<CWalkLevel>& levels, size_t at)
     return true;
 }
 
-bool ReadLevel(CWalkLevel& level, std::set<std::pair<uint64_t, uint64_t>>& visited, bool& seen)
+bool ReadLevel(CWalkLevel& level, std::set<std::pair<uint64_t, uint64_t>>& visited, bool& seen,
+               IFolderReadWatcher* watcher)
 {
     CFileId id;
-    seen = level.m_cursor.GetId(id) && !visited.insert({id.m_nDevice, id.m_nNode}).second;
+    const bool known = level.m_cursor.GetId(id);
+    seen = known && !visited.insert({id.m_nDevice, id.m_nNode}).second;
     if (seen) return true;
-    if (!level.m_cursor.ReadEntries(level.m_aEntries)) return false;
+    if (!known) watcher = nullptr;
+    std::vector<uint64_t> nodes;
+    const bool withNodes = watcher && watcher->BeforeRead(id);
+    if (!level.m_cursor.ReadEntries(level.m_aEntries, withNodes ? &nodes : nullptr)) return false;
+    if (watcher) watcher->Read(id, level.m_aEntries, nodes);
     CFileNameList::SortInListingOrder(level.m_aEntries);
     return true;
 }
@@ -312,7 +318,8 @@ bool ReadLevel(CWalkLevel& level, std::set<std::pair<uint64_t, uint64_t>>& visit
 }  // namespace
 
 bool CFileNameList::CollectFolderFiles(std::u16string_view folder, bool includeSubfolders,
-                                       const FolderFileVisitor& visit, std::vector<std::u16string>* unreadable)
+                                       const FolderFileVisitor& visit, std::vector<std::u16string>* unreadable,
+                                       IFolderReadWatcher* watcher)
 {
     std::u16string root(folder);
     // "/a/b/" and "/a/b" are the same folder; "/" stays the root ("").
@@ -322,7 +329,7 @@ bool CFileNameList::CollectFolderFiles(std::u16string_view folder, bool includeS
     CWalkLevel& top = levels.emplace_back();
     top.m_strPath = root;
     bool seen = false;
-    if (!top.m_cursor.Open(root.empty() ? std::u16string(1, kPathSeparator) : root) || !ReadLevel(top, visited, seen)) {
+    if (!top.m_cursor.Open(root.empty() ? std::u16string(1, kPathSeparator) : root) || !ReadLevel(top, visited, seen, watcher)) {
         if (unreadable) unreadable->push_back(root);
         return false;
     }
@@ -344,7 +351,7 @@ bool CFileNameList::CollectFolderFiles(std::u16string_view folder, bool includeS
         child.m_strName = entry.m_strName;
         child.m_strPath = JoinPath(level.m_strPath, entry.m_strName);
         if (!ReopenLevel(levels, at) || !child.m_cursor.OpenChild(level.m_cursor, child.m_strName) ||
-            !ReadLevel(child, visited, seen)) {
+            !ReadLevel(child, visited, seen, watcher)) {
             if (unreadable) unreadable->push_back(child.m_strPath);
             continue;
         }

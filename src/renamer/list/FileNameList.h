@@ -51,6 +51,8 @@ enum ERenameResult {
     kRenameUnrecovered = 8,   // a run that died left a journal for one of the folders; nothing moved
 };
 
+class CFolderListings;
+
 struct CRenameOptions {
     // Skip the "确认改名" question (the CLI's --yes).
     bool m_bConfirmed = false;
@@ -76,6 +78,21 @@ struct CRenameOptions {
     // the history.
     const std::function<bool(size_t listRow, const CFileId&, const CFileStamp&, std::optional<int64_t> created)>*
         m_pCheck = nullptr;
+    // Folders already read, under their run locks, when the list was made
+    // (the CLI's): the run takes them over instead of reading them again.
+    CFolderListings* m_pListings = nullptr;
+};
+
+// Told of each folder a walk reads: before the read, and what it read.
+class IFolderReadWatcher {
+public:
+    virtual ~IFolderReadWatcher() = default;
+    // Returns whether the read's node numbers are wanted.
+    virtual bool BeforeRead(const CFileId& folder) = 0;
+    // The entries as the folder listed them, and their node numbers when
+    // BeforeRead asked for them.
+    virtual void Read(const CFileId& folder, const std::vector<CFolderEntry>& entries,
+                      const std::vector<uint64_t>& nodes) = 0;
 };
 
 // Why a row's file was not renamed.
@@ -164,7 +181,8 @@ public:
     // instead of building its path (AddRow takes them as they come).
     using FolderFileVisitor = std::function<void(std::u16string_view folder, std::u16string_view name)>;
     static bool CollectFolderFiles(std::u16string_view folder, bool includeSubfolders, const FolderFileVisitor& visit,
-                                   std::vector<std::u16string>* unreadable = nullptr);
+                                   std::vector<std::u16string>* unreadable = nullptr,
+                                   IFolderReadWatcher* watcher = nullptr);
     // The order a folder lists in on the Windows file system: names compared
     // unit by unit on their upper-case UTF-16 text (NameUpper).
     static bool ListingLess(std::u16string_view a, std::u16string_view b);

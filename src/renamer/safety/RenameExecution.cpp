@@ -19,6 +19,7 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "renamer/list/FileNameList.h"
+#include "renamer/safety/FolderListings.h"
 #include "renamer/safety/RenameExecutor.h"
 #include "renamer/safety/RenameHistory.h"
 #include "renamer/safety/RenameJournal.h"
@@ -225,7 +226,12 @@ CStop CRenameRun::LockFolders()
     }
     for (const CFolderGroup& group : m_aGroups) {
         if (!group.m_bReadable) continue;
-        auto lock = std::make_unique<CFileLock>();
+        std::unique_ptr<CFileLock> lock;
+        if (m_options.m_pListings && m_options.m_pListings->TakeLock(group.m_id, lock)) {
+            m_aFolderLocks.push_back(std::move(lock));
+            continue;
+        }
+        lock = std::make_unique<CFileLock>();
         if (!lock->TryLock(FolderLockPath(m_strJournalFolder, group.m_id.m_nDevice, group.m_id.m_nNode), true)) {
             m_rows.Report(u"文件夹“" + group.m_strFolder + u"”正在由另一个改名操作处理，请等它结束后再试。", u"无法改名");
             return kRenameBusy;
@@ -264,10 +270,12 @@ CStop CRenameRun::RefuseUnrecoveredFolders()
 void CRenameRun::ReadFolders()
 {
     for (CFolderGroup& group : m_aGroups) {
-        // Room for the folder's rows and a few more entries.
-        CFolderEntries entries =
-            ReadFolderEntries(group.m_strFolder, group.m_aRows.size() + group.m_aRows.size() / 8 + 16,
-                              m_rows.OldName(group.m_aRows[0]).size() + 4);
+        // Read when the list was made, under the lock held since; or now,
+        // with room for the folder's rows and a few more entries.
+        CFolderEntries entries;
+        if (!m_options.m_pListings || !m_options.m_pListings->TakeEntries(group.m_id, entries))
+            entries = ReadFolderEntries(group.m_strFolder, group.m_aRows.size() + group.m_aRows.size() / 8 + 16,
+                                        m_rows.OldName(group.m_aRows[0]).size() + 4);
         std::vector<CPlanRow> planRows;
         planRows.reserve(group.m_aRows.size());
         // A row whose name the page could not compute is never moved.

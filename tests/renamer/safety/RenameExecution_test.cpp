@@ -11,7 +11,9 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "platform/AtomicFile.h"
 #include "renamer/list/FileNameList.h"
+#include "renamer/safety/FolderListings.h"
 #include "renamer/safety/RenameJournal.h"
 #include "renamer/safety/RenamePlan.h"
 #include "renamer/safety/RenameRecover.h"
@@ -606,6 +608,59 @@ TEST(ExecuteRename, RefusesAFolderWithAnUnrecoveredJournal)
     // The journal of the other folder does not hold this one.
     EXPECT_EQ(run.Run(), kRenameDone);
     EXPECT_EQ(Folder(run.dir), (Files{{u"c", "a"}, {u"b", "b"}, {u"p", "parked"}}));
+}
+
+// A list made with a watcher: the run takes over the lock taken before the
+// folder was read, and the read. No other run gets in meanwhile; a file made
+// since by a program that takes no lock is never replaced, and its row fails.
+TEST(ExecuteRename, TakesOverTheLockAndReadOfTheListing)
+{
+    CRenameRun run(ENamePolicy::ExactCase);
+    run.Make({u"a", u"b"});
+    CFileId id;
+    ASSERT_TRUE(GetFileId(run.dir.Path(), true, id));
+    const std::u16string lockPath = FolderLockPath(run.journal.Path(), id.m_nDevice, id.m_nNode);
+    CFolderListings listings(run.journal.Path());
+    auto add = [&](std::u16string_view folder, std::u16string_view name) { run.list.AddRow(folder, name); };
+    ASSERT_TRUE(CFileNameList::CollectFolderFiles(run.dir.Path(), false, add, nullptr, &listings));
+    ASSERT_EQ(run.list.GetItemCount(), 2);
+    CFileLock other;
+    EXPECT_FALSE(other.TryLock(lockPath, true));
+
+    run.list.SetText(0, kColNewName, u"c");
+    run.list.SetText(1, kColNewName, u"d");
+    run.dir.MakeFile(u"d", "newcomer");
+    CRenameOptions options;
+    options.m_bConfirmed = true;
+    options.m_strJournalFolder = run.journal.Path();
+    options.m_pListings = &listings;
+    EXPECT_EQ(run.list.ExecuteRename(options), kRenamePartly);
+    EXPECT_EQ(Folder(run.dir), (Files{{u"c", "a"}, {u"b", "b"}, {u"d", "newcomer"}}));
+    ASSERT_EQ(run.list.LastSummary().m_aFailures.size(), 1u);
+    EXPECT_EQ(run.list.LastSummary().m_aFailures[0].m_eReason, EMoveFailure::NameTaken);
+    EXPECT_TRUE(other.TryLock(lockPath, true));
+}
+
+// A folder another run holds is not read under a lock: the run then finds
+// it busy, as it would have without the listing.
+TEST(ExecuteRename, ListingOfABusyFolderLeavesTheRunToRefuse)
+{
+    CRenameRun run(ENamePolicy::ExactCase);
+    run.Make({u"a"});
+    CFileId id;
+    ASSERT_TRUE(GetFileId(run.dir.Path(), true, id));
+    CFileLock other;
+    ASSERT_TRUE(other.TryLock(FolderLockPath(run.journal.Path(), id.m_nDevice, id.m_nNode), true));
+    CFolderListings listings(run.journal.Path());
+    auto add = [&](std::u16string_view folder, std::u16string_view name) { run.list.AddRow(folder, name); };
+    ASSERT_TRUE(CFileNameList::CollectFolderFiles(run.dir.Path(), false, add, nullptr, &listings));
+    run.list.SetText(0, kColNewName, u"b");
+    CRenameOptions options;
+    options.m_bConfirmed = true;
+    options.m_strJournalFolder = run.journal.Path();
+    options.m_pListings = &listings;
+    EXPECT_EQ(run.list.ExecuteRename(options), kRenameBusy);
+    EXPECT_EQ(Folder(run.dir), (Files{{u"a", "a"}}));
 }
 
 TEST(RecoverJournal, KeepsTheJournalWhenAFileCannotBePlaced)
