@@ -4,6 +4,7 @@
 // units. Case and character classes are ASCII only.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,18 @@ inline constexpr std::string_view StripUtf8Bom(std::string_view bytes)
 
 // ASCII-only literal to system text ("abc" -> u"abc"); for formats and numbers.
 std::u16string FromAscii(std::string_view text);
+
+// Eight bytes of text read as one word (in any byte order): whether one of
+// them is byte, or is below bound (at most 0x80).
+inline constexpr bool WordHasByte(uint64_t word, unsigned char byte)
+{
+    const uint64_t x = word ^ (0x0101010101010101ull * byte);
+    return ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0;
+}
+inline constexpr bool WordHasByteBelow(uint64_t word, unsigned char bound)
+{
+    return ((word - 0x0101010101010101ull * bound) & ~word & 0x8080808080808080ull) != 0;
+}
 
 inline constexpr char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
 inline constexpr char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Text.h"
@@ -75,6 +76,34 @@ TEST(Utf, BlockCopiesAgreeAtEveryPosition)
                 EXPECT_EQ(back.substr(1), expected);
                 std::string broken = ToUtf8(text.substr(0, at)) + "\xFF" + ToUtf8(text.substr(at));
                 EXPECT_EQ(FromUtf8(broken), text.substr(0, at) + u"\uFFFD" + expected.substr(at));
+            }
+        }
+    }
+}
+
+// The word tests agree with a byte-by-byte look at every position, for
+// every byte value, among bytes of either side of the bound.
+TEST(Text, WordHasByteAgreesWithEachByte)
+{
+    const unsigned char fillers[] = {0x00, 0x1F, 0x20, 0x41, 0x7F, 0x80, 0xE6, 0xFF};
+    for (unsigned char filler : fillers) {
+        for (int at = 0; at < 8; ++at) {
+            for (int value = 0; value < 256; ++value) {
+                unsigned char bytes[8];
+                for (unsigned char& b : bytes) b = filler;
+                bytes[at] = static_cast<unsigned char>(value);
+                uint64_t word = 0;
+                for (int i = 7; i >= 0; --i) word = word << 8 | bytes[i];
+                for (unsigned char target : {0x09, 0x5C, 0x7F}) {
+                    bool expected = false;
+                    for (unsigned char b : bytes) expected = expected || b == target;
+                    ASSERT_EQ(WordHasByte(word, target), expected) << filler << " " << at << " " << value;
+                }
+                for (unsigned char bound : {0x01, 0x20, 0x80}) {
+                    bool expected = false;
+                    for (unsigned char b : bytes) expected = expected || b < bound;
+                    ASSERT_EQ(WordHasByteBelow(word, bound), expected) << filler << " " << at << " " << value;
+                }
             }
         }
     }

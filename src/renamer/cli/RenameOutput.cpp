@@ -1,6 +1,8 @@
 #include "renamer/cli/RenameOutput.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/JsonWriter.h"
@@ -45,6 +47,12 @@ void AppendEscapedName(std::string& out, std::string_view bytes)
     }();
     size_t plain = 0;
     for (size_t i = 0; i < bytes.size(); ++i) {
+        // Eight bytes at a time while none needs an escape.
+        for (uint64_t word; i + 8 <= bytes.size(); i += 8) {
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if (WordHasByteBelow(word, 0x20) || WordHasByte(word, 0x7F) || WordHasByte(word, '\\')) break;
+        }
+        if (i >= bytes.size()) break;
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
         if (!kNeeds[c]) continue;
         out.append(bytes.substr(plain, i - plain));

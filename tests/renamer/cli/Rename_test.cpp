@@ -305,6 +305,16 @@ TEST(CliRename, OutputKeepsUnusualNamesUnambiguous)
               std::string::npos)
         << json.m_strOut;
     EXPECT_EQ(json.m_strOut.find("folder_hex"), std::string::npos);
+
+    // Escapes past the first eight bytes of a name.
+    CCliFixture g;
+    g.dir.MakeFile(FromNativeName("0123456789\tabcdefgh\x01z"), "4");
+    g.dir.MakeFile(FromNativeName("long_name_\x7F_and\\_more"), "5");
+    const std::string e = g.dir.NativePath();
+    auto longer = g.Run({"rename", "--dry-run", "--no-keep-extension", "--sort", "name", e});
+    EXPECT_EQ(longer.m_strOut, "0123456789\\tabcdefgh\\001z\t0123456789\\tabcdefgh\\001z\t" + e +
+                                   "\nlong_name_\\177_and\\\\_more\tlong_name_\\177_and\\\\_more\t" + e +
+                                   "\tinvalid\n");
 }
 #endif
 

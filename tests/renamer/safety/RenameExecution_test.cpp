@@ -733,6 +733,27 @@ TEST(RenameJournal, RoundTripsNamesWithTabsAndLineFeeds)
     EXPECT_EQ(back[0].m_aMoves[0].m_strNew, slashed);
     EXPECT_EQ(back[0].m_aMoves[1].m_strTemp, u"t");
     EXPECT_EQ(back[0].m_aMoves[1].m_strNew, u"q\r");
+    // Escapes at every position of names longer than a word.
+#ifdef _WIN32
+    const std::u16string escaped = u"\t\n\r";
+#else
+    const std::u16string escaped = u"\t\n\r\\";
+#endif
+    for (char16_t special : escaped) {
+        std::vector<CJournalFolder> longer{{folder, {}}};
+        for (size_t at = 0; at < 20; ++at) {
+            std::u16string name = u"abcdefghijklmnopqrst";
+            name[at] = special;
+            longer[0].m_aMoves.push_back({at + 1, name, u"", name + u"x"});
+        }
+        ASSERT_TRUE(ParseJournal(FormatJournal(longer), back));
+        ASSERT_EQ(back.size(), 1u);
+        ASSERT_EQ(back[0].m_aMoves.size(), longer[0].m_aMoves.size());
+        for (size_t m = 0; m < back[0].m_aMoves.size(); ++m) {
+            EXPECT_EQ(back[0].m_aMoves[m].m_strOld, longer[0].m_aMoves[m].m_strOld);
+            EXPECT_EQ(back[0].m_aMoves[m].m_strNew, longer[0].m_aMoves[m].m_strNew);
+        }
+    }
     std::string text = FormatJournal(folders);
     EXPECT_FALSE(ParseJournal(text.substr(0, text.size() - 1), back));  // cut short
     EXPECT_FALSE(ParseJournal("something else\n", back));
