@@ -329,7 +329,8 @@ bool CFileNameList::CollectFolderFiles(std::u16string_view folder, bool includeS
     CWalkLevel& top = levels.emplace_back();
     top.m_strPath = root;
     bool seen = false;
-    if (!top.m_cursor.Open(root.empty() ? std::u16string(1, kPathSeparator) : root) || !ReadLevel(top, visited, seen, watcher)) {
+    if (!top.m_cursor.Open(root.empty() ? std::u16string(1, kPathSeparator) : root) ||
+        !ReadLevel(top, visited, seen, watcher)) {
         if (unreadable) unreadable->push_back(root);
         return false;
     }
