@@ -10,6 +10,9 @@ build=${1:-build-fuzz}
 seconds=${2:-120}
 timeout=${3:-10}
 status=0
+# Leaks inside system libraries that we cannot mend (see the file).
+LSAN_OPTIONS="suppressions=$(pwd)/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS
 for f in "$build"/fuzz/*_fuzz; do
     [ -x "$f" ] || continue
     name=$(basename "$f")
