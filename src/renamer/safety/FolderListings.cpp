@@ -17,9 +17,9 @@ bool CFolderListings::BeforeRead(const CFileId& folder)
     if (m_listings.count(key)) return false;
     if (!m_bFolderMade) m_bFolderMade = CreateFolder(m_strJournalFolder);
     if (!m_bFolderMade) return false;
-    auto lock = std::make_unique<CFileLock>();
+    std::unique_ptr<CFileLock> lock = LockFolderRun(m_strJournalFolder, folder);
     // Busy: the run will say so when it comes to this folder.
-    if (!lock->TryLock(FolderLockPath(m_strJournalFolder, folder.m_nDevice, folder.m_nNode), true)) return false;
+    if (!lock) return false;
     m_listings[key].m_pLock = std::move(lock);
     return true;
 }
@@ -43,14 +43,14 @@ bool CFolderListings::TakeLock(const CFileId& folder, std::unique_ptr<CFileLock>
     auto it = m_listings.find({folder.m_nDevice, folder.m_nNode});
     if (it == m_listings.end() || !it->second.m_pLock) return false;
     lock = std::move(it->second.m_pLock);
-    it->second.m_bLockTaken = true;
     return true;
 }
 
 bool CFolderListings::TakeEntries(const CFileId& folder, CFolderEntries& entries)
 {
     auto it = m_listings.find({folder.m_nDevice, folder.m_nNode});
-    if (it == m_listings.end() || !it->second.m_bLockTaken || !it->second.m_bRead) return false;
+    // Only what was read under the lock the run now holds.
+    if (it == m_listings.end() || it->second.m_pLock || !it->second.m_bRead) return false;
     entries = std::move(it->second.m_entries);
     it->second.m_bRead = false;
     return true;

@@ -36,8 +36,8 @@ public:
 private:
     using Key = std::pair<uint64_t, uint64_t>;
     struct CListing {
-        std::unique_ptr<CFileLock> m_pLock;  // null once the run has it
-        bool m_bLockTaken = false;
+        // A listing is made once its lock is taken: null then means the run has it.
+        std::unique_ptr<CFileLock> m_pLock;
         bool m_bRead = false;
         CFolderEntries m_entries;
     };

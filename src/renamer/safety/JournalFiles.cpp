@@ -47,6 +47,14 @@ std::u16string FolderLockPath(const std::u16string& journalFolder, uint64_t devi
                                        FormatInt(static_cast<long long>(node)) + u".lock");
 }
 
+std::unique_ptr<CFileLock> LockFolderRun(const std::u16string& journalFolder, const CFileId& folder)
+{
+    auto lock = std::make_unique<CFileLock>();
+    // Every locker of the path removes it when done, so all must say so.
+    if (!lock->TryLock(FolderLockPath(journalFolder, folder.m_nDevice, folder.m_nNode), true)) return nullptr;
+    return lock;
+}
+
 std::vector<std::u16string> FindJournals(const std::u16string& folder) { return FindFilesBySuffix(folder, kSuffix); }
 
 std::vector<std::u16string> FindFilesBySuffix(const std::u16string& folder, std::u16string_view suffix)

@@ -227,12 +227,9 @@ CStop CRenameRun::LockFolders()
     for (const CFolderGroup& group : m_aGroups) {
         if (!group.m_bReadable) continue;
         std::unique_ptr<CFileLock> lock;
-        if (m_options.m_pListings && m_options.m_pListings->TakeLock(group.m_id, lock)) {
-            m_aFolderLocks.push_back(std::move(lock));
-            continue;
-        }
-        lock = std::make_unique<CFileLock>();
-        if (!lock->TryLock(FolderLockPath(m_strJournalFolder, group.m_id.m_nDevice, group.m_id.m_nNode), true)) {
+        if (!m_options.m_pListings || !m_options.m_pListings->TakeLock(group.m_id, lock))
+            lock = LockFolderRun(m_strJournalFolder, group.m_id);
+        if (!lock) {
             m_rows.Report(u"文件夹“" + group.m_strFolder + u"”正在由另一个改名操作处理，请等它结束后再试。", u"无法改名");
             return kRenameBusy;
         }

@@ -6,12 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 
 namespace kq {
@@ -58,6 +60,9 @@ std::u16string DefaultJournalFolder();
 std::u16string NewJournalPath(const std::u16string& folder);
 // The lock file of one folder (by identity) in the journal folder.
 std::u16string FolderLockPath(const std::u16string& journalFolder, uint64_t device, uint64_t node);
+// A folder's run lock, the one every rename, undo and recover of it takes;
+// null when another holder has it (or its file cannot be made).
+std::unique_ptr<CFileLock> LockFolderRun(const std::u16string& journalFolder, const CFileId& folder);
 // Journals left in folder, oldest name first.
 std::vector<std::u16string> FindJournals(const std::u16string& folder);
 // Paths of the entries of folder (folders aside) whose names end in suffix,

@@ -257,8 +257,8 @@ ERecoverResult RecoverJournal(const std::u16string& path, bool finish, std::vect
     for (const CJournalFolder& folder : folders) {
         CFileId id;
         if (!GetFileId(folder.m_strFolder, true, id)) continue;
-        auto folderLock = std::make_unique<CFileLock>();
-        if (!folderLock->TryLock(FolderLockPath(journalFolder, id.m_nDevice, id.m_nNode), true)) return kRecoverBusy;
+        std::unique_ptr<CFileLock> folderLock = LockFolderRun(journalFolder, id);
+        if (!folderLock) return kRecoverBusy;
         folderLocks.push_back(std::move(folderLock));
     }
 
